@@ -110,30 +110,6 @@ std::optional<ByteMap> composeTables(const FilterList& filters) noexcept {
     return map;
 }
 
-void applyByteMap(const ByteMap& map, std::span<const std::uint8_t> in,
-                  std::span<std::uint8_t> out) noexcept {
-    const std::size_t n = std::min(in.size(), out.size());
-    const std::uint8_t* src = in.data();
-    std::uint8_t* dst = out.data();
-    std::size_t i = 0;
-    // Eight independent lookups per round keep the loads in flight.
-    for (; i + 8 <= n; i += 8) {
-        const std::uint8_t b0 = map[src[i]], b1 = map[src[i + 1]], b2 = map[src[i + 2]],
-                           b3 = map[src[i + 3]], b4 = map[src[i + 4]], b5 = map[src[i + 5]],
-                           b6 = map[src[i + 6]], b7 = map[src[i + 7]];
-        dst[i] = b0;
-        dst[i + 1] = b1;
-        dst[i + 2] = b2;
-        dst[i + 3] = b3;
-        dst[i + 4] = b4;
-        dst[i + 5] = b5;
-        dst[i + 6] = b6;
-        dst[i + 7] = b7;
-    }
-    for (; i < n; ++i)
-        dst[i] = map[src[i]];
-}
-
 DocumentResult recodeDocument(std::span<const std::uint8_t> document, std::span<std::uint8_t> work,
                               const FilterList& filters, const LatinOptions& options) noexcept {
     DocumentResult result;

@@ -55,8 +55,18 @@ std::size_t workBufferSize(std::size_t length, const FilterList& filters,
 /// transliteration step. An empty list gives the identity.
 std::optional<ByteMap> composeTables(const FilterList& filters) noexcept;
 
-/// out[i] = map[in[i]] for every byte; `out` may equal `in`. Requires out.size() >= in.size().
+/// out[i] = map[in[i]] for the first min(in.size(), out.size()) bytes; `out` may be `in`.
+/// Uses vector instructions where the processor has them.
 void applyByteMap(const ByteMap& map, std::span<const std::uint8_t> in,
                   std::span<std::uint8_t> out) noexcept;
+
+/// The implementations applyByteMap chooses from.
+enum class ByteMapPath { scalar, avx2, avx512 };
+
+/// applyByteMap through one chosen implementation, so tests can check each. Returns false (and
+/// does nothing) when the processor lacks it or the vector paths cannot take this map (they
+/// need the identity below 0x80, which every composed code-table chain has).
+bool applyByteMapUsing(ByteMapPath path, const ByteMap& map, std::span<const std::uint8_t> in,
+                       std::span<std::uint8_t> out) noexcept;
 
 } // namespace vorlex::engine
