@@ -1,0 +1,222 @@
+#include "store/qsettings_store.h"
+
+#include <QEvent>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cerrno>
+#include <mutex>
+
+namespace vorlex::store {
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toStdString(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+QString keyOf(std::string_view section, std::string_view name) {
+    return toQString(section) + u'/' + toQString(name);
+}
+
+// Values written in this run keep their QVariant type; values read from the file are strings,
+// or string lists when a hand-edited value holds unquoted commas.
+std::optional<int> toInt(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+        return value.toInt();
+    case QMetaType::QString:
+        return parseStoredInt(toStdString(value.toString()));
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> toString(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+    case QMetaType::Int:
+        return toStdString(value.toString());
+    case QMetaType::QStringList:
+        return toStdString(value.toStringList().join(QStringLiteral(", ")));
+    default:
+        return std::nullopt;
+    }
+}
+
+// QSettings saves itself from its thread's event loop some time after a write; that save must
+// not run while another thread is inside the same object.
+class GuardedSettings final : public QSettings {
+public:
+    GuardedSettings(const QString& fileName, Format format, std::mutex& mutex)
+        : QSettings(fileName, format), mutex_(mutex) {}
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::UpdateRequest)
+            return QSettings::event(event);
+        const std::lock_guard lock(mutex_);
+        return QSettings::event(event);
+    }
+
+private:
+    std::mutex& mutex_;
+};
+
+} // namespace
+
+struct QSettingsStore::Impl {
+    Impl(const QString& fileName, QSettings::Format fileFormat)
+        : format(fileFormat), settings(fileName, fileFormat, mutex) {}
+
+    bool save(std::string* error);
+    void write(std::string_view section, std::string_view name, const QVariant& value);
+
+    const QSettings::Format format;
+    std::mutex mutex; // guards everything below; QSettings is not thread-safe
+    GuardedSettings settings;
+    bool unsaved = false;      // written or removed something since the last successful save
+    std::string rejectedWrite; // first write dropped for a malformed name, until flushed
+};
+
+void QSettingsStore::Impl::write(std::string_view section, std::string_view name,
+                                 const QVariant& value) {
+    const std::lock_guard lock(mutex);
+    if (!isValidStoreName(section) || !isValidStoreName(name)) {
+        if (rejectedWrite.empty())
+            rejectedWrite = std::string(section) + "/" + std::string(name);
+        return;
+    }
+    settings.setValue(keyOf(section, name), value);
+    unsaved = true;
+}
+
+bool QSettingsStore::Impl::save(std::string* error) {
+    if (!unsaved)
+        return true;
+    settings.sync();
+    bool saved = settings.status() == QSettings::NoError;
+    // QSettings keeps the first error it met for the life of the object, so once there was one
+    // its status says nothing about this attempt. A new object on the same file shares the
+    // unsaved changes and reports on its own attempt. A format error found while re-reading a
+    // file changed on disk would hide a failed write the same way; the file is not re-read on
+    // the next attempt, so asking again gives the answer.
+    for (int attempt = 0; !saved && attempt < 3; ++attempt) {
+        QSettings retry(settings.fileName(), format);
+        retry.sync();
+        if (retry.status() == QSettings::AccessError)
+            break;
+        saved = retry.status() == QSettings::NoError;
+    }
+    if (saved) {
+        unsaved = false;
+        return true;
+    }
+    if (error != nullptr)
+        *error = "cannot write the settings file " + toStdString(settings.fileName());
+    return false;
+}
+
+QSettingsStore::QSettingsStore(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+QSettingsStore::QSettingsStore(std::string_view iniPath)
+    : QSettingsStore(std::make_unique<Impl>(toQString(iniPath), QSettings::IniFormat)) {}
+
+std::unique_ptr<QSettingsStore> QSettingsStore::openNative() {
+    // Opened by its file (or registry path) rather than by organisation and application, so
+    // that only the user's own values count, as with a per-user registry key.
+    const QString fileName = QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                       toQString(kOrganisationName), toQString(kApplicationName))
+                                 .fileName();
+    return std::unique_ptr<QSettingsStore>(
+        new QSettingsStore(std::make_unique<Impl>(fileName, QSettings::NativeFormat)));
+}
+
+QSettingsStore::~QSettingsStore() {
+    const std::lock_guard lock(impl_->mutex);
+    (void)impl_->save(nullptr);
+}
+
+std::string QSettingsStore::location() const {
+    const std::lock_guard lock(impl_->mutex);
+    return toStdString(impl_->settings.fileName());
+}
+
+int QSettingsStore::readInt(std::string_view section, std::string_view name,
+                            int defaultValue) const {
+    if (!isValidStoreName(section) || !isValidStoreName(name))
+        return defaultValue;
+    const std::lock_guard lock(impl_->mutex);
+    return toInt(impl_->settings.value(keyOf(section, name))).value_or(defaultValue);
+}
+
+std::string QSettingsStore::readString(std::string_view section, std::string_view name,
+                                       std::string defaultValue) const {
+    if (!isValidStoreName(section) || !isValidStoreName(name))
+        return defaultValue;
+    const std::lock_guard lock(impl_->mutex);
+    std::optional<std::string> value = toString(impl_->settings.value(keyOf(section, name)));
+    return value ? std::move(*value) : std::move(defaultValue);
+}
+
+void QSettingsStore::writeInt(std::string_view section, std::string_view name, int value) {
+    impl_->write(section, name, QVariant(value));
+}
+
+void QSettingsStore::writeString(std::string_view section, std::string_view name,
+                                 std::string_view value) {
+    impl_->write(section, name, QVariant(toQString(value)));
+}
+
+int QSettingsStore::deleteSection(std::string_view section) {
+    if (!isValidStoreName(section))
+        return EINVAL;
+    const std::lock_guard lock(impl_->mutex);
+    QSettings& settings = impl_->settings;
+    const QString group = toQString(section);
+
+    // Kept so that a removal which cannot be saved can be undone.
+    settings.beginGroup(group);
+    const QStringList keys = settings.allKeys();
+    QVariantList values;
+    for (const QString& key : keys)
+        values.append(settings.value(key));
+    settings.endGroup();
+    if (keys.isEmpty())
+        return ENOENT;
+
+    settings.remove(group);
+    impl_->unsaved = true;
+    if (impl_->save(nullptr))
+        return 0;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        settings.setValue(group + u'/' + keys[i], values[i]);
+    return EACCES;
+}
+
+bool QSettingsStore::flush(std::string* error) {
+    const std::lock_guard lock(impl_->mutex);
+    std::string problem;
+    if (impl_->save(&problem) && !impl_->rejectedWrite.empty())
+        problem = "a value with a malformed name was not stored: " + impl_->rejectedWrite;
+    impl_->rejectedWrite.clear();
+    if (problem.empty())
+        return true;
+    if (error != nullptr)
+        *error = std::move(problem);
+    return false;
+}
+
+std::unique_ptr<SettingsStore> openUserSettings() {
+    const QString file = qEnvironmentVariable(kSettingsFileVariable);
+    if (!file.isEmpty())
+        return std::make_unique<QSettingsStore>(toStdString(file));
+    return QSettingsStore::openNative();
+}
+
+} // namespace vorlex::store
