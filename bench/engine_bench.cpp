@@ -4,9 +4,8 @@
 #include "engine/recode.h"
 
 #include <benchmark/benchmark.h>
-#include <iconv.h>
-
 #include <cstring>
+#include <iconv.h>
 #include <random>
 #include <vector>
 
@@ -27,8 +26,10 @@ const std::vector<std::uint8_t>& koiDocument() {
         while (i < win.size()) {
             for (int n = wordLength(random); n > 0 && i < win.size(); --n)
                 win[i++] = static_cast<std::uint8_t>(0xC0 + letter(random));
-            if (i < win.size())
-                win[i++] = (i % 61 == 0) ? '\n' : ' ';
+            if (i < win.size()) {
+                win[i] = (i % 61 == 0) ? '\n' : ' ';
+                ++i;
+            }
         }
         std::vector<std::uint8_t> koi(win.size());
         applyByteMap(*composeTables(makeFilterList({kWinToKoi})), win, koi);
@@ -50,9 +51,15 @@ void recodeChain(benchmark::State& state, const char* action) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * document.size()));
 }
 
-void BM_RecodeOneTable(benchmark::State& state) { recodeChain(state, "kw"); }
-void BM_RecodeFourTables(benchmark::State& state) { recodeChain(state, "kw wi ia ak"); }
-void BM_RecodeKoiToLatin(benchmark::State& state) { recodeChain(state, "kw wl"); }
+void BM_RecodeOneTable(benchmark::State& state) {
+    recodeChain(state, "kw");
+}
+void BM_RecodeFourTables(benchmark::State& state) {
+    recodeChain(state, "kw wi ia ak");
+}
+void BM_RecodeKoiToLatin(benchmark::State& state) {
+    recodeChain(state, "kw wl");
+}
 
 void BM_IconvKoiToCp1251(benchmark::State& state) {
     const std::vector<std::uint8_t>& document = koiDocument();

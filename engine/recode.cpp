@@ -164,7 +164,7 @@ DocumentResult recodeDocument(std::span<const std::uint8_t> document, std::span<
                 // In place: with the text moved to the end of the buffer the output, at most
                 // perChar bytes per character, never reaches a byte not yet read.
                 const std::size_t offset = work.size() - n;
-                if (copied)
+                if (copied && n > 0)
                     std::memmove(work.data() + offset, work.data(), n);
                 else if (n > 0)
                     std::memcpy(work.data() + offset, document.data(), n);

@@ -1,0 +1,256 @@
+// vorlex-cli auto: one automatic-recoding pass over a sample of the input.
+#include "cli/cli_common.h"
+#include "cli/cli_settings.h"
+#include "cli/commands.h"
+#include "detect/pass.h"
+#include "engine/cp1251.h"
+#include "engine/recode.h"
+#include "store/settings_keys.h"
+
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <new>
+
+namespace vorlex::cli {
+namespace {
+
+struct AutoRequest {
+    std::optional<int> precision;
+    std::optional<int> maxVariants;
+    bool noSchemes = false;
+    bool json = false;
+    bool best = false;
+    bool fromUtf8 = false;
+    bool toUtf8 = false;
+    std::optional<std::string> output;
+    std::optional<std::string> input;
+};
+
+std::optional<int> parseNumber(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> parseRequest(std::vector<std::string> args, AutoRequest& request) {
+    ArgumentReader reader(std::move(args));
+    bool onlyFiles = false;
+    while (!reader.atEnd()) {
+        std::string error;
+        std::optional<std::string> precision, maximum;
+        const std::string& next = reader.peek();
+        if (!onlyFiles && next == "--") {
+            reader.take();
+            onlyFiles = true;
+        } else if (!onlyFiles && reader.option("--precision", precision, error)) {
+            if (precision) {
+                request.precision = parseNumber(*precision);
+                if (!request.precision || *request.precision < 0 || *request.precision > 9)
+                    return "--precision takes a whole number from 0 to 9";
+            }
+        } else if (!onlyFiles && reader.option("--max", maximum, error)) {
+            if (maximum) {
+                request.maxVariants = parseNumber(*maximum);
+                if (!request.maxVariants || *request.maxVariants < detect::kMinVariants ||
+                    *request.maxVariants > detect::kMaxVariants)
+                    return "--max takes a whole number from 1 to 99";
+            }
+        } else if (!onlyFiles && (reader.option("-o", request.output, error) ||
+                                  reader.option("--output", request.output, error))) {
+        } else if (!onlyFiles && reader.flag("--no-schemes")) {
+            request.noSchemes = true;
+        } else if (!onlyFiles && reader.flag("--json")) {
+            request.json = true;
+        } else if (!onlyFiles && reader.flag("--best")) {
+            request.best = true;
+        } else if (!onlyFiles && reader.flag("--from-utf8")) {
+            request.fromUtf8 = true;
+        } else if (!onlyFiles && reader.flag("--to-utf8")) {
+            request.toUtf8 = true;
+        } else if (!onlyFiles && next.size() > 1 && next[0] == '-') {
+            return "unknown option " + next;
+        } else {
+            if (request.input)
+                return "only one input file can be analysed at a time";
+            request.input = reader.take();
+        }
+        if (!error.empty())
+            return error;
+    }
+    if (request.best && request.json)
+        return "--best writes the recoded document; it cannot be combined with --json";
+    if (request.toUtf8 && !request.best)
+        return "--to-utf8 applies to the document written by --best";
+    if (request.output && request.output->empty())
+        return "the output file name is empty";
+    return std::nullopt;
+}
+
+void appendJsonString(std::string& out, std::string_view utf8) {
+    out += '"';
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+void appendJsonNumber(std::string& out, double value) {
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+std::string jsonListing(const detect::PassResult& result) {
+    std::string json = "{\"found\": " + std::to_string(result.found) + ", \"variants\": [";
+    bool first = true;
+    for (const detect::VariantEntry& variant : result.variants) {
+        json += first ? "" : ", ";
+        first = false;
+        json += "{\"action\": ";
+        appendJsonString(json, variant.action);
+        json += ", \"label\": ";
+        appendJsonString(json, engine::win1251ToUtf8(variant.label));
+        json += ", \"score\": ";
+        appendJsonNumber(json, variant.score);
+        json += ", \"maximum\": ";
+        appendJsonNumber(json, variant.maximum);
+        json += '}';
+    }
+    json += "]}\n";
+    return json;
+}
+
+std::string plainListing(const detect::PassResult& result) {
+    std::string text;
+    for (const detect::VariantEntry& variant : result.variants) {
+        text += engine::chainDescription(engine::parseAction(variant.action));
+        text += '\t';
+        text += engine::win1251ToUtf8(variant.label);
+        text += '\n';
+    }
+    text += "found " + std::to_string(result.found) + '\n';
+    return text;
+}
+
+bool writeAll(OutputSink& sink, std::span<const std::uint8_t> bytes, std::string& error) {
+    return sink.open(error) && sink.write(bytes, error) && sink.commit(error);
+}
+
+} // namespace
+
+int runAuto(std::vector<std::string> args) {
+    AutoRequest request;
+    if (const auto problem = parseRequest(std::move(args), request))
+        return usageError(*problem);
+
+    const std::string inputPath = request.input.value_or("-");
+    const std::string inputName = displayName(inputPath);
+    std::string error;
+    std::optional<std::vector<std::uint8_t>> document = readWholeInput(inputPath, error);
+    if (document && request.fromUtf8)
+        document = utf8InputToWin1251(*document, error);
+    if (!document) {
+        printError(inputName, error);
+        return kExitFailure;
+    }
+
+    const std::unique_ptr<store::SettingsStore> settings = openSettings();
+    detect::PassSetup setup;
+    setup.sample = detect::sampleSource(*document);
+    setup.precision = request.precision.value_or(store::readSetting(*settings, store::kPrecision));
+    setup.maxVariants =
+        request.maxVariants.value_or(store::readSetting(*settings, store::kTotalShow));
+
+    // The stored schemes as the window's scheme box would list them, "Auto" first.
+    std::map<int, std::string> actions;
+    setup.schemeItems.push_back(detect::kAutoItem);
+    if (!request.noSchemes) {
+        for (const store::StoredScheme& scheme : storedSchemes(*settings)) {
+            setup.schemeItems.push_back(scheme.number);
+            actions[scheme.number] = scheme.action;
+        }
+    }
+    setup.readAction = [&actions](int number) {
+        const auto found = actions.find(number);
+        return found == actions.end() ? std::string(detect::kMissingValue) : found->second;
+    };
+
+    OutputSink sink(request.output.value_or("-"));
+    if (!setup.sample.hasWords()) {
+        printError(inputName, "the text cannot be recoded automatically: it has no Cyrillic "
+                              "words of two to four letters");
+        if (request.best)
+            return kExitFailure;
+        const std::string listing =
+            request.json ? "{\"found\": 0, \"variants\": []}\n" : "found 0\n";
+        if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
+                      error)) {
+            printError(sink.name(), error);
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+
+    const detect::Dictionary dictionary;
+    const detect::PassResult result = detect::runPass(dictionary, std::move(setup));
+
+    if (!request.best) {
+        const std::string listing = request.json ? jsonListing(result) : plainListing(result);
+        if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
+                      error)) {
+            printError(sink.name(), error);
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+
+    if (result.variants.empty()) {
+        printError(inputName, "no recoding was found (try a lower --precision)");
+        return kExitFailure;
+    }
+    const engine::FilterList filters = engine::parseAction(result.variants.front().action);
+    const engine::LatinOptions options = storedLatinOptions(*settings);
+    std::vector<std::uint8_t> work;
+    try {
+        work.resize(engine::workBufferSize(document->size(), filters, options));
+    } catch (const std::bad_alloc&) {
+        printError(inputName, "not enough memory to recode the whole file");
+        return kExitFailure;
+    }
+    const engine::DocumentResult recoded =
+        engine::recodeDocument(*document, work, filters, options);
+    if (recoded.status != engine::RecodeStatus::ok) {
+        printError(inputName, "not enough memory to recode the whole file");
+        return kExitFailure;
+    }
+    const std::span<const std::uint8_t> bytes = std::span(work).first(recoded.length);
+    bool ok = false;
+    if (request.toUtf8) {
+        const std::string utf8 = engine::win1251ToUtf8(bytes);
+        ok = writeAll(sink, {reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()},
+                      error);
+    } else {
+        ok = writeAll(sink, bytes, error);
+    }
+    if (!ok) {
+        printError(sink.name(), error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+} // namespace vorlex::cli

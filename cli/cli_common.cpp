@@ -1,0 +1,294 @@
+#include "cli/cli_common.h"
+
+#include "engine/cp1251.h"
+
+#include <QSaveFile>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorlex::cli {
+namespace {
+
+bool isStandardStream(std::string_view path) {
+    return path.empty() || path == "-";
+}
+
+std::string systemError(int code) {
+    return std::strerror(code);
+}
+
+// Opens a path for reading, or standard input; -1 with `error` set on failure.
+int openInput(const std::string& path, std::string& error) {
+    if (isStandardStream(path))
+        return STDIN_FILENO;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        error = systemError(EISDIR);
+        return -1;
+    }
+    return fd;
+}
+
+void closeInput(int fd) {
+    if (fd != STDIN_FILENO)
+        ::close(fd);
+}
+
+// Reads up to `size` bytes, retrying after interrupts; -1 on error.
+ssize_t readSome(int fd, std::uint8_t* data, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd, data, size);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+bool writeAllToStdout(std::span<const std::uint8_t> bytes, std::string& error) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            error = systemError(errno);
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+} // namespace
+
+void printError(std::string_view subject, std::string_view message) {
+    std::string line = "vorlex-cli: ";
+    if (!subject.empty()) {
+        line += subject;
+        line += ": ";
+    }
+    line += message;
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+int usageError(std::string_view message) {
+    printError({}, std::string(message) + " (see vorlex-cli --help)");
+    return kExitUsage;
+}
+
+std::string displayName(std::string_view path, bool output) {
+    if (isStandardStream(path))
+        return output ? "standard output" : "standard input";
+    return std::string(path);
+}
+
+bool ArgumentReader::flag(std::string_view name) {
+    if (atEnd() || peek() != name)
+        return false;
+    ++position_;
+    return true;
+}
+
+bool ArgumentReader::option(std::string_view name, std::optional<std::string>& value,
+                            std::string& error) {
+    if (atEnd())
+        return false;
+    const std::string& current = peek();
+    if (current == name) {
+        ++position_;
+        if (atEnd()) {
+            error = "option " + std::string(name) + " needs a value";
+            return true;
+        }
+        value = take();
+        return true;
+    }
+    if (current.size() > name.size() && current.compare(0, name.size(), name) == 0 &&
+        current[name.size()] == '=') {
+        value = current.substr(name.size() + 1);
+        ++position_;
+        return true;
+    }
+    return false;
+}
+
+std::optional<std::vector<std::uint8_t>> readWholeInput(const std::string& path,
+                                                        std::string& error) {
+    const int fd = openInput(path, error);
+    if (fd < 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> data;
+    struct stat info {};
+    try {
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+            data.reserve(static_cast<std::size_t>(info.st_size));
+        constexpr std::size_t kChunk = 1 << 20;
+        for (;;) {
+            const std::size_t old = data.size();
+            data.resize(old + kChunk);
+            const ssize_t got = readSome(fd, data.data() + old, kChunk);
+            if (got < 0) {
+                error = systemError(errno);
+                closeInput(fd);
+                return std::nullopt;
+            }
+            data.resize(old + static_cast<std::size_t>(got));
+            if (got == 0)
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to read the whole file";
+        closeInput(fd);
+        return std::nullopt;
+    }
+    closeInput(fd);
+    return data;
+}
+
+bool streamInput(const std::string& path, std::size_t chunkSize,
+                 const std::function<bool(std::span<std::uint8_t>, std::string&)>& consume,
+                 std::string& error) {
+    const int fd = openInput(path, error);
+    if (fd < 0)
+        return false;
+    std::vector<std::uint8_t> chunk(chunkSize);
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = readSome(fd, chunk.data(), chunk.size());
+        if (got < 0) {
+            error = systemError(errno);
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        if (!consume({chunk.data(), static_cast<std::size_t>(got)}, error)) {
+            ok = false;
+            break;
+        }
+    }
+    closeInput(fd);
+    return ok;
+}
+
+struct OutputSink::Impl {
+    QSaveFile file;
+};
+
+OutputSink::OutputSink(std::string path) : path_(std::move(path)) {}
+
+OutputSink::~OutputSink() {
+    abandon();
+}
+
+bool OutputSink::open(std::string& error) {
+    if (isStandardStream(path_))
+        return true;
+    impl_ = new Impl;
+    impl_->file.setFileName(QString::fromStdString(path_));
+    if (!impl_->file.open(QIODevice::WriteOnly)) {
+        error = impl_->file.errorString().toStdString();
+        abandon();
+        return false;
+    }
+    return true;
+}
+
+bool OutputSink::write(std::span<const std::uint8_t> bytes, std::string& error) {
+    if (!impl_)
+        return writeAllToStdout(bytes, error);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        // QIODevice takes qint64 lengths; write large buffers in pieces.
+        const std::size_t piece = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
+        const qint64 put = impl_->file.write(reinterpret_cast<const char*>(bytes.data() + done),
+                                             static_cast<qint64>(piece));
+        if (put <= 0) {
+            error = impl_->file.errorString().toStdString();
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool OutputSink::write(std::string_view text, std::string& error) {
+    return write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                               text.size()),
+                 error);
+}
+
+bool OutputSink::commit(std::string& error) {
+    if (!impl_)
+        return true;
+    const bool ok = impl_->file.commit();
+    if (!ok)
+        error = impl_->file.errorString().toStdString();
+    delete impl_;
+    impl_ = nullptr;
+    return ok;
+}
+
+void OutputSink::abandon() {
+    if (!impl_)
+        return;
+    impl_->file.cancelWriting();
+    delete impl_;
+    impl_ = nullptr;
+}
+
+std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std::uint8_t> bytes,
+                                                            std::string& error) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t skipped = 0;
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+        skipped = 3;
+    }
+    const engine::Utf8ToWin1251Result result = engine::utf8ToWin1251(text);
+    if (!result.ok()) {
+        std::size_t line = 1, column = 1;
+        for (std::size_t i = 0; i < result.errorOffset; ++i) {
+            if (text[i] == '\n') {
+                ++line;
+                column = 1;
+            } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+                ++column;
+            }
+        }
+        const std::string where = "line " + std::to_string(line) + ", column " +
+                                  std::to_string(column) + " (byte " +
+                                  std::to_string(result.errorOffset + skipped) + ")";
+        if (result.error == engine::Utf8ToWin1251Result::Error::invalidUtf8) {
+            error = "invalid UTF-8 at " + where;
+        } else {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X",
+                          static_cast<unsigned>(result.errorCodePoint));
+            // Show the character itself too; it is valid UTF-8 since it decoded.
+            std::size_t length = 1;
+            while (result.errorOffset + length < text.size() &&
+                   (static_cast<unsigned char>(text[result.errorOffset + length]) & 0xC0) == 0x80)
+                ++length;
+            error = "character " + std::string(code) + " '" +
+                    std::string(text.substr(result.errorOffset, length)) + "' at " + where +
+                    " has no Windows-1251 byte";
+        }
+        return std::nullopt;
+    }
+    return std::vector<std::uint8_t>(result.bytes.begin(), result.bytes.end());
+}
+
+} // namespace vorlex::cli

@@ -1,0 +1,91 @@
+// Shared plumbing of the command-line tool: arguments, input, output, error lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlex::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+/// Writes "vorlex-cli: <subject>: <message>" (or without subject) as one line on stderr.
+void printError(std::string_view subject, std::string_view message);
+
+/// A usage error: the message and a hint to --help; returns kExitUsage.
+int usageError(std::string_view message);
+
+/// How a source or output is named in messages: the path, or "standard input/output".
+std::string displayName(std::string_view path, bool output = false);
+
+/// Arguments after the command word, with "--name value" and "--name=value" forms.
+class ArgumentReader {
+public:
+    explicit ArgumentReader(std::vector<std::string> args) : args_(std::move(args)) {}
+
+    [[nodiscard]] bool atEnd() const { return position_ >= args_.size(); }
+    /// The next argument without consuming it.
+    [[nodiscard]] const std::string& peek() const { return args_[position_]; }
+    std::string take() { return args_[position_++]; }
+
+    /// Consumes the flag `name` if it is next; sets `present`.
+    bool flag(std::string_view name);
+    /// Consumes `name VALUE` or `name=VALUE` if next. On a missing value sets `error`.
+    bool option(std::string_view name, std::optional<std::string>& value, std::string& error);
+
+private:
+    std::vector<std::string> args_;
+    std::size_t position_ = 0;
+};
+
+/// Reads a whole file ("-" or empty: standard input). On failure returns nullopt and sets
+/// `error` to the reason.
+std::optional<std::vector<std::uint8_t>> readWholeInput(const std::string& path,
+                                                        std::string& error);
+
+/// Where results go: a file written through a temporary file and renamed at the end (so a
+/// failure never leaves a partial or clobbered file), or standard output.
+class OutputSink {
+public:
+    explicit OutputSink(std::string path);
+    ~OutputSink();
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+
+    /// Opens the temporary file; false with `error` set when it cannot be created.
+    bool open(std::string& error);
+    bool write(std::span<const std::uint8_t> bytes, std::string& error);
+    bool write(std::string_view text, std::string& error);
+    /// Finishes: renames the temporary file over the target, or flushes standard output.
+    bool commit(std::string& error);
+    /// Drops everything written so far; the target stays as it was.
+    void abandon();
+
+    [[nodiscard]] const std::string& path() const { return path_; }
+    [[nodiscard]] std::string name() const { return displayName(path_, true); }
+
+private:
+    struct Impl;
+    std::string path_;
+    Impl* impl_ = nullptr;
+};
+
+/// Streams a file or standard input in chunks to `consume`. False with `error` on a read error
+/// or when `consume` returns false (then `error` is what it set).
+bool streamInput(const std::string& path, std::size_t chunkSize,
+                 const std::function<bool(std::span<std::uint8_t>, std::string&)>& consume,
+                 std::string& error);
+
+/// Converts UTF-8 bytes to Windows-1251; on failure sets `error` to a message naming the first
+/// offending character, its line, column and byte offset. A leading byte-order mark is dropped.
+std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std::uint8_t> bytes,
+                                                            std::string& error);
+
+} // namespace vorlex::cli

@@ -1,0 +1,24 @@
+// What the command-line tool takes from the user's settings store. It only reads: the window
+// is the one that initialises and maintains the store.
+#pragma once
+
+#include "engine/latin.h"
+#include "store/scheme_catalogue.h"
+#include "store/settings_store.h"
+
+#include <memory>
+#include <vector>
+
+namespace vorlex::cli {
+
+/// The user's store, or the INI file named by VORLEX_SETTINGS.
+std::unique_ptr<store::SettingsStore> openSettings();
+
+/// The stored schemes in scheme-box order; the built-in ones when the store has never been
+/// initialised by the window.
+std::vector<store::StoredScheme> storedSchemes(const store::SettingsStore& settings);
+
+/// The transliteration switches as stored (`W as Ve`, `No Sj`, `Sparate english`).
+engine::LatinOptions storedLatinOptions(const store::SettingsStore& settings);
+
+} // namespace vorlex::cli
