@@ -55,10 +55,20 @@ ByteMap chainMap(const FilterList& chain) {
 /// For every byte, the letter code of the byte the chain makes of it, folded to upper case.
 using CodeMap = std::array<std::uint8_t, 256>;
 
-CodeMap letterCodes(const ByteMap& map) {
+constexpr CodeMap buildFoldedCodes() {
     CodeMap codes{};
     for (std::size_t b = 0; b < 256; ++b)
-        codes[b] = capitalLetterCode(foldByte(map[b]));
+        codes[b] = capitalLetterCode(foldByte(static_cast<std::uint8_t>(b)));
+    return codes;
+}
+constexpr CodeMap kFoldedCodes = buildFoldedCodes();
+
+CodeMap letterCodes(const ByteMap& map) {
+    CodeMap codes;
+    // Bytes below 0x80 stay below 0x80 and are never letters.
+    std::fill_n(codes.begin(), 0x80, kNotALetter);
+    for (std::size_t b = 0x80; b < 256; ++b)
+        codes[b] = kFoldedCodes[map[b]];
     return codes;
 }
 
@@ -71,52 +81,76 @@ struct Words {
 
 using LabelBytes = std::array<std::uint8_t, kLabelLength>;
 
-/// The labels accepted so far in a pass; a set with the semantics of the accepted-labels log.
+/// Up to 128 distinct bytes of 0x80 and above.
+struct HighBytes {
+    std::array<std::uint8_t, 128> bytes{};
+    std::size_t count = 0;
+};
+
+/// What the first step of a chain makes of the sample: its words, the label text (control
+/// bytes already spaces) and the distinct high bytes of that text.
+struct FirstStep {
+    Words words;
+    LabelBytes text{};
+    HighBytes letters;
+};
+
+/// The labels accepted so far in a pass, with the semantics of the accepted-labels log: a
+/// label is new unless an equal one was accepted before.
+///
+/// Two chains give the same label exactly when they map every distinct high byte of the label
+/// text alike (bytes below 0x80 stay as they are), so the set holds those few bytes per label
+/// instead of all 199.
 class LabelSet {
 public:
-    /// Adds a label; false when an equal one is already there.
-    bool insert(const LabelBytes& label) {
+    explicit LabelSet(std::size_t keyLength) : keyLength_(keyLength) {}
+
+    /// Adds a key; false when an equal one is already there.
+    bool insert(const std::uint8_t* key) {
         if ((count_ + 1) * 2 > slots_.size())
             grow();
-        const std::uint64_t h = hash(label);
+        const std::uint32_t h = hash(key);
         std::size_t i = h & (slots_.size() - 1);
         for (; slots_[i].index != 0; i = (i + 1) & (slots_.size() - 1)) {
             const Slot& slot = slots_[i];
-            if (slot.hash == h && std::memcmp(at(slot.index - 1), label.data(), kLabelLength) == 0)
+            if (slot.hash == h && std::memcmp(at(slot.index - 1), key, keyLength_) == 0)
                 return false;
         }
-        arena_.insert(arena_.end(), label.begin(), label.end());
+        arena_.insert(arena_.end(), key, key + keyLength_);
         slots_[i] = {h, static_cast<std::uint32_t>(++count_)};
         return true;
     }
 
 private:
     struct Slot {
-        std::uint64_t hash = 0;
+        std::uint32_t hash = 0;
         std::uint32_t index = 0; // 1-based position in the arena; 0 for an empty slot
     };
 
-    static std::uint64_t hash(const LabelBytes& label) noexcept {
+    std::uint32_t hash(const std::uint8_t* key) const noexcept {
         std::uint64_t h = 0x9E3779B97F4A7C15ull;
         std::size_t i = 0;
-        for (; i + 8 <= label.size(); i += 8) {
+        for (; i + 8 <= keyLength_; i += 8) {
             std::uint64_t word = 0;
-            std::memcpy(&word, label.data() + i, 8);
+            std::memcpy(&word, key + i, 8);
             h = (h ^ word) * 0xFF51AFD7ED558CCDull;
             h ^= h >> 32;
         }
-        for (; i < label.size(); ++i)
-            h = (h ^ label[i]) * 0x100000001B3ull;
-        return h ^ (h >> 29);
+        for (; i < keyLength_; ++i)
+            h = (h ^ key[i]) * 0x100000001B3ull;
+        h ^= h >> 29;
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
     }
 
     const std::uint8_t* at(std::size_t index) const noexcept {
-        return arena_.data() + index * kLabelLength;
+        return arena_.data() + index * keyLength_;
     }
 
     void grow() {
         std::vector<Slot> old = std::move(slots_);
         slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        if (arena_.capacity() == 0)
+            arena_.reserve(1024 * keyLength_);
         for (const Slot& slot : old) {
             if (slot.index == 0)
                 continue;
@@ -127,6 +161,7 @@ private:
         }
     }
 
+    std::size_t keyLength_;
     std::vector<std::uint8_t> arena_;
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
@@ -150,27 +185,38 @@ public:
             kPrecisionThresholds[static_cast<std::size_t>(clampPrecision(setup.precision))];
 
         for (std::size_t j = 0; j < kSampleSlots; ++j) {
-            std::copy_n(sample.twoLetter[j].begin(), 2, sampleWords_.two[j].begin());
-            std::copy_n(sample.threeLetter[j].begin(), 3, sampleWords_.three[j].begin());
-            std::copy_n(sample.fourLetter[j].begin(), 4, sampleWords_.four[j].begin());
+            std::copy_n(sample.twoLetter[j].begin(), 2, unchanged_.words.two[j].begin());
+            std::copy_n(sample.threeLetter[j].begin(), 3, unchanged_.words.three[j].begin());
+            std::copy_n(sample.fourLetter[j].begin(), 4, unchanged_.words.four[j].begin());
         }
-        for (std::size_t i = 0; i < kLabelLength; ++i)
-            cleanText_[i] = sample.text[i] < 0x0F ? std::uint8_t{' '} : sample.text[i];
+        std::array<bool, 256> present{};
+        for (std::size_t i = 0; i < kLabelLength; ++i) {
+            const std::uint8_t byte = sample.text[i] < 0x0F ? std::uint8_t{' '} : sample.text[i];
+            unchanged_.text[i] = byte;
+            present[byte] = true;
+        }
+        for (int byte = 0x80; byte < 256; ++byte)
+            if (present[static_cast<std::size_t>(byte)])
+                unchanged_.letters.bytes[unchanged_.letters.count++] =
+                    static_cast<std::uint8_t>(byte);
         for (int f = 0; f < kBasicFilterCount; ++f) {
             const ByteMap map = afterTable(identityMap(), f);
-            Words& words = firstWords_[static_cast<std::size_t>(f)];
+            FirstStep& step = firstSteps_[static_cast<std::size_t>(f)];
             auto through = [&map](const auto& from, auto& to) {
                 for (std::size_t j = 0; j < from.size(); ++j)
                     for (std::size_t i = 0; i < from[j].size(); ++i)
                         to[j][i] = map[from[j][i]];
             };
-            through(sampleWords_.two, words.two);
-            through(sampleWords_.three, words.three);
-            through(sampleWords_.four, words.four);
-            LabelBytes& text = firstText_[static_cast<std::size_t>(f)];
+            through(unchanged_.words.two, step.words.two);
+            through(unchanged_.words.three, step.words.three);
+            through(unchanged_.words.four, step.words.four);
             for (std::size_t i = 0; i < kLabelLength; ++i)
-                text[i] = map[cleanText_[i]];
+                step.text[i] = map[unchanged_.text[i]];
+            step.letters.count = unchanged_.letters.count;
+            for (std::size_t i = 0; i < step.letters.count; ++i)
+                step.letters.bytes[i] = map[unchanged_.letters.bytes[i]];
         }
+        labels_ = LabelSet(unchanged_.letters.count);
     }
 
     void run() {
@@ -197,7 +243,7 @@ private:
             if (!isScoredStoredScheme(chain))
                 continue;
             const ByteMap map = chainMap(chain);
-            consider(chain, sampleWords_, letterCodes(map), cleanText_, map);
+            consider(chain, unchanged_, letterCodes(map), map);
         }
     }
 
@@ -212,7 +258,7 @@ private:
                 if (stopped())
                     return false;
                 const auto f = static_cast<std::size_t>(first);
-                consider(prepend(first, tail), firstWords_[f], codes, firstText_[f], tailMap);
+                consider(prepend(first, tail), firstSteps_[f], codes, tailMap);
                 progress_.store(++tried, std::memory_order_relaxed);
             }
             return true;
@@ -235,9 +281,10 @@ private:
 
     static FilterList prepend(int first, const FilterList& tail) noexcept {
         FilterList chain;
-        chain.append(first);
-        for (int i = 0; i < tail.count; ++i)
-            chain.append(tail.filters[static_cast<std::size_t>(i)]);
+        chain.filters[0] = first;
+        for (std::size_t i = 0; i + 1 < chain.filters.size(); ++i)
+            chain.filters[i + 1] = tail.filters[i];
+        chain.count = tail.count + 1;
         return chain;
     }
 
@@ -288,23 +335,23 @@ private:
         return hits;
     }
 
-    /// Scores one chain and, when it is accepted and new, places and inserts it. `labelText` is
-    /// the text sample after the chain's first step (control bytes already spaces) and
-    /// `labelMap` the rest of the chain.
-    void consider(const FilterList& chain, const Words& words, const CodeMap& codes,
-                  const LabelBytes& labelText, const ByteMap& labelMap) {
-        const Judgement judgement = judge(counts_, countHits(words, codes));
+    /// Scores one chain and, when it is accepted and new, places and inserts it. `first` is
+    /// what the chain's first step makes of the sample (the sample itself for a stored scheme,
+    /// with `rest` the whole chain) and `codes` the letter codes after the rest of the chain.
+    void consider(const FilterList& chain, const FirstStep& first, const CodeMap& codes,
+                  const ByteMap& rest) {
+        const Judgement judgement = judge(counts_, countHits(first.words, codes));
         if (!(judgement.score >= threshold_ * judgement.maximum))
             return;
-        LabelBytes label;
-        for (std::size_t i = 0; i < kLabelLength; ++i)
-            label[i] = labelMap[labelText[i]];
-        if (!labels_.insert(label))
+        std::array<std::uint8_t, 128> key;
+        for (std::size_t i = 0; i < first.letters.count; ++i)
+            key[i] = rest[first.letters.bytes[i]];
+        if (!labels_.insert(key.data()))
             return; // the same label was accepted before: not placed, not counted
         const std::optional<int> place = top_.place(judgement.score);
         const int maximum = maxVariants_.load(std::memory_order_relaxed);
         if (accepted_.load(std::memory_order_relaxed) < maximum) {
-            insert(place, chain, label, judgement);
+            insert(place, chain, first, rest, judgement);
         } else if (place && *place < maximum) {
             // The list is full: the last shown line makes room. (A maximum raised during the
             // pass may leave fewer lines than that; then nothing needs to go.)
@@ -312,15 +359,17 @@ private:
                 sink_.remove(maximum - 1);
                 --lines_;
             }
-            insert(place, chain, label, judgement);
+            insert(place, chain, first, rest, judgement);
         }
         accepted_.fetch_add(1, std::memory_order_relaxed);
     }
 
-    void insert(std::optional<int> place, const FilterList& chain, const LabelBytes& label,
-                const Judgement& judgement) {
+    void insert(std::optional<int> place, const FilterList& chain, const FirstStep& first,
+                const ByteMap& rest, const Judgement& judgement) {
         VariantEntry entry;
-        entry.label.assign(reinterpret_cast<const char*>(label.data()), label.size());
+        entry.label.resize(kLabelLength);
+        for (std::size_t i = 0; i < kLabelLength; ++i)
+            entry.label[i] = static_cast<char>(rest[first.text[i]]);
         entry.action = engine::chainActionString(chain);
         entry.line = buildListLine(entry.label, entry.action);
         entry.score = judgement.score;
@@ -343,12 +392,10 @@ private:
     WordCounts counts_;
     int wordLoops_ = 0;
     double threshold_ = 0;
-    Words sampleWords_;
-    std::array<Words, kBasicFilterCount> firstWords_;
-    LabelBytes cleanText_{};
-    std::array<LabelBytes, kBasicFilterCount> firstText_{};
+    FirstStep unchanged_;
+    std::array<FirstStep, kBasicFilterCount> firstSteps_;
     TopFive top_;
-    LabelSet labels_;
+    LabelSet labels_{0};
     int lines_ = 0;
 };
 

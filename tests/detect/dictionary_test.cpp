@@ -56,9 +56,9 @@ TEST(Dictionary, EntriesHoldTheListedNumberOfWords) {
 // packed index can neither miss a word nor invent one.
 TEST(Dictionary, LookupAgreesWithTheWordListsForEveryCombination) {
     const Dictionary dictionary;
-    const std::set<std::string> four = referenceWords({1, 5, 6});
-    const std::set<std::string> three = referenceWords({2});
-    const std::set<std::string> two = referenceWords({3});
+    const auto four = referenceWords({1, 5, 6});
+    const auto three = referenceWords({2});
+    const auto two = referenceWords({3});
     ASSERT_EQ(four.size(), 448u);
     std::string word;
     int found4 = 0;

@@ -102,7 +102,7 @@ TEST(Pass, MatchesThePlainReferenceOnRandomSamples) {
     const std::vector<std::string> pool = {
         "mw",    "wm wk", "wk wk", "wl",    "kw wl",          "",      "Wk",
         "kw ka", "mw ki", "wk",    "lw wk", "ai ak aw ia ik", "wm mw", "ki"};
-    for (int trial = 0; trial < 14; ++trial) {
+    for (int trial = 0; trial < 24; ++trial) {
         const Sample sample =
             trial % 3 == 2 ? randomRawSample(random) : sampleSource(randomText(random));
         std::vector<int> items{-1};

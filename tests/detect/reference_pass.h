@@ -1,6 +1,6 @@
 // A deliberately plain pass for comparison: every step done the slow, literal way (one Recode
-// text call per sample word, the word lists as sets of strings, the labels in a list searched
-// from the front, the candidate loops written out). The pass under test must report exactly
+// text call per sample word, the word lists as sets of strings, the labels kept
+// whole, the candidate loops written out). The pass under test must report exactly
 // the same list operations.
 #pragma once
 
@@ -94,8 +94,8 @@ inline std::vector<std::vector<int>> referenceStageChains(int stage) {
     return chains;
 }
 
-inline std::set<std::string> referenceWords(std::initializer_list<int> entries) {
-    std::set<std::string> words;
+inline std::set<std::string, std::less<>> referenceWords(std::initializer_list<int> entries) {
+    std::set<std::string, std::less<>> words;
     for (int entry : entries) {
         const std::string text = engine::win1251Literal(dictionaryEntryText(entry));
         std::size_t start = 0;
@@ -113,18 +113,18 @@ inline std::set<std::string> referenceWords(std::initializer_list<int> entries) 
 inline ReferenceResult referencePass(const Sample& sample, int precision, int maxVariants,
                                      const std::vector<int>& items,
                                      const std::function<std::string(int)>& readAction) {
-    static const std::set<std::string> dict4 = referenceWords({1, 5, 6});
-    static const std::set<std::string> dict3 = referenceWords({2});
-    static const std::set<std::string> dict2 = referenceWords({3});
+    static const std::set<std::string, std::less<>> dict4 = referenceWords({1, 5, 6});
+    static const std::set<std::string, std::less<>> dict3 = referenceWords({2});
+    static const std::set<std::string, std::less<>> dict2 = referenceWords({3});
     const double thresholds[10] = {0, 0.015, 0.025, 0.05, 0.1, 0.15, 0.2, 0.25, 0.3, 0.4};
     const int c2 = sample.twoCount, c3 = sample.threeCount, c4 = sample.fourCount;
 
     ReferenceResult result;
     float top[5] = {0, 0, 0, 0, 0};
-    std::vector<std::string> acceptedLabels;
+    std::set<std::string> acceptedLabels; // the labels themselves, all 199 bytes
 
     auto hit = [](const std::uint8_t* word, int length, const engine::FilterList& chain,
-                  const std::set<std::string>& list) {
+                  const std::set<std::string, std::less<>>& list) {
         std::uint8_t buffer[5] = {};
         (void)engine::recodeText(std::span<std::uint8_t>(buffer, 5),
                                  std::span<const std::uint8_t>(word, length + 1), chain,
@@ -132,7 +132,7 @@ inline ReferenceResult referencePass(const Sample& sample, int precision, int ma
         for (std::uint8_t* p = buffer; *p; ++p)
             if (*p >= 224)
                 *p = static_cast<std::uint8_t>(*p - 32);
-        return list.count(reinterpret_cast<const char*>(buffer)) > 0;
+        return list.find(std::string_view(reinterpret_cast<const char*>(buffer))) != list.end();
     };
 
     auto score = [&](const engine::FilterList& chain) {
@@ -163,10 +163,8 @@ inline ReferenceResult referencePass(const Sample& sample, int precision, int ma
         (void)engine::recodeText(buffer, std::span<const std::uint8_t>(sample.text.data(), 200),
                                  chain, 200, true, {});
         const std::string label(reinterpret_cast<const char*>(buffer));
-        for (const std::string& earlier : acceptedLabels)
-            if (earlier == label)
-                return;
-        acceptedLabels.push_back(label);
+        if (!acceptedLabels.insert(label).second)
+            return;
         int place = -1;
         for (int k = 0; k < 5; ++k) {
             if (top[k] < s) {
