@@ -117,32 +117,70 @@ constexpr bool pairCharMatches(char wanted, std::uint8_t c) {
 
 } // namespace
 
-std::size_t cyrillicToLatin(std::span<std::uint8_t> out, std::span<const std::uint8_t> source,
-                            std::size_t limit, bool controlToSpace, bool separateEnglish) noexcept {
-    BoundedWriter writer(out);
+namespace {
+
+// The Latin spelling of every byte: one or two bytes, and whether the byte is a Cyrillic letter.
+struct LatinSpelling {
+    std::uint8_t length = 1;
+    bool cyrillic = false;
+    std::array<std::uint8_t, 2> bytes{};
+};
+
+constexpr std::array<LatinSpelling, 256> buildLatinSpellings() {
+    std::array<LatinSpelling, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<std::uint8_t>(b);
+        LatinSpelling& entry = table[c];
+        const bool yo = c == kWinCapitalYo || c == kWinSmallYo;
+        if (c < kWinCapitalA && !yo) {
+            entry.bytes[0] = c;
+            continue;
+        }
+        const std::string_view spelling =
+            yo ? std::string_view("Yo")
+               : kSpellings[static_cast<std::size_t>((c - kWinCapitalA) % 32)];
+        const bool lower = c >= kWinSmallA || c == kWinSmallYo;
+        entry.cyrillic = true;
+        entry.length = static_cast<std::uint8_t>(spelling.size());
+        for (std::size_t n = 0; n < spelling.size(); ++n) {
+            const auto letter = static_cast<std::uint8_t>(spelling[n]);
+            entry.bytes[n] = lower ? toLowerAscii(letter) : letter;
+        }
+    }
+    return table;
+}
+constexpr std::array<LatinSpelling, 256> kLatinSpellings = buildLatinSpellings();
+
+// Writes straight into a buffer the caller has sized for the worst case.
+class UncheckedWriter {
+public:
+    explicit UncheckedWriter(std::span<std::uint8_t> out) : out_(out.data()) {}
+    void put(std::uint8_t c) noexcept { out_[written_++] = c; }
+    [[nodiscard]] std::size_t written() const noexcept { return written_; }
+
+private:
+    std::uint8_t* out_;
+    std::size_t written_ = 0;
+};
+
+template <class Writer>
+std::size_t writeLatin(Writer writer, const std::uint8_t* source, std::size_t end,
+                       bool controlToSpace, bool separateEnglish) noexcept {
     bool englishMode = false;
-    const std::size_t end = limit < source.size() ? limit : source.size();
     for (std::size_t i = 0; i < end; ++i) {
         const std::uint8_t c = source[i];
         if (c == 0)
             break;
-        const bool capital = c >= kWinCapitalA && c < kWinSmallA;
-        const bool small = c >= kWinSmallA;
-        if (capital || small || c == kWinCapitalYo || c == kWinSmallYo) {
+        const LatinSpelling& spelling = kLatinSpellings[c];
+        if (spelling.cyrillic) {
             if (englishMode) {
                 writer.put(kMarkerChar);
                 writer.put(' ');
                 englishMode = false;
             }
-            std::string_view spelling;
-            if (c == kWinCapitalYo || c == kWinSmallYo)
-                spelling = "Yo";
-            else
-                spelling = kSpellings[static_cast<std::size_t>((c - kWinCapitalA) % 32)];
-            const bool lower = small || c == kWinSmallYo;
-            for (char s : spelling)
-                writer.put(lower ? toLowerAscii(static_cast<std::uint8_t>(s))
-                                 : static_cast<std::uint8_t>(s));
+            writer.put(spelling.bytes[0]);
+            if (spelling.length == 2)
+                writer.put(spelling.bytes[1]);
             continue;
         }
         if (separateEnglish && !englishMode && c >= 0x41 && c <= 0x7A) {
@@ -153,6 +191,20 @@ std::size_t cyrillicToLatin(std::span<std::uint8_t> out, std::span<const std::ui
         writer.put(controlToSpace && c < kControlLimit ? ' ' : c);
     }
     return writer.written();
+}
+
+} // namespace
+
+std::size_t cyrillicToLatin(std::span<std::uint8_t> out, std::span<const std::uint8_t> source,
+                            std::size_t limit, bool controlToSpace, bool separateEnglish) noexcept {
+    const std::size_t end = limit < source.size() ? limit : source.size();
+    const std::size_t perChar =
+        separateEnglish ? kMaxLatinBytesPerChar : kMaxLatinBytesPerCharWithoutMarkers;
+    // Checking the bound per byte is only needed when the output may not hold the worst case.
+    if (out.size() / perChar >= end)
+        return writeLatin(UncheckedWriter(out), source.data(), end, controlToSpace,
+                          separateEnglish);
+    return writeLatin(BoundedWriter(out), source.data(), end, controlToSpace, separateEnglish);
 }
 
 std::size_t latinToCyrillic(std::span<std::uint8_t> out, std::span<const std::uint8_t> source,
