@@ -72,6 +72,8 @@ inline constexpr StringSetting kFontName{kParametersSection, "FontName", " "};
 inline constexpr IntSetting kTotalShow{kRecodingParametersSection, "Total Show", 20};
 /// Precision of automatic recoding, 0-9 (0 shows all).
 inline constexpr IntSetting kPrecision{kRecodingParametersSection, "Precision", 7};
+/// Non-zero: the variant list is re-ordered by the refined ranking once a pass ends.
+inline constexpr IntSetting kRefineRanking{kRecodingParametersSection, "Refine ranking", 0};
 
 // Scheme sections, named by the scheme number (see schemeSectionName()).
 inline constexpr std::string_view kSchemeNameValue = "Name";

@@ -1,0 +1,130 @@
+#include "detect/list_line.h"
+#include "detect/refined_ranking.h"
+#include "engine/code_tables.h"
+#include "engine/cp1251.h"
+#include "engine/recode.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace vorlex::detect {
+namespace {
+
+using engine::FilterList;
+
+const char* const kProse =
+    "Когда мы пришли домой, уже было темно. Он сказал, что они еще не ели, и мы сели за стол. "
+    "Это был тихий вечер: на улице шел снег, а в доме было тепло и светло.";
+
+std::string through(const FilterList& chain, const std::string& text) {
+    const auto map = engine::composeTables(chain);
+    std::string out = text;
+    for (char& ch : out)
+        ch = static_cast<char>((*map)[static_cast<std::uint8_t>(ch)]);
+    return out;
+}
+
+std::vector<FilterList> builtInStoredChains() {
+    return {engine::parseAction("wk wk"), engine::parseAction("mw"), engine::parseAction("wm")};
+}
+
+const Dictionary& dictionary() {
+    static const Dictionary d;
+    return d;
+}
+
+// The first candidate must give the text back, whichever single damage it suffered; the mac
+// repair exists only as a stored scheme.
+TEST(RefinedRanking, RepairsEachSingleDamageFirst) {
+    const std::string win = engine::win1251Literal(kProse);
+    for (const char* damage : {"wk", "wi", "wa", "wm"}) {
+        const std::string damaged = through(engine::parseAction(damage), win);
+        const RefinedRanking ranking =
+            refineRanking(dictionary(), sampleSource(damaged), builtInStoredChains());
+        ASSERT_FALSE(ranking.candidates.empty()) << damage;
+        EXPECT_EQ(through(ranking.candidates.front().chain, damaged), win) << damage;
+        EXPECT_FALSE(ranking.ambiguous) << damage;
+        EXPECT_GT(ranking.candidates.front().confidence, 0.9) << damage;
+    }
+}
+
+TEST(RefinedRanking, RepairsAChainOfThreeFilters) {
+    const std::string win = engine::win1251Literal(kProse);
+    const std::string damaged = through(engine::parseAction("wk ia wi"), win);
+    const RefinedRanking ranking = refineRanking(dictionary(), sampleSource(damaged), {});
+    ASSERT_FALSE(ranking.candidates.empty());
+    EXPECT_EQ(through(ranking.candidates.front().chain, damaged), win);
+}
+
+// Every candidate gives a different sample text, confidences fall with the rank and add up to
+// at most 1, and the list is cut at the requested length.
+TEST(RefinedRanking, CandidatesAreDistinctAndOrdered) {
+    const std::string damaged = through(engine::parseAction("wk"), engine::win1251Literal(kProse));
+    const Sample sample = sampleSource(damaged);
+    const RefinedRanking ranking = refineRanking(dictionary(), sample, builtInStoredChains(), 7);
+    ASSERT_EQ(ranking.candidates.size(), 7u);
+    double sum = 0;
+    for (std::size_t i = 0; i < ranking.candidates.size(); ++i) {
+        const RefinedCandidate& c = ranking.candidates[i];
+        EXPECT_EQ(c.label, variantLabel(sample, c.chain));
+        EXPECT_EQ(c.action, engine::chainActionString(c.chain));
+        sum += c.confidence;
+        if (i > 0) {
+            EXPECT_LE(c.score, ranking.candidates[i - 1].score);
+            EXPECT_LE(c.confidence, ranking.candidates[i - 1].confidence);
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(through(c.chain, std::string(sample.textSample())),
+                      through(ranking.candidates[j].chain, std::string(sample.textSample())));
+    }
+    EXPECT_LE(sum, 1.0 + 1e-9);
+    // The first candidate of equal texts is the shortest chain: Koi->Win itself.
+    EXPECT_EQ(ranking.candidates.front().action, "kw ");
+}
+
+// A text without any byte from 0x80 up cannot be changed by any chain.
+TEST(RefinedRanking, NothingToRankWithoutHighBytes) {
+    EXPECT_TRUE(
+        refineRanking(dictionary(), sampleSource("plain ascii text"), {}).candidates.empty());
+    EXPECT_TRUE(
+        refineRanking(dictionary(), sampleSource(std::string_view{}), {}).candidates.empty());
+}
+
+// A word whose case changes inside it is counted as mixed and earns no dictionary hit, though
+// its folded form is a dictionary word.
+TEST(RefinedRanking, JudgesCaseInsideWords) {
+    const TextJudgement good = judgeText(dictionary(), engine::win1251Literal("он и ОНА Она"));
+    EXPECT_EQ(good.mixedCaseWords, 0);
+    EXPECT_EQ(good.letters, 9);
+    EXPECT_GE(good.dictionaryHits, 2);
+    const TextJudgement bad = judgeText(dictionary(), engine::win1251Literal("оН ОнА"));
+    EXPECT_EQ(bad.mixedCaseWords, 2);
+    EXPECT_EQ(bad.dictionaryHits, 0);
+    EXPECT_LT(bad.bigram, good.bigram);
+}
+
+// Bytes no Russian text holds cost more than the letters they replace.
+TEST(RefinedRanking, OddBytesCostMore) {
+    const std::string word = engine::win1251Literal("слово");
+    std::string odd = word;
+    odd[2] = '\x98'; // unassigned in Windows-1251
+    EXPECT_LT(judgeText(dictionary(), odd).bigram, judgeText(dictionary(), word).bigram);
+}
+
+TEST(RefinedRanking, StoredSchemeChainsSkipTransliterationAndSingleFilters) {
+    PassSetup setup;
+    setup.schemeItems = {kAutoItem, 0, 1, kAutoItem, 2, 3, 4};
+    const std::vector<std::string> actions = {"wk wk", "kw", "kw wl", "mw"};
+    setup.readAction = [&actions](int n) {
+        return n < static_cast<int>(actions.size()) ? actions[static_cast<std::size_t>(n)]
+                                                    : std::string(kMissingValue);
+    };
+    const std::vector<FilterList> chains = storedSchemeChains(setup);
+    ASSERT_EQ(chains.size(), 2u);
+    EXPECT_EQ(chains[0], engine::parseAction("wk wk"));
+    EXPECT_EQ(chains[1], engine::parseAction("mw"));
+}
+
+} // namespace
+} // namespace vorlex::detect
