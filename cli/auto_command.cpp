@@ -3,10 +3,12 @@
 #include "cli/cli_settings.h"
 #include "cli/commands.h"
 #include "detect/pass.h"
+#include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
 #include "store/settings_keys.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -21,6 +23,8 @@ struct AutoRequest {
     bool noSchemes = false;
     bool json = false;
     bool best = false;
+    bool refined = false;
+    bool classic = false;
     bool fromUtf8 = false;
     bool toUtf8 = false;
     std::optional<std::string> output;
@@ -67,6 +71,10 @@ std::optional<std::string> parseRequest(std::vector<std::string> args, AutoReque
             request.json = true;
         } else if (!onlyFiles && reader.flag("--best")) {
             request.best = true;
+        } else if (!onlyFiles && reader.flag("--refined")) {
+            request.refined = true;
+        } else if (!onlyFiles && reader.flag("--classic")) {
+            request.classic = true;
         } else if (!onlyFiles && reader.flag("--from-utf8")) {
             request.fromUtf8 = true;
         } else if (!onlyFiles && reader.flag("--to-utf8")) {
@@ -83,6 +91,10 @@ std::optional<std::string> parseRequest(std::vector<std::string> args, AutoReque
     }
     if (request.best && request.json)
         return "--best writes the recoded document; it cannot be combined with --json";
+    if (request.refined && request.classic)
+        return "--refined and --classic choose different rankings; give one of them";
+    if (request.best && request.refined)
+        return "--best already uses the refined ranking (--classic for the classic one)";
     if (request.toUtf8 && !request.best)
         return "--to-utf8 applies to the document written by --best";
     if (request.output && request.output->empty())
@@ -132,6 +144,48 @@ std::string jsonListing(const detect::PassResult& result) {
     }
     json += "]}\n";
     return json;
+}
+
+std::string jsonRefinedListing(const detect::PassResult& result,
+                               const detect::RefinedRanking& ranking) {
+    std::string json = "{\"found\": " + std::to_string(result.found) +
+                       ", \"ambiguous\": " + (ranking.ambiguous ? "true" : "false") +
+                       ", \"variants\": [";
+    bool first = true;
+    for (const detect::RefinedCandidate& candidate : ranking.candidates) {
+        json += first ? "" : ", ";
+        first = false;
+        json += "{\"action\": ";
+        appendJsonString(json, candidate.action);
+        json += ", \"label\": ";
+        appendJsonString(json, engine::win1251ToUtf8(candidate.label));
+        json += ", \"score\": ";
+        appendJsonNumber(json, candidate.score);
+        json += ", \"confidence\": ";
+        appendJsonNumber(json, candidate.confidence);
+        json += '}';
+    }
+    json += "]}\n";
+    return json;
+}
+
+std::string plainRefinedListing(const detect::PassResult& result,
+                                const detect::RefinedRanking& ranking) {
+    std::string text;
+    for (const detect::RefinedCandidate& candidate : ranking.candidates) {
+        char confidence[16];
+        std::snprintf(confidence, sizeof confidence, "%.2f", candidate.confidence);
+        text += engine::chainDescription(candidate.chain);
+        text += '\t';
+        text += confidence;
+        text += '\t';
+        text += engine::win1251ToUtf8(candidate.label);
+        text += '\n';
+    }
+    if (ranking.ambiguous)
+        text += "ambiguous\n";
+    text += "found " + std::to_string(result.found) + '\n';
+    return text;
 }
 
 std::string plainListing(const detect::PassResult& result) {
@@ -195,8 +249,10 @@ int runAuto(std::vector<std::string> args) {
                               "words of two to four letters");
         if (request.best)
             return kExitFailure;
-        const std::string listing =
-            request.json ? "{\"found\": 0, \"variants\": []}\n" : "found 0\n";
+        const std::string listing = !request.json ? "found 0\n"
+                                    : request.refined
+                                        ? "{\"found\": 0, \"ambiguous\": false, \"variants\": []}\n"
+                                        : "{\"found\": 0, \"variants\": []}\n";
         if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
                       error)) {
             printError(sink.name(), error);
@@ -206,10 +262,21 @@ int runAuto(std::vector<std::string> args) {
     }
 
     const detect::Dictionary dictionary;
+    const std::vector<engine::FilterList> storedChains = detect::storedSchemeChains(setup);
+    const detect::Sample sample = setup.sample;
+    const std::size_t shown = static_cast<std::size_t>(
+        std::clamp(setup.maxVariants, detect::kMinVariants, detect::kMaxVariants));
     const detect::PassResult result = detect::runPass(dictionary, std::move(setup));
+    // The refined ranking follows the pass: for --refined and for --best unless --classic.
+    std::optional<detect::RefinedRanking> ranking;
+    if (request.refined || (request.best && !request.classic))
+        ranking = detect::refineRanking(dictionary, sample, storedChains, shown);
 
     if (!request.best) {
-        const std::string listing = request.json ? jsonListing(result) : plainListing(result);
+        const std::string listing =
+            ranking ? (request.json ? jsonRefinedListing(result, *ranking)
+                                    : plainRefinedListing(result, *ranking))
+                    : (request.json ? jsonListing(result) : plainListing(result));
         if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
                       error)) {
             printError(sink.name(), error);
@@ -218,11 +285,13 @@ int runAuto(std::vector<std::string> args) {
         return kExitOk;
     }
 
-    if (result.variants.empty()) {
+    if (ranking ? ranking->candidates.empty() : result.variants.empty()) {
         printError(inputName, "no recoding was found (try a lower --precision)");
         return kExitFailure;
     }
-    const engine::FilterList filters = engine::parseAction(result.variants.front().action);
+    const engine::FilterList filters = ranking
+                                           ? ranking->candidates.front().chain
+                                           : engine::parseAction(result.variants.front().action);
     const engine::LatinOptions options = storedLatinOptions(*settings);
     std::vector<std::uint8_t> work;
     try {

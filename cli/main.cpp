@@ -32,10 +32,12 @@ Commands:
                           end) instead of standard output
 
   auto [--precision N] [--max N] [--no-schemes] [--json] [--best]
-       [--from-utf8] [FILE|-]
+       [--refined|--classic] [--from-utf8] [FILE|-]
       Try every filter chain on a sample of the text and list the plausible
-      repairs, best first, then "found N". --best writes only the whole
-      document recoded by the first repair.
+      repairs, best first, then "found N". --refined lists them in the
+      refined order, with a confidence and "ambiguous" when the first two are
+      close. --best writes only the whole document recoded by the first
+      repair of the refined order (of the classic one with --classic).
 
   schemes
       List the stored schemes: number, name, action string.

@@ -365,6 +365,41 @@ TEST_F(CliTest, AutoFindsTheRepairFirst) {
     EXPECT_EQ(readFile(path("fixed.txt")), win(kProse));
 }
 
+TEST_F(CliTest, AutoRefinedListsWithConfidence) {
+    writeFile(path("koi.txt"), koiProse());
+    const CliRun json = run({"auto", "--refined", "--json", "--max", "4", path("koi.txt")});
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    QJsonParseError parseError;
+    const QJsonObject object = QJsonDocument::fromJson(json.out, &parseError).object();
+    ASSERT_EQ(parseError.error, QJsonParseError::NoError) << json.out.toStdString();
+    EXPECT_FALSE(object["ambiguous"].toBool());
+    const QJsonArray variants = object["variants"].toArray();
+    ASSERT_EQ(variants.size(), 4);
+    const QJsonObject first = variants[0].toObject();
+    EXPECT_EQ(first["action"].toString(), "kw ");
+    EXPECT_TRUE(first["label"].toString().startsWith(QString::fromUtf8("Когда мы пришли")));
+    EXPECT_GT(first["confidence"].toDouble(), 0.9);
+    EXPECT_LE(first["confidence"].toDouble(), 1.0);
+    EXPECT_LT(variants[1].toObject()["confidence"].toDouble(), first["confidence"].toDouble());
+    // The found count stays the classic one.
+    const CliRun classic = run({"auto", "--json", path("koi.txt")});
+    EXPECT_EQ(object["found"].toInt(),
+              QJsonDocument::fromJson(classic.out).object()["found"].toInt());
+
+    const CliRun plain = run({"auto", "--refined", path("koi.txt")});
+    ASSERT_EQ(plain.exitCode, 0);
+    EXPECT_TRUE(plain.out.startsWith("Koi->Win\t")) << plain.out.left(80).toStdString();
+
+    for (const char* ranking :
+         {static_cast<const char*>("--classic"), static_cast<const char*>(nullptr)}) {
+        QStringList args{"auto", "--best", path("koi.txt"), "-o", path("fixed.txt")};
+        if (ranking)
+            args.append(ranking);
+        ASSERT_EQ(run(args).exitCode, 0);
+        EXPECT_EQ(readFile(path("fixed.txt")), win(kProse));
+    }
+}
+
 TEST_F(CliTest, AutoOnTextWithoutWords) {
     const CliRun plain = run({"auto"}, "just latin text, 12345");
     EXPECT_EQ(plain.exitCode, 0);
@@ -384,7 +419,8 @@ TEST_F(CliTest, AutoUsageErrors) {
     for (const QStringList& args :
          {QStringList{"auto", "--precision", "10"}, QStringList{"auto", "--precision", "x"},
           QStringList{"auto", "--max", "0"}, QStringList{"auto", "--max", "100"},
-          QStringList{"auto", "--best", "--json"}}) {
+          QStringList{"auto", "--best", "--json"}, QStringList{"auto", "--refined", "--classic"},
+          QStringList{"auto", "--best", "--refined"}}) {
         EXPECT_EQ(run(args, "x").exitCode, 2) << args.join(' ').toStdString();
     }
 }
