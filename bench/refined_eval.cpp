@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
             if (ch == '\r' || ch == '\t')
                 ch = ' ';
             if ((ch == ' ' || ch == '\n') && (last == ' ' || last == '\n')) {
-                if (ch == '\n')
+                if (ch == '\n' && !text.empty())
                     text.back() = last = '\n';
                 continue;
             }

@@ -18,17 +18,18 @@ namespace {
 using engine::ByteMap;
 using engine::FilterList;
 
-// Symbols of the bigram model: the small letters а..я (0..31), ё (32) and a word boundary (33).
-constexpr int kModelSymbols = 34;
+// Symbols of the bigram model: the small letters а..я (0..31), ё (32), a word boundary (33) and
+// the punctuation marks of Russian text from 0x80 up (34).
+constexpr int kModelSymbols = 35;
 constexpr int kBoundarySymbol = 33;
+constexpr int kPunctuationSymbol = 34;
 constexpr std::array<float, kModelSymbols* kModelSymbols> kBigramLog = {
 #include "detect/bigram_table.inc"
 };
 // Cost of the case of a letter after a word boundary, a small letter and a capital (columns:
-// small, capital). Per word rather than per letter, so that all-capital and capitalised words
-// cost a little and letter evidence still decides; a capital after a small letter in one word
-// almost never happens in real text.
-constexpr std::array<float, 6> kCaseCost = {0.0f, -0.3f, 0.0f, -10.0f, 0.0f, -0.1f};
+// small, capital): a capital after a small letter in one word almost never happens in real text.
+// Otherwise case costs nothing per letter; the share of capitals is weighed once per text.
+constexpr std::array<float, 6> kCaseCost = {0.0f, 0.0f, 0.0f, -10.0f, 0.0f, 0.0f};
 
 // What an output byte is to the ranking: a small letter (model symbol), a capital (symbol + 33),
 // a word boundary, a punctuation mark found in Russian text from 0x80 up, or a byte no Russian
@@ -40,9 +41,12 @@ constexpr int kOddClass = 68;
 constexpr int kClasses = 69;
 
 // Weights, in nats (the model's own unit), tuned on held-out manual pages.
-constexpr float kPunctuationCost = -8.0f; // « » — № and the like: rare, but real
-constexpr float kOddByteCost = -9.0f;     // about the cost of the rarest letter pair
+constexpr float kOddByteCost = -9.0f; // about the cost of the rarest letter pair
 constexpr double kMixedCaseWordCost = -5.0;
+/// Times the share of capitals among the letters: of two readings that differ only in case
+/// (Win and Iso letters swap case), the one in small letters wins, while a text in capitals
+/// still wins over a reading that damages other letters.
+constexpr double kCapitalShareCost = -3.0;
 constexpr double kDictionaryHitGain = 1.0;
 constexpr double kFilterCost = -1.5; // a small preference for shorter chains
 /// Belief falls by e for every kTemperature nats a candidate trails the first.
@@ -53,31 +57,21 @@ constexpr double kAmbiguityRatio = 0.25;
 constexpr std::size_t kFinalists = 48;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
 /// passes on to the whole bigram score.
-constexpr std::size_t kRoughPairs = 48;
+constexpr std::size_t kRoughPairs = 32;
 constexpr std::size_t kRoughSurvivors = 600;
 
 constexpr bool isPunctuation(std::uint8_t byte) {
     switch (byte) {
+    // « » „ “ ” – — … № ° and the no-break space, as the model counts them.
     case 0x84:
     case 0x85:
-    case 0x8B:
-    case 0x91:
-    case 0x92:
     case 0x93:
     case 0x94:
-    case 0x95:
     case 0x96:
     case 0x97:
-    case 0x99:
-    case 0x9B:
     case 0xA0:
-    case 0xA7:
-    case 0xA9:
     case 0xAB:
-    case 0xAE:
     case 0xB0:
-    case 0xB1:
-    case 0xB7:
     case 0xB9:
     case 0xBB:
         return true;
@@ -116,8 +110,12 @@ constexpr std::array<float, kClasses * kClasses> buildTransitions() {
     std::array<float, kClasses * kClasses> cost{};
     for (int a = 0; a < kClasses; ++a)
         for (int b = 0; b < kClasses; ++b) {
-            const int sa = isLetterClass(a) ? a % kCapital : kBoundarySymbol;
-            const int sb = isLetterClass(b) ? b % kCapital : kBoundarySymbol;
+            auto symbol = [](int c) {
+                return isLetterClass(c)         ? c % kCapital
+                       : c == kPunctuationClass ? kPunctuationSymbol
+                                                : kBoundarySymbol;
+            };
+            const int sa = symbol(a), sb = symbol(b);
             float c = 0;
             if (sa != kBoundarySymbol || sb != kBoundarySymbol)
                 c = kBigramLog[static_cast<std::size_t>(sa * kModelSymbols + sb)];
@@ -132,7 +130,7 @@ constexpr std::array<float, kClasses * kClasses> buildTransitions() {
 constexpr std::array<float, kClasses* kClasses> kTransition = buildTransitions();
 
 constexpr float unigramCost(int c) {
-    return c == kOddClass ? kOddByteCost : c == kPunctuationClass ? kPunctuationCost : 0.0f;
+    return c == kOddClass ? kOddByteCost : 0.0f;
 }
 
 float transition(std::uint8_t a, std::uint8_t b) {
@@ -173,9 +171,16 @@ public:
 private:
     std::uint64_t hash(const std::uint8_t* key) const noexcept {
         std::uint64_t h = 0x9E3779B97F4A7C15ull;
-        for (std::size_t i = 0; i < keyLength_; ++i)
+        std::size_t i = 0;
+        for (; i + 8 <= keyLength_; i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, key + i, 8);
+            h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        }
+        for (; i < keyLength_; ++i)
             h = (h ^ key[i]) * 0x100000001B3ull;
-        return h ^ (h >> 31);
+        return h ^ (h >> 29);
     }
 
     void grow() {
@@ -205,7 +210,7 @@ FilterList prepend(int first, const FilterList& tail) noexcept {
 
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
 /// pairs with how often each occurs. An operand below 128 is the index of a high byte; from
-/// 256 up it is the fixed class of a byte below 0x80 plus 256.
+/// 128 up it is the fixed class of a byte below 0x80 plus 128.
 struct TextShape {
     std::array<std::uint8_t, 128> highBytes{};
     std::size_t highCount = 0;
@@ -232,7 +237,7 @@ TextShape shapeOf(std::string_view text) {
     shape.highOccurrences.assign(shape.highCount, 0);
     auto operand = [&shape](std::uint8_t byte) -> std::uint16_t {
         return byte >= 0x80 ? shape.indexOf[byte]
-                            : static_cast<std::uint16_t>(256 + kClassOf[byte]);
+                            : static_cast<std::uint16_t>(128 + kClassOf[byte]);
     };
     std::vector<std::uint32_t> codes;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -265,17 +270,27 @@ TextShape shapeOf(std::string_view text) {
     return shape;
 }
 
-/// The bigram part of the score of a chain given by its mapped high bytes.
-float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount) {
-    // Operands 0..127 are high-byte indices, 256 + c the fixed class c: one table for both.
-    std::array<std::uint8_t, 256 + kClasses> classOf;
+/// Classes of a chain's output: entries 0..127 for the sample's high bytes (filled per chain),
+/// 128 + c holding the fixed class c of bytes below 0x80.
+struct ClassScratch {
+    std::array<std::uint8_t, 128 + kClasses> classOf{};
+    ClassScratch() {
+        for (int c = 0; c < kClasses; ++c)
+            classOf[static_cast<std::size_t>(128 + c)] = static_cast<std::uint8_t>(c);
+    }
+};
+
+/// The bigram part of the score of a chain given by its mapped high bytes, over the first
+/// `pairCount` pairs.
+float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount,
+                  ClassScratch& scratch) {
+    std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
     float total = 0;
     for (std::size_t i = 0; i < shape.highCount; ++i) {
         classOf[i] = kClassOf[key[i]];
-        total += shape.highOccurrences[i] * unigramCost(classOf[i]);
+        if (classOf[i] == kOddClass)
+            total += shape.highOccurrences[i] * unigramCost(classOf[i]);
     }
-    for (int c = 0; c < kClasses; ++c)
-        classOf[static_cast<std::size_t>(256 + c)] = static_cast<std::uint8_t>(c);
     for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount))
         total +=
             pair.count *
@@ -317,6 +332,8 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
         bigram += unigramCost(kClassOf[a]);
         if (isLetterClass(kClassOf[a]))
             ++judgement.letters;
+        if (isCapitalClass(kClassOf[a]))
+            ++judgement.capitals;
         if (i + 1 < text.size()) {
             const auto b = static_cast<std::uint8_t>(text[i + 1]);
             if (a >= 0x80 || b >= 0x80)
@@ -414,11 +431,12 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::vector<std::size_t> order(keys.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
+    ClassScratch scratch;
     for (std::size_t i = 0; i < keys.size(); ++i)
-        quick[i] = bigramScore(shape, keys.keyAt(i), roughPairs);
+        quick[i] = bigramScore(shape, keys.keyAt(i), roughPairs, scratch);
     best(order, quick, kRoughSurvivors);
     for (std::size_t index : order)
-        quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size());
+        quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size(), scratch);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
@@ -436,9 +454,11 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[shape.indexOf[byte]] : byte);
         }
         const TextJudgement j = judgeText(dictionary, recoded);
-        const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
-                             kDictionaryHitGain * j.dictionaryHits +
-                             kFilterCost * keys.chainAt(index).count;
+        const double capitalShare =
+            j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
+        const double total =
+            j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
+            kDictionaryHitGain * j.dictionaryHits + kFilterCost * keys.chainAt(index).count;
         judged.push_back({index, total});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {

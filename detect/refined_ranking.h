@@ -46,6 +46,7 @@ struct RefinedRanking {
 struct TextJudgement {
     double bigram = 0;      ///< sum of ln P over letter transitions and odd-byte penalties
     int letters = 0;        ///< Cyrillic letters
+    int capitals = 0;       ///< of them capitals
     int mixedCaseWords = 0; ///< words neither all small, all capitals nor capitalised
     int dictionaryHits = 0; ///< words of 2..4 letters found in the dictionary
 };
