@@ -1,0 +1,25 @@
+// vorlex: the main window; an optional file argument becomes the first source.
+#include "app/main_window.h"
+#include "app/prompter.h"
+#include "store/qsettings_store.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorlex II"));
+    const std::unique_ptr<vorlex::store::SettingsStore> store = vorlex::store::openUserSettings();
+    vorlex::app::QtPrompter prompter;
+
+    std::optional<QString> file;
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        file = arguments.at(1);
+
+    vorlex::app::MainWindow window(*store, prompter, file);
+    window.exec();
+    return 0;
+}

@@ -1,0 +1,755 @@
+#include "app/main_window.h"
+
+#include "app/dialog_units.h"
+#include "app/prompter.h"
+#include "app/source_text.h"
+#include "detect/candidates.h"
+#include "detect/list_line.h"
+#include "store/builtin_schemes.h"
+#include "store/scheme_catalogue.h"
+#include "store/settings_keys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QUrl>
+#include <vector>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+// Resources of a static library are registered by hand.
+static void initialiseResources() {
+    Q_INIT_RESOURCE(vorlex);
+}
+
+namespace vorlex::app {
+namespace {
+
+constexpr int kTimerPeriodMs = 200;
+constexpr int kLineRole = Qt::UserRole;
+
+// The worker runs below normal priority: on Linux the nice value is per thread.
+void lowerWorkerPriority() {
+#ifdef __linux__
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    (void)::setpriority(PRIO_PROCESS, thread, 5);
+#endif
+}
+
+QString objectNameOf(int control) {
+    return QStringLiteral("c%1").arg(control);
+}
+
+QLabel* makeField(QWidget* parent, int control, Qt::Alignment alignment = Qt::AlignLeft) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectNameOf(control));
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(objectNameOf(control));
+    button->setIcon(QIcon(QString::fromLatin1(icon)));
+    button->setIconSize(QSize(16, 16));
+    return button;
+}
+
+} // namespace
+
+void WindowVariantSink::insert(int index, const detect::VariantEntry& entry) {
+    QMetaObject::invokeMethod(
+        &window_,
+        [w = &window_, g = generation_.load(), index, line = entry.line] {
+            w->applyListOp(g, MainWindow::ListOp::insert, index, line);
+        },
+        Qt::QueuedConnection);
+}
+
+void WindowVariantSink::append(const detect::VariantEntry& entry) {
+    QMetaObject::invokeMethod(
+        &window_,
+        [w = &window_, g = generation_.load(), line = entry.line] {
+            w->applyListOp(g, MainWindow::ListOp::append, 0, line);
+        },
+        Qt::QueuedConnection);
+}
+
+void WindowVariantSink::remove(int index) {
+    QMetaObject::invokeMethod(
+        &window_,
+        [w = &window_, g = generation_.load(), index] {
+            w->applyListOp(g, MainWindow::ListOp::remove, index, {});
+        },
+        Qt::QueuedConnection);
+}
+
+MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
+                       const std::optional<QString>& commandLineFile, QWidget* parent)
+    : QDialog(parent), store_(store), prompter_(prompter), sink_(*this), pass_(dictionary_) {
+    initialiseResources();
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
+    setWindowTitle(mainText(MainText::caption, 1));
+    buildControls();
+
+    // First run: the built-in schemes, then Flag.
+    store::initialiseOnStart(store_);
+    buildToolbar();
+    setResultCommandsEnabled(false);
+
+    switches_ = readMainSwitches(store_);
+    time_->setText(text(MainText::noValue));
+    found_->setText(text(MainText::noValue));
+    maximumVariants_ = switches_.totalShow;
+    setLimitField(maximumVariants_);
+    showPlaceholder();
+    recode_->setEnabled(false);
+    stop_->setEnabled(false);
+    command(viewSource)->setEnabled(false);
+
+    fillSchemeBox();
+    restoreLastScheme();
+    applyInterfaceTexts();
+    connectControls();
+
+    if (commandLineFile && !commandLineFile->isEmpty())
+        loadSource(SourceKind::commandLineFile, *commandLineFile);
+
+    updateSchemeButtons();
+
+    if (switches_.setClipboardViewer != 0) {
+        watching_ = watchingOff;
+        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+                &MainWindow::clipboardChanged);
+        viewerJoined_ = true;
+        watching_ = watchingOn;
+    }
+    setAcceptDrops(true);
+}
+
+MainWindow::~MainWindow() {
+    shutDown();
+}
+
+void MainWindow::buildControls() {
+    const DialogUnits du(dialogFont());
+    setFont(dialogFont());
+    setFixedSize(du.x(403), du.y(230));
+
+    panel_ = new QGroupBox(this);
+    panel_->setGeometry(du.rect(0, 174, 403, 56));
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(objectNameOf(variantList));
+    list_->setGeometry(du.rect(0, 28, 403, 149));
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list_->setTextElideMode(Qt::ElideNone);
+    list_->setWordWrap(false);
+    list_->setUniformItemSizes(true);
+
+    heading_ = makeField(this, headingField, Qt::AlignHCenter);
+    heading_->setGeometry(du.rect(1, 17, 401, 12));
+
+    recode_ = makeIconButton(this, recodeButton, ":/res/icon139.svg");
+    recode_->setGeometry(du.rect(4, 183, 29, 12));
+    stop_ = makeIconButton(this, stopButton, ":/res/icon140.svg");
+    stop_->setGeometry(du.rect(35, 183, 21, 12));
+    newScheme_ = makeIconButton(this, newSchemeButton, ":/res/icon142.svg");
+    newScheme_->setGeometry(du.rect(85, 183, 13, 13));
+    editScheme_ = makeIconButton(this, editSchemeButton, ":/res/icon138.svg");
+    editScheme_->setGeometry(du.rect(98, 183, 13, 13));
+
+    schemes_ = new QComboBox(this);
+    schemes_->setObjectName(objectNameOf(schemeBox));
+    schemes_->setMaxVisibleItems(8);
+    {
+        // The template's height is the opened list's; the closed box is one line high.
+        QRect r = du.rect(111, 183, 97, 13);
+        schemes_->setGeometry(r);
+    }
+    deleteScheme_ = makeIconButton(this, deleteSchemeButton, ":/res/icon150.svg");
+    deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
+
+    foundLabel_ = makeField(this, foundLabel, Qt::AlignRight);
+    foundLabel_->setGeometry(du.rect(223, 184, 70, 12));
+    found_ = makeField(this, foundField, Qt::AlignHCenter);
+    found_->setGeometry(du.rect(296, 184, 16, 12));
+    foundUnit_ = makeField(this, foundUnitLabel);
+    foundUnit_->setGeometry(du.rect(313, 184, 38, 12));
+
+    exit_ = new QPushButton(this);
+    exit_->setObjectName(objectNameOf(exitButton));
+    exit_->setGeometry(du.rect(353, 184, 46, 26));
+
+    timeLabel_ = makeField(this, timeLabel);
+    timeLabel_->setGeometry(du.rect(4, 202, 125, 12));
+    time_ = makeField(this, timeField, Qt::AlignHCenter);
+    time_->setGeometry(du.rect(129, 202, 16, 12));
+    seconds_ = makeField(this, secondsLabel);
+    seconds_->setGeometry(du.rect(145, 202, 28, 12));
+    limitLabel_ = makeField(this, limitLabel, Qt::AlignRight);
+    limitLabel_->setGeometry(du.rect(180, 202, 113, 12));
+
+    limit_ = new QLineEdit(this);
+    limit_->setObjectName(objectNameOf(limitEdit));
+    limit_->setGeometry(du.rect(295, 199, 17, 12));
+    limit_->setAlignment(Qt::AlignCenter);
+    limitUnit_ = makeField(this, limitUnitLabel);
+    limitUnit_->setGeometry(du.rect(313, 202, 38, 12));
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(objectNameOf(progressBar));
+    progress_->setGeometry(du.rect(3, 214, 396, 10));
+    progress_->setTextVisible(false);
+    progress_->setRange(0, detect::kSearchChainCount);
+    progress_->setValue(0);
+
+    // Takes the Enter key and does nothing.
+    auto* enter = new QPushButton(this);
+    enter->setObjectName(objectNameOf(defaultButton));
+    enter->setGeometry(du.rect(361, 23, 30, 10));
+    enter->setDefault(true);
+    enter->hide();
+
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("toolbar147"));
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setGeometry(0, 0, width(), du.y(17));
+}
+
+void MainWindow::buildToolbar() {
+    struct Button {
+        int command; // 0: separator
+        const char* icon;
+    };
+    static constexpr Button kButtons[] = {
+        {fromFile, ":/res/tb_from_file.svg"},
+        {fromClipboard, ":/res/tb_from_clipboard.svg"},
+        {0, nullptr},
+        {batchConvert, ":/res/tb_batch.svg"},
+        {0, nullptr},
+        {toFile, ":/res/tb_to_file.svg"},
+        {toClipboard, ":/res/tb_to_clipboard.svg"},
+        {saveAsScheme, ":/res/tb_save_scheme.svg"},
+        {0, nullptr},
+        {viewSource, ":/res/tb_view_source.svg"},
+        {viewResult, ":/res/tb_view_result.svg"},
+        {0, nullptr},
+        {settings, ":/res/tb_settings.svg"},
+        {0, nullptr},
+        {0, nullptr},
+        {0, nullptr},
+        {about, ":/res/tb_about.svg"},
+        {0, nullptr},
+        {0, nullptr},
+        {0, nullptr},
+        {0, nullptr},
+        {checkVersions, ":/res/tb_check_versions.svg"},
+    };
+    for (const Button& button : kButtons) {
+        if (button.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        QAction* action =
+            toolbar_->addAction(QIcon(QString::fromLatin1(button.icon)), QStringLiteral(" "));
+        action->setObjectName(QStringLiteral("cmd%1").arg(button.command));
+        action->setEnabled(true);
+        commands_[button.command] = action;
+    }
+}
+
+void MainWindow::connectControls() {
+    connect(exit_, &QPushButton::clicked, this, &MainWindow::accept);
+    connect(recode_, &QPushButton::clicked, this, &MainWindow::recode);
+    connect(stop_, &QPushButton::clicked, this, &MainWindow::stopPass);
+    connect(command(fromFile), &QAction::triggered, this, &MainWindow::loadFromFile);
+    connect(command(fromClipboard), &QAction::triggered, this, &MainWindow::loadFromClipboard);
+    connect(schemes_, &QComboBox::activated, this, &MainWindow::schemeChosen);
+    connect(limit_, &QLineEdit::textChanged, this, &MainWindow::limitChanged);
+    connect(&timer_, &QTimer::timeout, this, &MainWindow::timerTick);
+}
+
+QAction* MainWindow::command(Command id) const {
+    const auto found = commands_.find(id);
+    return found == commands_.end() ? nullptr : found->second;
+}
+
+std::string MainWindow::listLine(int row) const {
+    const QListWidgetItem* item = list_->item(row);
+    return item == nullptr ? std::string() : item->data(kLineRole).toByteArray().toStdString();
+}
+
+void MainWindow::setResultCommandsEnabled(bool enabled) {
+    for (Command id : {toFile, toClipboard, saveAsScheme, viewResult})
+        command(id)->setEnabled(enabled);
+}
+
+// --- scheme box ---
+
+void MainWindow::fillSchemeBox() {
+    const store::CatalogueScan scan = store::refreshCatalogue(store_);
+    schemes_->clear();
+    schemes_->addItem(QString::fromUtf8(store::kAutoSchemeName), store::kAutoSchemeNumber);
+    for (const store::StoredScheme& scheme : scan.schemes)
+        schemes_->addItem(QString::fromStdString(scheme.name), scheme.number);
+    schemes_->setCurrentIndex(0);
+}
+
+void MainWindow::restoreLastScheme() {
+    if (switches_.saveLastScheme == 0)
+        return;
+    std::vector<store::StoredScheme> items;
+    for (int i = 1; i < schemes_->count(); ++i)
+        items.push_back({schemes_->itemData(i).toInt(), schemes_->itemText(i).toStdString(), {}});
+    if (const auto number = store::lastSchemeSelection(items, switches_.lastScheme)) {
+        const int index = schemes_->findData(*number);
+        if (index >= 0)
+            schemes_->setCurrentIndex(index);
+    }
+}
+
+void MainWindow::updateSchemeButtons() {
+    const bool stored = schemes_->currentData().toInt() != store::kAutoSchemeNumber;
+    editScheme_->setEnabled(stored);
+    deleteScheme_->setEnabled(stored);
+}
+
+void MainWindow::schemeChosen(int) {
+    if (recode_->isEnabled() && switches_.autoRecode != 0)
+        recode();
+    updateSchemeButtons();
+}
+
+// --- texts ---
+
+void MainWindow::applyInterfaceTexts() {
+    exit_->setText(text(MainText::exitButton));
+    heading_->setText(text(MainText::heading));
+    timeLabel_->setText(text(MainText::timeLabel));
+    seconds_->setText(text(MainText::secondsLabel));
+    foundLabel_->setText(text(MainText::foundLabel));
+    foundUnit_->setText(text(MainText::foundUnitLabel));
+    limitLabel_->setText(text(MainText::limitLabel));
+    limitUnit_->setText(text(MainText::limitUnitLabel));
+
+    static constexpr std::pair<MainWindow::Command, MainText> kToolTips[] = {
+        {fromFile, MainText::tipFromFile},           {fromClipboard, MainText::tipFromClipboard},
+        {batchConvert, MainText::tipBatch},          {toFile, MainText::tipToFile},
+        {toClipboard, MainText::tipToClipboard},     {saveAsScheme, MainText::tipSaveAsScheme},
+        {viewSource, MainText::tipViewSource},       {viewResult, MainText::tipViewResult},
+        {settings, MainText::tipSettings},           {about, MainText::tipAbout},
+        {checkVersions, MainText::tipCheckVersions},
+    };
+    for (const auto& [id, tip] : kToolTips) {
+        command(id)->setText(text(tip));
+        command(id)->setToolTip(text(tip));
+    }
+
+    delete listMenu_;
+    listMenu_ = new QMenu(this);
+    listMenu_->setObjectName(QStringLiteral("listMenu"));
+    static constexpr std::pair<int, MainText> kMenu[] = {
+        {32774, MainText::menuWriteDocument},
+        {32776, MainText::menuPutDocument},
+        {32777, MainText::menuSaveAsScheme},
+        {32788, MainText::menuPreviewResult},
+    };
+    for (const auto& [id, label] : kMenu)
+        listMenu_->addAction(text(label))->setData(id);
+
+    recode_->setToolTip(text(MainText::tipRecode));
+    stop_->setToolTip(text(MainText::tipStop));
+    newScheme_->setToolTip(text(MainText::tipNewScheme));
+    editScheme_->setToolTip(text(MainText::tipEditScheme));
+    schemes_->setToolTip(text(MainText::tipSchemeBox));
+    list_->setToolTip(text(MainText::tipVariantList));
+    deleteScheme_->setToolTip(text(MainText::tipDeleteScheme));
+
+    applyListFont();
+}
+
+void MainWindow::applyListFont() {
+    using store::readSetting;
+    const int height = readSetting(store_, store::kFontHeight);
+    if (height == 0) {
+        list_->setFont(font());
+        return;
+    }
+    QFont listFont(font());
+    const QString face = QString::fromStdString(readSetting(store_, store::kFontName)).left(31);
+    if (!face.trimmed().isEmpty())
+        listFont.setFamily(face);
+    // A negative height is the character height, a positive one the cell height.
+    listFont.setPixelSize(height < 0 ? -height : height);
+    const int weight = readSetting(store_, store::kFontWeight);
+    if (weight > 0)
+        listFont.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
+    listFont.setItalic(readSetting(store_, store::kFontItalic) != 0);
+    list_->setFont(listFont);
+}
+
+// --- list ---
+
+void MainWindow::showPlaceholder() {
+    list_->clear();
+    addListLine(detect::placeholderLine(switches_.language));
+}
+
+void MainWindow::addListLine(const std::string& line) {
+    insertListLine(list_->count(), line);
+}
+
+void MainWindow::insertListLine(int row, const std::string& line) {
+    auto* item = new QListWidgetItem(bytesToShownText(line));
+    item->setData(kLineRole, QByteArray::fromStdString(line));
+    list_->insertItem(row, item);
+}
+
+void MainWindow::applyListOp(int generation, ListOp op, int index, const std::string& line) {
+    // Lines of an earlier pass that were still queued when the next one started.
+    if (generation != generation_)
+        return;
+    switch (op) {
+    case ListOp::insert:
+        insertListLine(std::clamp(index, 0, list_->count()), line);
+        break;
+    case ListOp::append:
+        addListLine(line);
+        break;
+    case ListOp::remove:
+        if (index >= 0 && index < list_->count())
+            delete list_->takeItem(index);
+        break;
+    }
+}
+
+// --- edit 1006 ---
+
+void MainWindow::setLimitField(int value) {
+    settingLimit_ = true;
+    limit_->setText(QString::number(value));
+    settingLimit_ = false;
+}
+
+void MainWindow::limitChanged(const QString& value) {
+    if (settingLimit_)
+        return;
+    const VariantLimitCheck check = checkVariantLimit(value);
+    if (check.result != VariantLimitCheck::Result::ok) {
+        say(check.result == VariantLimitCheck::Result::outOfRange ? MainText::limitOutOfRange
+                                                                  : MainText::limitNotANumber);
+        limit_->setFocus();
+        return;
+    }
+    maximumVariants_ = check.value;
+    pass_.setMaxVariants(check.value);
+    store::writeSetting(store_, store::kTotalShow, check.value);
+}
+
+// --- sources ---
+
+void MainWindow::resetSourceFields() {
+    time_->setText(text(MainText::noValue));
+    found_->setText(text(MainText::noValue));
+    setLimitField(maximumVariants_);
+    showPlaceholder();
+}
+
+void MainWindow::loadSource(SourceKind kind, const QString& path) {
+    const bool byCommand = kind == SourceKind::chosenFile || kind == SourceKind::clipboard;
+    loading_ = true;
+    setResultCommandsEnabled(false);
+    if (byCommand)
+        watching_ = watchingOff;
+    releaseSource();
+    sourceIsFile_ = kind != SourceKind::clipboard;
+    if (sourceIsFile_)
+        sourcePath_ = path;
+    resetSourceFields();
+
+    int replaced = 0;
+    bool ok = false;
+    if (sourceIsFile_) {
+        ok = analyseSource();
+    } else {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (data != nullptr && data->hasText()) {
+            ClipboardBytes bytes = clipboardTextToBytes(data->text());
+            replaced = bytes.replaced;
+            clipboardCopy_ = std::move(bytes.bytes);
+            ok = analyseSource();
+        }
+    }
+
+    if (ok) {
+        recode_->setEnabled(true);
+        command(viewSource)->setEnabled(true);
+        if (replaced > 0)
+            prompter_.message(this, text(MainText::caption),
+                              text(MainText::clipboardCharactersReplaced).arg(replaced));
+        if (!sample_.hasWords() && switches_.showNoAutoRecoding == 0)
+            say(noWordsMessage(kind));
+        const int autoSwitch = kind == SourceKind::clipboard ? switches_.autoRecodeClipboard
+                                                             : switches_.autoRecodeFile;
+        if (autoSwitch != 0)
+            recode();
+    } else {
+        recode_->setEnabled(false);
+        command(viewSource)->setEnabled(false);
+        if (kind != SourceKind::clipboard || switches_.showWrongClipboardFormat == 0)
+            say(readFailedMessage(kind));
+    }
+    if (byCommand)
+        watching_ = watchingOn;
+    loading_ = false;
+}
+
+bool MainWindow::analyseSource() {
+    if (sourceIsFile_) {
+        // The file is mapped only while it is sampled.
+        std::optional<detect::Sample> sample = analyseFile(sourcePath_);
+        if (!sample)
+            return false;
+        sample_ = *sample;
+        return true;
+    }
+    sample_ = detect::sampleSource(clipboardCopy_);
+    return true;
+}
+
+void MainWindow::releaseSource() {
+    clipboardCopy_.clear();
+    clipboardCopy_.shrink_to_fit();
+}
+
+void MainWindow::loadFromFile() {
+    const std::optional<QString> path = prompter_.openFile(this, text(MainText::selectFileTitle));
+    if (!path)
+        return;
+    loadSource(SourceKind::chosenFile, *path);
+}
+
+void MainWindow::loadFromClipboard() {
+    loadSource(SourceKind::clipboard, {});
+}
+
+void MainWindow::loadDroppedFile(const QString& path) {
+    if (!command(fromFile)->isEnabled() || path.isEmpty())
+        return;
+    loadSource(SourceKind::droppedFile, path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+        loadDroppedFile(urls.first().toLocalFile());
+    }
+}
+
+// --- clipboard watching ---
+
+bool MainWindow::isOwnClipboardText() const {
+    if (!ownClipboardText_)
+        return false;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data != nullptr && data->hasText() && data->text() == *ownClipboardText_;
+}
+
+void MainWindow::clipboardChanged() {
+    if (watching_ == watchingOff || watching_ == watchingOwnWrite)
+        return;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (data == nullptr || !data->hasText())
+        return;
+    // The notification of the program's own write may come after the write has returned.
+    if (isOwnClipboardText())
+        return;
+    ownClipboardText_.reset();
+    if (command(fromClipboard)->isEnabled())
+        QMetaObject::invokeMethod(this, &MainWindow::clipboardChangeQueued, Qt::QueuedConnection);
+}
+
+void MainWindow::clipboardChangeQueued() {
+    // A pass may have started, or the program may have written the clipboard, in between.
+    if (watching_ != watchingOn || loading_ || !command(fromClipboard)->isEnabled() ||
+        isOwnClipboardText())
+        return;
+    loadFromClipboard();
+}
+
+void MainWindow::putOnClipboard(std::string_view bytes) {
+    const int previous = watching_;
+    watching_ = watchingOwnWrite;
+    const QString shown = bytesToShownText(bytes);
+    ownClipboardText_ = shown;
+    QGuiApplication::clipboard()->setText(shown);
+    watching_ = previous;
+}
+
+// --- Recode and the pass ---
+
+void MainWindow::recode() {
+    if (passActive_)
+        return;
+    if (switches_.saveLastScheme != 0)
+        store::writeSetting(store_, store::kLastScheme, schemes_->currentText().toStdString());
+    const int item = schemes_->currentData().toInt();
+    if (item != store::kAutoSchemeNumber) {
+        const std::string action =
+            store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
+                              std::string(store::kMissingValue));
+        if (action == store::kMissingValue) {
+            say(MainText::configReadFailed);
+            return;
+        }
+        setResultCommandsEnabled(false);
+        const engine::LatinOptions options{switches_.wAsVe != 0, switches_.noSj != 0, false};
+        const std::string line = detect::namedSchemeLine(sample_, action, options);
+        list_->clear();
+        addListLine(line);
+        return;
+    }
+    if (sample_.hasWords())
+        startPass();
+}
+
+void MainWindow::startPass() {
+    setResultCommandsEnabled(false);
+    // The previous worker has left the list alone since its stop; join it before the next.
+    pass_.requestStop();
+    pass_.wait();
+    sink_.setGeneration(++generation_);
+    list_->clear();
+    progress_->setRange(0, detect::kSearchChainCount);
+    progress_->setValue(0);
+
+    detect::PassSetup setup;
+    setup.sample = sample_;
+    for (int i = 0; i < schemes_->count(); ++i)
+        setup.schemeItems.push_back(schemes_->itemData(i).toInt());
+    // The store is read here, on this thread, not by the worker.
+    setup.readAction = detect::snapshotActions(setup.schemeItems, [this](int number) {
+        return store_.readString(store::schemeSectionName(number), store::kSchemeActionValue,
+                                 std::string(store::kMissingValue));
+    });
+    setup.precision = switches_.precision;
+    setup.maxVariants = maximumVariants_;
+    setup.onWorkerStart = lowerWorkerPriority;
+
+    command(fromFile)->setEnabled(false);
+    command(fromClipboard)->setEnabled(false);
+    recode_->setEnabled(false);
+    stop_->setEnabled(true);
+    passStart_ = std::time(nullptr);
+    passActive_ = pass_.start(std::move(setup), sink_);
+    timer_.start(kTimerPeriodMs);
+}
+
+void MainWindow::stopPass() {
+    pass_.requestStop();
+}
+
+void MainWindow::timerTick() {
+    const int accepted = pass_.acceptedCount();
+    found_->setText(QString::number(accepted));
+    if (accepted > 0 && minimised_)
+        QApplication::alert(this);
+    if (pass_.stopFlag() == 1) {
+        timer_.stop();
+        progress_->setValue(0);
+        const std::time_t end = std::time(nullptr);
+        time_->setText(QString::number(static_cast<long long>(end - passStart_)));
+        command(fromFile)->setEnabled(true);
+        command(fromClipboard)->setEnabled(true);
+        recode_->setEnabled(true);
+        stop_->setEnabled(false);
+        passActive_ = false;
+        if (accepted > 0 && minimised_) {
+            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            show();
+        }
+        emit passFinished();
+        return;
+    }
+    progress_->setValue(pass_.progress());
+}
+
+// --- window ---
+
+void MainWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Restoring or maximising ends the caption flashing (the window manager drops the alert
+    // when the window is shown).
+    minimised_ = (windowState() & Qt::WindowMinimized) != 0;
+}
+
+void MainWindow::say(MainText message) {
+    prompter_.message(this, text(MainText::caption), text(message));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutDown();
+    QDialog::done(QDialog::Rejected);
+    event->accept();
+}
+
+void MainWindow::done(int result) {
+    shutDown();
+    QDialog::done(result);
+}
+
+void MainWindow::shutDown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    if (viewerJoined_) {
+        disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+                   &MainWindow::clipboardChanged);
+        viewerJoined_ = false;
+    }
+    watching_ = watchingOff;
+    // Stop and join: the worker posts to this window, so it must be gone before the window.
+    timer_.stop();
+    pass_.requestStop();
+    pass_.wait();
+    passActive_ = false;
+    delete listMenu_;
+    listMenu_ = nullptr;
+    releaseSource();
+    std::string ignored;
+    (void)store_.flush(&ignored);
+}
+
+} // namespace vorlex::app

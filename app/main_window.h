@@ -1,0 +1,231 @@
+// The main dialog: toolbar, variant list, scheme box and the lower panel; the sources (file,
+// dropped file, clipboard), the Recode command and the automatic-recoding pass.
+#pragma once
+
+#include "app/main_window_logic.h"
+#include "app/main_window_texts.h"
+#include "detect/dictionary.h"
+#include "detect/pass.h"
+#include "detect/sample.h"
+#include "store/settings_store.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+
+namespace vorlex::app {
+
+class Prompter;
+class MainWindow;
+
+/// Hands the pass's list operations to the window's thread as queued calls; never waits.
+class WindowVariantSink final : public detect::VariantSink {
+public:
+    explicit WindowVariantSink(MainWindow& window) noexcept : window_(window) {}
+    /// Set only while no worker runs.
+    void setGeneration(int generation) noexcept { generation_.store(generation); }
+
+    void insert(int index, const detect::VariantEntry& entry) override;
+    void append(const detect::VariantEntry& entry) override;
+    void remove(int index) override;
+
+private:
+    MainWindow& window_;
+    std::atomic<int> generation_{0};
+};
+
+class MainWindow final : public QDialog {
+    Q_OBJECT
+public:
+    /// Control identifiers of the dialog template, also the controls' object names ("c1003").
+    enum Control {
+        recodeButton = 1000,
+        timeField = 1001,
+        stopButton = 1002,
+        variantList = 1003,
+        progressBar = 1004,
+        foundField = 1005,
+        limitEdit = 1006,
+        schemeBox = 1010,
+        headingField = 1013,
+        timeLabel = 1015,
+        secondsLabel = 1016,
+        foundLabel = 1017,
+        foundUnitLabel = 1018,
+        limitLabel = 1019,
+        limitUnitLabel = 1020,
+        editSchemeButton = 1021,
+        newSchemeButton = 1022,
+        deleteSchemeButton = 1023,
+        exitButton = 1028,
+        defaultButton = 1029,
+    };
+    /// Toolbar commands, also the actions' object names ("cmd32778").
+    enum Command {
+        fromFile = 32778,
+        fromClipboard = 32779,
+        batchConvert = 32780,
+        toFile = 32781,
+        toClipboard = 32782,
+        viewSource = 32783,
+        saveAsScheme = 32784,
+        settings = 32785,
+        about = 32786,
+        viewResult = 32787,
+        checkVersions = 32790,
+    };
+    /// Clipboard watching values.
+    enum Watching { watchingOff = 0, watchingOn = 1, watchingOwnWrite = 2 };
+
+    /// Runs the whole start-up; @p commandLineFile becomes the first source.
+    MainWindow(store::SettingsStore& store, Prompter& prompter,
+               const std::optional<QString>& commandLineFile, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Commands.
+    void recode();
+    void stopPass();
+    void loadFromFile();
+    void loadFromClipboard();
+    void loadDroppedFile(const QString& path);
+    void applyInterfaceTexts();
+    /// Puts 8-bit text on the clipboard as Windows-1251 without reloading it as a source.
+    void putOnClipboard(std::string_view bytes);
+
+    // State, for the commands of the list and for tests.
+    [[nodiscard]] int language() const noexcept { return switches_.language; }
+    [[nodiscard]] const MainSwitches& switches() const noexcept { return switches_; }
+    [[nodiscard]] int clipboardWatching() const noexcept { return watching_; }
+    [[nodiscard]] int maximumVariants() const noexcept { return maximumVariants_; }
+    [[nodiscard]] bool passRunning() const noexcept { return passActive_; }
+    [[nodiscard]] bool isMinimisedState() const noexcept { return minimised_; }
+    [[nodiscard]] bool sourceIsFile() const noexcept { return sourceIsFile_; }
+    [[nodiscard]] const QString& sourcePath() const noexcept { return sourcePath_; }
+    [[nodiscard]] const detect::Sample& sample() const noexcept { return sample_; }
+    [[nodiscard]] QAction* command(Command id) const;
+    [[nodiscard]] QMenu* listMenu() const noexcept { return listMenu_; }
+    /// The raw Windows-1251 line of list item @p row.
+    [[nodiscard]] std::string listLine(int row) const;
+
+    void done(int result) override;
+    /// Escape never closes the window.
+    void reject() override {}
+
+signals:
+    /// The timer noticed the end of a pass and the window is idle again.
+    void passFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    friend class WindowVariantSink;
+    enum class ListOp { insert, append, remove };
+
+    void buildControls();
+    void buildToolbar();
+    void connectControls();
+    void fillSchemeBox();
+    void restoreLastScheme();
+    void updateSchemeButtons();
+    void applyListFont();
+    void setResultCommandsEnabled(bool enabled);
+    void resetSourceFields();
+    void setLimitField(int value);
+    void showPlaceholder();
+    void addListLine(const std::string& line);
+    void insertListLine(int row, const std::string& line);
+
+    void loadSource(SourceKind kind, const QString& path);
+    bool analyseSource();
+    void releaseSource();
+
+    void startPass();
+    void timerTick();
+    void limitChanged(const QString& text);
+    void schemeChosen(int index);
+    void clipboardChanged();
+    void clipboardChangeQueued();
+    [[nodiscard]] bool isOwnClipboardText() const;
+    void applyListOp(int generation, ListOp op, int index, const std::string& line);
+    void shutDown();
+    void say(MainText text);
+    [[nodiscard]] QString text(MainText id) const { return mainText(id, switches_.language); }
+
+    store::SettingsStore& store_;
+    Prompter& prompter_;
+    MainSwitches switches_;
+    detect::Dictionary dictionary_;
+
+    // Controls.
+    QToolBar* toolbar_ = nullptr;
+    std::map<int, QAction*> commands_;
+    QListWidget* list_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QPushButton* recode_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* newScheme_ = nullptr;
+    QPushButton* editScheme_ = nullptr;
+    QComboBox* schemes_ = nullptr;
+    QPushButton* deleteScheme_ = nullptr;
+    QLabel* foundLabel_ = nullptr;
+    QLabel* found_ = nullptr;
+    QLabel* foundUnit_ = nullptr;
+    QPushButton* exit_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    QLabel* time_ = nullptr;
+    QLabel* seconds_ = nullptr;
+    QLabel* limitLabel_ = nullptr;
+    QLineEdit* limit_ = nullptr;
+    QLabel* limitUnit_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QGroupBox* panel_ = nullptr;
+    QMenu* listMenu_ = nullptr;
+
+    // Source state.
+    bool sourceIsFile_ = false;
+    QString sourcePath_;
+    std::string clipboardCopy_;
+    detect::Sample sample_;
+
+    int maximumVariants_ = detect::kDefaultVariants;
+    bool settingLimit_ = false;
+    bool loading_ = false; ///< a source is being loaded (message boxes run their own loop)
+    int watching_ = watchingOff;
+    bool viewerJoined_ = false;
+    std::optional<QString> ownClipboardText_;
+    bool minimised_ = false;
+    int newFileCounter_ = 0;
+
+    // The pass. The sink outlives the pass, which joins its worker when destroyed.
+    WindowVariantSink sink_;
+    detect::RecodingPass pass_;
+    int generation_ = 0;
+    bool passActive_ = false;
+    std::time_t passStart_ = 0;
+    QTimer timer_;
+    bool shutDown_ = false;
+};
+
+} // namespace vorlex::app

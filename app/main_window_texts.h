@@ -1,0 +1,65 @@
+// Every text the main window shows, in English and Russian, in one table. Look-ups go through
+// the interface language flag: 0 Russian, any other value English.
+#pragma once
+
+#include <QString>
+
+namespace vorlex::app {
+
+enum class MainText {
+    caption,
+    // Control texts.
+    exitButton,
+    heading,
+    timeLabel,
+    secondsLabel,
+    foundLabel,
+    foundUnitLabel,
+    limitLabel,
+    limitUnitLabel,
+    noValue,
+    // Toolbar tips.
+    tipFromFile,
+    tipFromClipboard,
+    tipBatch,
+    tipToFile,
+    tipToClipboard,
+    tipSaveAsScheme,
+    tipViewSource,
+    tipViewResult,
+    tipSettings,
+    tipAbout,
+    tipCheckVersions,
+    // List popup menu.
+    menuWriteDocument,
+    menuPutDocument,
+    menuSaveAsScheme,
+    menuPreviewResult,
+    // Control tips.
+    tipRecode,
+    tipStop,
+    tipNewScheme,
+    tipEditScheme,
+    tipSchemeBox,
+    tipVariantList,
+    tipDeleteScheme,
+    // Messages.
+    clipboardNoWords,
+    clipboardReadFailed,
+    fileNoWords,
+    fileReadFailed,
+    droppedNoWords,
+    commandLineNoWords,
+    commandLineReadFailed,
+    configReadFailed,
+    selectFileTitle,
+    limitOutOfRange,
+    limitNotANumber,
+    clipboardCharactersReplaced, ///< %1: number of characters
+    count_
+};
+
+/// The text of @p id in the language of @p language (0 Russian, anything else English).
+[[nodiscard]] QString mainText(MainText id, int language);
+
+} // namespace vorlex::app

@@ -1,0 +1,200 @@
+// The window's logic without a window: clipboard text to bytes, file sources, the check of the
+// maximum-variants field, the switches read at start, the text table and dialog units.
+#include "app/dialog_units.h"
+#include "app/main_window_logic.h"
+#include "app/main_window_texts.h"
+#include "app/source_text.h"
+#include "engine/cp1251.h"
+#include "store/memory_settings_store.h"
+#include "store/settings_keys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace vorlex::app {
+namespace {
+
+std::string win1251(const char* utf8) {
+    return engine::win1251Literal(utf8);
+}
+
+TEST(ClipboardText, CyrillicTextBecomesWindows1251) {
+    const ClipboardBytes bytes = clipboardTextToBytes(QStringLiteral("Привет, мир! №1 — «да»"));
+    EXPECT_EQ(bytes.bytes, win1251("Привет, мир! №1 — «да»"));
+    EXPECT_EQ(bytes.replaced, 0);
+}
+
+TEST(ClipboardText, WesternLookingWindows1251TakesTheWesternBytes) {
+    // "Привет" stored as Windows-1251 and shown as Latin-1.
+    const ClipboardBytes bytes =
+        clipboardTextToBytes(QString::fromLatin1("\xCF\xF0\xE8\xE2\xE5\xF2"));
+    EXPECT_EQ(bytes.bytes, win1251("Привет"));
+    EXPECT_EQ(bytes.replaced, 0);
+    // Windows-1252 letters above 0x7F that Latin-1 lacks: Ž (0x8E), œ (0x9C), € (0x80).
+    const ClipboardBytes western = clipboardTextToBytes(QStringLiteral("\u017D\u0153\u20AC\u00E9"));
+    EXPECT_EQ(western.bytes, std::string("\x8E\x9C\x80\xE9"));
+    EXPECT_EQ(western.replaced, 0);
+}
+
+TEST(ClipboardText, UnmappableCharactersBecomeQuestionMarksAndAreCounted) {
+    // Greek and CJK have no byte in any of the three code pages; the emoji is one character.
+    const ClipboardBytes bytes =
+        clipboardTextToBytes(QStringLiteral("Да \u03A9\u4E2D \U0001F600!"));
+    EXPECT_EQ(bytes.bytes, win1251("Да ?? ?!"));
+    EXPECT_EQ(bytes.replaced, 3);
+    // Mixed Cyrillic and Latin-1-only letters: neither rule covers all, so the Latin one goes.
+    const ClipboardBytes mixed = clipboardTextToBytes(QStringLiteral("Жé"));
+    EXPECT_EQ(mixed.bytes, win1251("Ж?"));
+    EXPECT_EQ(mixed.replaced, 1);
+}
+
+TEST(ClipboardText, ShownTextRoundTrips) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    const QString shown = bytesToShownText(all);
+    EXPECT_EQ(shown.size(), 255);
+    EXPECT_EQ(clipboardTextToBytes(shown).bytes, all);
+}
+
+class FileSource : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(FileSource, ReadsAndSamplesARegularFile) {
+    const QString path =
+        write(QStringLiteral("a.txt"),
+              QByteArray::fromStdString(win1251("Мы были дома, он нам не сказал.")));
+    const auto sample = analyseFile(path);
+    ASSERT_TRUE(sample);
+    EXPECT_TRUE(sample->hasWords());
+    EXPECT_EQ(sample->textSample().substr(0, 6), win1251("Мы был"));
+}
+
+TEST_F(FileSource, BinaryDataIsReadButHasNoWords) {
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 37) & 0x3F)); // control bytes and digits
+    const auto sample = analyseFile(write(QStringLiteral("b.bin"), binary));
+    ASSERT_TRUE(sample);
+    EXPECT_FALSE(sample->hasWords());
+}
+
+TEST_F(FileSource, RefusesWhatIsNoReadableNonEmptyFile) {
+    EXPECT_FALSE(analyseFile(dir.filePath(QStringLiteral("missing.txt"))));
+    EXPECT_FALSE(analyseFile(dir.path()));
+    EXPECT_FALSE(analyseFile(write(QStringLiteral("empty.txt"), {})));
+    EXPECT_FALSE(analyseFile(QString()));
+}
+
+TEST_F(FileSource, RefusesAFileLargerThanA32BitSize) {
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Sparse: 3 GB of size, hardly any disk.
+    if (!file.resize(3LL * 1024 * 1024 * 1024))
+        GTEST_SKIP() << "cannot create a 3 GB sparse file here";
+    file.close();
+    EXPECT_FALSE(analyseFile(path));
+}
+
+TEST_F(FileSource, RefusesAnUnreadableFile) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const QString path = write(QStringLiteral("locked.txt"), "text");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    EXPECT_FALSE(analyseFile(path));
+}
+
+TEST(VariantLimit, AcceptsOneToNinetyNine) {
+    EXPECT_EQ(checkVariantLimit(QStringLiteral("5")).result, VariantLimitCheck::Result::ok);
+    EXPECT_EQ(checkVariantLimit(QStringLiteral("5")).value, 5);
+    EXPECT_EQ(checkVariantLimit(QStringLiteral("1")).result, VariantLimitCheck::Result::ok);
+    EXPECT_EQ(checkVariantLimit(QStringLiteral("99")).result, VariantLimitCheck::Result::ok);
+    for (const char* bad : {"0", "100", "150", "-3"})
+        EXPECT_EQ(checkVariantLimit(QString::fromLatin1(bad)).result,
+                  VariantLimitCheck::Result::outOfRange)
+            << bad;
+    for (const char* bad : {"", "abc", "5x", "1.5"})
+        EXPECT_EQ(checkVariantLimit(QString::fromLatin1(bad)).result,
+                  VariantLimitCheck::Result::notANumber)
+            << bad;
+}
+
+TEST(MainSwitchesTest, DefaultsOnAnEmptyStore) {
+    store::MemorySettingsStore empty;
+    const MainSwitches s = readMainSwitches(empty);
+    EXPECT_EQ(s.language, 1);
+    EXPECT_EQ(s.totalShow, 20);
+    EXPECT_EQ(s.precision, 7);
+    EXPECT_EQ(s.autoRecode, 1);
+    EXPECT_EQ(s.autoRecodeFile, 1);
+    EXPECT_EQ(s.autoRecodeClipboard, 1);
+    EXPECT_EQ(s.saveLastScheme, 1);
+    EXPECT_EQ(s.setClipboardViewer, 1);
+    EXPECT_EQ(s.showNoAutoRecoding, 0);
+    EXPECT_EQ(s.showWrongClipboardFormat, 0);
+    EXPECT_EQ(s.lastScheme, "Auto");
+}
+
+TEST(MainSwitchesTest, LastSchemeIsReadOnlyWhenSaved) {
+    store::MemorySettingsStore settings;
+    store::writeSetting(settings, store::kLastScheme, "Koi->Win");
+    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Koi->Win");
+    store::writeSetting(settings, store::kSaveLastScheme, 0);
+    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Auto");
+}
+
+TEST(MainTexts, ZeroIsRussianAnythingElseEnglish) {
+    EXPECT_EQ(mainText(MainText::exitButton, 0), QStringLiteral("ВЫХОД"));
+    EXPECT_EQ(mainText(MainText::exitButton, 1), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, 2), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, -1), QStringLiteral("EXIT"));
+    // Every text exists in both languages.
+    for (int id = 0; id < static_cast<int>(MainText::count_); ++id) {
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), 0).isEmpty()) << id;
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), 1).isEmpty()) << id;
+    }
+}
+
+TEST(MainTexts, EachSourceHasItsOwnMessages) {
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::droppedFile), 1),
+              QStringLiteral("This tex can not be auto-recoding"));
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::clipboard), 0),
+              QStringLiteral("К сожалению, этот текст не может быть автоматически перекодирован"));
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::chosenFile), 0),
+              QStringLiteral("К сожалению, этот файл не может быть автоматически перекодирован"));
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::commandLineFile), 1),
+              QStringLiteral("Error reading from file"));
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::chosenFile), 1),
+              QStringLiteral("Error reading file"));
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), 1),
+              QStringLiteral("Clipboard contains wrong data format"));
+}
+
+TEST(DialogUnitsTest, ConvertsEachEdgeWithRounding) {
+    const DialogUnits du(6, 13); // a 6-pixel average width, 13-pixel character height
+    EXPECT_EQ(du.x(4), 6);
+    EXPECT_EQ(du.x(403), 605); // 604.5 rounds up
+    EXPECT_EQ(du.y(8), 13);
+    EXPECT_EQ(du.y(12), 20); // 19.5
+    // Edges are converted, not the width: 1 + 1 units is not twice one unit's width here.
+    const QRect r = du.rect(1, 0, 1, 8);
+    EXPECT_EQ(r.left(), 2);      // 1.5 -> 2
+    EXPECT_EQ(r.right(), 3 - 1); // 2 units -> 3 pixels
+    EXPECT_EQ(r.height(), 13);
+}
+
+} // namespace
+} // namespace vorlex::app

@@ -1,0 +1,662 @@
+// The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
+// edit 1006, languages and closing. Every test starts from a fresh INI file.
+#include "app/main_window.h"
+#include "detect/list_line.h"
+#include "engine/cp1251.h"
+#include "store/builtin_schemes.h"
+#include "store/qsettings_store.h"
+#include "store/scheme_catalogue.h"
+#include "store/settings_keys.h"
+#include "test_prompter.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using vorlex::app::MainWindow;
+using vorlex::app::testing::QueuedPrompter;
+namespace store = vorlex::store;
+
+namespace {
+
+const char* const kRepaired = "Привет, мир! Как у вас дела? Мы были дома все вместе, и он нам не "
+                              "сказал, что она уже тут.";
+
+// kRepaired in KOI8-R, read as Windows-1251: what a Russian desktop shows ("рТЙЧЕФ, НЙТ!").
+QString koiShownAsWin() {
+    const std::string win = vorlex::engine::win1251Literal(kRepaired);
+    // Windows-1251 to KOI8-R through the engine's own table is what is under test elsewhere;
+    // here the bytes come from a fixed mapping of the Cyrillic letters.
+    static const char* const koiLetters =
+        "\xE1\xE2\xF7\xE7\xE4\xE5\xF6\xFA\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0"
+        "\xF2\xF3\xF4\xF5\xE6\xE8\xE3\xFE\xFB\xFD\xFF\xF9\xF8\xFC\xE0\xF1"
+        "\xC1\xC2\xD7\xC7\xC4\xC5\xD6\xDA\xC9\xCA\xCB\xCC\xCD\xCE\xCF\xD0"
+        "\xD2\xD3\xD4\xD5\xC6\xC8\xC3\xDE\xDB\xDD\xDF\xD9\xD8\xDC\xC0\xD1";
+    std::string koi;
+    for (char c : win) {
+        const auto b = static_cast<unsigned char>(c);
+        koi.push_back(b >= 0xC0 ? koiLetters[b - 0xC0] : c);
+    }
+    return QString::fromStdString(vorlex::engine::win1251ToUtf8(koi));
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<store::QSettingsStore> store_;
+    QueuedPrompter prompter_;
+
+    std::unique_ptr<MainWindow> open(const std::optional<QString>& file = std::nullopt) {
+        return std::make_unique<MainWindow>(*store_, prompter_, file);
+    }
+    template <typename T> static T* control(MainWindow& w, int id) {
+        T* found = w.findChild<T*>(QStringLiteral("c%1").arg(id));
+        if (found == nullptr)
+            qFatal("no control %d", id);
+        return found;
+    }
+    static QListWidget* list(MainWindow& w) {
+        return control<QListWidget>(w, MainWindow::variantList);
+    }
+    static QPushButton* button(MainWindow& w, int id) { return control<QPushButton>(w, id); }
+    static QString field(MainWindow& w, int id) { return control<QLabel>(w, id)->text(); }
+    static QString firstLine(MainWindow& w) {
+        return list(w)->count() == 0 ? QString() : list(w)->item(0)->text();
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_->filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    QString koiFile() {
+        const QString text = koiShownAsWin();
+        return writeFile(
+            QStringLiteral("koi.txt"),
+            QByteArray::fromStdString(vorlex::engine::win1251Literal(text.toStdString())));
+    }
+    void set(const store::IntSetting& s, int v) { store::writeSetting(*store_, s, v); }
+    int get(const store::IntSetting& s) { return store::readSetting(*store_, s); }
+    static void waitForPass(MainWindow& w) {
+        if (!w.passRunning())
+            return;
+        QSignalSpy finished(&w, &MainWindow::passFinished);
+        QVERIFY(finished.wait(60000));
+    }
+    static int indexOf(MainWindow& w, const char* name) {
+        return control<QComboBox>(w, MainWindow::schemeBox)->findText(QString::fromUtf8(name));
+    }
+    static void choose(MainWindow& w, int index) {
+        auto* box = control<QComboBox>(w, MainWindow::schemeBox);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        store_ = std::make_unique<store::QSettingsStore>(
+            dir_->filePath(QStringLiteral("v.ini")).toStdString());
+        prompter_.clear();
+        QGuiApplication::clipboard()->clear();
+    }
+    void cleanup() {
+        const QStringList problems = prompter_.problems();
+        store_.reset();
+        dir_.reset();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    void firstStartOnAnEmptyStore() {
+        auto w = open();
+        QCOMPARE(get(store::kFlag), 1);
+        QCOMPARE(get(store::kTotalSchemes), 23);
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        QCOMPARE(box->count(), 24);
+        QCOMPARE(box->itemText(0), QStringLiteral("Auto"));
+        QCOMPARE(box->itemData(0).toInt(), -1);
+        QCOMPARE(box->itemText(9), QStringLiteral("Koi->Win"));
+        QCOMPARE(box->itemData(9).toInt(), 8);
+        QCOMPARE(box->currentIndex(), 0);
+        // English, 20 variants, the placeholder line.
+        QCOMPARE(button(*w, MainWindow::exitButton)->text(), QStringLiteral("EXIT"));
+        QCOMPARE(control<QLineEdit>(*w, MainWindow::limitEdit)->text(), QStringLiteral("20"));
+        QCOMPARE(w->switches().precision, 7);
+        QCOMPARE(list(*w)->count(), 1);
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+        QCOMPARE(field(*w, MainWindow::timeField), QStringLiteral("- -"));
+        QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("- -"));
+        // Nothing to recode yet.
+        QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::stopButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::editSchemeButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::deleteSchemeButton)->isEnabled());
+        QVERIFY(button(*w, MainWindow::newSchemeButton)->isEnabled());
+        QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
+        for (auto id : {MainWindow::toFile, MainWindow::toClipboard, MainWindow::saveAsScheme,
+                        MainWindow::viewResult})
+            QVERIFY(!w->command(id)->isEnabled());
+        for (auto id : {MainWindow::fromFile, MainWindow::fromClipboard, MainWindow::batchConvert,
+                        MainWindow::settings, MainWindow::about, MainWindow::checkVersions})
+            QVERIFY(w->command(id)->isEnabled());
+        QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+    }
+
+    void builtInSchemesAreNotWrittenAgain() {
+        set(store::kFlag, 1);
+        store::writeScheme(*store_, 4, "Mine", "kw");
+        auto w = open();
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->itemText(1), QStringLiteral("Mine"));
+        QCOMPARE(get(store::kTotalSchemes), 1);
+    }
+
+    void wrongTotalSchemesIsCorrected() {
+        set(store::kFlag, 1);
+        for (int n : {0, 3, 500, 998})
+            store::writeScheme(*store_, n, "S" + std::to_string(n), "kw");
+        store_->writeString("7", "Action", "wk"); // no Name: skipped, not counted
+        set(store::kTotalSchemes, 25);
+        {
+            auto w = open();
+            QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->count(), 5);
+            QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->itemData(4).toInt(), 998);
+        }
+        QCOMPARE(get(store::kTotalSchemes), 4);
+        set(store::kTotalSchemes, 2);
+        auto w = open();
+        QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->count(), 3);
+        QCOMPARE(get(store::kTotalSchemes), 2);
+    }
+
+    void lastSchemeSelectsTheFirstPrefixMatch() {
+        // "koi->" begins "Koi->Alt", "Koi->Iso" and "Koi->Win": the first in the box wins.
+        store::writeSetting(*store_, store::kLastScheme, "koi->");
+        auto w = open();
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        QCOMPARE(box->currentText(), QStringLiteral("Koi->Alt"));
+        QVERIFY(button(*w, MainWindow::editSchemeButton)->isEnabled());
+        QVERIFY(button(*w, MainWindow::deleteSchemeButton)->isEnabled());
+        // A selection at start is no choice: nothing recoded, nothing written.
+        QCOMPARE(QString::fromStdString(store::readSetting(*store_, store::kLastScheme)),
+                 QStringLiteral("koi->"));
+    }
+
+    void lastSchemeAutoOrUnknownOrNotSaved() {
+        store::writeSetting(*store_, store::kLastScheme, "Auto");
+        QCOMPARE(control<QComboBox>(*open(), MainWindow::schemeBox)->currentIndex(), 0);
+        store::writeSetting(*store_, store::kLastScheme, "No such scheme");
+        QCOMPARE(control<QComboBox>(*open(), MainWindow::schemeBox)->currentIndex(), 0);
+        store::writeSetting(*store_, store::kLastScheme, "Mac->Win");
+        set(store::kSaveLastScheme, 0);
+        auto w = open();
+        QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->currentIndex(), 0);
+        QVERIFY(!button(*w, MainWindow::editSchemeButton)->isEnabled());
+    }
+
+    void escapeAndEnterDoNotCloseTheWindow() {
+        auto w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        list(*w)->setFocus();
+        QTest::keyClick(list(*w), Qt::Key_Return);
+        QTest::keyClick(list(*w), Qt::Key_Enter);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->result(), 0);
+        // The caption's close button ends it.
+        QVERIFY(w->close());
+        QVERIFY(!w->isVisible());
+    }
+
+    void exitButtonEndsTheDialog() {
+        auto w = open();
+        w->show();
+        QTest::mouseClick(button(*w, MainWindow::exitButton), Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(w->result(), int(QDialog::Accepted));
+    }
+
+    void commandLineFileIsRecodedAutomatically() {
+        const QString path = koiFile();
+        auto w = open(path);
+        QVERIFY(w->passRunning());
+        QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(button(*w, MainWindow::stopButton)->isEnabled());
+        QVERIFY(!w->command(MainWindow::fromFile)->isEnabled());
+        waitForPass(*w);
+        QTRY_VERIFY(list(*w)->count() > 0);
+        QVERIFY(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)));
+        QVERIFY(vorlex::detect::readListLine(w->listLine(0)).has_value());
+        QVERIFY(field(*w, MainWindow::foundField).toInt() > 0);
+        bool number = false;
+        field(*w, MainWindow::timeField).toInt(&number);
+        QVERIFY(number);
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::stopButton)->isEnabled());
+        QVERIFY(w->command(MainWindow::fromFile)->isEnabled());
+        QVERIFY(w->command(MainWindow::viewSource)->isEnabled());
+        QCOMPARE(control<QProgressBar>(*w, MainWindow::progressBar)->value(), 0);
+        QCOMPARE(w->sourcePath(), path);
+    }
+
+    void commandLineFileWithoutWords() {
+        const QString path = writeFile(QStringLiteral("latin.txt"), "Hello, world! 12345 ok.");
+        prompter_.expectMessage(QStringLiteral("This text can not be auto-recoding"));
+        auto w = open(path);
+        QVERIFY(!w->passRunning());
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+        // Russian: the file text of the message.
+        set(store::kLanguage, 0);
+        prompter_.expectMessage(
+            QStringLiteral("К сожалению, этот файл не может быть автоматически перекодирован"));
+        auto ru = open(path);
+        QCOMPARE(firstLine(*ru), QStringLiteral("Перекодировок не производилось!"));
+        // Switched off: no message at all.
+        set(store::kShowNoAutoRecoding, 1);
+        auto quiet = open(path);
+        QVERIFY(button(*quiet, MainWindow::recodeButton)->isEnabled());
+    }
+
+    void commandLineFileThatCannotBeRead() {
+        prompter_.expectMessage(QStringLiteral("Error reading from file"));
+        auto w = open(dir_->filePath(QStringLiteral("vanished.txt")));
+        QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+    }
+
+    void fromFileFailuresAndCancel() {
+        set(store::kAutoRecodeFile, 0);
+        auto w = open();
+        const QString title = QStringLiteral("Select file for converting");
+        const QString good = koiFile();
+        prompter_.expectOpenFile(title, good);
+        w->loadFromFile();
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QCOMPARE(w->sourcePath(), good);
+        // Cancel changes nothing.
+        prompter_.expectOpenFile(title, std::nullopt);
+        w->loadFromFile();
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QCOMPARE(w->sourcePath(), good);
+
+        QFile big(dir_->filePath(QStringLiteral("big.txt")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        const bool haveBig = big.resize(3LL * 1024 * 1024 * 1024);
+        big.close();
+        QStringList bad = {dir_->filePath(QStringLiteral("gone.txt")), dir_->path(),
+                           writeFile(QStringLiteral("empty.txt"), {})};
+        if (haveBig)
+            bad << big.fileName();
+        for (const QString& path : bad) {
+            prompter_.expectOpenFile(title, path);
+            prompter_.expectMessage(QStringLiteral("Error reading file"));
+            w->loadFromFile();
+            QVERIFY2(!button(*w, MainWindow::recodeButton)->isEnabled(), qPrintable(path));
+            QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+            QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+        }
+        // Binary data reads but holds no word.
+        QByteArray binary(2048, '\x01');
+        prompter_.expectOpenFile(title, writeFile(QStringLiteral("b.bin"), binary));
+        prompter_.expectMessage(QStringLiteral("This text can not be auto-recoding"));
+        w->loadFromFile();
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+    }
+
+    void fromClipboardFailures() {
+        auto w = open();
+        QGuiApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+        prompter_.expectMessage(QStringLiteral("Clipboard contains wrong data format"));
+        w->loadFromClipboard();
+        QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+        QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+        set(store::kShowWrongClipboardFormat, 1);
+        auto quiet = open();
+        quiet->loadFromClipboard();
+        QVERIFY(!button(*quiet, MainWindow::recodeButton)->isEnabled());
+    }
+
+    void clipboardReplacementsAreReportedOnce() {
+        set(store::kAutoRecodeClipboard, 0);
+        auto w = open();
+        QGuiApplication::clipboard()->setText(QStringLiteral("Мы были дома \u03A9\u03A8 вместе"));
+        prompter_.expectMessage(QStringLiteral("2 characters of the clipboard text have no "
+                                               "Windows-1251 code and were replaced by \"?\"."));
+        w->loadFromClipboard();
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(!w->sourceIsFile());
+    }
+
+    void watchedClipboardWithKoiTextIsRepaired() {
+        auto w = open();
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+        QTRY_VERIFY(list(*w)->count() > 0);
+        QVERIFY2(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)), qPrintable(firstLine(*w)));
+    }
+
+    void clipboardImageWhileWatchingDoesNothing() {
+        set(store::kAutoRecodeFile, 0);
+        const QString path = koiFile();
+        auto w = open(path);
+        QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+        QCoreApplication::processEvents();
+        QVERIFY(w->sourceIsFile());
+        QCOMPARE(w->sourcePath(), path);
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+    }
+
+    void clipboardChangeDuringAPassIsIgnored() {
+        auto w = open();
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QTRY_VERIFY(w->passRunning());
+        const std::string sampleBefore(w->sample().textSample());
+        QGuiApplication::clipboard()->setText(QStringLiteral("Совсем другой текст для нас"));
+        QCoreApplication::processEvents();
+        QCOMPARE(std::string(w->sample().textSample()), sampleBefore);
+        waitForPass(*w);
+        QCoreApplication::processEvents();
+        QCOMPARE(std::string(w->sample().textSample()), sampleBefore);
+    }
+
+    void ownClipboardWriteNeverReloads() {
+        auto w = open();
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+        const std::string sampleBefore(w->sample().textSample());
+        const int linesBefore = list(*w)->count();
+        QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+        w->putOnClipboard(vorlex::engine::win1251Literal(kRepaired));
+        QTRY_VERIFY(changes.count() > 0);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8(kRepaired));
+        // A notification that arrives late, after the write has returned.
+        emit QGuiApplication::clipboard()->dataChanged();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(!w->passRunning());
+        QCOMPARE(std::string(w->sample().textSample()), sampleBefore);
+        QCOMPARE(list(*w)->count(), linesBefore);
+        QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+        // Another program's text afterwards is loaded again.
+        QGuiApplication::clipboard()->setText(QStringLiteral("Мы были дома все вместе"));
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+    }
+
+    void anotherProgramsCopyIsRepaired() {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            QSKIP("needs a clipboard shared between programs (X11)");
+        auto w = open();
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--own-clipboard"), koiShownAsWin()});
+        QVERIFY(other.waitForReadyRead(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(w->passRunning(), 15000);
+        waitForPass(*w);
+        QTRY_VERIFY(list(*w)->count() > 0);
+        QVERIFY2(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)), qPrintable(firstLine(*w)));
+        // Our own write while the other program owned the clipboard does not reload.
+        const std::string sampleBefore(w->sample().textSample());
+        QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+        w->putOnClipboard(vorlex::engine::win1251Literal(kRepaired));
+        QTRY_VERIFY(changes.count() > 0);
+        QCoreApplication::processEvents();
+        QVERIFY(!w->passRunning());
+        QCOMPARE(std::string(w->sample().textSample()), sampleBefore);
+        other.kill();
+        other.waitForFinished();
+    }
+
+    void watchingOffWithoutClipboardViewer() {
+        set(store::kSetClipboardViewer, 0);
+        auto w = open();
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(!w->passRunning());
+        QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
+    }
+
+    void choosingASchemeRecodesWhenAutoRecodeIsOn() {
+        set(store::kAutoRecodeFile, 0);
+        auto w = open(koiFile());
+        choose(*w, indexOf(*w, "Koi->Win"));
+        QCOMPARE(list(*w)->count(), 1);
+        QVERIFY(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)));
+        QCOMPARE(vorlex::detect::readListLine(w->listLine(0)).value_or("none"),
+                 std::string("kw    "));
+        QCOMPARE(w->listLine(0).size(), std::size_t(199 + 60 + 6));
+        // Found count and time stay; the scheme is remembered; its buttons work.
+        QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("- -"));
+        QCOMPARE(field(*w, MainWindow::timeField), QStringLiteral("- -"));
+        QCOMPARE(QString::fromStdString(store::readSetting(*store_, store::kLastScheme)),
+                 QStringLiteral("Koi->Win"));
+        QVERIFY(button(*w, MainWindow::editSchemeButton)->isEnabled());
+        // A two-filter scheme: one line again, with its own action.
+        choose(*w, indexOf(*w, "Двойная Win->Koi"));
+        QCOMPARE(list(*w)->count(), 1);
+        QCOMPARE(vorlex::detect::readListLine(w->listLine(0)).value_or("none"),
+                 std::string("wk wk   "));
+        // Back to Auto: a pass, and the scheme buttons go off.
+        choose(*w, 0);
+        QVERIFY(w->passRunning());
+        QVERIFY(!button(*w, MainWindow::editSchemeButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::deleteSchemeButton)->isEnabled());
+        waitForPass(*w);
+    }
+
+    void choosingASchemeWithAutoRecodeOff() {
+        set(store::kAutoRecodeFile, 0);
+        set(store::kAutoRecode, 0);
+        auto w = open(koiFile());
+        choose(*w, indexOf(*w, "Koi->Win"));
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+        QVERIFY(button(*w, MainWindow::editSchemeButton)->isEnabled());
+        // Recode itself still works.
+        QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
+        QVERIFY(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)));
+    }
+
+    void namedSchemeWithoutActionKeepsTheList() {
+        set(store::kAutoRecodeFile, 0);
+        set(store::kAutoRecode, 0);
+        auto w = open(koiFile());
+        choose(*w, indexOf(*w, "Koi->Win"));
+        QCOMPARE(store_->deleteSection("8"), 0);
+        prompter_.expectMessage(QStringLiteral("Error reading config file"));
+        QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
+        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+    }
+
+    void stopKeepsTheLinesFound() {
+        auto w = open(koiFile());
+        QVERIFY(w->passRunning());
+        QTRY_VERIFY(list(*w)->count() > 0);
+        QTest::mouseClick(button(*w, MainWindow::stopButton), Qt::LeftButton);
+        waitForPass(*w);
+        const int kept = list(*w)->count();
+        QVERIFY(kept > 0);
+        QCoreApplication::processEvents();
+        QVERIFY(list(*w)->count() >= kept);
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        QVERIFY(!button(*w, MainWindow::stopButton)->isEnabled());
+        QVERIFY(w->command(MainWindow::fromClipboard)->isEnabled());
+        QCOMPARE(control<QProgressBar>(*w, MainWindow::progressBar)->value(), 0);
+    }
+
+    void limitEditAccepts5AndRefuses150() {
+        auto limit = [&](MainWindow& w) { return control<QLineEdit>(w, MainWindow::limitEdit); };
+        auto w = open(koiFile()); // a pass is running
+        QVERIFY(w->passRunning());
+        limit(*w)->setText(QStringLiteral("5"));
+        QCOMPARE(w->maximumVariants(), 5);
+        QCOMPARE(get(store::kTotalShow), 5);
+        prompter_.expectMessage(QStringLiteral("Please enter an integer between 1 and 99."));
+        limit(*w)->setText(QStringLiteral("150"));
+        QCOMPARE(w->maximumVariants(), 5);
+        QCOMPARE(get(store::kTotalShow), 5);
+        waitForPass(*w);
+        // The next pass shows at most five (lines already shown by this one may stay).
+        QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
+        waitForPass(*w);
+        QTRY_VERIFY(list(*w)->count() > 0);
+        QCoreApplication::processEvents();
+        QVERIFY(list(*w)->count() <= 5);
+        prompter_.expectMessage(QStringLiteral("Please enter an integer."));
+        limit(*w)->setText(QStringLiteral("x"));
+        QCOMPARE(get(store::kTotalShow), 5);
+    }
+
+    void closingDuringAPassJoinsTheWorker() {
+        auto w = open(koiFile());
+        QVERIFY(w->passRunning());
+        w->show();
+        QVERIFY(w->close());
+        QVERIFY(!w->passRunning());
+        w.reset(); // queued list lines die with the window
+        QCoreApplication::processEvents();
+        // And through the destructor alone.
+        auto again = open(koiFile());
+        QVERIFY(again->passRunning());
+        again.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void droppedFilesLoadTheFirstOnly() {
+        set(store::kAutoRecodeFile, 0);
+        auto w = open();
+        const QString first = koiFile();
+        const QString second = writeFile(QStringLiteral("second.txt"), "Мы были дома");
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        QDragEnterEvent enter(QPoint(10, 60), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 60), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &drop);
+        QCOMPARE(w->sourcePath(), first);
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+        // No words: the dropped file's own text.
+        const QString latin = writeFile(QStringLiteral("latin.txt"), "Hello there");
+        prompter_.expectMessage(QStringLiteral("This tex can not be auto-recoding"));
+        w->loadDroppedFile(latin);
+        // During a pass a drop is ignored.
+        set(store::kAutoRecodeFile, 1);
+        auto busy = open(first);
+        QVERIFY(busy->passRunning());
+        busy->loadDroppedFile(second);
+        QCOMPARE(busy->sourcePath(), first);
+        waitForPass(*busy);
+    }
+
+    void russianTextsAndApplyingTwice() {
+        set(store::kLanguage, 0);
+        auto w = open();
+        QCOMPARE(button(*w, MainWindow::exitButton)->text(), QStringLiteral("ВЫХОД"));
+        QCOMPARE(field(*w, MainWindow::headingField),
+                 QStringLiteral("Варианты перекодировки (выберите подходящий вариант) :"));
+        QCOMPARE(field(*w, MainWindow::limitLabel), QStringLiteral("Выводить не более :"));
+        QCOMPARE(w->command(MainWindow::checkVersions)->toolTip(),
+                 QStringLiteral("Проверка новых версий"));
+        QCOMPARE(button(*w, MainWindow::stopButton)->toolTip(),
+                 QStringLiteral("Остановить перекодирование"));
+        w->applyInterfaceTexts();
+        w->applyInterfaceTexts();
+        QCOMPARE(w->findChildren<QMenu*>(QStringLiteral("listMenu")).size(), 1);
+        QCOMPARE(w->listMenu()->actions().size(), 4);
+        QCOMPARE(w->listMenu()->actions().at(1)->text(),
+                 QStringLiteral("Положить весь документ в буфер обмена"));
+        QCOMPARE(button(*w, MainWindow::recodeButton)->toolTip(), QStringLiteral("Перекодировать"));
+        QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->toolTip(),
+                 QStringLiteral("Схемы для перекодирования"));
+    }
+
+    void anyNonZeroLanguageIsEnglish() {
+        set(store::kLanguage, 2);
+        auto w = open();
+        QCOMPARE(field(*w, MainWindow::timeLabel), QStringLiteral("Time of last recoding :"));
+        QCOMPARE(list(*w)->toolTip(), QStringLiteral("Variants of recoding"));
+        QCOMPARE(w->command(MainWindow::fromFile)->toolTip(), QStringLiteral("From file"));
+    }
+
+    void minimisedStateIsTrackedAndAPassRestoresTheWindow() {
+        auto w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(w->isMinimisedState());
+        w->setWindowState(Qt::WindowNoState);
+        QTRY_VERIFY(!w->isMinimisedState());
+        // A pass that ends minimised with variants found restores the window.
+        w->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(w->isMinimisedState());
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+        QTRY_VERIFY(!w->isMinimisedState());
+        QVERIFY(!(w->windowState() & Qt::WindowMinimized));
+    }
+
+    void listFontFollowsTheStore() {
+        store::writeSetting(*store_, store::kFontName, "DejaVu Sans Mono");
+        auto w = open();
+        QCOMPARE(list(*w)->font(), w->font()); // height 0: the dialog's font
+        set(store::kFontHeight, -17);
+        set(store::kFontWeight, 700);
+        auto bold = open();
+        QCOMPARE(list(*bold)->font().pixelSize(), 17);
+        QCOMPARE(list(*bold)->font().weight(), QFont::Bold);
+        QCOMPARE(list(*bold)->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    }
+};
+
+// "--own-clipboard TEXT": a second program that puts TEXT on the clipboard and keeps it there
+// (an X11 selection lives as long as its owner) until it is killed.
+int main(int argc, char* argv[]) {
+    if (argc == 3 && std::strcmp(argv[1], "--own-clipboard") == 0) {
+        QApplication app(argc, argv);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(argv[2]));
+        std::printf("ready\n");
+        std::fflush(stdout);
+        QTimer::singleShot(60000, &app, &QCoreApplication::quit); // never outlive a lost test
+        return app.exec();
+    }
+    QApplication app(argc, argv);
+    MainWindowTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"
