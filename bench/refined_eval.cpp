@@ -1,13 +1,14 @@
 // Top-1 evaluation of the classic and the refined ranking on damaged Russian text.
 //
-//   vorlex_refined_eval CORPUS.txt [--per-cell N] [--seed S] [--dump-singles DIR]
+//   vorlex_refined_eval CORPUS.txt [--per-cell N] [--seed S] [--dump-singles DIR] [--verbose 1]
 //
 // CORPUS.txt is UTF-8 Russian text. Pieces of it in four length buckets are damaged once (the
 // tables wk, wi, wa, wm: Koi, Iso, Alt or Mac bytes read as Win) or by a random chain of two or
 // three of the twelve basic filters; a ranking is right when its first variant, applied to the
 // whole damaged piece, gives the piece back. --dump-singles writes every single-damage piece to
 // DIR (with DIR/index.tsv: file, bucket, damage) so that other detectors can be run on them.
-// Prints one JSON object per bucket and damage kind.
+// Prints one JSON object per bucket and damage kind; --verbose 1 describes every refined miss
+// on standard error.
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
@@ -201,10 +202,18 @@ int main(int argc, char** argv) {
                             ch = ch == '\n' ? '|' : ch;
                         return vorlex::engine::win1251ToUtf8(s);
                     };
-                    std::fprintf(stderr, "MISS %s damage=%s top=%s conf=%.2f amb=%d\n  want: %s\n  got:  %s\n",
-                                 bucket.name, vorlex::engine::chainActionString(damage).c_str(),
-                                 top.action.c_str(), top.confidence, refined.ambiguous,
-                                 context(original).c_str(), context(got).c_str());
+                    int rank = -1;
+                    for (std::size_t r = 0; r < refined.candidates.size() && rank < 0; ++r)
+                        if (recode(refined.candidates[r].chain, damaged) == original)
+                            rank = static_cast<int>(r);
+                    std::fprintf(stderr, "  at %zu of %zu, sample %zu bytes, right one at %d\n", at,
+                                 got.size(), setup.sample.textSample().size(), rank);
+                    std::fprintf(
+                        stderr,
+                        "MISS %s damage=%s top=%s conf=%.2f amb=%d\n  want: %s\n  got:  %s\n",
+                        bucket.name, vorlex::engine::chainActionString(damage).c_str(),
+                        top.action.c_str(), top.confidence, refined.ambiguous,
+                        context(original).c_str(), context(got).c_str());
                 }
                 cell.ambiguous += refined.ambiguous;
                 if (kind < 4 && index.is_open()) {
