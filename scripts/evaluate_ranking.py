@@ -1,12 +1,10 @@
-#!/ usr / bin / env python3
-""
-    "Top-1 evaluation of the classic and the refined ranking, with uchardet and enca beside them.
+#!/usr/bin/env python3
+"""Top-1 evaluation of the classic and the refined ranking, with uchardet and enca beside them.
 
-    The test text is the Russian manual of aptitude from the Debian package aptitude -
-    doc - ru(HTML under / usr / share / doc / aptitude / html / ru);
-the bigram model was built from another package(manpages - ru).Pieces of 20 - 60, 60 - 150,
-    150 - 400 and 400 + bytes are damaged once(Koi, Iso, Alt or Mac bytes read as Win) or
-        by a random chain of two or three of the twelve basic filters; see
+The test text is the Russian manual of aptitude from the Debian package aptitude-doc-ru (HTML
+under /usr/share/doc/aptitude/html/ru); the bigram model was built from another package
+(manpages-ru). Pieces of 20-60, 60-150, 150-400 and 400+ bytes are damaged once (Koi, Iso, Alt
+or Mac bytes read as Win) or by a random chain of two or three of the twelve basic filters; see
 bench/refined_eval.cpp. uchardet and enca are run on the single damages and count as right when
 they name the code page the text was turned into.
 
