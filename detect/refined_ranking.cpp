@@ -57,7 +57,7 @@ constexpr double kAmbiguityRatio = 0.25;
 constexpr std::size_t kFinalists = 48;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
 /// passes on to the whole bigram score.
-constexpr std::size_t kRoughPairs = 32;
+constexpr std::size_t kRoughPairs = 16;
 constexpr std::size_t kRoughSurvivors = 600;
 
 constexpr bool isPunctuation(std::uint8_t byte) {
@@ -298,22 +298,26 @@ float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t p
     return total;
 }
 
-void enumerate(const TextShape& shape, const FilterList& tail, const ByteMap& tailMap,
-               KeySet& keys) {
+/// The sample's high bytes through each basic filter, for the last step of the enumeration.
+using FirstSteps = std::array<std::array<std::uint8_t, 128>, kBasicFilterCount>;
+
+void enumerate(const TextShape& shape, const FirstSteps& steps, const FilterList& tail,
+               const ByteMap& tailMap, KeySet& keys) {
     std::array<std::uint8_t, 128> key;
     for (int first = 0; first < kBasicFilterCount; ++first) {
         if (!mayPrecede(first, tail))
             continue;
-        const engine::CodeTable& table = engine::kCodeTables[static_cast<std::size_t>(first)];
+        const auto f = static_cast<std::size_t>(first);
         const FilterList chain = prepend(first, tail);
         for (std::size_t i = 0; i < shape.highCount; ++i)
-            key[i] = tailMap[table[shape.highBytes[i] - 0x80u]];
+            key[i] = tailMap[steps[f][i]];
         keys.offer(key.data(), chain);
         if (chain.count < 4) {
+            const engine::CodeTable& table = engine::kCodeTables[f];
             ByteMap map = tailMap;
             for (std::size_t x = 0; x < 128; ++x)
                 map[0x80 + x] = tailMap[table[x]];
-            enumerate(shape, chain, map, keys);
+            enumerate(shape, steps, chain, map, keys);
         }
     }
 }
@@ -414,7 +418,11 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     }
     ByteMap identity;
     std::iota(identity.begin(), identity.end(), std::uint8_t{0});
-    enumerate(shape, FilterList{}, identity, keys);
+    FirstSteps steps{};
+    for (std::size_t f = 0; f < steps.size(); ++f)
+        for (std::size_t i = 0; i < shape.highCount; ++i)
+            steps[f][i] = engine::kCodeTables[f][shape.highBytes[i] - 0x80u];
+    enumerate(shape, steps, FilterList{}, identity, keys);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
     // the best of those by the whole bigram score; judge the best few of them in full.

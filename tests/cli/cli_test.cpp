@@ -372,6 +372,7 @@ TEST_F(CliTest, AutoRefinedListsWithConfidence) {
     QJsonParseError parseError;
     const QJsonObject object = QJsonDocument::fromJson(json.out, &parseError).object();
     ASSERT_EQ(parseError.error, QJsonParseError::NoError) << json.out.toStdString();
+    ASSERT_TRUE(object["ambiguous"].isBool());
     EXPECT_FALSE(object["ambiguous"].toBool());
     const QJsonArray variants = object["variants"].toArray();
     ASSERT_EQ(variants.size(), 4);
