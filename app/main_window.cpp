@@ -25,6 +25,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QUrl>
 #include <vector>
@@ -75,36 +77,9 @@ QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
 
 } // namespace
 
-void WindowVariantSink::insert(int index, const detect::VariantEntry& entry) {
-    QMetaObject::invokeMethod(
-        &window_,
-        [w = &window_, g = generation_.load(), index, line = entry.line] {
-            w->applyListOp(g, MainWindow::ListOp::insert, index, line);
-        },
-        Qt::QueuedConnection);
-}
-
-void WindowVariantSink::append(const detect::VariantEntry& entry) {
-    QMetaObject::invokeMethod(
-        &window_,
-        [w = &window_, g = generation_.load(), line = entry.line] {
-            w->applyListOp(g, MainWindow::ListOp::append, 0, line);
-        },
-        Qt::QueuedConnection);
-}
-
-void WindowVariantSink::remove(int index) {
-    QMetaObject::invokeMethod(
-        &window_,
-        [w = &window_, g = generation_.load(), index] {
-            w->applyListOp(g, MainWindow::ListOp::remove, index, {});
-        },
-        Qt::QueuedConnection);
-}
-
 MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
                        const std::optional<QString>& commandLineFile, QWidget* parent)
-    : QDialog(parent), store_(store), prompter_(prompter), sink_(*this), pass_(dictionary_) {
+    : QDialog(parent), store_(store), prompter_(prompter), pass_(dictionary_) {
     initialiseResources();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -163,7 +138,7 @@ void MainWindow::buildControls() {
     list_->setObjectName(objectNameOf(variantList));
     list_->setGeometry(du.rect(0, 28, 403, 149));
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setTextElideMode(Qt::ElideNone);
     list_->setWordWrap(false);
     list_->setUniformItemSizes(true);
@@ -429,21 +404,20 @@ void MainWindow::insertListLine(int row, const std::string& line) {
     list_->insertItem(row, item);
 }
 
-void MainWindow::applyListOp(int generation, ListOp op, int index, const std::string& line) {
-    // Lines of an earlier pass that were still queued when the next one started.
-    if (generation != generation_)
-        return;
-    switch (op) {
-    case ListOp::insert:
-        insertListLine(std::clamp(index, 0, list_->count()), line);
-        break;
-    case ListOp::append:
-        addListLine(line);
-        break;
-    case ListOp::remove:
-        if (index >= 0 && index < list_->count())
-            delete list_->takeItem(index);
-        break;
+void MainWindow::drainVariantQueue() {
+    for (const ListOperation& op : queue_.take()) {
+        switch (op.kind) {
+        case ListOperation::Kind::insert:
+            insertListLine(std::clamp(op.index, 0, list_->count()), op.line);
+            break;
+        case ListOperation::Kind::append:
+            addListLine(op.line);
+            break;
+        case ListOperation::Kind::remove:
+            if (op.index >= 0 && op.index < list_->count())
+                delete list_->takeItem(op.index);
+            break;
+        }
     }
 }
 
@@ -645,10 +619,10 @@ void MainWindow::recode() {
 
 void MainWindow::startPass() {
     setResultCommandsEnabled(false);
-    // The previous worker has left the list alone since its stop; join it before the next.
+    // Join the previous worker and drop what it left, so no line of it reaches this list.
     pass_.requestStop();
     pass_.wait();
-    sink_.setGeneration(++generation_);
+    queue_.clear();
     list_->clear();
     progress_->setRange(0, detect::kSearchChainCount);
     progress_->setValue(0);
@@ -671,7 +645,7 @@ void MainWindow::startPass() {
     recode_->setEnabled(false);
     stop_->setEnabled(true);
     passStart_ = std::time(nullptr);
-    passActive_ = pass_.start(std::move(setup), sink_);
+    passActive_ = pass_.start(std::move(setup), queue_);
     timer_.start(kTimerPeriodMs);
 }
 
@@ -680,11 +654,15 @@ void MainWindow::stopPass() {
 }
 
 void MainWindow::timerTick() {
+    drainVariantQueue();
     const int accepted = pass_.acceptedCount();
     found_->setText(QString::number(accepted));
     if (accepted > 0 && minimised_)
         QApplication::alert(this);
     if (pass_.stopFlag() == 1) {
+        // After a stop the worker leaves within one candidate; its last lines still count.
+        pass_.wait();
+        drainVariantQueue();
         timer_.stop();
         progress_->setValue(0);
         const std::time_t end = std::time(nullptr);
@@ -713,6 +691,18 @@ void MainWindow::changeEvent(QEvent* event) {
     // Restoring or maximising ends the caption flashing (the window manager drops the alert
     // when the window is shown).
     minimised_ = (windowState() & Qt::WindowMinimized) != 0;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void MainWindow::say(MainText message) {
@@ -744,6 +734,7 @@ void MainWindow::shutDown() {
     timer_.stop();
     pass_.requestStop();
     pass_.wait();
+    queue_.clear();
     passActive_ = false;
     delete listMenu_;
     listMenu_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
+#include "app/variant_queue.h"
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
@@ -12,7 +13,6 @@
 #include <QDialog>
 #include <QString>
 #include <QTimer>
-#include <atomic>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -34,23 +34,6 @@ class QToolBar;
 namespace vorlex::app {
 
 class Prompter;
-class MainWindow;
-
-/// Hands the pass's list operations to the window's thread as queued calls; never waits.
-class WindowVariantSink final : public detect::VariantSink {
-public:
-    explicit WindowVariantSink(MainWindow& window) noexcept : window_(window) {}
-    /// Set only while no worker runs.
-    void setGeneration(int generation) noexcept { generation_.store(generation); }
-
-    void insert(int index, const detect::VariantEntry& entry) override;
-    void append(const detect::VariantEntry& entry) override;
-    void remove(int index) override;
-
-private:
-    MainWindow& window_;
-    std::atomic<int> generation_{0};
-};
 
 class MainWindow final : public QDialog {
     Q_OBJECT
@@ -136,13 +119,12 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    /// The window opens centred on the screen.
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend class WindowVariantSink;
-    enum class ListOp { insert, append, remove };
-
     void buildControls();
     void buildToolbar();
     void connectControls();
@@ -168,7 +150,8 @@ private:
     void clipboardChanged();
     void clipboardChangeQueued();
     [[nodiscard]] bool isOwnClipboardText() const;
-    void applyListOp(int generation, ListOp op, int index, const std::string& line);
+    /// Applies the list operations the worker has queued, in order.
+    void drainVariantQueue();
     void shutDown();
     void say(MainText text);
     [[nodiscard]] QString text(MainText id) const { return mainText(id, switches_.language); }
@@ -216,12 +199,12 @@ private:
     bool viewerJoined_ = false;
     std::optional<QString> ownClipboardText_;
     bool minimised_ = false;
+    bool centred_ = false;
     int newFileCounter_ = 0;
 
-    // The pass. The sink outlives the pass, which joins its worker when destroyed.
-    WindowVariantSink sink_;
+    // The pass. The queue outlives the pass, which joins its worker when destroyed.
+    VariantQueue queue_;
     detect::RecodingPass pass_;
-    int generation_ = 0;
     bool passActive_ = false;
     std::time_t passStart_ = 0;
     QTimer timer_;

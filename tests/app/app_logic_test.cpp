@@ -4,6 +4,8 @@
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/source_text.h"
+#include "app/variant_queue.h"
+#include "detect/pass.h"
 #include "engine/cp1251.h"
 #include "store/memory_settings_store.h"
 #include "store/settings_keys.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorlex::app {
@@ -96,6 +99,11 @@ TEST_F(FileSource, RefusesWhatIsNoReadableNonEmptyFile) {
     EXPECT_FALSE(analyseFile(dir.path()));
     EXPECT_FALSE(analyseFile(write(QStringLiteral("empty.txt"), {})));
     EXPECT_FALSE(analyseFile(QString()));
+    // A pipe would block the open until a writer came: it is refused before opening.
+    const QByteArray fifo = dir.filePath(QStringLiteral("pipe")).toLocal8Bit();
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_FALSE(analyseFile(QString::fromLocal8Bit(fifo)));
+    EXPECT_FALSE(analyseFile(QStringLiteral("/dev/zero")));
 }
 
 TEST_F(FileSource, RefusesAFileLargerThanA32BitSize) {
@@ -181,6 +189,44 @@ TEST(MainTexts, EachSourceHasItsOwnMessages) {
               QStringLiteral("Error reading file"));
     EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), 1),
               QStringLiteral("Clipboard contains wrong data format"));
+}
+
+TEST(VariantQueueTest, AppliedOperationsGiveThePassesFinalList) {
+    const detect::Dictionary dictionary;
+    detect::PassSetup setup;
+    setup.sample = detect::sampleSource(
+        win1251("Мы были дома все вместе, и он нам не сказал, что она уже тут. Как дела?"));
+    setup.schemeItems = {detect::kAutoItem};
+    setup.maxVariants = 4; // small, so lines are inserted, pushed down and removed
+    setup.precision = 0;
+    const detect::PassResult reference = detect::runPass(dictionary, setup);
+
+    VariantQueue queue;
+    detect::RecodingPass pass(dictionary);
+    ASSERT_TRUE(pass.start(setup, queue));
+    pass.wait();
+    const std::vector<ListOperation> operations = queue.take();
+    EXPECT_TRUE(queue.take().empty());
+    bool removed = false;
+    for (const ListOperation& op : operations)
+        removed = removed || op.kind == ListOperation::Kind::remove;
+    EXPECT_TRUE(removed) << "the sample should overflow four lines";
+
+    std::vector<std::string> lines;
+    applyOperations(operations, lines);
+    ASSERT_EQ(lines.size(), reference.variants.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], reference.variants[i].line) << i;
+}
+
+TEST(VariantQueueTest, OutOfRangeOperationsAreHarmless) {
+    std::vector<std::string> lines = {"a"};
+    applyOperations({{ListOperation::Kind::remove, 5, {}},
+                     {ListOperation::Kind::insert, 9, "b"},
+                     {ListOperation::Kind::insert, -1, "c"},
+                     {ListOperation::Kind::remove, -1, {}}},
+                    lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"c", "a", "b"}));
 }
 
 TEST(DialogUnitsTest, ConvertsEachEdgeWithRounding) {
