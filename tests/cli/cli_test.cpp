@@ -324,8 +324,8 @@ const char* const kProse =
     "Это был тихий вечер: на улице шел снег, а в доме было тепло и светло. Мама дала нам чай, "
     "хлеб и мед, и мы долго говорили о том, что будет завтра и где мы все будем жить летом.";
 
-QByteArray koiProse() {
-    const std::string winText = win1251Literal(kProse);
+QByteArray koiProse(const char* prose = kProse) {
+    const std::string winText = win1251Literal(prose);
     QByteArray koi;
     for (char c : winText)
         koi.append(static_cast<char>(vorlex::engine::applyTable(
@@ -399,6 +399,23 @@ TEST_F(CliTest, AutoRefinedListsWithConfidence) {
         ASSERT_EQ(run(args).exitCode, 0);
         EXPECT_EQ(readFile(path("fixed.txt")), win(kProse));
     }
+}
+
+// Words of two to four letters that the dictionary does not hold: the classic ranking finds
+// nothing at the highest precision, the refined one still repairs the text.
+TEST_F(CliTest, AutoBestAnswersWhereTheClassicRankingFindsNothing) {
+    const char* const prose = "Зимой шарф греет, лыжи скользят, пюре остывает быстро.";
+    writeFile(path("koi.txt"), koiProse(prose));
+    const CliRun listing = run({"auto", "--precision", "9", path("koi.txt")});
+    ASSERT_EQ(listing.out, QByteArray("found 0\n"));
+    const CliRun best =
+        run({"auto", "--precision", "9", "--best", path("koi.txt"), "-o", path("fixed.txt")});
+    ASSERT_EQ(best.exitCode, 0) << best.err.toStdString();
+    EXPECT_EQ(readFile(path("fixed.txt")), win(prose));
+    const CliRun classic =
+        run({"auto", "--precision", "9", "--best", "--classic", path("koi.txt")});
+    EXPECT_EQ(classic.exitCode, 1);
+    EXPECT_TRUE(classic.out.isEmpty());
 }
 
 TEST_F(CliTest, AutoOnTextWithoutWords) {
