@@ -265,6 +265,18 @@ private slots:
         QCOMPARE(w->sourcePath(), path);
     }
 
+    void aPassThatFindsNothingLeavesTheListEmpty() {
+        const QString path = writeFile(
+            QStringLiteral("none.txt"),
+            QByteArray::fromStdString(vorlex::engine::win1251Literal("ЪЪ ЬЬЬ ЫЫЫЫ ЪЬ ЬЪЪ")));
+        auto w = open(path);
+        QVERIFY(w->passRunning());
+        waitForPass(*w);
+        QCOMPARE(list(*w)->count(), 0);
+        QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("0"));
+        QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+    }
+
     void commandLineFileWithoutWords() {
         const QString path = writeFile(QStringLiteral("latin.txt"), "Hello, world! 12345 ok.");
         prompter_.expectMessage(QStringLiteral("This text can not be auto-recoding"));
