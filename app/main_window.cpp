@@ -29,6 +29,7 @@
 #include <QShowEvent>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 #ifdef __linux__

@@ -200,7 +200,6 @@ private:
     std::optional<QString> ownClipboardText_;
     bool minimised_ = false;
     bool centred_ = false;
-    int newFileCounter_ = 0;
 
     // The pass. The queue outlives the pass, which joins its worker when destroyed.
     VariantQueue queue_;
