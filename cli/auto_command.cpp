@@ -200,10 +200,6 @@ std::string plainListing(const detect::PassResult& result) {
     return text;
 }
 
-bool writeAll(OutputSink& sink, std::span<const std::uint8_t> bytes, std::string& error) {
-    return sink.open(error) && sink.write(bytes, error) && sink.commit(error);
-}
-
 } // namespace
 
 int runAuto(std::vector<std::string> args) {
@@ -253,12 +249,7 @@ int runAuto(std::vector<std::string> args) {
                                     : request.refined
                                         ? "{\"found\": 0, \"ambiguous\": false, \"variants\": []}\n"
                                         : "{\"found\": 0, \"variants\": []}\n";
-        if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
-                      error)) {
-            printError(sink.name(), error);
-            return kExitFailure;
-        }
-        return kExitOk;
+        return writeWholeOutput(sink, listing);
     }
 
     const detect::Dictionary dictionary;
@@ -277,12 +268,7 @@ int runAuto(std::vector<std::string> args) {
             ranking ? (request.json ? jsonRefinedListing(result, *ranking)
                                     : plainRefinedListing(result, *ranking))
                     : (request.json ? jsonListing(result) : plainListing(result));
-        if (!writeAll(sink, {reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size()},
-                      error)) {
-            printError(sink.name(), error);
-            return kExitFailure;
-        }
-        return kExitOk;
+        return writeWholeOutput(sink, listing);
     }
 
     if (ranking ? ranking->candidates.empty() : result.variants.empty()) {
@@ -292,34 +278,8 @@ int runAuto(std::vector<std::string> args) {
     const engine::FilterList filters = ranking
                                            ? ranking->candidates.front().chain
                                            : engine::parseAction(result.variants.front().action);
-    const engine::LatinOptions options = storedLatinOptions(*settings);
-    std::vector<std::uint8_t> work;
-    try {
-        work.resize(engine::workBufferSize(document->size(), filters, options));
-    } catch (const std::bad_alloc&) {
-        printError(inputName, "not enough memory to recode the whole file");
-        return kExitFailure;
-    }
-    const engine::DocumentResult recoded =
-        engine::recodeDocument(*document, work, filters, options);
-    if (recoded.status != engine::RecodeStatus::ok) {
-        printError(inputName, "not enough memory to recode the whole file");
-        return kExitFailure;
-    }
-    const std::span<const std::uint8_t> bytes = std::span(work).first(recoded.length);
-    bool ok = false;
-    if (request.toUtf8) {
-        const std::string utf8 = engine::win1251ToUtf8(bytes);
-        ok = writeAll(sink, {reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()},
-                      error);
-    } else {
-        ok = writeAll(sink, bytes, error);
-    }
-    if (!ok) {
-        printError(sink.name(), error);
-        return kExitFailure;
-    }
-    return kExitOk;
+    return writeRecodedDocument(std::move(*document), filters, storedLatinOptions(*settings),
+                                request.toUtf8, sink, inputName);
 }
 
 } // namespace vorlex::cli

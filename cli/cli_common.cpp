@@ -1,6 +1,7 @@
 #include "cli/cli_common.h"
 
 #include "engine/cp1251.h"
+#include "engine/recode.h"
 
 #include <QSaveFile>
 #include <QString>
@@ -289,6 +290,49 @@ std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std:
         return std::nullopt;
     }
     return std::vector<std::uint8_t>(result.bytes.begin(), result.bytes.end());
+}
+
+int writeWholeOutput(OutputSink& sink, std::string_view text) {
+    std::string error;
+    if (!sink.open(error) || !sink.write(text, error) || !sink.commit(error)) {
+        sink.abandon();
+        printError(sink.name(), error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int writeRecodedDocument(std::vector<std::uint8_t> document, const engine::FilterList& filters,
+                         const engine::LatinOptions& options, bool toUtf8, OutputSink& sink,
+                         const std::string& inputName) {
+    constexpr std::string_view kNoMemory = "not enough memory to recode the whole file";
+    std::vector<std::uint8_t> work;
+    try {
+        work.resize(engine::workBufferSize(document.size(), filters, options));
+    } catch (const std::bad_alloc&) {
+        printError(inputName, kNoMemory);
+        return kExitFailure;
+    }
+    const engine::DocumentResult result = engine::recodeDocument(document, work, filters, options);
+    if (result.status != engine::RecodeStatus::ok) {
+        printError(inputName, kNoMemory);
+        return kExitFailure;
+    }
+    document = {}; // the source is no longer needed; free it before writing
+
+    const std::span<const std::uint8_t> bytes = std::span(work).first(result.length);
+    std::string error;
+    bool ok = sink.open(error);
+    if (ok && toUtf8)
+        ok = sink.write(engine::win1251ToUtf8(bytes), error);
+    else if (ok)
+        ok = sink.write(bytes, error);
+    if (!ok || !sink.commit(error)) {
+        sink.abandon();
+        printError(sink.name(), error);
+        return kExitFailure;
+    }
+    return kExitOk;
 }
 
 } // namespace vorlex::cli

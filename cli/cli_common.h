@@ -1,6 +1,9 @@
 // Shared plumbing of the command-line tool: arguments, input, output, error lines.
 #pragma once
 
+#include "engine/filters.h"
+#include "engine/latin.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -87,5 +90,16 @@ bool streamInput(const std::string& path, std::size_t chunkSize,
 /// offending character, its line, column and byte offset. A leading byte-order mark is dropped.
 std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std::uint8_t> bytes,
                                                             std::string& error);
+
+/// Opens the sink, writes `text` and commits; on failure prints the error line and returns
+/// kExitFailure.
+int writeWholeOutput(OutputSink& sink, std::string_view text);
+
+/// Recodes a whole document through a chain and writes it (as UTF-8 when `toUtf8`), freeing the
+/// source before the output is written. Prints the error line on failure; returns the exit
+/// status. `inputName` names the source in messages.
+int writeRecodedDocument(std::vector<std::uint8_t> document, const engine::FilterList& filters,
+                         const engine::LatinOptions& options, bool toUtf8, OutputSink& sink,
+                         const std::string& inputName);
 
 } // namespace vorlex::cli

@@ -166,28 +166,8 @@ int runRecode(std::vector<std::string> args) {
         }
     }
 
-    std::vector<std::uint8_t> work;
-    try {
-        work.resize(engine::workBufferSize(document->size(), filters, options));
-    } catch (const std::bad_alloc&) {
-        printError(inputName, "not enough memory to recode the whole file");
-        return kExitFailure;
-    }
-    const engine::DocumentResult result = engine::recodeDocument(*document, work, filters, options);
-    if (result.status != engine::RecodeStatus::ok) {
-        printError(inputName, "not enough memory to recode the whole file");
-        return kExitFailure;
-    }
-    document.reset(); // the source is no longer needed; free it before writing
-
-    if (!sink.open(error) ||
-        !emit(sink, std::span(work).first(result.length), request.toUtf8, error) ||
-        !sink.commit(error)) {
-        sink.abandon();
-        printError(sink.name(), error);
-        return kExitFailure;
-    }
-    return kExitOk;
+    return writeRecodedDocument(std::move(*document), filters, options, request.toUtf8, sink,
+                                inputName);
 }
 
 } // namespace vorlex::cli
