@@ -1,5 +1,6 @@
 #include "detect/refined_ranking.h"
 
+#include "detect/byte_hash.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "engine/code_tables.h"
@@ -170,17 +171,7 @@ public:
 
 private:
     std::uint64_t hash(const std::uint8_t* key) const noexcept {
-        std::uint64_t h = 0x9E3779B97F4A7C15ull;
-        std::size_t i = 0;
-        for (; i + 8 <= keyLength_; i += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, key + i, 8);
-            h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 32;
-        }
-        for (; i < keyLength_; ++i)
-            h = (h ^ key[i]) * 0x100000001B3ull;
-        return h ^ (h >> 29);
+        return hashBytes(key, keyLength_);
     }
 
     void grow() {
