@@ -1,6 +1,6 @@
 // vorlex: the main window; an optional file argument becomes the first source.
 #include "app/main_window.h"
-#include "app/prompter.h"
+#include "chrome/prompter.h"
 #include "store/qsettings_store.h"
 
 #include <QApplication>
@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlex II"));
     const std::unique_ptr<vorlex::store::SettingsStore> store = vorlex::store::openUserSettings();
-    vorlex::app::QtPrompter prompter;
+    vorlex::chrome::QtPrompter prompter;
 
     std::optional<QString> file;
     const QStringList arguments = QApplication::arguments();

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
-#include "app/dialog_units.h"
-#include "app/prompter.h"
 #include "app/source_text.h"
+#include "chrome/dialog_units.h"
+#include "chrome/prompter.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "store/builtin_schemes.h"
@@ -80,7 +80,8 @@ QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
 
 MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
                        const std::optional<QString>& commandLineFile, QWidget* parent)
-    : QDialog(parent), store_(store), prompter_(prompter), pass_(dictionary_) {
+    : CaptionedDialog(chrome::CaptionVariant::main, parent), store_(store), prompter_(prompter),
+      pass_(dictionary_) {
     initialiseResources();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -128,14 +129,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildControls() {
-    const DialogUnits du(dialogFont());
-    setFont(dialogFont());
-    setFixedSize(du.x(403), du.y(230));
+    const chrome::DialogUnits du(chrome::dialogFont());
+    setFont(chrome::dialogFont());
+    setBodySize(QSize(du.x(403), du.y(230)));
 
-    panel_ = new QGroupBox(this);
+    panel_ = new QGroupBox(body());
     panel_->setGeometry(du.rect(0, 174, 403, 56));
 
-    list_ = new QListWidget(this);
+    list_ = new QListWidget(body());
     list_->setObjectName(objectNameOf(variantList));
     list_->setGeometry(du.rect(0, 28, 403, 149));
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -144,19 +145,19 @@ void MainWindow::buildControls() {
     list_->setWordWrap(false);
     list_->setUniformItemSizes(true);
 
-    heading_ = makeField(this, headingField, Qt::AlignHCenter);
+    heading_ = makeField(body(), headingField, Qt::AlignHCenter);
     heading_->setGeometry(du.rect(1, 17, 401, 12));
 
-    recode_ = makeIconButton(this, recodeButton, ":/res/icon139.svg");
+    recode_ = makeIconButton(body(), recodeButton, ":/res/icon139.svg");
     recode_->setGeometry(du.rect(4, 183, 29, 12));
-    stop_ = makeIconButton(this, stopButton, ":/res/icon140.svg");
+    stop_ = makeIconButton(body(), stopButton, ":/res/icon140.svg");
     stop_->setGeometry(du.rect(35, 183, 21, 12));
-    newScheme_ = makeIconButton(this, newSchemeButton, ":/res/icon142.svg");
+    newScheme_ = makeIconButton(body(), newSchemeButton, ":/res/icon142.svg");
     newScheme_->setGeometry(du.rect(85, 183, 13, 13));
-    editScheme_ = makeIconButton(this, editSchemeButton, ":/res/icon138.svg");
+    editScheme_ = makeIconButton(body(), editSchemeButton, ":/res/icon138.svg");
     editScheme_->setGeometry(du.rect(98, 183, 13, 13));
 
-    schemes_ = new QComboBox(this);
+    schemes_ = new QComboBox(body());
     schemes_->setObjectName(objectNameOf(schemeBox));
     schemes_->setMaxVisibleItems(8);
     {
@@ -164,37 +165,37 @@ void MainWindow::buildControls() {
         QRect r = du.rect(111, 183, 97, 13);
         schemes_->setGeometry(r);
     }
-    deleteScheme_ = makeIconButton(this, deleteSchemeButton, ":/res/icon150.svg");
+    deleteScheme_ = makeIconButton(body(), deleteSchemeButton, ":/res/icon150.svg");
     deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
 
-    foundLabel_ = makeField(this, foundLabel, Qt::AlignRight);
+    foundLabel_ = makeField(body(), foundLabel, Qt::AlignRight);
     foundLabel_->setGeometry(du.rect(223, 184, 70, 12));
-    found_ = makeField(this, foundField, Qt::AlignHCenter);
+    found_ = makeField(body(), foundField, Qt::AlignHCenter);
     found_->setGeometry(du.rect(296, 184, 16, 12));
-    foundUnit_ = makeField(this, foundUnitLabel);
+    foundUnit_ = makeField(body(), foundUnitLabel);
     foundUnit_->setGeometry(du.rect(313, 184, 38, 12));
 
-    exit_ = new QPushButton(this);
+    exit_ = new QPushButton(body());
     exit_->setObjectName(objectNameOf(exitButton));
     exit_->setGeometry(du.rect(353, 184, 46, 26));
 
-    timeLabel_ = makeField(this, timeLabel);
+    timeLabel_ = makeField(body(), timeLabel);
     timeLabel_->setGeometry(du.rect(4, 202, 125, 12));
-    time_ = makeField(this, timeField, Qt::AlignHCenter);
+    time_ = makeField(body(), timeField, Qt::AlignHCenter);
     time_->setGeometry(du.rect(129, 202, 16, 12));
-    seconds_ = makeField(this, secondsLabel);
+    seconds_ = makeField(body(), secondsLabel);
     seconds_->setGeometry(du.rect(145, 202, 28, 12));
-    limitLabel_ = makeField(this, limitLabel, Qt::AlignRight);
+    limitLabel_ = makeField(body(), limitLabel, Qt::AlignRight);
     limitLabel_->setGeometry(du.rect(180, 202, 113, 12));
 
-    limit_ = new QLineEdit(this);
+    limit_ = new QLineEdit(body());
     limit_->setObjectName(objectNameOf(limitEdit));
     limit_->setGeometry(du.rect(295, 199, 17, 12));
     limit_->setAlignment(Qt::AlignCenter);
-    limitUnit_ = makeField(this, limitUnitLabel);
+    limitUnit_ = makeField(body(), limitUnitLabel);
     limitUnit_->setGeometry(du.rect(313, 202, 38, 12));
 
-    progress_ = new QProgressBar(this);
+    progress_ = new QProgressBar(body());
     progress_->setObjectName(objectNameOf(progressBar));
     progress_->setGeometry(du.rect(3, 214, 396, 10));
     progress_->setTextVisible(false);
@@ -202,18 +203,18 @@ void MainWindow::buildControls() {
     progress_->setValue(0);
 
     // Takes the Enter key and does nothing.
-    auto* enter = new QPushButton(this);
+    auto* enter = new QPushButton(body());
     enter->setObjectName(objectNameOf(defaultButton));
     enter->setGeometry(du.rect(361, 23, 30, 10));
     enter->setDefault(true);
     enter->hide();
 
-    toolbar_ = new QToolBar(this);
+    toolbar_ = new QToolBar(body());
     toolbar_->setObjectName(QStringLiteral("toolbar147"));
     toolbar_->setIconSize(QSize(16, 16));
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
-    toolbar_->setGeometry(0, 0, width(), du.y(17));
+    toolbar_->setGeometry(0, 0, body()->width(), du.y(17));
 }
 
 void MainWindow::buildToolbar() {

@@ -5,12 +5,12 @@
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/variant_queue.h"
+#include "chrome/captioned_dialog.h"
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
 #include "store/settings_store.h"
 
-#include <QDialog>
 #include <QString>
 #include <QTimer>
 #include <ctime>
@@ -31,11 +31,15 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 
+namespace vorlex::chrome {
+class Prompter;
+}
+
 namespace vorlex::app {
 
-class Prompter;
+using chrome::Prompter;
 
-class MainWindow final : public QDialog {
+class MainWindow final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
     /// Control identifiers of the dialog template, also the controls' object names ("c1003").

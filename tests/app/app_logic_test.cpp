@@ -1,6 +1,6 @@
 // The window's logic without a window: clipboard text to bytes, file sources, the check of the
 // maximum-variants field, the switches read at start, the text table and dialog units.
-#include "app/dialog_units.h"
+#include "chrome/dialog_units.h"
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/source_text.h"
@@ -230,7 +230,7 @@ TEST(VariantQueueTest, OutOfRangeOperationsAreHarmless) {
 }
 
 TEST(DialogUnitsTest, ConvertsEachEdgeWithRounding) {
-    const DialogUnits du(6, 13); // a 6-pixel average width, 13-pixel character height
+    const vorlex::chrome::DialogUnits du(6, 13); // a 6-pixel average width, 13-pixel character height
     EXPECT_EQ(du.x(4), 6);
     EXPECT_EQ(du.x(403), 605); // 604.5 rounds up
     EXPECT_EQ(du.y(8), 13);

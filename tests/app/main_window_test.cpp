@@ -7,7 +7,7 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
-#include "test_prompter.h"
+#include "tests/support/queued_prompter.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -32,7 +32,7 @@
 #include <memory>
 
 using vorlex::app::MainWindow;
-using vorlex::app::testing::QueuedPrompter;
+using vorlex::testing::QueuedPrompter;
 namespace store = vorlex::store;
 
 namespace {

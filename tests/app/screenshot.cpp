@@ -4,7 +4,7 @@
 #include "app/main_window.h"
 #include "store/qsettings_store.h"
 #include "store/settings_keys.h"
-#include "test_prompter.h"
+#include "tests/support/queued_prompter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     QFile::remove(ini);
     vorlex::store::QSettingsStore store(ini.toStdString());
     vorlex::store::writeSetting(store, vorlex::store::kLanguage, std::atoi(argv[2]));
-    vorlex::app::testing::QueuedPrompter prompter;
+    vorlex::testing::QueuedPrompter prompter;
     vorlex::app::MainWindow window(store, prompter, QString::fromLocal8Bit(argv[3]));
     window.show();
     int status = 1;

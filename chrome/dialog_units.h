@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QRect>
 
-namespace vorlex::app {
+namespace vorlex::chrome {
 
 class DialogUnits {
 public:
@@ -28,4 +28,4 @@ private:
 /// The font every dialog of the program is laid out with.
 [[nodiscard]] QFont dialogFont();
 
-} // namespace vorlex::app
+} // namespace vorlex::chrome

@@ -1,10 +1,10 @@
-#include "app/dialog_units.h"
+#include "chrome/dialog_units.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <algorithm>
 
-namespace vorlex::app {
+namespace vorlex::chrome {
 namespace {
 
 // Rounded a * b / c, as the platform's conversion rounds.
@@ -45,4 +45,4 @@ QFont dialogFont() {
     return QApplication::font();
 }
 
-} // namespace vorlex::app
+} // namespace vorlex::chrome
