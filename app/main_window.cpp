@@ -83,8 +83,6 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     : CaptionedDialog(chrome::CaptionVariant::main, parent), store_(store), prompter_(prompter),
       pass_(dictionary_) {
     initialiseResources();
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
     setWindowTitle(mainText(MainText::caption, 1));
     buildControls();
