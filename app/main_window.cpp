@@ -5,6 +5,7 @@
 #include "chrome/prompter.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
+#include "detect/refined_ranking.h"
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
@@ -421,6 +422,17 @@ void MainWindow::drainVariantQueue() {
     }
 }
 
+void MainWindow::applyRefinedOrder() {
+    const detect::RefinedRanking ranking = detect::refineRanking(
+        dictionary_, sample_, passStoredChains_, static_cast<std::size_t>(maximumVariants_));
+    // A text no chain can change keeps what the pass left (the placeholder or nothing).
+    if (ranking.candidates.empty())
+        return;
+    list_->clear();
+    for (const detect::RefinedCandidate& candidate : ranking.candidates)
+        addListLine(detect::buildListLine(candidate.label, candidate.action));
+}
+
 // --- edit 1006 ---
 
 void MainWindow::setLimitField(int value) {
@@ -639,6 +651,7 @@ void MainWindow::startPass() {
     setup.precision = switches_.precision;
     setup.maxVariants = maximumVariants_;
     setup.onWorkerStart = lowerWorkerPriority;
+    passStoredChains_ = detect::storedSchemeChains(setup);
 
     command(fromFile)->setEnabled(false);
     command(fromClipboard)->setEnabled(false);
@@ -672,6 +685,8 @@ void MainWindow::timerTick() {
         recode_->setEnabled(true);
         stop_->setEnabled(false);
         passActive_ = false;
+        if (switches_.refineRanking != 0)
+            applyRefinedOrder();
         if (accepted > 0 && minimised_) {
             setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             show();

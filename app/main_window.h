@@ -9,6 +9,7 @@
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
+#include "engine/filters.h"
 #include "store/settings_store.h"
 
 #include <QString>
@@ -19,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -156,6 +158,8 @@ private:
     [[nodiscard]] bool isOwnClipboardText() const;
     /// Applies the list operations the worker has queued, in order.
     void drainVariantQueue();
+    /// Replaces the list with the refined ranking of the pass that just ended.
+    void applyRefinedOrder();
     void shutDown();
     void say(MainText text);
     [[nodiscard]] QString text(MainText id) const { return mainText(id, switches_.language); }
@@ -208,6 +212,7 @@ private:
     // The pass. The queue outlives the pass, which joins its worker when destroyed.
     VariantQueue queue_;
     detect::RecodingPass pass_;
+    std::vector<engine::FilterList> passStoredChains_; ///< for the refined ranking
     bool passActive_ = false;
     std::time_t passStart_ = 0;
     QTimer timer_;

@@ -23,6 +23,8 @@ MainSwitches readMainSwitches(const store::SettingsStore& store) {
         s.lastScheme = readSetting(store, store::kLastScheme);
     s.noSj = readSetting(store, store::kNoSj);
     s.wAsVe = readSetting(store, store::kWAsVe);
+    s.separateEnglish = readSetting(store, store::kSeparateEnglish);
+    s.refineRanking = readSetting(store, store::kRefineRanking);
     return s;
 }
 

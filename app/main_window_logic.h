@@ -26,6 +26,9 @@ struct MainSwitches {
     std::string lastScheme = "Auto"; ///< read only when saveLastScheme is non-zero
     int noSj = 0;
     int wAsVe = 0;
+    int separateEnglish = 0;
+    /// Not read at start by the classic window: re-orders the list once a pass ends.
+    int refineRanking = 0;
 };
 
 [[nodiscard]] MainSwitches readMainSwitches(const store::SettingsStore& store);

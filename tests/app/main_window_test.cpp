@@ -2,6 +2,7 @@
 // edit 1006, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
 #include "detect/list_line.h"
+#include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
 #include "store/builtin_schemes.h"
 #include "store/qsettings_store.h"
@@ -275,6 +276,55 @@ private slots:
         QCOMPARE(list(*w)->count(), 0);
         QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("0"));
         QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
+    }
+
+    // With "Refine ranking" on, the list ends in the refined order (at most the limit); the
+    // found count stays the classic pass's.
+    void refinedRankingReordersTheListWhenThePassEnds() {
+        const QString path = koiFile();
+        QString classicFound;
+        {
+            auto classic = open(path);
+            waitForPass(*classic);
+            classicFound = field(*classic, MainWindow::foundField);
+        }
+        set(store::kRefineRanking, 1);
+        set(store::kTotalShow, 5);
+        auto w = open(path);
+        waitForPass(*w);
+        QCOMPARE(field(*w, MainWindow::foundField), classicFound);
+
+        vorlex::detect::PassSetup setup;
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        for (int i = 0; i < box->count(); ++i)
+            setup.schemeItems.push_back(box->itemData(i).toInt());
+        setup.readAction = vorlex::detect::snapshotActions(setup.schemeItems, [&](int number) {
+            return store_->readString(store::schemeSectionName(number), store::kSchemeActionValue,
+                                      std::string(store::kMissingValue));
+        });
+        const vorlex::detect::Dictionary dictionary;
+        const auto ranking = vorlex::detect::refineRanking(
+            dictionary, w->sample(), vorlex::detect::storedSchemeChains(setup), 5);
+        QVERIFY(!ranking.candidates.empty());
+        QCOMPARE(list(*w)->count(), static_cast<int>(ranking.candidates.size()));
+        for (int row = 0; row < list(*w)->count(); ++row)
+            QCOMPARE(vorlex::detect::readListLine(w->listLine(row)).value_or(""),
+                     ranking.candidates[static_cast<std::size_t>(row)].action);
+        QVERIFY(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)));
+    }
+
+    // A text the classic threshold rejects everywhere still gets its repair when refined.
+    void refinedRankingAnswersWhereTheClassicPassFoundNothing() {
+        // "Лось ест мох" in KOI8-R read as Windows-1251: no word of it is a dictionary word.
+        const QString path = writeFile(QStringLiteral("short.txt"),
+                                       QByteArray("\xEC\xCF\xD3\xD8 \xC5\xD3\xD4 \xCD\xCF\xC8"));
+        set(store::kRefineRanking, 1);
+        auto w = open(path);
+        waitForPass(*w);
+        QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("0"));
+        QVERIFY(list(*w)->count() > 0);
+        QVERIFY(vorlex::detect::readListLine(w->listLine(0)).has_value());
+        QVERIFY(firstLine(*w).startsWith(QString::fromUtf8("Лось ест мох")));
     }
 
     void commandLineFileWithoutWords() {

@@ -1,0 +1,410 @@
+// The update check against a real HTTP server on loopback, its messages answered through the
+// queued prompter.
+#include "tests/support/queued_prompter.h"
+#include "tests/update/http_test_server.h"
+#include "update/update_answer.h"
+#include "update/update_check.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QPainter>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+using vorlex::testing::Answer;
+using vorlex::testing::HttpTestServer;
+using vorlex::testing::QueuedPrompter;
+using vorlex::update::UpdateCheckOptions;
+using vorlex::update::UpdateOutcome;
+
+namespace {
+
+constexpr int kEnglish = 1;
+constexpr int kRussian = 0;
+
+const QString kNoNewVersion = QStringLiteral("No new version.");
+const QString kNewVersion =
+    QStringLiteral("NEW VERSION FOUND!!!\nWould you like to see more info?");
+const QString kNewVersionRu =
+    QStringLiteral("НОВАЯ ВЕРСИЯ НАЙДЕНА!!!\nХотите увидеть дополнительную информацию?");
+
+QByteArray ok(const QByteArray& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+QByteArray redirect(int status, const QByteArray& location) {
+    return "HTTP/1.1 " + QByteArray::number(status) + " Moved\r\nLocation: " + location +
+           "\r\nContent-Length: 0\r\n\r\n";
+}
+
+UpdateCheckOptions optionsFor(const QString& url) {
+    UpdateCheckOptions options;
+    options.url = url;
+    return options;
+}
+
+// Counts its paintings, to show that windows are painted while the check waits.
+class PaintCounter final : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), Qt::white);
+        ++paints;
+    }
+};
+
+} // namespace
+
+class UpdateCheckTest final : public QObject {
+    Q_OBJECT
+
+private:
+    void run(HttpTestServer& server, QueuedPrompter& prompter, int language = kEnglish,
+             const QByteArray& path = "/vorlex/update") {
+        vorlex::update::runUpdateCheck(nullptr, prompter, language,
+                                       optionsFor(server.url(QString::fromLatin1(path))));
+    }
+    static void verifyPrompts(const QueuedPrompter& prompter) {
+        QVERIFY2(prompter.problems().isEmpty(), qPrintable(prompter.problems().join('\n')));
+    }
+
+private slots:
+    void initTestCase() {
+        // Loopback requests must not go to a proxy of the machine running the tests.
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+            qunsetenv(name);
+        QCoreApplication::setApplicationName(QStringLiteral("Vorlex II"));
+    }
+
+    // The request itself: one GET of the path with the agent name and Accept header once each.
+    void newerBuildSendsTheRequestAndShowsTheNewsOnYes() {
+        HttpTestServer server;
+        server.answer("/vorlex/update", ok("1032\r\nVersion 1.0.3.2\r\nFaster.\r\n"));
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        prompter.expectMessage(QStringLiteral("Version 1.0.3.2\r\nFaster.\r\n"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+        QCOMPARE(prompter.lastCaption(), QStringLiteral("Vorlex II"));
+        QCOMPARE(prompter.lastIcon(), vorlex::testing::QuestionIcon::question);
+
+        QCOMPARE(server.requests().size(), 1);
+        const HttpTestServer::Request& request = server.requests().front();
+        QCOMPARE(request.requestLine, QByteArray("GET /vorlex/update HTTP/1.1"));
+        QCOMPARE(request.values("User-Agent"), QList<QByteArray>{"VORLEX_Update_Checker"});
+        QCOMPARE(request.values("Accept"), QList<QByteArray>{"text/*"});
+        QCOMPARE(request.values("Host"),
+                 QList<QByteArray>{"127.0.0.1:" + QByteArray::number(server.port())});
+        QVERIFY(request.values("Authorization").isEmpty());
+    }
+
+    void versionAnswers_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("same build")
+            << QByteArray("1031\nnothing new\n") << kEnglish << kNoNewVersion;
+        QTest::newRow("older build") << QByteArray("1030") << kEnglish << kNoNewVersion;
+        QTest::newRow("not a number")
+            << QByteArray("<html>1032</html>\n") << kEnglish << kNoNewVersion;
+        QTest::newRow("empty body") << QByteArray() << kEnglish << kNoNewVersion;
+        QTest::newRow("negative") << QByteArray("-1\n") << kEnglish << kNoNewVersion;
+        QTest::newRow("Russian") << QByteArray("1031\n") << kRussian
+                                 << QStringLiteral("Нет новой версии.");
+        QTest::newRow("language 5 is English") << QByteArray("1031\n") << 5 << kNoNewVersion;
+    }
+    void versionAnswers() {
+        QFETCH(QByteArray, body);
+        QFETCH(int, language);
+        QFETCH(QString, message);
+        HttpTestServer server;
+        server.answer("/vorlex/update", ok(body));
+        QueuedPrompter prompter;
+        prompter.expectMessage(message);
+        run(server, prompter, language);
+        verifyPrompts(prompter);
+    }
+
+    void newerBuildInRussianAnsweredNoShowsNothingMore() {
+        HttpTestServer server;
+        server.answer("/vorlex/update", ok("  1100 build\nnews\n"));
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersionRu, Answer::no);
+        run(server, prompter, kRussian);
+        verifyPrompts(prompter);
+    }
+
+    void onlyFiftyOneLinesAreRead() {
+        QByteArray body = "1032\n";
+        QByteArray news;
+        for (int i = 2; i <= 70; ++i) {
+            const QByteArray line = "news line " + QByteArray::number(i) + "\n";
+            body += line;
+            if (i <= 51)
+                news += line;
+        }
+        HttpTestServer server;
+        server.answer("/vorlex/update", ok(body));
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        prompter.expectMessage(QString::fromLatin1(news));
+        run(server, prompter);
+        verifyPrompts(prompter);
+    }
+
+    void newsInWindows1251AreDecoded() {
+        HttpTestServer server;
+        // "Новая версия" in Windows-1251: not valid UTF-8.
+        server.answer("/vorlex/update",
+                      ok("1032\n\xcd\xee\xe2\xe0\xff \xe2\xe5\xf0\xf1\xe8\xff\n"));
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        prompter.expectMessage(QStringLiteral("Новая версия\n"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+
+        server.answer("/vorlex/update", ok("1032\nНовая версия\n"));
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        prompter.expectMessage(QStringLiteral("Новая версия\n"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+    }
+
+    void statusErrors_data() {
+        QTest::addColumn<QByteArray>("statusLine");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("401") << QByteArray("401 Unauthorized") << QStringLiteral("Access denied");
+        QTest::newRow("404") << QByteArray("404 Not Found")
+                             << QStringLiteral("Error on server. Status code is 404");
+        QTest::newRow("500") << QByteArray("500 Internal Server Error")
+                             << QStringLiteral("Error on server. Status code is 500");
+        QTest::newRow("307 is not followed")
+            << QByteArray("307 Temporary Redirect")
+            << QStringLiteral("Error on server. Status code is 307");
+    }
+    void statusErrors() {
+        QFETCH(QByteArray, statusLine);
+        QFETCH(QString, warning);
+        HttpTestServer server;
+        server.answer("/vorlex/update",
+                      "HTTP/1.1 " + statusLine +
+                          "\r\nWWW-Authenticate: Basic realm=\"x\"\r\nLocation: "
+                          "http://127.0.0.1:1/\r\nContent-Length: 5\r\n\r\n1032\n");
+        QueuedPrompter prompter;
+        prompter.expectWarning(warning);
+        run(server, prompter, kRussian);
+        verifyPrompts(prompter);
+        QCOMPARE(server.requests().size(), 1);
+    }
+
+    void oneRedirectIsFollowed() {
+        HttpTestServer server;
+        server.answer("/vorlex/update",
+                      redirect(302, server.url("/mirror/update?from=1").toLatin1()));
+        server.answer("/mirror/update?from=1", ok("1032\nfrom the mirror\n"));
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        prompter.expectMessage(QStringLiteral("from the mirror\n"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+        QCOMPARE(server.requests().size(), 2);
+        const HttpTestServer::Request& second = server.requests().at(1);
+        QCOMPARE(second.requestLine, QByteArray("GET /mirror/update?from=1 HTTP/1.1"));
+        QCOMPARE(second.values("User-Agent"), QList<QByteArray>{"VORLEX_Update_Checker"});
+        QCOMPARE(second.values("Accept"), QList<QByteArray>{"text/*"});
+    }
+
+    void secondRedirectIsNotFollowed() {
+        HttpTestServer server;
+        server.answer("/vorlex/update", redirect(301, server.url("/b").toLatin1()));
+        server.answer("/b", redirect(303, server.url("/c").toLatin1()));
+        server.answer("/c", ok("1032\n"));
+        QueuedPrompter prompter;
+        prompter.expectWarning(QStringLiteral("Error on server. Status code is 303"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+        QCOMPARE(server.requests().size(), 2);
+
+        // After a redirect even 401 is only a status.
+        server.answer("/b", "HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n\r\n");
+        prompter.expectWarning(QStringLiteral("Error on server. Status code is 401"));
+        run(server, prompter);
+        verifyPrompts(prompter);
+    }
+
+    void unusableRedirects_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("no Location")
+            << QByteArray("HTTP/1.1 302 Found\r\nContent-Location: http://127.0.0.1:1/\r\n"
+                          "Content-Length: 0\r\n\r\n")
+            << QStringLiteral("Site redirects with no new location");
+        QTest::newRow("https") << redirect(301, "https://127.0.0.1/vorlex/update")
+                               << QStringLiteral(
+                                      "The redirected URL does not reference a HTTP resource.");
+        QTest::newRow("ftp") << redirect(303, "ftp://127.0.0.1/update")
+                             << QStringLiteral(
+                                    "The redirected URL does not reference a HTTP resource.");
+        QTest::newRow("relative") << redirect(302, "/elsewhere")
+                                  << QStringLiteral("The redirected URL could not be parsed.");
+        QTest::newRow("bad port") << redirect(302, "http://127.0.0.1:99999/")
+                                  << QStringLiteral("The redirected URL could not be parsed.");
+    }
+    void unusableRedirects() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, warning);
+        HttpTestServer server;
+        server.answer("/vorlex/update", answer);
+        QueuedPrompter prompter;
+        prompter.expectWarning(warning);
+        run(server, prompter);
+        verifyPrompts(prompter);
+        QCOMPARE(server.requests().size(), 1);
+    }
+
+    void updateUrlMustBeHttp() {
+        QueuedPrompter prompter;
+        for (const char* url : {"https://127.0.0.1/vorlex/update", "127.0.0.1/vorlex/update", ""}) {
+            prompter.expectWarning(
+                QStringLiteral("Error: can only use URLs beginning with http://"));
+            vorlex::update::runUpdateCheck(nullptr, prompter, kRussian,
+                                           optionsFor(QString::fromLatin1(url)));
+        }
+        verifyPrompts(prompter);
+    }
+
+    void environmentReplacesTheUrl() {
+        qputenv("VORLEX_UPDATE_URL", "http://mirror.test:8080/v.txt");
+        QCOMPARE(vorlex::update::updateUrl(), QStringLiteral("http://mirror.test:8080/v.txt"));
+        QCOMPARE(UpdateCheckOptions().url, QStringLiteral("http://mirror.test:8080/v.txt"));
+        qputenv("VORLEX_UPDATE_URL", "");
+        QCOMPARE(vorlex::update::updateUrl(),
+                 QString::fromLatin1(vorlex::update::kDefaultUpdateUrl.data()));
+        qunsetenv("VORLEX_UPDATE_URL");
+        QVERIFY(vorlex::update::updateUrl().endsWith(QStringLiteral("/vorlex/update")));
+    }
+
+    // 64 MB with a 5000-character line: the check reads its 51 lines and drops the connection;
+    // the server never gets to send most of it.
+    void hugeBodyIsNotReadWhole() {
+        const QByteArray start = "1032\n" + QByteArray(5000, 'x') + "\n";
+        const QByteArray repeated = "abcd\n";
+        const qint64 length = 64LL * 1024 * 1024;
+        HttpTestServer server;
+        server.stream(
+            "/vorlex/update",
+            "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(length) + "\r\n\r\n", length,
+            [&](qint64 offset, qint64 size) {
+                QByteArray bytes;
+                bytes.reserve(size);
+                for (qint64 i = offset; i < offset + size; ++i)
+                    bytes += i < start.size() ? start.at(i)
+                                              : repeated.at((i - start.size()) % repeated.size());
+                return bytes;
+            },
+            64 * 1024);
+        QueuedPrompter prompter;
+        prompter.expectQuestion(kNewVersion, Answer::yes);
+        // The long line takes five reads (4 x 1023 + 909), then 45 reads of "abcd\n".
+        prompter.expectMessage(
+            QString::fromLatin1(QByteArray(5000, 'x') + "\n" + repeated.repeated(45)));
+        run(server, prompter);
+        verifyPrompts(prompter);
+        QVERIFY2(server.streamed() < length / 4, qPrintable(QString::number(server.streamed())));
+    }
+
+    void silentServerTimesOut() {
+        HttpTestServer server;
+        server.stayQuiet("/vorlex/update");
+        UpdateCheckOptions options = optionsFor(server.url(QStringLiteral("/vorlex/update")));
+        options.limits.idle = std::chrono::milliseconds(200);
+        QueuedPrompter prompter;
+        prompter.expectWarning(QStringLiteral("The operation timed out"));
+        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, options);
+        verifyPrompts(prompter);
+        QCOMPARE(server.requests().size(), 1);
+    }
+
+    void tricklingServerHitsTheTotalLimit() {
+        HttpTestServer server;
+        server.trickle("/vorlex/update", "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n1032",
+                       10);
+        UpdateCheckOptions options = optionsFor(server.url(QStringLiteral("/vorlex/update")));
+        options.limits.idle = std::chrono::milliseconds(20000);
+        options.limits.total = std::chrono::milliseconds(300);
+        QueuedPrompter prompter;
+        prompter.expectWarning(QStringLiteral("The operation timed out"));
+        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, options);
+        verifyPrompts(prompter);
+    }
+
+    void bodyCutShortIsANetworkError() {
+        HttpTestServer server;
+        server.answer("/vorlex/update", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n1032\nab");
+        const UpdateOutcome outcome =
+            vorlex::update::checkForUpdate(server.url(QStringLiteral("/vorlex/update")));
+        QCOMPARE(outcome.kind, UpdateOutcome::Kind::networkError);
+        QVERIFY(!outcome.errorText.isEmpty());
+    }
+
+    void refusedConnection() {
+        quint16 port = 0;
+        {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            port = closed.serverPort();
+        }
+        QueuedPrompter prompter;
+        prompter.expectWarning(QStringLiteral("Connection refused"));
+        vorlex::update::runUpdateCheck(
+            nullptr, prompter, kRussian,
+            optionsFor(QStringLiteral("http://127.0.0.1:%1/vorlex/update").arg(port)));
+        verifyPrompts(prompter);
+    }
+
+    void unresolvableHost() {
+        const QString url = QStringLiteral("http://vorlex.invalid/vorlex/update");
+        const UpdateOutcome outcome = vorlex::update::checkForUpdate(url);
+        QCOMPARE(outcome.kind, UpdateOutcome::Kind::networkError);
+        QVERIFY2(outcome.errorText.contains(QStringLiteral("vorlex.invalid")),
+                 qPrintable(outcome.errorText));
+        QueuedPrompter prompter;
+        prompter.expectWarning(outcome.errorText);
+        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, optionsFor(url));
+        verifyPrompts(prompter);
+    }
+
+    // While the check waits, the wait cursor is up and windows still paint.
+    void windowsPaintAndTheWaitCursorShowsWhileWaiting() {
+        PaintCounter window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int paintsAtRequest = -1;
+        bool waitCursor = false;
+        HttpTestServer server;
+        server.onRequest([&](const HttpTestServer::Request&) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            waitCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+            paintsAtRequest = window.paints;
+            window.update();
+        });
+        server.answerWhen("/vorlex/update", ok("1031\n"),
+                          [&] { return paintsAtRequest >= 0 && window.paints > paintsAtRequest; });
+        QueuedPrompter prompter;
+        prompter.expectMessage(kNoNewVersion);
+        vorlex::update::runUpdateCheck(&window, prompter, kEnglish,
+                                       optionsFor(server.url(QStringLiteral("/vorlex/update"))));
+        verifyPrompts(prompter);
+        QVERIFY(waitCursor);
+        QVERIFY(window.paints > paintsAtRequest);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+};
+
+QTEST_MAIN(UpdateCheckTest)
+#include "update_check_test.moc"

@@ -1,0 +1,24 @@
+// Every text of the update check, in one table. The network failures are shown in English in
+// both languages; the result messages follow the interface language.
+#pragma once
+
+#include <QString>
+
+namespace vorlex::update {
+
+enum class UpdateText {
+    badUrl,
+    accessDenied,
+    redirectWithoutLocation,
+    redirectUnparsable,
+    redirectNotHttp,
+    serverError, ///< followed by the status in decimal
+    noNewVersion,
+    newVersionFound,
+    count_
+};
+
+/// The text of @p id in the language of @p language (0 Russian, anything else English).
+[[nodiscard]] QString updateText(UpdateText id, int language);
+
+} // namespace vorlex::update
