@@ -1,0 +1,62 @@
+// What the caller hands to the preview window before running it: the document, the variant's
+// filters and description, the mode, and the main window's values the window reads or changes.
+#pragma once
+
+#include "engine/filters.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+class QWidget;
+
+namespace vorlex::tools {
+
+/// The output a silent run performs.
+enum class SilentAction {
+    writeToFile = 0,    ///< write the whole document, recoded, to a file chosen by the user
+    putOnClipboard = 1, ///< put the whole document, recoded, on the clipboard
+    saveAsScheme = 2,   ///< save the filter list as a scheme
+};
+
+/// Inputs of the preview. Every field not set by the caller keeps the value given here.
+struct PreviewInputs {
+    /// The window whose font the text box takes (the variant list); may be null.
+    QWidget* fontSource = nullptr;
+    /// Transliteration switches for a Latin filter (the main window's copies).
+    bool wAsVe = false;
+    bool noSj = false;
+    /// Silent mode: the action runs at once and no window is ever shown.
+    bool silent = false;
+    SilentAction silentAction = SilentAction::writeToFile;
+    /// Source mode: only the shown text, no outputs.
+    bool sourceMode = false;
+    /// true: the document is the file at documentPath; false: the bytes of documentData.
+    bool documentIsFile = false;
+    QString documentPath;
+    /// Must stay valid while the preview runs (the main window's clipboard copy).
+    std::span<const std::uint8_t> documentData;
+    /// Description of the filter list ("Win->Koi  Koi->Iso  ").
+    QString actionText;
+    /// Windows-1251 bytes; shown in source mode up to the first zero byte.
+    std::string shownText;
+    engine::FilterList filters;
+    /// Number in the proposed name of a new file ("newfile_0"); goes up after each file made
+    /// from a buffer document. Null: the proposal uses 0 and nothing is counted.
+    int* newFileCounter = nullptr;
+};
+
+/// What the preview asks the main window to do.
+struct PreviewCallbacks {
+    /// Puts recoded Windows-1251 bytes (up to, not including, the first zero byte) on the
+    /// clipboard without the change being taken as a new source. Empty: no clipboard output.
+    std::function<void(std::span<const std::uint8_t>)> putOnClipboard;
+    /// Asks for a scheme name and stores the filter list as a scheme. Empty: the Save as scheme
+    /// button is disabled.
+    std::function<void(QWidget* parent, const QString& actionText, const engine::FilterList&)>
+        saveAsScheme;
+};
+
+} // namespace vorlex::tools

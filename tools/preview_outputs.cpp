@@ -1,0 +1,237 @@
+#include "tools/preview_outputs.h"
+
+#include "chrome/prompter.h"
+#include "engine/cp1251.h"
+#include "store/settings_keys.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorlex::tools {
+namespace {
+
+// The wait cursor for the length of a recoding, restored however the scope ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: a FIFO must not hang the window; it is refused as not a regular file.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return ReadError::openFailed;
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return ReadError::openFailed;
+    if (info.st_size == 0)
+        return ReadError::empty;
+    const std::size_t wanted = std::min(limit, static_cast<std::size_t>(info.st_size));
+    try {
+        out.resize(wanted);
+    } catch (const std::bad_alloc&) {
+        return ReadError::outOfMemory;
+    }
+    std::size_t done = 0;
+    while (done < wanted) {
+        const ssize_t got = ::read(fd, out.data() + done, wanted - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            out.clear();
+            return ReadError::openFailed;
+        }
+        if (got == 0) // shortened meanwhile: show what there is
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    out.resize(done);
+    return done == 0 ? ReadError::empty : ReadError::none;
+}
+
+std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept {
+    const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return bytes.first(static_cast<std::size_t>(zero - bytes.begin()));
+}
+
+QString shownTextOf(std::span<const std::uint8_t> bytes) {
+    return QString::fromStdString(engine::win1251ToUtf8(untilZero(bytes)));
+}
+
+QString proposedFileName(const PreviewInputs& inputs) {
+    if (inputs.documentIsFile)
+        return QFileInfo(inputs.documentPath).fileName();
+    const int counter = inputs.newFileCounter != nullptr ? *inputs.newFileCounter : 0;
+    return QStringLiteral("newfile_") + QString::number(counter);
+}
+
+bool counterAdvances(const PreviewInputs& inputs, WriteError result) noexcept {
+    return !inputs.documentIsFile &&
+           (result == WriteError::none || result == WriteError::writeFailed);
+}
+
+std::optional<PreviewText> readMessage(ReadError error, bool forData) noexcept {
+    switch (error) {
+    case ReadError::none:
+        return std::nullopt;
+    case ReadError::openFailed:
+    case ReadError::empty:
+        return PreviewText::readFailed;
+    case ReadError::outOfMemory:
+        return forData ? PreviewText::outOfMemoryForData : PreviewText::outOfMemory;
+    }
+    return PreviewText::readFailed;
+}
+
+std::optional<PreviewText> writeMessage(WriteError error) noexcept {
+    switch (error) {
+    case WriteError::none:
+        return std::nullopt;
+    // With Existing::replace "exists" cannot come back; should it, nothing was created.
+    case WriteError::exists:
+    case WriteError::createFailed:
+        return PreviewText::createFailed;
+    case WriteError::writeFailed:
+        return PreviewText::writeFailed;
+    }
+    return PreviewText::writeFailed;
+}
+
+PreviewOutputs::PreviewOutputs(const store::SettingsStore& store, chrome::Prompter& prompter,
+                               const PreviewInputs& inputs, const PreviewCallbacks& callbacks)
+    : store_(store), prompter_(prompter), inputs_(inputs), callbacks_(callbacks),
+      language_(store::readSetting(store, store::kLanguage)) {}
+
+engine::LatinOptions PreviewOutputs::latinOptions() const {
+    return {inputs_.wAsVe, inputs_.noSj, store::readSetting(store_, store::kSeparateEnglish) != 0};
+}
+
+void PreviewOutputs::say(QWidget* parent, PreviewText id) const {
+    prompter_.message(parent, QApplication::applicationName(), text(id));
+}
+
+FirstPart PreviewOutputs::firstPart() const {
+    std::vector<std::uint8_t> fileStart;
+    std::span<const std::uint8_t> part;
+    if (inputs_.documentIsFile) {
+        const ReadError read = readFileStart(inputs_.documentPath, kPreviewBytes, fileStart);
+        if (read != ReadError::none)
+            return {{}, readMessage(read, false)};
+        part = fileStart;
+    } else {
+        part = inputs_.documentData.first(std::min(inputs_.documentData.size(), kPreviewBytes));
+    }
+    RecodedDocument recoded;
+    ReadError error = ReadError::none;
+    {
+        const WaitCursor wait;
+        error = DocumentReader::recodeBuffer(part, inputs_.filters, latinOptions(), recoded);
+    }
+    // A buffer document of no bytes shows nothing, as an empty file reads as a failure.
+    if (error == ReadError::empty && !inputs_.documentIsFile)
+        return {};
+    if (error != ReadError::none)
+        return {{}, readMessage(error, false)};
+    return {shownTextOf(recoded.bytes()), std::nullopt};
+}
+
+ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
+    const WaitCursor wait;
+    if (inputs_.documentIsFile)
+        return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
+                                          out);
+    return DocumentReader::recodeBuffer(inputs_.documentData, inputs_.filters, latinOptions(), out);
+}
+
+void PreviewOutputs::writeToFile(QWidget* promptParent) {
+    // A document that cannot be read is reported before a name is asked for.
+    if (inputs_.documentIsFile) {
+        std::vector<std::uint8_t> probe;
+        if (const auto failure = readMessage(readFileStart(inputs_.documentPath, 1, probe), true)) {
+            say(promptParent, *failure);
+            return;
+        }
+    } else if (inputs_.documentData.empty()) {
+        say(promptParent, PreviewText::readFailed);
+        return;
+    }
+
+    const std::optional<QString> target =
+        prompter_.saveFile(promptParent, proposedFileName(inputs_));
+    if (!target || target->isEmpty())
+        return;
+
+    // The whole document is read before the target is touched, so the source itself may be
+    // chosen as the target.
+    RecodedDocument recoded;
+    if (const auto failure = readMessage(recodeWhole(recoded), true)) {
+        say(promptParent, *failure);
+        return;
+    }
+    WriteError written = WriteError::none;
+    {
+        const WaitCursor wait;
+        written = writeFileAtomically(*target, recoded.bytes(), Existing::replace);
+    }
+    recoded.clear();
+    if (counterAdvances(inputs_, written) && inputs_.newFileCounter != nullptr)
+        ++*inputs_.newFileCounter;
+    if (const auto failure = writeMessage(written))
+        say(promptParent, *failure);
+}
+
+void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
+    if (!callbacks_.putOnClipboard)
+        return;
+    if (!inputs_.documentIsFile && inputs_.documentData.empty()) {
+        say(promptParent, PreviewText::readFailed);
+        return;
+    }
+    RecodedDocument recoded;
+    if (const auto failure = readMessage(recodeWhole(recoded), false)) {
+        say(promptParent, *failure);
+        return;
+    }
+    const WaitCursor wait;
+    // Clipboard text ends at the first zero byte, as every reader of it sees it.
+    callbacks_.putOnClipboard(untilZero(recoded.bytes()));
+}
+
+void PreviewOutputs::saveAsScheme(QWidget* parent) {
+    if (callbacks_.saveAsScheme)
+        callbacks_.saveAsScheme(parent, inputs_.actionText, inputs_.filters);
+}
+
+void PreviewOutputs::perform(SilentAction action, QWidget* promptParent) {
+    switch (action) {
+    case SilentAction::writeToFile:
+        writeToFile(promptParent);
+        break;
+    case SilentAction::putOnClipboard:
+        putOnClipboard(promptParent);
+        break;
+    case SilentAction::saveAsScheme:
+        saveAsScheme(promptParent);
+        break;
+    }
+}
+
+} // namespace vorlex::tools

@@ -1,0 +1,108 @@
+// The work of the preview window without the window: the recoded first part it shows, and the
+// three whole-document outputs (file, clipboard, scheme) with their messages.
+#pragma once
+
+#include "engine/latin.h"
+#include "tools/document_io.h"
+#include "tools/preview_inputs.h"
+#include "tools/preview_texts.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+class QWidget;
+
+namespace vorlex::chrome {
+class Prompter;
+}
+namespace vorlex::store {
+class SettingsStore;
+}
+
+namespace vorlex::tools {
+
+/// Bytes of the document the preview shows.
+inline constexpr std::size_t kPreviewBytes = 64000;
+
+/// Reads at most @p limit bytes from the start of the regular file at @p path into @p out.
+/// A missing, unreadable or non-regular file (a FIFO does not block) is openFailed, a file of
+/// size 0 is empty.
+[[nodiscard]] ReadError readFileStart(const QString& path, std::size_t limit,
+                                      std::vector<std::uint8_t>& out);
+
+/// Windows-1251 bytes up to the first zero byte as shown text.
+[[nodiscard]] QString shownTextOf(std::span<const std::uint8_t> bytes);
+
+/// The bytes up to, not including, the first zero byte.
+[[nodiscard]] std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept;
+
+/// The name the Save-as dialog proposes: the source file's own name, or "newfile_" and the
+/// counter (0 without one) for a buffer document.
+[[nodiscard]] QString proposedFileName(const PreviewInputs& inputs);
+
+/// Whether a write that ended with @p result moves the new-file counter on: for a buffer
+/// document once the file was created, whether or not the writing succeeded.
+[[nodiscard]] bool counterAdvances(const PreviewInputs& inputs, WriteError result) noexcept;
+
+/// The message of a failed read (nothing for ReadError::none); @p forData picks the text of
+/// the file output.
+[[nodiscard]] std::optional<PreviewText> readMessage(ReadError error, bool forData) noexcept;
+/// The message of a failed write (nothing for WriteError::none).
+[[nodiscard]] std::optional<PreviewText> writeMessage(WriteError error) noexcept;
+
+/// The first part in document mode: the text, or the message that replaces it.
+struct FirstPart {
+    QString text;
+    std::optional<PreviewText> failure;
+};
+
+/// Runs the preview's work for one set of inputs. The language is read from the store when this
+/// is made, `Sparate english` at the start of every recoding. Messages go through the prompter
+/// with the application's name as caption.
+class PreviewOutputs {
+public:
+    PreviewOutputs(const store::SettingsStore& store, chrome::Prompter& prompter,
+                   const PreviewInputs& inputs, const PreviewCallbacks& callbacks);
+
+    [[nodiscard]] int language() const noexcept { return language_; }
+    [[nodiscard]] QString text(PreviewText id) const { return previewText(id, language_); }
+
+    /// The first kPreviewBytes bytes recoded, up to the first zero byte of the result.
+    [[nodiscard]] FirstPart firstPart() const;
+
+    /// Asks for a file (proposing proposedFileName()) and writes the whole document, recoded,
+    /// through a temporary file renamed over it.
+    void writeToFile(QWidget* promptParent);
+    /// Puts the whole document, recoded, on the clipboard through the callback.
+    void putOnClipboard(QWidget* promptParent);
+    /// Hands the action text and the filter list to the scheme callback.
+    void saveAsScheme(QWidget* parent);
+    /// The silent run's action; any other value does nothing.
+    void perform(SilentAction action, QWidget* promptParent);
+
+    [[nodiscard]] bool canPutOnClipboard() const noexcept {
+        return static_cast<bool>(callbacks_.putOnClipboard);
+    }
+    [[nodiscard]] bool canSaveAsScheme() const noexcept {
+        return static_cast<bool>(callbacks_.saveAsScheme);
+    }
+    /// Shows the message @p id in a plain box.
+    void say(QWidget* parent, PreviewText id) const;
+
+private:
+    [[nodiscard]] engine::LatinOptions latinOptions() const;
+    /// Recodes the whole document into @p out under the wait cursor.
+    [[nodiscard]] ReadError recodeWhole(RecodedDocument& out) const;
+
+    const store::SettingsStore& store_;
+    chrome::Prompter& prompter_;
+    const PreviewInputs& inputs_;
+    const PreviewCallbacks& callbacks_;
+    int language_;
+};
+
+} // namespace vorlex::tools
