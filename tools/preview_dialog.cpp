@@ -6,12 +6,28 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 
 namespace vorlex::tools {
 namespace {
 
 QString objectNameOf(int control) {
     return QStringLiteral("c%1").arg(control);
+}
+
+// A label wider than its box (a font broader than the template's) gets a slightly smaller font
+// rather than losing its ends.
+void fitText(QLineEdit* edit) {
+    QFont font = edit->parentWidget()->font();
+    edit->setFont(font);
+    // The frame and the edit's own margin on each side.
+    const int room =
+        edit->width() - 2 * (edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2);
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(edit->text()) > room) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        edit->setFont(font);
+    }
+    edit->setCursorPosition(0);
 }
 
 } // namespace
@@ -105,6 +121,7 @@ void PreviewDialog::applyTexts() {
     setWindowTitle(outputs_.text(inputs_.sourceMode ? PreviewText::captionSource
                                                     : PreviewText::captionDocument));
     label_->setText(outputs_.text(PreviewText::actionLabel));
+    fitText(label_);
     close_->setText(outputs_.text(PreviewText::closeButton));
     write_->setText(outputs_.text(PreviewText::writeButton));
     put_->setText(outputs_.text(PreviewText::putButton));
@@ -122,6 +139,7 @@ void PreviewDialog::showSourceText() {
 
 void PreviewDialog::showFirstPart() {
     action_->setText(inputs_.actionText);
+    action_->setCursorPosition(0);
     const FirstPart part = outputs_.firstPart();
     if (part.failure) {
         outputs_.say(this, *part.failure);
