@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string_view>
 
 using namespace vorlex::update;
