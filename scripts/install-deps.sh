@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
   fonts-dejavu-core xvfb xauth
+  clang libclang-rt-14-dev desktop-file-utils
 )
 
 missing=()
