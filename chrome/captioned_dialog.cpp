@@ -1,18 +1,77 @@
 #include "chrome/captioned_dialog.h"
 
+#include "chrome/caption_bar.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace vorlex::chrome {
+namespace {
+
+int screenDepth(const QWidget* parent) {
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 32;
+}
+
+} // namespace
 
 CaptionedDialog::CaptionedDialog(CaptionVariant variant, QWidget* parent)
     : QDialog(parent), variant_(variant), body_(new QWidget(this)) {
     body_->setObjectName(QStringLiteral("body"));
-    if (variant == CaptionVariant::main)
-        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    Qt::WindowFlags flags = windowFlags();
+    switch (variant) {
+    case CaptionVariant::main:
+        flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        break;
+    case CaptionVariant::dialog:
+        flags =
+            Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        break;
+    case CaptionVariant::tool:
+        flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        break;
+    }
+    if (drawsOwnCaption(screenDepth(parent))) {
+        // A tool window is a plain dialog here: its small caption is our own.
+        if (variant == CaptionVariant::tool)
+            flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
+        flags |= Qt::FramelessWindowHint;
+        bar_ = new CaptionBar(variant, this);
+        body_->move(0, bar_->barHeight());
+        // The bar's close box is the window's: close() sends the close event a window manager
+        // would, so a window that refuses to be rejected still decides for itself.
+        connect(bar_, &CaptionBar::closeClicked, this, &QWidget::close);
+        connect(bar_, &CaptionBar::minimiseClicked, this, &QWidget::showMinimized);
+    }
+    setWindowFlags(flags);
 }
 
 void CaptionedDialog::setBodySize(QSize size) {
-    body_->setGeometry(0, 0, size.width(), size.height());
-    setFixedSize(size);
+    const int top = bar_ ? bar_->barHeight() : 0;
+    if (bar_)
+        bar_->setWidth(size.width());
+    body_->setGeometry(0, top, size.width(), size.height());
+    setFixedSize(size.width(), size.height() + top);
+}
+
+void CaptionedDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (!bar_)
+        return;
+    switch (event->type()) {
+    case QEvent::ActivationChange:
+        bar_->setActive(isActiveWindow());
+        break;
+    case QEvent::WindowTitleChange:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+        bar_->update();
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace vorlex::chrome
