@@ -1,72 +1,111 @@
-// Server answers of any bytes: the update check's decisions never read out of bounds, a
-// redirect target is always a usable http URL, and the body reads keep to their cap however the
-// body arrives.
+// The update check's reading of a server answer: any status, any Location header (or none) and
+// any body, the body fed in pieces of any size as the network hands them over.
+#include "fuzz_chain.h"
 #include "update/update_answer.h"
 
+#include <cctype>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
+#include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 
-using namespace vorlex::update;
+using namespace vorlex;
+using update::UpdateAnswer;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition)
-        __builtin_trap();
+// The C library's reading of the same number, clamped to int.
+int referenceAtoi(std::string_view text) {
+    const std::string terminated(text);
+    const long long value = std::strtoll(terminated.c_str(), nullptr, 10);
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }
 
-constexpr int kStatuses[] = {200, 301, 302, 303, 401, 404, 307, 500};
+void checkUrl(const update::UrlSplit& split) {
+    if (split.kind != update::UrlSplit::Kind::http)
+        return;
+    fuzz::check(!split.url.host.empty());
+    fuzz::check(!split.url.path.empty());
+    fuzz::check(split.url.path.find('#') == std::string::npos);
+    for (const char c : split.url.host + split.url.path)
+        fuzz::check(static_cast<unsigned char>(c) > ' ' && c != 0x7F);
+}
 
 } // namespace
 
-// Input: one byte choosing the status and whether a Location is there, then the Location and
-// the body separated by the first zero byte.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
-        return 0;
-    const int status = kStatuses[data[0] % std::size(kStatuses)];
-    const bool hasLocation = (data[0] & 0x80) != 0;
-    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::size_t zero = rest.find('\0');
-    const std::string_view location = rest.substr(0, zero);
-    const std::string_view body =
-        zero == std::string_view::npos ? std::string_view() : rest.substr(zero + 1);
+    FuzzedDataProvider input(data, size);
+    static constexpr int kStatuses[] = {200, 301, 302, 303, 401, 404, 500};
+    const int status =
+        input.ConsumeBool() ? input.PickValueInArray(kStatuses) : input.ConsumeIntegral<int>();
+    const update::Exchange exchange =
+        input.ConsumeBool() ? update::Exchange::first : update::Exchange::afterRedirect;
+    std::optional<std::string> location;
+    if (input.ConsumeBool())
+        location = input.ConsumeRandomLengthString(600);
+    const std::size_t piece = input.ConsumeIntegralInRange<std::size_t>(1, 4096);
+    const std::string body = input.ConsumeRemainingBytesAsString();
 
-    for (const Exchange exchange : {Exchange::first, Exchange::afterRedirect}) {
-        const UpdateAnswer answer = parseUpdateAnswer(
-            status, hasLocation ? std::optional(location) : std::nullopt, body, exchange);
-        if (answer.kind == UpdateAnswer::Kind::redirect) {
-            check(exchange == Exchange::first);
-            check(!answer.redirectTo.host.empty() && answer.redirectTo.port != 0);
-            check(!answer.redirectTo.path.empty() && answer.redirectTo.path.front() == '/');
-            for (const char c : answer.redirectTo.path)
-                check(static_cast<unsigned char>(c) > 0x20 && c != 0x7f);
-        }
-        check(answer.news.size() <= (kMaxBodyLines - 1) * kMaxLineLength);
+    if (location) {
+        checkUrl(update::splitUrl(*location));
+        fuzz::check(update::atoiLike(*location) == referenceAtoi(*location));
     }
+    fuzz::check(update::atoiLike(body) == referenceAtoi(body));
 
-    // The same reads whether the body comes whole or in pieces whose sizes the input chooses.
-    BodyLines whole;
+    // The body in pieces reads as the body in one go, and never holds more than the reads.
+    update::BodyLines pieces;
+    std::size_t offset = 0;
+    while (offset < body.size() && !pieces.full()) {
+        const std::string_view next = std::string_view(body).substr(offset, piece);
+        const std::size_t taken = pieces.feed(next);
+        fuzz::check(taken <= next.size());
+        fuzz::check(taken == next.size() || pieces.full());
+        offset += taken;
+    }
+    pieces.finish();
+    update::BodyLines whole;
     whole.feed(body);
     whole.finish();
-    if (!location.empty()) {
-        BodyLines pieces;
-        std::size_t at = 0;
-        for (std::size_t n = 0; at < body.size() && !pieces.full(); ++n) {
-            const std::size_t piece = 1 + static_cast<unsigned char>(location[n % location.size()]);
-            at += pieces.feed(body.substr(at, piece));
-        }
-        pieces.finish();
-        check(pieces.lines() == whole.lines());
-        check(pieces.versionLine() == whole.versionLine());
-        check(pieces.news() == whole.news());
-    }
-    check(whole.versionLine().size() + whole.news().size() <= kMaxBodyLines * kMaxLineLength);
+    fuzz::check(pieces.lines() == whole.lines());
+    fuzz::check(pieces.versionLine() == whole.versionLine());
+    fuzz::check(pieces.news() == whole.news());
+    fuzz::check(whole.lines() <= update::kMaxBodyLines);
+    fuzz::check(whole.versionLine().size() <= update::kMaxLineLength);
+    fuzz::check(whole.versionLine().size() + whole.news().size() <=
+                static_cast<std::size_t>(update::kMaxBodyLines) * update::kMaxLineLength);
 
-    (void)splitUrl(rest);
-    (void)isNewerBuild(rest);
+    const std::optional<std::string_view> header =
+        location ? std::optional<std::string_view>(*location) : std::nullopt;
+    const UpdateAnswer answer = update::parseUpdateAnswer(status, header, body, exchange);
+    const UpdateAnswer again = update::decideUpdateAnswer(status, header, pieces, exchange);
+    fuzz::check(answer.kind == again.kind && answer.news == again.news &&
+                answer.redirectTo == again.redirectTo);
+
+    switch (answer.kind) {
+    case UpdateAnswer::Kind::redirect:
+        fuzz::check(exchange == update::Exchange::first);
+        fuzz::check(status == 301 || status == 302 || status == 303);
+        fuzz::check(!answer.redirectTo.host.empty());
+        break;
+    case UpdateAnswer::Kind::accessDenied:
+        fuzz::check(exchange == update::Exchange::first && status == 401);
+        break;
+    case UpdateAnswer::Kind::newVersion:
+        fuzz::check(status == 200 && update::isNewerBuild(whole.versionLine()));
+        fuzz::check(answer.news == whole.news());
+        break;
+    case UpdateAnswer::Kind::noNewVersion:
+        fuzz::check(status == 200 && !update::isNewerBuild(whole.versionLine()));
+        break;
+    case UpdateAnswer::Kind::serverError:
+        fuzz::check(status != 200);
+        break;
+    default:
+        fuzz::check(status == 301 || status == 302 || status == 303);
+        break;
+    }
     return 0;
 }
