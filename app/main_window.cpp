@@ -9,6 +9,7 @@
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "update/update_check.h"
 
 #include <QAction>
 #include <QApplication>
@@ -267,6 +268,7 @@ void MainWindow::connectControls() {
     connect(schemes_, &QComboBox::activated, this, &MainWindow::schemeChosen);
     connect(limit_, &QLineEdit::textChanged, this, &MainWindow::limitChanged);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::timerTick);
+    connect(command(checkVersions), &QAction::triggered, this, &MainWindow::checkForNewVersion);
 }
 
 QAction* MainWindow::command(Command id) const {
@@ -695,6 +697,15 @@ void MainWindow::timerTick() {
         return;
     }
     progress_->setValue(pass_.progress());
+}
+
+void MainWindow::checkForNewVersion() {
+    // The check waits in its own event loop: a copy made meanwhile must not start a load with
+    // its own messages under the check's.
+    const int watching = watching_;
+    watching_ = watchingOff;
+    update::runUpdateCheck(this, prompter_, switches_.language);
+    watching_ = watching;
 }
 
 // --- window ---

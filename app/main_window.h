@@ -98,6 +98,8 @@ public:
     void applyInterfaceTexts();
     /// Puts 8-bit text on the clipboard as Windows-1251 without reloading it as a source.
     void putOnClipboard(std::string_view bytes);
+    /// Asks the update server whether a newer version exists.
+    void checkForNewVersion();
 
     // State, for the commands of the list and for tests.
     [[nodiscard]] int language() const noexcept { return switches_.language; }

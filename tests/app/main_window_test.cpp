@@ -9,6 +9,7 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
+#include "tests/update/http_test_server.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -325,6 +326,21 @@ private slots:
         QVERIFY(list(*w)->count() > 0);
         QVERIFY(vorlex::detect::readListLine(w->listLine(0)).has_value());
         QVERIFY(firstLine(*w).startsWith(QString::fromUtf8("Лось ест мох")));
+    }
+
+    // Check for new versions asks the server named by VORLEX_UPDATE_URL and reports in the
+    // window's language; a clipboard copy meanwhile starts nothing.
+    void checkVersionsAsksTheServerAndReports() {
+        vorlex::testing::HttpTestServer server;
+        server.answerBody("/update", "1031\r\n");
+        qputenv("VORLEX_UPDATE_URL", server.url(QStringLiteral("/update")).toUtf8());
+        set(store::kLanguage, 0);
+        auto w = open();
+        prompter_.expectMessage(QStringLiteral("Нет новой версии."));
+        w->command(MainWindow::checkVersions)->trigger();
+        qunsetenv("VORLEX_UPDATE_URL");
+        QCOMPARE(server.requests().size(), 1);
+        QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
     }
 
     void commandLineFileWithoutWords() {
