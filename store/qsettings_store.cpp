@@ -1,6 +1,7 @@
 #include "store/qsettings_store.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -68,11 +69,23 @@ private:
     std::mutex& mutex_;
 };
 
+// QSettings opens its file for reading at once, and opening a pipe (or a device) waits for a
+// writer that may never come: the program would hang at start. Such a file is not a settings
+// file, so it is treated like an unreadable one: the values stay in memory and saving fails.
+// QSettings is given a path beneath it, which cannot be opened or created.
+QString openablePath(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return fileName + QStringLiteral("/.not-a-settings-file");
+    return fileName;
+}
+
 } // namespace
 
 struct QSettingsStore::Impl {
-    Impl(const QString& fileName, QSettings::Format fileFormat)
-        : format(fileFormat), settings(fileName, fileFormat, mutex) {}
+    Impl(const QString& file, QSettings::Format fileFormat)
+        : format(fileFormat), settings(openablePath(file), fileFormat, mutex),
+          fileName(openablePath(file) == file ? settings.fileName() : file) {}
 
     bool save(std::string* error);
     void write(std::string_view section, std::string_view name, const QVariant& value);
@@ -80,6 +93,7 @@ struct QSettingsStore::Impl {
     const QSettings::Format format;
     std::mutex mutex; // guards everything below; QSettings is not thread-safe
     GuardedSettings settings;
+    QString fileName;          // the file as the caller named it, for messages
     bool unsaved = false;      // written or removed something since the last successful save
     std::string rejectedWrite; // first write dropped for a malformed name, until flushed
 };
@@ -118,7 +132,7 @@ bool QSettingsStore::Impl::save(std::string* error) {
         return true;
     }
     if (error != nullptr)
-        *error = "cannot write the settings file " + toStdString(settings.fileName());
+        *error = "cannot write the settings file " + toStdString(fileName);
     return false;
 }
 
@@ -144,7 +158,7 @@ QSettingsStore::~QSettingsStore() {
 
 std::string QSettingsStore::location() const {
     const std::lock_guard lock(impl_->mutex);
-    return toStdString(impl_->settings.fileName());
+    return toStdString(impl_->fileName);
 }
 
 int QSettingsStore::readInt(std::string_view section, std::string_view name,

@@ -1,0 +1,249 @@
+// vorlex-cli against what a disk and a settings file can do to it: a file past 4 GiB, a full
+// file system, a read-only folder, a pipe as the settings file and integers at their limits.
+// Each must end in a clear message or a sound result, with the old target file whole.
+#include "engine/cp1251.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using vorlex::engine::win1251Literal;
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// A small tmpfs of its own, unmounted at the end; mounting needs root and a system that lets
+// this process mount.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const QString& folder) : folder_(folder.toStdString()) {
+        QDir().mkpath(folder);
+        mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!mounted_)
+            reason_ = std::strerror(errno);
+    }
+    ~SmallFileSystem() {
+        if (mounted_)
+            ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    [[nodiscard]] bool mounted() const { return mounted_; }
+    [[nodiscard]] const std::string& reason() const { return reason_; }
+    bool makeReadOnly() {
+        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
+    }
+
+private:
+    std::string folder_;
+    std::string reason_;
+    bool mounted_ = false;
+};
+
+class CliFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        settings_ = dir_.filePath("settings.ini");
+    }
+
+    // Runs vorlex-cli through the shell, so that a test can set limits first.
+    CliRun runShell(const QString& command, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VORLEX_SETTINGS", settings_);
+        env.insert("CLI", VORLEX_CLI_PATH);
+        process.setProcessEnvironment(env);
+        process.start("/bin/sh", {"-c", command});
+        EXPECT_TRUE(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(300000)) << command.toStdString();
+        CliRun result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    static void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray readFile(const QString& name) {
+        QFile file(name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        return file.readAll();
+    }
+
+    static QString quoted(const QString& text) { return "'" + text + "'"; }
+
+    QTemporaryDir dir_;
+    QString settings_;
+};
+
+constexpr qint64 kPastFourGiB = (qint64{1} << 32) + 1;
+
+TEST_F(CliFaultTest, AFileOfFourGibibytesAndOneByte) {
+    // Sparse: zeros up to the last byte, a KOI8-R letter "я" (0xD1) that Koi->Win makes 0xFF.
+    const QString big = path("big.bin");
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.seek(kPastFourGiB - 1));
+        ASSERT_EQ(file.write("\xD1", 1), 1);
+    }
+    ASSERT_EQ(QFileInfo(big).size(), kPastFourGiB);
+
+    // Tables stream the file: every byte arrives, the last one recoded.
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VORLEX_SETTINGS", settings_);
+    process.setProcessEnvironment(env);
+    process.start(VORLEX_CLI_PATH, {"recode", "--action", "kw", big});
+    ASSERT_TRUE(process.waitForStarted());
+    qint64 received = 0;
+    char last = 0;
+    while (process.state() != QProcess::NotRunning || process.bytesAvailable() > 0) {
+        if (process.bytesAvailable() == 0 && !process.waitForReadyRead(300000))
+            continue;
+        const QByteArray chunk = process.readAll();
+        if (chunk.isEmpty())
+            continue;
+        received += chunk.size();
+        last = chunk.back();
+    }
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(received, kPastFourGiB);
+    EXPECT_EQ(static_cast<unsigned char>(last), 0xFF);
+
+    // A chain that needs the whole file in memory, in a process allowed 1 GiB: refused with
+    // a message, the old output whole.
+    writeFile(path("out.txt"), "previous contents");
+    const CliRun limited = runShell("ulimit -v 1048576; exec \"$CLI\" recode --action 'kw wl' " +
+                                    quoted(big) + " -o " + quoted(path("out.txt")));
+    EXPECT_EQ(limited.exitCode, 1) << limited.err.toStdString();
+    EXPECT_TRUE(limited.err.contains("big.bin: not enough memory")) << limited.err.toStdString();
+    EXPECT_EQ(readFile(path("out.txt")), QByteArray("previous contents"));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList({"big.bin", "out.txt"}));
+}
+
+TEST_F(CliFaultTest, AFullFileSystemLeavesTheTargetWhole) {
+    const QString folder = path("full");
+    SmallFileSystem small(folder);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.reason();
+    const QString target = folder + "/out.txt";
+    writeFile(target, "previous contents");
+    writeFile(path("in.txt"), QByteArray(1 << 20, static_cast<char>(0xC1)));
+
+    for (const char* action : {"kw", "kw wl", "wl"}) {
+        const CliRun run = runShell(QString("exec \"$CLI\" recode --action '%1' %2 -o %3")
+                                        .arg(action, quoted(path("in.txt")), quoted(target)));
+        EXPECT_EQ(run.exitCode, 1) << action;
+        EXPECT_TRUE(run.err.contains("out.txt")) << action << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("No space left on device"))
+            << action << ": " << run.err.toStdString();
+        EXPECT_EQ(readFile(target), QByteArray("previous contents")) << action;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"out.txt"}))
+            << action << ": a temporary file was left";
+    }
+
+    // Standard output on the full disk: the failure is reported, not taken for success.
+    const CliRun toStdout = runShell("exec \"$CLI\" recode --action kw " + quoted(path("in.txt")) +
+                                     " > " + quoted(folder + "/stdout.txt"));
+    EXPECT_EQ(toStdout.exitCode, 1) << toStdout.err.toStdString();
+    EXPECT_TRUE(toStdout.err.contains("standard output")) << toStdout.err.toStdString();
+}
+
+TEST_F(CliFaultTest, AReadOnlyFolderIsRefusedWithTheReason) {
+    const QString folder = path("ro");
+    SmallFileSystem small(folder);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.reason();
+    const QString target = folder + "/out.txt";
+    writeFile(target, "previous contents");
+    ASSERT_TRUE(small.makeReadOnly());
+    writeFile(path("in.txt"), win1251Literal("Текст").c_str());
+
+    for (const char* action : {"kw", "wl"}) {
+        // Over an existing file, and as a new file.
+        for (const QString& output : {target, folder + "/new.txt"}) {
+            const CliRun run = runShell(QString("exec \"$CLI\" recode --action '%1' %2 -o %3")
+                                            .arg(action, quoted(path("in.txt")), quoted(output)));
+            EXPECT_EQ(run.exitCode, 1) << action;
+            EXPECT_TRUE(
+                run.err.contains(QFileInfo(output).fileName().toUtf8()) &&
+                (run.err.contains("Read-only file system") || run.err.contains("is not writable")))
+                << action << ": " << run.err.toStdString();
+        }
+        EXPECT_EQ(readFile(target), QByteArray("previous contents")) << action;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"out.txt"}));
+    }
+}
+
+TEST_F(CliFaultTest, APipeAsTheSettingsFileIsNotWaitedFor) {
+    ASSERT_EQ(::mkfifo(settings_.toLocal8Bit().constData(), 0600), 0);
+    const CliRun schemes = runShell("exec \"$CLI\" schemes");
+    EXPECT_EQ(schemes.exitCode, 0) << schemes.err.toStdString();
+    EXPECT_TRUE(schemes.out.contains("Koi->Win")) << "the built-in schemes are listed";
+    const CliRun recode = runShell("exec \"$CLI\" recode --action lw", "w");
+    EXPECT_EQ(recode.exitCode, 0) << recode.err.toStdString();
+    EXPECT_EQ(recode.out, QByteArray::fromStdString(win1251Literal("щ")));
+}
+
+TEST_F(CliFaultTest, StoredIntegersAtTheirLimits) {
+    const QByteArray koiProse = [] {
+        // "это был дом, где мы и они жили еще летом" in KOI8-R.
+        return QByteArray("\xDC\xD4\xCF \xC2\xD9\xCC \xC4\xCF\xCD, \xC7\xC4\xC5 \xCD\xD9 \xC9 "
+                          "\xCF\xCE\xC9 \xD6\xC9\xCC\xC9 \xC5\xDD\xC5 \xCC\xC5\xD4\xCF\xCD");
+    }();
+    struct Case {
+        const char* value;
+        bool switchOn; // a transliteration switch stored with this value is on
+    };
+    for (const Case& c : {Case{"-2147483648", true}, Case{"-1", true}, Case{"0", false},
+                          Case{"2147483647", true}, Case{"99999999999", false}}) {
+        writeFile(settings_, QByteArray("[Parameters]\nFlag=") + c.value +
+                                 "\nTotal%20schemes=" + c.value + "\nW%20as%20Ve=" + c.value +
+                                 "\n\n[Recoding%20Parameters]\nPrecision=" + c.value +
+                                 "\nTotal%20Show=" + c.value + "\n");
+        const CliRun listing = runShell("exec \"$CLI\" auto", koiProse);
+        EXPECT_EQ(listing.exitCode, 0) << c.value << ": " << listing.err.toStdString();
+        const QList<QByteArray> lines = listing.out.trimmed().split('\n');
+        ASSERT_FALSE(lines.isEmpty()) << c.value;
+        EXPECT_TRUE(lines.back().startsWith("found ")) << c.value;
+        EXPECT_LE(lines.size() - 1, 99) << c.value;
+
+        const CliRun schemes = runShell("exec \"$CLI\" schemes");
+        EXPECT_EQ(schemes.exitCode, 0) << c.value << ": " << schemes.err.toStdString();
+
+        const CliRun latin = runShell("exec \"$CLI\" recode --action lw", "w");
+        EXPECT_EQ(latin.out, QByteArray::fromStdString(win1251Literal(c.switchOn ? "в" : "щ")))
+            << c.value;
+    }
+}
+
+} // namespace
