@@ -1,0 +1,47 @@
+// Every text of the scheme editor, the scheme-name dialog and the deletion of a scheme, in
+// English and Russian, in one table: the dialogs share their clash messages. Look-ups go through
+// the language: 0 Russian, any other value English.
+#pragma once
+
+#include "store/scheme_editing.h"
+
+#include <QString>
+
+namespace vorlex::store {
+
+enum class SchemeText {
+    // Scheme editor.
+    editTitle, ///< followed by a space and the quoted scheme name
+    createTitle,
+    noFilter, ///< item 0 of the filter boxes
+    filter1Label,
+    filter2Label,
+    filter3Label,
+    filter4Label,
+    nameLabel,
+    okButton,
+    cancelButton,
+    // Scheme-name dialog; the titles are put around the action text.
+    saveTitleBefore,
+    saveTitleAfter,
+    saveButton,
+    enterNameLabel,
+    // Messages.
+    configReadFailed,
+    clashPrefix,
+    clashName,
+    clashAnd,
+    clashVariant,
+    clashSuffix,
+    noFreeNumber,
+    deleteQuestion,
+    count_
+};
+
+/// The text of @p id in the language of @p language (0 Russian, anything else English).
+[[nodiscard]] QString schemeText(SchemeText id, int language);
+
+/// The message for @p clash ("Scheme with this name already exists"); empty for none.
+[[nodiscard]] QString clashMessage(Clash clash, int language);
+
+} // namespace vorlex::store

@@ -1,0 +1,171 @@
+#include "store/scheme_editor_dialog.h"
+
+#include "chrome/dialog_units.h"
+#include "chrome/prompter.h"
+#include "engine/filters.h"
+#include "store/scheme_catalogue.h"
+#include "store/scheme_dialog_texts.h"
+#include "store/settings_keys.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vorlex::store {
+namespace {
+
+QString objectNameOf(int control) {
+    return QStringLiteral("c%1").arg(control);
+}
+
+} // namespace
+
+SchemeEditorDialog::SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, SettingsStore& store,
+                                       chrome::Prompter& prompter, QWidget* parent)
+    : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), schemeBox_(schemeBox),
+      store_(store), prompter_(prompter), language_(readSetting(store, kLanguage)) {
+    if (schemeBox_ != nullptr) {
+        box_.text = schemeBox_->currentText().toStdString();
+        const QVariant data = schemeBox_->currentData();
+        box_.number = data.isValid() ? data.toInt() : kAutoSchemeNumber;
+    }
+    buildControls();
+    ok_->setEnabled(false);
+    if (mode_ == EditorMode::edit) {
+        setWindowTitle(schemeText(SchemeText::editTitle, language_) + QStringLiteral(" \"") +
+                       QString::fromStdString(box_.text) + QLatin1Char('"'));
+        name_->setText(QString::fromStdString(box_.text));
+        loadScheme();
+    } else {
+        setWindowTitle(schemeText(SchemeText::createTitle, language_));
+    }
+    applyLanguageTexts();
+    // Filling the controls is not a change by the user: OK waits for one.
+    ok_->setEnabled(false);
+}
+
+void SchemeEditorDialog::buildControls() {
+    const chrome::DialogUnits du(chrome::dialogFont());
+    setFont(chrome::dialogFont());
+    setBodySize(QSize(du.x(324), du.y(62)));
+
+    struct Place {
+        int control;
+        int label;
+        QRect box;
+        QRect labelRect;
+    };
+    const std::array<Place, kSchemeFilterBoxes> places = {{
+        {1010, 1017, du.rect(65, 3, 97, 12), du.rect(1, 4, 64, 8)},
+        {1011, 1019, du.rect(223, 3, 97, 12), du.rect(167, 5, 56, 8)},
+        {1012, 1018, du.rect(65, 25, 97, 12), du.rect(1, 27, 64, 8)},
+        {1013, 1021, du.rect(223, 25, 97, 12), du.rect(167, 27, 56, 8)},
+    }};
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        auto* label = new QLabel(body());
+        label->setObjectName(objectNameOf(places[i].label));
+        label->setGeometry(places[i].labelRect);
+        filterLabels_[i] = label;
+
+        auto* box = new QComboBox(body());
+        box->setObjectName(objectNameOf(places[i].control));
+        box->setGeometry(places[i].box);
+        box->setMaxVisibleItems(17);
+        box->addItem(schemeText(SchemeText::noFilter, language_), engine::kEndOfFilters);
+        for (const int filter : filterBoxFilters())
+            box->addItem(QString::fromUtf8(engine::filterByIndex(filter)->displayName), filter);
+        box->setCurrentIndex(0);
+        connect(box, &QComboBox::activated, this, &SchemeEditorDialog::changed);
+        filters_[i] = box;
+    }
+
+    nameLabel_ = new QLabel(body());
+    nameLabel_->setObjectName(objectNameOf(1022));
+    nameLabel_->setGeometry(du.rect(1, 49, 64, 8));
+    name_ = new QLineEdit(body());
+    name_->setObjectName(objectNameOf(1001));
+    name_->setGeometry(du.rect(65, 47, 97, 12));
+    name_->setMaxLength(kSchemeNameMaxLength);
+    connect(name_, &QLineEdit::textChanged, this, &SchemeEditorDialog::changed);
+
+    ok_ = new QPushButton(body());
+    ok_->setObjectName(objectNameOf(1));
+    ok_->setGeometry(du.rect(215, 44, 50, 14));
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &SchemeEditorDialog::accept);
+    cancel_ = new QPushButton(body());
+    cancel_->setObjectName(objectNameOf(2));
+    cancel_->setGeometry(du.rect(270, 44, 50, 14));
+    connect(cancel_, &QPushButton::clicked, this, &SchemeEditorDialog::reject);
+}
+
+void SchemeEditorDialog::loadScheme() {
+    const std::optional<std::string> action =
+        readSchemeValue(store_, box_.number, kSchemeActionValue);
+    if (!action) {
+        prompter_.message(this, QCoreApplication::applicationName(),
+                          schemeText(SchemeText::configReadFailed, language_));
+        return;
+    }
+    const std::array<int, kSchemeFilterBoxes> chosen = filterBoxesOf(*action);
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const int index = filters_[i]->findData(chosen[i]);
+        filters_[i]->setCurrentIndex(index < 0 ? 0 : index);
+    }
+}
+
+void SchemeEditorDialog::changed() {
+    ok_->setEnabled(
+        editorCanStore(static_cast<int>(name_->text().size()), filters_[0]->currentData().toInt()));
+}
+
+std::array<int, kSchemeFilterBoxes> SchemeEditorDialog::chosenFilters() const {
+    std::array<int, kSchemeFilterBoxes> chosen{};
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        chosen[i] = filters_[i]->currentData().toInt();
+    return chosen;
+}
+
+void SchemeEditorDialog::accept() {
+    // Only a change handler enables OK; Enter in the name edit must not bypass it.
+    if (!ok_->isEnabled())
+        return;
+    const std::string name = name_->text().left(kSchemeNameMaxLength).toStdString();
+    const std::string action = buildActionString(chosenFilters());
+    const SaveResult result = saveFromEditor(store_, mode_, box_, name, action);
+    switch (result.outcome) {
+    case SaveResult::Outcome::stored:
+        storedNumber_ = result.number;
+        CaptionedDialog::accept();
+        return;
+    case SaveResult::Outcome::clash:
+        prompter_.message(this, QCoreApplication::applicationName(),
+                          clashMessage(result.clash, language_));
+        return;
+    case SaveResult::Outcome::noFreeNumber:
+        prompter_.message(this, QCoreApplication::applicationName(),
+                          schemeText(SchemeText::noFreeNumber, language_));
+        return;
+    }
+}
+
+void SchemeEditorDialog::done(int result) {
+    if (schemeBox_ != nullptr)
+        schemeBox_->setFocus();
+    CaptionedDialog::done(result);
+}
+
+void SchemeEditorDialog::applyLanguageTexts() {
+    const std::array<SchemeText, kSchemeFilterBoxes> labels = {
+        SchemeText::filter1Label, SchemeText::filter2Label, SchemeText::filter3Label,
+        SchemeText::filter4Label};
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        filterLabels_[i]->setText(schemeText(labels[i], language_));
+    nameLabel_->setText(schemeText(SchemeText::nameLabel, language_));
+    ok_->setText(schemeText(SchemeText::okButton, language_));
+    cancel_->setText(schemeText(SchemeText::cancelButton, language_));
+}
+
+} // namespace vorlex::store
