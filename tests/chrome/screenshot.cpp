@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
             label->setGeometry(10, 10, 300, 20);
             dialog.show();
             settle();
-            dialog.captionBar()->setActive(active);
+            if (dialog.captionBar())
+                dialog.captionBar()->setActive(active);
             ok &= dialog.grab().save(
                 folder + QStringLiteral("/chrome-%1-%2.png")
                              .arg(QString::fromLatin1(v.name),
