@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,8 +58,8 @@ struct LineAction {
 struct ListCommandState {
     bool sourceIsFile = false;
     QString sourcePath;
-    /// The private clipboard copy (clipboard source); must outlive the preview.
-    std::span<const std::uint8_t> clipboardCopy;
+    /// The private clipboard copy (clipboard source), shared with the preview.
+    std::shared_ptr<const std::string> clipboardCopy;
     /// The sample of the current source; must be set for the commands that recode it.
     const detect::Sample* sample = nullptr;
     int wAsVe = 0;

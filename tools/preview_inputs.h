@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -36,8 +37,9 @@ struct PreviewInputs {
     /// true: the document is the file at documentPath; false: the bytes of documentData.
     bool documentIsFile = false;
     QString documentPath;
-    /// Must stay valid while the preview runs (the main window's clipboard copy).
-    std::span<const std::uint8_t> documentData;
+    /// The bytes of a buffer document (the main window's clipboard copy). Shared, so that a new
+    /// source loaded while the window or a file dialog is open cannot free them under the preview.
+    std::shared_ptr<const std::string> documentData;
     /// Description of the filter list ("Win->Koi  Koi->Iso  ").
     QString actionText;
     /// Windows-1251 bytes; shown in source mode up to the first zero byte.

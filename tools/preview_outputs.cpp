@@ -120,6 +120,13 @@ PreviewOutputs::PreviewOutputs(const store::SettingsStore& store, chrome::Prompt
     : store_(store), prompter_(prompter), inputs_(inputs), callbacks_(callbacks),
       language_(store::readSetting(store, store::kLanguage)) {}
 
+std::span<const std::uint8_t> PreviewOutputs::bufferDocument() const noexcept {
+    if (!inputs_.documentData)
+        return {};
+    const std::string& bytes = *inputs_.documentData;
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+}
+
 engine::LatinOptions PreviewOutputs::latinOptions() const {
     return {inputs_.wAsVe, inputs_.noSj, store::readSetting(store_, store::kSeparateEnglish) != 0};
 }
@@ -137,7 +144,7 @@ FirstPart PreviewOutputs::firstPart() const {
             return {{}, readMessage(read, false)};
         part = fileStart;
     } else {
-        part = inputs_.documentData.first(std::min(inputs_.documentData.size(), kPreviewBytes));
+        part = bufferDocument().first(std::min(bufferDocument().size(), kPreviewBytes));
     }
     RecodedDocument recoded;
     ReadError error = ReadError::none;
@@ -158,7 +165,7 @@ ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
     if (inputs_.documentIsFile)
         return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
                                           out);
-    return DocumentReader::recodeBuffer(inputs_.documentData, inputs_.filters, latinOptions(), out);
+    return DocumentReader::recodeBuffer(bufferDocument(), inputs_.filters, latinOptions(), out);
 }
 
 void PreviewOutputs::writeToFile(QWidget* promptParent) {
@@ -169,7 +176,7 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
             say(promptParent, *failure);
             return;
         }
-    } else if (inputs_.documentData.empty()) {
+    } else if (bufferDocument().empty()) {
         say(promptParent, PreviewText::readFailed);
         return;
     }
@@ -201,7 +208,7 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
 void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
     if (!callbacks_.putOnClipboard)
         return;
-    if (!inputs_.documentIsFile && inputs_.documentData.empty()) {
+    if (!inputs_.documentIsFile && bufferDocument().empty()) {
         say(promptParent, PreviewText::readFailed);
         return;
     }

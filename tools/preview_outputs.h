@@ -95,6 +95,8 @@ public:
 
 private:
     [[nodiscard]] engine::LatinOptions latinOptions() const;
+    /// The bytes of a buffer document; empty when there are none.
+    [[nodiscard]] std::span<const std::uint8_t> bufferDocument() const noexcept;
     /// Recodes the whole document into @p out under the wait cursor.
     [[nodiscard]] ReadError recodeWhole(RecodedDocument& out) const;
 

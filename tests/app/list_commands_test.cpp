@@ -39,12 +39,13 @@ protected:
     }
     void useClipboardSource() {
         state_.sourceIsFile = false;
-        state_.clipboardCopy = {reinterpret_cast<const std::uint8_t*>(copy_.data()), copy_.size()};
+        state_.clipboardCopy = copy_;
     }
 
     vorlex::detect::Sample sample_;
     ListCommandState state_;
-    std::string copy_ = kKoiText + " and more of the clipboard copy";
+    std::shared_ptr<const std::string> copy_ =
+        std::make_shared<const std::string>(kKoiText + " and more of the clipboard copy");
     int counter_ = 3;
     int listMarker_ = 0;
     const std::string line_ = buildListLine(kWinText, "kw ");
@@ -87,13 +88,11 @@ TEST_F(ListCommands, EachCommandHandsThePreviewExactlyItsInputsForBothSources) {
             if (column.document) {
                 EXPECT_EQ(in->documentIsFile, fromFile);
                 EXPECT_EQ(in->documentPath, fromFile ? state_.sourcePath : QString());
-                EXPECT_EQ(in->documentData.data(),
-                          fromFile ? nullptr : state_.clipboardCopy.data());
-                EXPECT_EQ(in->documentData.size(), fromFile ? 0u : copy_.size());
+                EXPECT_EQ(in->documentData, fromFile ? nullptr : copy_);
             } else {
                 EXPECT_EQ(in->documentIsFile, defaults.documentIsFile);
                 EXPECT_TRUE(in->documentPath.isEmpty());
-                EXPECT_TRUE(in->documentData.empty());
+                EXPECT_EQ(in->documentData, nullptr);
             }
             EXPECT_EQ(in->wAsVe, column.switches);
             EXPECT_EQ(in->noSj, column.switches);

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/mount.h>
@@ -40,10 +42,6 @@ std::string repeated(const std::string& unit, int times) {
     for (int i = 0; i < times; ++i)
         out += unit;
     return out;
-}
-
-std::span<const std::uint8_t> asBytes(const std::string& s) {
-    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
 QString shown(const std::string& win) {
@@ -122,6 +120,47 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// Answers the Save-as dialog after running @p whileOpen, as if the user had done something
+// elsewhere meanwhile; any other prompt is a failure.
+class SaveAnswering final : public vorlex::chrome::Prompter {
+public:
+    SaveAnswering(QString answer, std::function<void()> whileOpen)
+        : answer_(std::move(answer)), whileOpen_(std::move(whileOpen)) {}
+    QStringList unexpected;
+
+    std::optional<QString> saveFile(QWidget*, const QString&) override {
+        whileOpen_();
+        return answer_;
+    }
+    void message(QWidget*, const QString&, const QString& text) override { unexpected << text; }
+    void warning(QWidget*, const QString&, const QString& text) override { unexpected << text; }
+    vorlex::chrome::Answer ask(QWidget*, const QString&, const QString& text,
+                               vorlex::chrome::QuestionIcon, bool) override {
+        unexpected << text;
+        return vorlex::chrome::Answer::no;
+    }
+    std::optional<QString> openFile(QWidget*, const QString& title) override {
+        unexpected << title;
+        return std::nullopt;
+    }
+    std::optional<QStringList> openFiles(QWidget*, const QString& title, const QString&) override {
+        unexpected << title;
+        return std::nullopt;
+    }
+    std::optional<QString> chooseFolder(QWidget*, const QString& caption, const QString&) override {
+        unexpected << caption;
+        return std::nullopt;
+    }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override {
+        unexpected << QStringLiteral("font");
+        return std::nullopt;
+    }
+
+private:
+    QString answer_;
+    std::function<void()> whileOpen_;
+};
+
 } // namespace
 
 class PreviewDialogTest : public QObject {
@@ -149,6 +188,7 @@ private slots:
     void aWinToLatinVariantWritesTheLongerResult();
     void aFileDeletedAfterAnalysisIsAReadError();
     void saveAsSchemeHandsOverOrIsDisabled();
+    void aNewSourceWhileTheFileDialogIsOpenDoesNotChangeTheOutput();
 
 private:
     PreviewInputs bufferDocument(const std::string& bytes, const char* action);
@@ -159,7 +199,6 @@ private:
     std::unique_ptr<QueuedPrompter> prompter_;
     std::unique_ptr<QTemporaryDir> dir_;
     int counter_ = 0;
-    std::string document_;
     int clipboardWrites_ = 0;
     bool waitCursorDuringWrite_ = false;
 };
@@ -180,9 +219,8 @@ void PreviewDialogTest::cleanup() {
 }
 
 PreviewInputs PreviewDialogTest::bufferDocument(const std::string& bytes, const char* action) {
-    document_ = bytes;
     PreviewInputs inputs;
-    inputs.documentData = asBytes(document_);
+    inputs.documentData = std::make_shared<const std::string>(bytes);
     inputs.filters = parseAction(action);
     inputs.actionText = QStringLiteral("Koi->Win  ");
     inputs.newFileCounter = &counter_;
@@ -516,6 +554,24 @@ void PreviewDialogTest::saveAsSchemeHandsOverOrIsDisabled() {
     dialog.show();
     button->click();
     QCOMPARE(givenParent, static_cast<QWidget*>(&dialog));
+}
+
+void PreviewDialogTest::aNewSourceWhileTheFileDialogIsOpenDoesNotChangeTheOutput() {
+    // The file dialog runs an event loop, in which the main window may take a new clipboard
+    // text as its source and drop the old copy.
+    auto mainWindowCopy = std::make_shared<const std::string>(repeated(kKoiWord, 1000));
+    PreviewInputs inputs;
+    inputs.silent = true;
+    inputs.filters = parseAction("kw");
+    inputs.documentData = mainWindowCopy;
+    const QString target = dir_->filePath(QStringLiteral("kept.txt"));
+    SaveAnswering prompter(target, [&mainWindowCopy] {
+        mainWindowCopy = std::make_shared<const std::string>("new source");
+    });
+    PreviewDialog::runSilently(*store_, prompter, inputs, {}, nullptr);
+    inputs.documentData.reset();
+    QCOMPARE(prompter.unexpected, QStringList());
+    QCOMPARE(readAll(target), repeated(kWinWord, 1000));
 }
 
 QTEST_MAIN(PreviewDialogTest)

@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
         for (bool source : {false, true}) {
             vorlex::tools::PreviewInputs inputs;
             inputs.sourceMode = source;
-            inputs.documentData = koi;
+            inputs.documentData = std::make_shared<const std::string>(koi.begin(), koi.end());
             inputs.filters = vorlex::engine::parseAction("kw");
             inputs.actionText = QStringLiteral("Koi->Win  ");
             inputs.shownText.assign(koi.begin(), koi.end());
