@@ -1,0 +1,322 @@
+// The batch dialog under Qt Test, headless, answered through the queued prompter, converting
+// real files in a temporary folder.
+#include "store/memory_settings_store.h"
+#include "store/scheme_catalogue.h"
+#include "store/settings_keys.h"
+#include "tests/support/queued_prompter.h"
+#include "tools/batch_dialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+using vorlex::testing::Answer;
+using vorlex::testing::QuestionIcon;
+using vorlex::testing::QueuedPrompter;
+using vorlex::tools::BatchDialog;
+namespace store = vorlex::store;
+
+const QByteArray kKoiPrivet("\xF0\xD2\xC9\xD7\xC5\xD4"); // "Привет" in KOI8-R
+const QByteArray kWinPrivet("\xCF\xF0\xE8\xE2\xE5\xF2"); // the same in Windows-1251
+
+// Passes every prompt on to the queued prompter and notes, at each question, where the
+// progress bar stood and whether the wait cursor was showing.
+class ObservingPrompter final : public vorlex::chrome::Prompter {
+public:
+    explicit ObservingPrompter(QueuedPrompter& queued) : queued_(queued) {}
+    QProgressBar* progress = nullptr;
+    QList<int> progressAtQuestion;
+    bool waitCursorAtQuestion = false;
+
+    void message(QWidget* parent, const QString& caption, const QString& text) override {
+        queued_.message(parent, caption, text);
+    }
+    void warning(QWidget* parent, const QString& caption, const QString& text) override {
+        queued_.warning(parent, caption, text);
+    }
+    Answer ask(QWidget* parent, const QString& caption, const QString& text, QuestionIcon icon,
+               bool withCancel) override {
+        if (progress)
+            progressAtQuestion.push_back(progress->value());
+        waitCursorAtQuestion = waitCursorAtQuestion || QGuiApplication::overrideCursor() != nullptr;
+        return queued_.ask(parent, caption, text, icon, withCancel);
+    }
+    std::optional<QString> openFile(QWidget* parent, const QString& title) override {
+        return queued_.openFile(parent, title);
+    }
+    std::optional<QStringList> openFiles(QWidget* parent, const QString& title,
+                                         const QString& filter) override {
+        return queued_.openFiles(parent, title, filter);
+    }
+    std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath) override {
+        return queued_.saveFile(parent, proposedPath);
+    }
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
+                                        const QString& startFolder) override {
+        return queued_.chooseFolder(parent, caption, startFolder);
+    }
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override {
+        return queued_.chooseFont(parent, initial);
+    }
+
+private:
+    QueuedPrompter& queued_;
+};
+
+class BatchDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    store::MemorySettingsStore* store_ = nullptr;
+    QueuedPrompter queued_;
+
+    QString in(const QString& name) const { return dir_.filePath("in/" + name); }
+    QString out(const QString& name) const { return dir_.filePath("out/" + name); }
+    QString outFolder() const { return dir_.filePath("out"); }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    static QByteArray readFile(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return "<unreadable>";
+        return file.readAll();
+    }
+    static QStringList entries(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    void storeSchemes() {
+        store::writeScheme(*store_, 0, "Alt->Iso", "ai");
+        store::writeScheme(*store_, 3, "Koi->Win", "kw");
+        store::writeScheme(*store_, 7, "Koi->Latinica", "kw wl");
+        store_->writeString("8", "Action", "wk"); // no Name: not a scheme
+    }
+    static QComboBox* schemeBox(BatchDialog& d) { return d.findChild<QComboBox*>("c1010"); }
+    static QProgressBar* progressBar(BatchDialog& d) { return d.findChild<QProgressBar*>("c1004"); }
+    void checkPrompts() {
+        const QStringList problems = queued_.problems();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
+    void selectScheme(BatchDialog& dialog, const QString& name) {
+        QComboBox* box = schemeBox(dialog);
+        box->setCurrentIndex(box->findText(name));
+        QVERIFY(box->currentIndex() >= 0);
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QDir(dir_.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(dir_.filePath("in")));
+        QVERIFY(QDir().mkpath(dir_.filePath("out")));
+        store_ = new store::MemorySettingsStore;
+        queued_.clear();
+    }
+    void cleanup() {
+        delete store_;
+        store_ = nullptr;
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void listsTheStoredSchemesAndSelectsTheLastOneByPrefix() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLastScheme, "koi->l");
+        BatchDialog dialog(*store_, queued_);
+        QComboBox* box = schemeBox(dialog);
+        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->itemText(0), QString("Alt->Iso"));
+        QCOMPARE(box->itemData(1).toInt(), 3);
+        QCOMPARE(box->itemData(2).toInt(), 7);
+        QCOMPARE(box->currentText(), QString("Koi->Latinica"));
+        QCOMPARE(dialog.selectedSchemeNumber(), 7);
+        // The dialog only reads: the scan's count is not written back.
+        QCOMPARE(store_->readInt("Parameters", "Total schemes", -5), -5);
+    }
+
+    void selectsTheFirstSchemeWhenTheLastIsAutoUnknownOrNotSaved() {
+        storeSchemes();
+        {
+            BatchDialog dialog(*store_, queued_); // "Auto" by default
+            QCOMPARE(schemeBox(dialog)->currentIndex(), 0);
+        }
+        store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
+        store::writeSetting(*store_, store::kSaveLastScheme, 0);
+        BatchDialog dialog(*store_, queued_);
+        QCOMPARE(schemeBox(dialog)->currentIndex(), 0);
+    }
+
+    void setsItsTextsInEitherLanguage() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLanguage, 0);
+        {
+            BatchDialog dialog(*store_, queued_);
+            QCOMPARE(dialog.windowTitle(), QString("Пакетное преобразование"));
+            QCOMPARE(dialog.findChild<QPushButton*>("c1")->text(), QString("Закрыть"));
+            QCOMPARE(dialog.findChild<QPushButton*>("c1014")->text(), QString("Конвертировать"));
+            QCOMPARE(dialog.findChild<QLineEdit*>("c1017")->text(), QString("Схема"));
+            QVERIFY(dialog.findChild<QLineEdit*>("c1017")->isReadOnly());
+        }
+        store::writeSetting(*store_, store::kLanguage, 5);
+        BatchDialog dialog(*store_, queued_);
+        QCOMPARE(dialog.windowTitle(), QString("Batch convert"));
+        QCOMPARE(dialog.findChild<QPushButton*>("c1")->text(), QString("Close"));
+        QCOMPARE(dialog.findChild<QPushButton*>("c1014")->text(), QString("Convert"));
+        QCOMPARE(dialog.findChild<QLineEdit*>("c1017")->text(), QString("Scheme"));
+    }
+
+    void withoutSchemesSaysSoAndClosesWithoutShowing() {
+        store::writeSetting(*store_, store::kLanguage, 0);
+        store_->writeString("4", "Name", "no action");
+        BatchDialog dialog(*store_, queued_);
+        QVERIFY(!dialog.hasSchemes());
+        queued_.expectMessage("Не могу прочитать схемы");
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+        checkPrompts();
+    }
+
+    void runsModallyUntilClose() {
+        storeSchemes();
+        BatchDialog dialog(*store_, queued_);
+        bool shown = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            shown = dialog.isVisible();
+            dialog.findChild<QPushButton*>("c1")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QVERIFY(shown);
+    }
+
+    void convertsTheChosenFilesIntoTheChosenFolder() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
+        writeFile(in("a.txt"), kKoiPrivet);
+        writeFile(in("b.eml"), kKoiPrivet + "\n");
+        BatchDialog dialog(*store_, queued_);
+        queued_.expectOpenFiles("Select file(s) for converting",
+                                QStringList{in("a.txt"), in("b.eml")});
+        queued_.expectFolder("Select folder for output file(s)", outFolder());
+        dialog.convert();
+        checkPrompts();
+        QCOMPARE(queued_.lastFilter(), QString("Text Files (*.txt *.eml);;All Files (*)"));
+        QCOMPARE(queued_.lastStartFolder(), QDir::currentPath());
+        QCOMPARE(readFile(out("a.txt")), kWinPrivet);
+        QCOMPARE(readFile(out("b.eml")), kWinPrivet + "\n");
+        QCOMPARE(progressBar(dialog)->maximum(), 2);
+        QCOMPARE(progressBar(dialog)->value(), 0);
+    }
+
+    void asksAboutEachProblemFileAndKeepsProgressWhereItWas() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLanguage, 1);
+        store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
+        writeFile(in("a.txt"), kKoiPrivet);
+        writeFile(in("b.txt"), kKoiPrivet);
+        writeFile(in("c.txt"), kKoiPrivet);
+        writeFile(out("b.txt"), "old b");
+        writeFile(out("taken.txt"), "old taken");
+        ObservingPrompter prompter(queued_);
+        BatchDialog dialog(*store_, prompter);
+        prompter.progress = progressBar(dialog);
+        queued_.expectOpenFiles("Select file(s) for converting",
+                                QStringList{in("a.txt"), in("gone.txt"), in("b.txt"), in("c.txt")});
+        queued_.expectFolder("Select folder for output file(s)", outFolder() + "/");
+        queued_.expectQuestion("Can't open file " + in("gone.txt") + ". Terminate convert?",
+                               Answer::no);
+        const QString exists = " already exists. Owerwrite, change file name or skip?";
+        queued_.expectQuestion("File " + out("b.txt") + exists, Answer::no);
+        queued_.expectSaveFile(out("taken.txt"));
+        queued_.expectQuestion("File " + out("taken.txt") + exists, Answer::cancel);
+        dialog.convert();
+        checkPrompts();
+        QCOMPARE(queued_.lastIcon(), QuestionIcon::question);
+        QVERIFY(queued_.lastWithCancel());
+        QCOMPARE(queued_.lastProposedPath(), out("b.txt"));
+        // a.txt done (1); gone.txt fails and leaves it at 1; b.txt is asked about at 1 twice.
+        QCOMPARE(prompter.progressAtQuestion, (QList<int>{1, 1, 1}));
+        QVERIFY(!prompter.waitCursorAtQuestion);
+        QCOMPARE(readFile(out("a.txt")), kWinPrivet);
+        QCOMPARE(readFile(out("b.txt")), QByteArray("old b"));
+        QCOMPARE(readFile(out("taken.txt")), QByteArray("old taken"));
+        QCOMPARE(readFile(out("c.txt")), kWinPrivet);
+        QCOMPARE(progressBar(dialog)->value(), 0);
+    }
+
+    void yesToTheStopQuestionEndsTheBatchInRussian() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLanguage, 0);
+        writeFile(in("empty.txt"), "");
+        writeFile(in("b.txt"), kKoiPrivet);
+        BatchDialog dialog(*store_, queued_);
+        queued_.expectOpenFiles("Выберите файл(ы) для преобразования",
+                                QStringList{in("empty.txt"), in("b.txt")});
+        queued_.expectFolder("Выберите папку для выходных файлов", outFolder());
+        queued_.expectQuestion("Не могу открыть файл " + in("empty.txt") +
+                                   ". Прекратить преобразование?",
+                               Answer::yes);
+        dialog.convert();
+        checkPrompts();
+        QCOMPARE(queued_.lastIcon(), QuestionIcon::stop);
+        QVERIFY(!queued_.lastWithCancel());
+        QVERIFY(entries(outFolder()).isEmpty());
+    }
+
+    void aLostActionIsReportedAndNothingIsTouched() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
+        writeFile(in("a.txt"), kKoiPrivet);
+        BatchDialog dialog(*store_, queued_);
+        store_->writeString("3", "Action", "~-^-~"); // lost after the dialog opened
+        queued_.expectOpenFiles("Select file(s) for converting", QStringList{in("a.txt")});
+        queued_.expectFolder("Select folder for output file(s)", outFolder());
+        queued_.expectMessage("Error reading config file");
+        dialog.convert();
+        checkPrompts();
+        QVERIFY(entries(outFolder()).isEmpty());
+        QCOMPARE(readFile(in("a.txt")), kKoiPrivet);
+    }
+
+    void theActionIsReadAfreshAtEachConvert() {
+        storeSchemes();
+        store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
+        writeFile(in("a.txt"), kKoiPrivet);
+        BatchDialog dialog(*store_, queued_);
+        store_->writeString("3", "Action", "kw wl");
+        queued_.expectOpenFiles("Select file(s) for converting", QStringList{in("a.txt")});
+        queued_.expectFolder("Select folder for output file(s)", outFolder());
+        dialog.convert();
+        checkPrompts();
+        QCOMPARE(readFile(out("a.txt")), QByteArray("Privet"));
+    }
+
+    void cancellingAPickerStopsQuietly() {
+        storeSchemes();
+        writeFile(in("a.txt"), kKoiPrivet);
+        BatchDialog dialog(*store_, queued_);
+        queued_.expectOpenFiles("Select file(s) for converting", std::nullopt);
+        dialog.convert();
+        checkPrompts();
+        queued_.expectOpenFiles("Select file(s) for converting", QStringList{in("a.txt")});
+        queued_.expectFolder("Select folder for output file(s)", std::nullopt);
+        dialog.convert();
+        checkPrompts();
+        QVERIFY(entries(outFolder()).isEmpty());
+    }
+};
+
+} // namespace
+
+QTEST_MAIN(BatchDialogTest)
+#include "batch_dialog_test.moc"

@@ -1,0 +1,229 @@
+#include "tools/batch_dialog.h"
+
+#include "chrome/dialog_units.h"
+#include "chrome/prompter.h"
+#include "store/scheme_catalogue.h"
+#include "store/settings_keys.h"
+#include "tools/batch_dialog_texts.h"
+#include "tools/batch_run.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <string>
+#include <vector>
+
+namespace vorlex::tools {
+namespace {
+
+QString objectNameOf(int control) {
+    return QStringLiteral("c%1").arg(control);
+}
+
+// The wait cursor of a running batch. It is lifted while a question is on the screen, so the
+// user answers with the ordinary pointer.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+    class Lifted {
+    public:
+        Lifted() { QGuiApplication::restoreOverrideCursor(); }
+        ~Lifted() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+        Lifted(const Lifted&) = delete;
+        Lifted& operator=(const Lifted&) = delete;
+    };
+};
+
+// The batch's questions as the dialog's message boxes and Save-as dialog.
+class PromptedAnswers final : public BatchAnswers {
+public:
+    PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, int language,
+                    QProgressBar* progress)
+        : owner_(owner), prompter_(prompter), language_(language), progress_(progress) {}
+
+    bool stopAfterOpenFailure(const QString& path, ReadError, const QString&) override {
+        return stop(text(BatchText::cantOpenFile).arg(path));
+    }
+    bool stopAfterMemoryFailure(const QString&) override {
+        return stop(text(BatchText::cantAllocate));
+    }
+    ExistingOutput outputExists(const QString& path) override {
+        const WaitCursor::Lifted lifted;
+        switch (prompter_.ask(owner_, text(BatchText::messageCaption),
+                              text(BatchText::outputExists).arg(path),
+                              chrome::QuestionIcon::question, true)) {
+        case chrome::Answer::yes:
+            return ExistingOutput::overwrite;
+        case chrome::Answer::no:
+            return ExistingOutput::rename;
+        case chrome::Answer::cancel:
+            break;
+        }
+        return ExistingOutput::skip;
+    }
+    std::optional<QString> otherOutputPath(const QString& proposed) override {
+        const WaitCursor::Lifted lifted;
+        return prompter_.saveFile(owner_, proposed);
+    }
+    bool stopAfterWriteFailure(const QString& path, WriteError, const QString&) override {
+        return stop(text(BatchText::cantWriteFile).arg(path));
+    }
+    void progress(int position) override { progress_->setValue(position); }
+
+private:
+    [[nodiscard]] QString text(BatchText id) const { return batchText(id, language_); }
+    bool stop(const QString& question) {
+        const WaitCursor::Lifted lifted;
+        return prompter_.ask(owner_, text(BatchText::messageCaption), question,
+                             chrome::QuestionIcon::stop) == chrome::Answer::yes;
+    }
+
+    QWidget* owner_;
+    chrome::Prompter& prompter_;
+    int language_;
+    QProgressBar* progress_;
+};
+
+} // namespace
+
+BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter, QWidget* parent)
+    : chrome::CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store),
+      prompter_(prompter) {
+    language_ = store::readSetting(store_, store::kLanguage);
+    options_.noSj = store::readSetting(store_, store::kNoSj) != 0;
+    options_.wAsVe = store::readSetting(store_, store::kWAsVe) != 0;
+    buildControls();
+    applyTexts();
+    fillSchemeBox();
+    connect(convert_, &QPushButton::clicked, this, &BatchDialog::convert);
+    connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
+}
+
+void BatchDialog::buildControls() {
+    const chrome::DialogUnits du(chrome::dialogFont());
+    setFont(chrome::dialogFont());
+    setBodySize(QSize(du.x(171), du.y(60)));
+
+    label_ = new QLineEdit(body());
+    label_->setObjectName(objectNameOf(schemeLabel));
+    label_->setGeometry(du.rect(14, 5, 37, 12));
+    label_->setReadOnly(true);
+    label_->setFrame(false);
+    label_->setFocusPolicy(Qt::NoFocus);
+    // A read-only edit without a border reads as a label: the dialog's own background.
+    QPalette palette = label_->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    label_->setPalette(palette);
+
+    schemes_ = new QComboBox(body());
+    schemes_->setObjectName(objectNameOf(schemeBox));
+    // The template's height is that of the opened list; the closed box is one line high.
+    schemes_->setGeometry(du.rect(60, 3, 97, 13));
+    schemes_->setMaxVisibleItems(8);
+
+    convert_ = new QPushButton(body());
+    convert_->setObjectName(objectNameOf(convertButton));
+    convert_->setGeometry(du.rect(14, 22, 143, 14));
+    convert_->setAutoDefault(false);
+
+    progress_ = new QProgressBar(body());
+    progress_->setObjectName(objectNameOf(progressBar));
+    progress_->setGeometry(du.rect(2, 43, 113, 12));
+    progress_->setTextVisible(false);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+
+    close_ = new QPushButton(body());
+    close_->setObjectName(objectNameOf(closeButton));
+    close_->setGeometry(du.rect(118, 42, 50, 14));
+    close_->setDefault(true);
+}
+
+void BatchDialog::applyTexts() {
+    setWindowTitle(batchText(BatchText::caption, language_));
+    close_->setText(batchText(BatchText::closeButton, language_));
+    label_->setText(batchText(BatchText::schemeLabel, language_));
+    convert_->setText(batchText(BatchText::convertButton, language_));
+}
+
+void BatchDialog::fillSchemeBox() {
+    const store::CatalogueScan scan = store::scanCatalogue(store_);
+    std::vector<std::string> names;
+    for (const store::StoredScheme& scheme : scan.schemes) {
+        schemes_->addItem(QString::fromStdString(scheme.name), scheme.number);
+        names.push_back(scheme.name);
+    }
+    if (names.empty())
+        return;
+    schemes_->setCurrentIndex(0);
+    if (store::readSetting(store_, store::kSaveLastScheme) != 0) {
+        const std::string last = store::readSetting(store_, store::kLastScheme);
+        if (const auto found = store::findFirstByPrefixIgnoringCase(names, last))
+            schemes_->setCurrentIndex(static_cast<int>(*found));
+    }
+}
+
+bool BatchDialog::hasSchemes() const {
+    return schemes_->count() > 0;
+}
+
+int BatchDialog::selectedSchemeNumber() const {
+    if (schemes_->currentIndex() < 0)
+        return -1;
+    return schemes_->currentData().toInt();
+}
+
+int BatchDialog::exec() {
+    if (!hasSchemes()) {
+        prompter_.message(this, batchText(BatchText::messageCaption, language_),
+                          batchText(BatchText::cantReadSchemes, language_));
+        setResult(QDialog::Accepted);
+        return QDialog::Accepted;
+    }
+    return chrome::CaptionedDialog::exec();
+}
+
+void BatchDialog::convert() {
+    const std::optional<QStringList> files =
+        prompter_.openFiles(this, batchText(BatchText::selectFilesTitle, language_),
+                            batchText(BatchText::filesFilter, language_));
+    if (!files || files->isEmpty())
+        return;
+    const std::optional<QString> folder = prompter_.chooseFolder(
+        this, batchText(BatchText::selectFolderTitle, language_), QDir::currentPath());
+    if (!folder || folder->isEmpty())
+        return;
+
+    progress_->setRange(0, static_cast<int>(files->size()));
+    progress_->setValue(0);
+
+    const std::optional<engine::FilterList> filters =
+        selectedSchemeNumber() < 0 ? std::nullopt
+                                   : readBatchFilters(store_, selectedSchemeNumber());
+    if (!filters) {
+        prompter_.message(this, batchText(BatchText::messageCaption, language_),
+                          batchText(BatchText::configReadFailed, language_));
+        return;
+    }
+
+    BatchRequest request;
+    request.sources = *files;
+    request.outputFolder = *folder;
+    request.filters = *filters;
+    request.options = options_;
+    // Transliteration reads this switch afresh for every run.
+    request.options.separateEnglish = store::readSetting(store_, store::kSeparateEnglish) != 0;
+
+    const WaitCursor wait;
+    PromptedAnswers answers(this, prompter_, language_, progress_);
+    runBatchConversion(request, answers);
+}
+
+} // namespace vorlex::tools

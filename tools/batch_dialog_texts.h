@@ -1,0 +1,30 @@
+// Every text the batch dialog shows, in English and Russian, in one table. Look-ups go through
+// the interface language flag: 0 Russian, any other value English.
+#pragma once
+
+#include <QString>
+
+namespace vorlex::tools {
+
+enum class BatchText {
+    caption,
+    closeButton,
+    schemeLabel,
+    convertButton,
+    messageCaption,
+    cantReadSchemes,
+    selectFilesTitle,
+    filesFilter,
+    selectFolderTitle,
+    configReadFailed,
+    cantOpenFile, ///< %1: the source path
+    cantAllocate,
+    cantWriteFile, ///< %1: the output path
+    outputExists,  ///< %1: the output path
+    count_
+};
+
+/// The text of @p id in the language of @p language (0 Russian, anything else English).
+[[nodiscard]] QString batchText(BatchText id, int language);
+
+} // namespace vorlex::tools
