@@ -10,6 +10,7 @@ namespace vorlex::cli {
 int runRecode(std::vector<std::string> args);
 int runSchemes(std::vector<std::string> args);
 int runAuto(std::vector<std::string> args);
+int runBatch(std::vector<std::string> args);
 
 /// The help text of the whole tool.
 const char* helpText();

@@ -42,6 +42,14 @@ Commands:
   schemes
       List the stored schemes: number, name, action string.
 
+  batch (--action "CODES" | --scheme NAME) --out DIR [--overwrite | --skip]
+        [--w-as-ve] [--no-sj] [--separate-english] FILE...
+      Recode each FILE whole and write it under its own name into the folder
+      DIR (through a temporary file, renamed at the end). An output that
+      exists is an error for that file unless --overwrite replaces it or
+      --skip leaves it. Each failure is a line on standard error naming the
+      file; the other files are still converted, and the exit status is 1.
+
 Input is FILE, or standard input when FILE is "-" or missing.
 The settings are read from the user's store, or from the INI file named by
 the environment variable VORLEX_SETTINGS; vorlex-cli never changes them.
@@ -77,5 +85,7 @@ int main(int argc, char** argv) {
         return runAuto(std::move(args));
     if (command == "schemes")
         return runSchemes(std::move(args));
+    if (command == "batch")
+        return runBatch(std::move(args));
     return usageError("unknown command " + command);
 }

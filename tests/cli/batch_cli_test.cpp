@@ -1,0 +1,182 @@
+// vorlex-cli batch, run as a user would on real files in a temporary folder.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kKoiPrivet("\xF0\xD2\xC9\xD7\xC5\xD4"); // "Привет" in KOI8-R
+const QByteArray kWinPrivet("\xCF\xF0\xE8\xE2\xE5\xF2"); // the same in Windows-1251
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class BatchCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(QDir().mkpath(dir_.filePath("in")));
+        ASSERT_TRUE(QDir().mkpath(dir_.filePath("out")));
+        settings_ = dir_.filePath("settings.ini");
+    }
+
+    CliRun run(const QStringList& args, const QString& workingFolder = {}) {
+        QProcess process;
+        if (!workingFolder.isEmpty())
+            process.setWorkingDirectory(workingFolder);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VORLEX_SETTINGS", settings_);
+        process.setProcessEnvironment(env);
+        process.start(VORLEX_CLI_PATH, QStringList{"batch"} + args);
+        EXPECT_TRUE(process.waitForStarted());
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(120000));
+        CliRun result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+    QString in(const QString& name) const { return dir_.filePath("in/" + name); }
+    QString out(const QString& name) const { return dir_.filePath("out/" + name); }
+    QString outFolder() const { return dir_.filePath("out"); }
+
+    static void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    static QByteArray readFile(const QString& name) {
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly))
+            return "<unreadable>";
+        return file.readAll();
+    }
+    static int lines(const QByteArray& text) { return int(text.count('\n')); }
+
+    QTemporaryDir dir_;
+    QString settings_;
+};
+
+TEST_F(BatchCli, ConvertsEveryFileIntoTheFolderUnderItsOwnName) {
+    writeFile(in("a.txt"), kKoiPrivet);
+    writeFile(in("b.eml"), kKoiPrivet + "\n");
+    const CliRun result = run({"--action", "kw", "--out", outFolder(), in("a.txt"), in("b.eml")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.isEmpty());
+    EXPECT_EQ(readFile(out("a.txt")), kWinPrivet);
+    EXPECT_EQ(readFile(out("b.eml")), kWinPrivet + "\n");
+}
+
+TEST_F(BatchCli, AStoredSchemeAndTheStoredLatinSwitchesAreUsed) {
+    writeFile(settings_, "[Parameters]\nFlag=1\nTotal%20schemes=1\nSparate%20english=1\n"
+                         "[5]\nName=Mine\nAction=kw wl\n");
+    writeFile(in("a.txt"), kKoiPrivet + " John");
+    const CliRun result = run({"--scheme", "Mine", "--out", outFolder(), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readFile(out("a.txt")), QByteArray("Privet \\ John"));
+    EXPECT_EQ(run({"--scheme", "Nobody", "--out", outFolder(), in("a.txt")}).exitCode, 1);
+}
+
+TEST_F(BatchCli, AnExistingOutputIsAnErrorUnlessOverwriteOrSkipIsGiven) {
+    writeFile(in("a.txt"), kKoiPrivet);
+    writeFile(in("b.txt"), kKoiPrivet);
+    writeFile(out("a.txt"), "old a");
+
+    CliRun result = run({"--action", "kw", "--out", outFolder(), in("a.txt"), in("b.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(lines(result.err), 1);
+    EXPECT_TRUE(result.err.contains(QFile::encodeName(out("a.txt")))) << result.err.toStdString();
+    EXPECT_EQ(readFile(out("a.txt")), QByteArray("old a"));
+    EXPECT_EQ(readFile(out("b.txt")), kWinPrivet);
+
+    result = run({"--action", "kw", "--skip", "--out", outFolder(), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readFile(out("a.txt")), QByteArray("old a"));
+
+    result = run({"--action", "kw", "--overwrite", "--out", outFolder(), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readFile(out("a.txt")), kWinPrivet);
+}
+
+TEST_F(BatchCli, TheSourceFolderAsOutputWithOverwriteReplacesEachSource) {
+    writeFile(in("a.txt"), kKoiPrivet);
+    const CliRun result =
+        run({"--action", "kw", "--overwrite", "--out", dir_.filePath("in"), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readFile(in("a.txt")), kWinPrivet);
+    EXPECT_EQ(QDir(dir_.filePath("in")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"a.txt"});
+}
+
+TEST_F(BatchCli, FailingFilesAreReportedOneLineEachAndTheOthersAreConverted) {
+    writeFile(in("good1.txt"), kKoiPrivet);
+    writeFile(in("empty.txt"), "");
+    writeFile(in("good2.txt"), kKoiPrivet);
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("other")));
+    writeFile(dir_.filePath("other/good1.txt"), "same name, other folder");
+    const CliRun result =
+        run({"--action", "kw", "--out", outFolder(), in("good1.txt"), in("missing.txt"),
+             in("empty.txt"), dir_.filePath("other/good1.txt"), in("good2.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(lines(result.err), 3) << result.err.toStdString();
+    for (const QString& name :
+         {in("missing.txt"), in("empty.txt"), dir_.filePath("other/good1.txt")})
+        EXPECT_TRUE(result.err.contains("vorlex-cli: " + QFile::encodeName(name) + ": "))
+            << name.toStdString() << "\n"
+            << result.err.toStdString();
+    EXPECT_EQ(readFile(out("good1.txt")), kWinPrivet); // not replaced by the second good1.txt
+    EXPECT_EQ(readFile(out("good2.txt")), kWinPrivet);
+    EXPECT_EQ(QDir(outFolder()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"good1.txt", "good2.txt"}));
+}
+
+TEST_F(BatchCli, AnOutputFolderThatIsMissingOrNotAFolderFails) {
+    writeFile(in("a.txt"), kKoiPrivet);
+    CliRun result = run({"--action", "kw", "--out", dir_.filePath("nowhere"), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("nowhere")) << result.err.toStdString();
+    result = run({"--action", "kw", "--out", in("a.txt"), in("a.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(readFile(in("a.txt")), kKoiPrivet);
+}
+
+TEST_F(BatchCli, UsageErrorsExitWithTwoAndConvertNothing) {
+    writeFile(in("a.txt"), kKoiPrivet);
+    const QList<QStringList> cases = {
+        {"--action", "kw", in("a.txt")},     // no --out
+        {"--out", outFolder(), in("a.txt")}, // no action
+        {"--action", "kw", "--scheme", "Koi->Win", "--out", outFolder(), in("a.txt")},
+        {"--action", "kw", "--out", outFolder()}, // no file
+        {"--action", "kw", "--out", outFolder(), "--overwrite", "--skip", in("a.txt")},
+        {"--action", "Kw", "--out", outFolder(), in("a.txt")}, // no filter
+        {"--action", "kw", "--out", "", in("a.txt")},
+        {"--action", "kw", "--out", outFolder(), "--bogus", in("a.txt")},
+        {"--action", "kw", "--out", outFolder(), "-"},
+        {"--action", "kw", "--out"},
+    };
+    for (const QStringList& args : cases) {
+        const CliRun result = run(args);
+        EXPECT_EQ(result.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(result.err.isEmpty()) << args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(QDir(outFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(BatchCli, AFileNamedLikeAnOptionIsConvertedAfterTheDoubleDash) {
+    writeFile(in("-x.txt"), kKoiPrivet);
+    const CliRun result =
+        run({"--action", "kw", "--out", outFolder(), "--", "-x.txt"}, dir_.filePath("in"));
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readFile(out("-x.txt")), kWinPrivet);
+}
+
+} // namespace
