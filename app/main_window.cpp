@@ -1,14 +1,17 @@
 #include "app/main_window.h"
 
 #include "app/source_text.h"
+#include "chrome/about_dialog.h"
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
+#include "chrome/variant_list_box.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tools/preview_dialog.h"
 #include "update/update_check.h"
 
 #include <QAction>
@@ -136,7 +139,7 @@ void MainWindow::buildControls() {
     panel_ = new QGroupBox(body());
     panel_->setGeometry(du.rect(0, 174, 403, 56));
 
-    list_ = new QListWidget(body());
+    list_ = new chrome::VariantListBox(body());
     list_->setObjectName(objectNameOf(variantList));
     list_->setGeometry(du.rect(0, 28, 403, 149));
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -269,6 +272,16 @@ void MainWindow::connectControls() {
     connect(limit_, &QLineEdit::textChanged, this, &MainWindow::limitChanged);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::timerTick);
     connect(command(checkVersions), &QAction::triggered, this, &MainWindow::checkForNewVersion);
+    connect(command(viewSource), &QAction::triggered, this, &MainWindow::viewSourceText);
+    connect(command(about), &QAction::triggered, this, &MainWindow::showAbout);
+    for (const ListCommand listCommand : {ListCommand::toFile, ListCommand::toClipboard,
+                                          ListCommand::saveAsScheme, ListCommand::viewResult})
+        connect(command(static_cast<Command>(toolbarId(listCommand))), &QAction::triggered, this,
+                [this, listCommand] { runListCommand(listCommand); });
+    connect(list_, &QListWidget::itemSelectionChanged, this, &MainWindow::listSelectionChanged);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &MainWindow::listDoubleClicked);
+    connect(list_, &chrome::VariantListBox::rightButtonReleased, this,
+            &MainWindow::listRightClicked);
 }
 
 QAction* MainWindow::command(Command id) const {
@@ -356,8 +369,15 @@ void MainWindow::applyInterfaceTexts() {
         {32777, MainText::menuSaveAsScheme},
         {32788, MainText::menuPreviewResult},
     };
-    for (const auto& [id, label] : kMenu)
-        listMenu_->addAction(text(label))->setData(id);
+    for (const auto& [id, label] : kMenu) {
+        QAction* item = listMenu_->addAction(text(label));
+        item->setData(id);
+        item->setObjectName(QStringLiteral("menu%1").arg(id));
+        connect(item, &QAction::triggered, this, [this, id = id] {
+            if (const std::optional<ListCommand> listCommand = listCommandOfId(id))
+                runListCommand(*listCommand);
+        });
+    }
 
     recode_->setToolTip(text(MainText::tipRecode));
     stop_->setToolTip(text(MainText::tipStop));
@@ -488,7 +508,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         if (data != nullptr && data->hasText()) {
             ClipboardBytes bytes = clipboardTextToBytes(data->text());
             replaced = bytes.replaced;
-            clipboardCopy_ = std::move(bytes.bytes);
+            clipboardCopy_ = std::make_shared<const std::string>(std::move(bytes.bytes));
             ok = analyseSource();
         }
     }
@@ -525,13 +545,13 @@ bool MainWindow::analyseSource() {
         sample_ = *sample;
         return true;
     }
-    sample_ = detect::sampleSource(clipboardCopy_);
+    sample_ = detect::sampleSource(clipboardCopy_ ? std::string_view(*clipboardCopy_)
+                                                  : std::string_view());
     return true;
 }
 
 void MainWindow::releaseSource() {
-    clipboardCopy_.clear();
-    clipboardCopy_.shrink_to_fit();
+    clipboardCopy_.reset();
 }
 
 void MainWindow::loadFromFile() {
@@ -706,6 +726,87 @@ void MainWindow::checkForNewVersion() {
     watching_ = watchingOff;
     update::runUpdateCheck(this, prompter_, switches_.language);
     watching_ = watching;
+}
+
+// --- list commands ---
+
+ListCommandState MainWindow::listCommandState() {
+    ListCommandState state;
+    state.sourceIsFile = sourceIsFile_;
+    state.sourcePath = sourcePath_;
+    state.clipboardCopy = clipboardCopy_;
+    state.sample = &sample_;
+    state.wAsVe = switches_.wAsVe;
+    state.noSj = switches_.noSj;
+    state.separateEnglish = store::readSetting(store_, store::kSeparateEnglish);
+    state.variantList = list_;
+    state.newFileCounter = &newFileCounter_;
+    return state;
+}
+
+tools::PreviewCallbacks MainWindow::previewCallbacks() {
+    tools::PreviewCallbacks callbacks;
+    callbacks.putOnClipboard = [this](std::span<const std::uint8_t> bytes) {
+        putOnClipboard(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    };
+    return callbacks;
+}
+
+void MainWindow::runPreview(const tools::PreviewInputs& inputs) {
+    tools::PreviewDialog::run(store_, prompter_, inputs, previewCallbacks(), this);
+}
+
+void MainWindow::runListCommand(ListCommand listCommand) {
+    const int row = list_->currentRow();
+    if (row < 0)
+        return;
+    const std::optional<tools::PreviewInputs> inputs =
+        previewInputsFor(listCommand, listLine(row), listCommandState());
+    if (!inputs)
+        return;
+    runPreview(*inputs);
+    // The preview can have saved a new scheme into the box.
+    if (listCommand == ListCommand::viewResult || listCommand == ListCommand::saveAsScheme)
+        updateSchemeButtons();
+}
+
+void MainWindow::viewSourceText() {
+    runPreview(viewSourceInputs(listCommandState()));
+}
+
+void MainWindow::listSelectionChanged() {
+    const int row = list_->currentRow();
+    if (row < 0 || list_->selectedItems().isEmpty())
+        return;
+    const SelectionReaction reaction =
+        selectionChanged(listLine(row), listCommandState(), switches_.showPreviewOnDoubleClick);
+    setResultCommandsEnabled(reaction.enableCommands);
+    if (reaction.titleTip)
+        list_->showTitleTip(bytesToShownText(*reaction.titleTip));
+}
+
+void MainWindow::listRightClicked(const QPoint& point) {
+    QListWidgetItem* item = list_->itemAt(point);
+    const bool onItem = item != nullptr && list_->visualItemRect(item).contains(point);
+    const std::string line = onItem ? listLine(list_->row(item)) : std::string();
+    const RightClickReaction reaction = rightClick(onItem, line);
+    if (reaction.select)
+        list_->setCurrentItem(item);
+    if (reaction.enableCommands)
+        setResultCommandsEnabled(*reaction.enableCommands);
+    if (reaction.openMenu)
+        listMenu_->popup(list_->viewport()->mapToGlobal(point));
+}
+
+void MainWindow::listDoubleClicked() {
+    if (const std::optional<ListCommand> listCommand =
+            doubleClickCommand(switches_.showPreviewOnDoubleClick))
+        runListCommand(*listCommand);
+}
+
+void MainWindow::showAbout() {
+    chrome::AboutDialog about(switches_.language, prompter_, this);
+    about.exec();
 }
 
 // --- window ---

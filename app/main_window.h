@@ -2,6 +2,7 @@
 // dropped file, clipboard), the Recode command and the automatic-recoding pass.
 #pragma once
 
+#include "app/list_commands.h"
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/variant_queue.h"
@@ -32,6 +33,10 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
+
+namespace vorlex::chrome {
+class VariantListBox;
+}
 
 namespace vorlex::chrome {
 class Prompter;
@@ -100,6 +105,10 @@ public:
     void putOnClipboard(std::string_view bytes);
     /// Asks the update server whether a newer version exists.
     void checkForNewVersion();
+    /// A command on the selected variant line (toolbar, popup menu or double-click).
+    void runListCommand(ListCommand command);
+    void viewSourceText();
+    void showAbout();
 
     // State, for the commands of the list and for tests.
     [[nodiscard]] int language() const noexcept { return switches_.language; }
@@ -160,6 +169,12 @@ private:
     [[nodiscard]] bool isOwnClipboardText() const;
     /// Applies the list operations the worker has queued, in order.
     void drainVariantQueue();
+    void listSelectionChanged();
+    void listRightClicked(const QPoint& point);
+    void listDoubleClicked();
+    [[nodiscard]] ListCommandState listCommandState();
+    [[nodiscard]] tools::PreviewCallbacks previewCallbacks();
+    void runPreview(const tools::PreviewInputs& inputs);
     /// Replaces the list with the refined ranking of the pass that just ended.
     void applyRefinedOrder();
     void shutDown();
@@ -174,7 +189,7 @@ private:
     // Controls.
     QToolBar* toolbar_ = nullptr;
     std::map<int, QAction*> commands_;
-    QListWidget* list_ = nullptr;
+    chrome::VariantListBox* list_ = nullptr;
     QLabel* heading_ = nullptr;
     QPushButton* recode_ = nullptr;
     QPushButton* stop_ = nullptr;
@@ -199,7 +214,9 @@ private:
     // Source state.
     bool sourceIsFile_ = false;
     QString sourcePath_;
-    std::string clipboardCopy_;
+    /// Shared with a preview, so loading a new source never frees a document it still reads.
+    std::shared_ptr<const std::string> clipboardCopy_;
+    int newFileCounter_ = 0; ///< in the proposed names of files made from the clipboard
     detect::Sample sample_;
 
     int maximumVariants_ = detect::kDefaultVariants;

@@ -1,6 +1,8 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
 // edit 1006, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
+#include "chrome/title_tip.h"
+#include "chrome/variant_list_box.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
@@ -15,17 +17,20 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -341,6 +346,131 @@ private slots:
         qunsetenv("VORLEX_UPDATE_URL");
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+    }
+
+    // The right-click rules: empty area, the placeholder line, a variant line.
+    void rightClickOnEmptyAreaPlaceholderAndVariantLine() {
+        set(store::kShowPreviewOnDoubleClick, 1); // no title tip in the way
+        auto w = open();
+        QListWidget* l = list(*w);
+        QCOMPARE(l->count(), 1); // the placeholder
+        const QPoint below(5, l->viewport()->height() - 3);
+        QTest::mouseClick(l->viewport(), Qt::RightButton, {}, below);
+        QVERIFY(!w->listMenu()->isVisible());
+        QCOMPARE(l->currentRow(), -1);
+
+        const QPoint first = l->visualItemRect(l->item(0)).center();
+        QTest::mouseClick(l->viewport(), Qt::RightButton, {}, first);
+        QCOMPARE(l->currentRow(), 0);
+        QVERIFY(!w->listMenu()->isVisible());
+        QVERIFY(!w->command(MainWindow::toFile)->isEnabled());
+
+        w->loadDroppedFile(koiFile());
+        waitForPass(*w);
+        QVERIFY(!w->command(MainWindow::toFile)->isEnabled());
+        QTest::mouseClick(l->viewport(), Qt::RightButton, {},
+                          l->visualItemRect(l->item(0)).center());
+        QCOMPARE(l->currentRow(), 0);
+        QTRY_VERIFY(w->listMenu()->isVisible());
+        for (MainWindow::Command id : {MainWindow::toFile, MainWindow::toClipboard,
+                                       MainWindow::saveAsScheme, MainWindow::viewResult})
+            QVERIFY(w->command(id)->isEnabled());
+        w->listMenu()->hide();
+    }
+
+    // With "Show preview on dblckl" at 0 a selection shows the title tip and a double-click does
+    // nothing; at 1 no tip, and a double-click opens the preview of the document.
+    void selectionTipOrDoubleClickPreview() {
+        auto w = open(koiFile());
+        waitForPass(*w);
+        auto* box = qobject_cast<vorlex::chrome::VariantListBox*>(list(*w));
+        QVERIFY(box != nullptr);
+        box->setCurrentRow(0);
+        QVERIFY(box->titleTip().armed());
+        QVERIFY(w->command(MainWindow::viewResult)->isEnabled());
+        const QPoint first = box->visualItemRect(box->item(0)).center();
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = true;
+                qobject_cast<QDialog*>(modal)->done(0);
+            }
+        });
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, first);
+        QCoreApplication::processEvents();
+        QVERIFY(!opened);
+    }
+
+    void doubleClickOpensThePreviewWhenAsked() {
+        set(store::kShowPreviewOnDoubleClick, 1);
+        auto w = open(koiFile());
+        waitForPass(*w);
+        auto* box = qobject_cast<vorlex::chrome::VariantListBox*>(list(*w));
+        box->setCurrentRow(0);
+        QString shownText;
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr)
+                return;
+            opened = true;
+            if (auto* text = modal->findChild<QPlainTextEdit*>())
+                shownText = text->toPlainText();
+            else if (auto* edit = modal->findChild<QTextEdit*>())
+                shownText = edit->toPlainText();
+            qobject_cast<QDialog*>(modal)->done(0);
+        });
+        const QPoint first = box->visualItemRect(box->item(0)).center();
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, first);
+        QVERIFY(opened);
+        QVERIFY2(shownText.startsWith(QString::fromUtf8(kRepaired)), qPrintable(shownText));
+        QVERIFY(shownText.startsWith(QString::fromUtf8(kRepaired)));
+    }
+
+    // To file: a clipboard source proposes newfile_0, then newfile_1; a file source its own
+    // name; the whole document is written recoded.
+    void toFileWritesTheWholeDocument() {
+        auto w = open();
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+        list(*w)->setCurrentRow(0);
+        const QString out = dir_->filePath(QStringLiteral("out.txt"));
+        prompter_.expectSaveFile(out);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(prompter_.lastProposedPath(), QStringLiteral("newfile_0"));
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().toStdString(), vorlex::engine::win1251Literal(kRepaired));
+        prompter_.expectSaveFile(std::nullopt);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(prompter_.lastProposedPath(), QStringLiteral("newfile_1"));
+
+        w->loadDroppedFile(koiFile());
+        waitForPass(*w);
+        list(*w)->setCurrentRow(0);
+        prompter_.expectSaveFile(std::nullopt);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(QFileInfo(prompter_.lastProposedPath()).fileName(), QStringLiteral("koi.txt"));
+    }
+
+    // To clipboard from the popup menu: the repaired text lands on the clipboard and is not
+    // taken as a new source.
+    void toClipboardFromTheMenuDoesNotReload() {
+        auto w = open(koiFile());
+        waitForPass(*w);
+        list(*w)->setCurrentRow(0);
+        const int lines = list(*w)->count();
+        QAction* put = w->listMenu()->findChild<QAction*>(QStringLiteral("menu32776"));
+        QVERIFY(put != nullptr);
+        put->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8(kRepaired));
+        QCoreApplication::processEvents();
+        QVERIFY(!w->passRunning());
+        QCOMPARE(list(*w)->count(), lines);
+        QVERIFY(w->sourceIsFile());
     }
 
     void commandLineFileWithoutWords() {
