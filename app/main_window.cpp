@@ -11,6 +11,7 @@
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tools/batch_dialog.h"
 #include "tools/preview_dialog.h"
 #include "update/update_check.h"
 
@@ -274,6 +275,11 @@ void MainWindow::connectControls() {
     connect(command(checkVersions), &QAction::triggered, this, &MainWindow::checkForNewVersion);
     connect(command(viewSource), &QAction::triggered, this, &MainWindow::viewSourceText);
     connect(command(about), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(command(batchConvert), &QAction::triggered, this, [this] {
+        // Nothing goes in or comes back; the dialog reads what it needs from the store.
+        tools::BatchDialog batch(store_, prompter_);
+        batch.exec();
+    });
     for (const ListCommand listCommand : {ListCommand::toFile, ListCommand::toClipboard,
                                           ListCommand::saveAsScheme, ListCommand::viewResult})
         connect(command(static_cast<Command>(toolbarId(listCommand))), &QAction::triggered, this,

@@ -473,6 +473,29 @@ private slots:
         QVERIFY(w->sourceIsFile());
     }
 
+    // The toolbar's windows open modally in the window's language and close again.
+    void batchAndAboutOpenInTheWindowsLanguage() {
+        set(store::kLanguage, 0);
+        auto w = open();
+        for (const auto& [id, title] :
+             {std::pair{MainWindow::batchConvert, QStringLiteral("Пакетное преобразование")},
+              std::pair{MainWindow::about, QString()}}) {
+            QString shownTitle;
+            bool opened = false;
+            QTimer::singleShot(0, [&] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    opened = true;
+                    shownTitle = modal->windowTitle();
+                    qobject_cast<QDialog*>(modal)->done(0);
+                }
+            });
+            w->command(id)->trigger();
+            QVERIFY(opened);
+            if (!title.isEmpty())
+                QCOMPARE(shownTitle, title);
+        }
+    }
+
     void commandLineFileWithoutWords() {
         const QString path = writeFile(QStringLiteral("latin.txt"), "Hello, world! 12345 ok.");
         prompter_.expectMessage(QStringLiteral("This text can not be auto-recoding"));
