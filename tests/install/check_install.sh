@@ -7,7 +7,15 @@
 set -euo pipefail
 build="$1"
 dest="$(mktemp -d "${TMPDIR:-/tmp}/vorlex-install.XXXXXX")"
-trap 'rm -rf "$dest"' EXIT
+# cmake --install rewrites the build's install_manifest.txt, which a real installation's
+# uninstall reads: keep the user's one.
+manifest="$build/install_manifest.txt"
+[ -f "$manifest" ] && cp -p "$manifest" "$dest.manifest"
+restore() {
+  if [ -f "$dest.manifest" ]; then mv -f "$dest.manifest" "$manifest"; else rm -f "$manifest"; fi
+  rm -rf "$dest"
+}
+trap restore EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
