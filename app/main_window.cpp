@@ -8,8 +8,11 @@
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
+#include "setup/font_values.h"
+#include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
+#include "store/scheme_commands.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
 #include "tools/preview_dialog.h"
@@ -118,13 +121,8 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
 
     updateSchemeButtons();
 
-    if (switches_.setClipboardViewer != 0) {
-        watching_ = watchingOff;
-        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-                &MainWindow::clipboardChanged);
-        viewerJoined_ = true;
-        watching_ = watchingOn;
-    }
+    if (switches_.setClipboardViewer != 0)
+        joinClipboardViewer();
     setAcceptDrops(true);
 }
 
@@ -275,6 +273,12 @@ void MainWindow::connectControls() {
     connect(command(checkVersions), &QAction::triggered, this, &MainWindow::checkForNewVersion);
     connect(command(viewSource), &QAction::triggered, this, &MainWindow::viewSourceText);
     connect(command(about), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(command(settings), &QAction::triggered, this, &MainWindow::openSettings);
+    connect(newScheme_, &QPushButton::clicked, this,
+            [this] { editScheme(store::EditorMode::create); });
+    connect(editScheme_, &QPushButton::clicked, this,
+            [this] { editScheme(store::EditorMode::edit); });
+    connect(deleteScheme_, &QPushButton::clicked, this, &MainWindow::deleteScheme);
     connect(command(batchConvert), &QAction::triggered, this, [this] {
         // Nothing goes in or comes back; the dialog reads what it needs from the store.
         tools::BatchDialog batch(store_, prompter_);
@@ -308,12 +312,82 @@ void MainWindow::setResultCommandsEnabled(bool enabled) {
 // --- scheme box ---
 
 void MainWindow::fillSchemeBox() {
-    const store::CatalogueScan scan = store::refreshCatalogue(store_);
-    schemes_->clear();
-    schemes_->addItem(QString::fromUtf8(store::kAutoSchemeName), store::kAutoSchemeNumber);
-    for (const store::StoredScheme& scheme : scan.schemes)
-        schemes_->addItem(QString::fromStdString(scheme.name), scheme.number);
-    schemes_->setCurrentIndex(0);
+    store::fillSchemeBox(schemes_, store::refreshCatalogue(store_));
+}
+
+void MainWindow::editScheme(store::EditorMode mode) {
+    if (!store::runSchemeEditor(mode, schemes_, store_, prompter_, this))
+        return;
+    fillSchemeBox();
+    // The editor may have changed the last scheme; the box selects what the store now holds.
+    if (switches_.saveLastScheme != 0)
+        switches_.lastScheme = store::readSetting(store_, store::kLastScheme);
+    restoreLastScheme();
+    updateSchemeButtons();
+}
+
+void MainWindow::deleteScheme() {
+    // Removes the item itself, without a rescan.
+    store::deleteSelectedScheme(schemes_, store_, prompter_, switches_.language, this);
+    updateSchemeButtons();
+}
+
+void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
+                                   const engine::FilterList& filters) {
+    store::saveChainAsScheme(parent, store_, prompter_, actionText, filters.filters, schemes_);
+    updateSchemeButtons();
+}
+
+void MainWindow::openSettings() {
+    const setup::SettingsAfterDialog after = setup::runSettingsDialog(store_, prompter_, this);
+    switches_.language = after.language;
+    switches_.precision = after.precision;
+    switches_.refineRanking = after.refineRanking;
+    switches_.showNoAutoRecoding = after.showNoAutoRecoding;
+    switches_.showWrongClipboardFormat = after.showWrongClipboardFormat;
+    switches_.autoRecode = after.autoRecode;
+    switches_.autoRecodeFile = after.autoRecodeFile;
+    switches_.autoRecodeClipboard = after.autoRecodeClipboard;
+    switches_.saveLastScheme = after.saveLastScheme;
+    switches_.showPreviewOnDoubleClick = after.showPreviewOnDoubleClick;
+    if (after.lastScheme) {
+        switches_.lastScheme = *after.lastScheme;
+        restoreLastScheme();
+    }
+    switches_.noSj = after.noSj;
+    switches_.wAsVe = after.wAsVe;
+    updateSchemeButtons();
+    switches_.setClipboardViewer = after.setClipboardViewer;
+    switch (setup::watchingChange(viewerJoined_, after.setClipboardViewer)) {
+    case setup::WatchingChange::leave:
+        leaveClipboardViewer();
+        break;
+    case setup::WatchingChange::join:
+        joinClipboardViewer();
+        break;
+    case setup::WatchingChange::none:
+        break;
+    }
+    applyInterfaceTexts();
+}
+
+void MainWindow::joinClipboardViewer() {
+    if (viewerJoined_)
+        return;
+    watching_ = watchingOff;
+    ownClipboardText_.reset();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &MainWindow::clipboardChanged);
+    viewerJoined_ = true;
+    watching_ = watchingOn;
+}
+
+void MainWindow::leaveClipboardViewer() {
+    if (!viewerJoined_)
+        return;
+    disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+               &MainWindow::clipboardChanged);
+    viewerJoined_ = false;
 }
 
 void MainWindow::restoreLastScheme() {
@@ -397,23 +471,8 @@ void MainWindow::applyInterfaceTexts() {
 }
 
 void MainWindow::applyListFont() {
-    using store::readSetting;
-    const int height = readSetting(store_, store::kFontHeight);
-    if (height == 0) {
-        list_->setFont(font());
-        return;
-    }
-    QFont listFont(font());
-    const QString face = QString::fromStdString(readSetting(store_, store::kFontName)).left(31);
-    if (!face.trimmed().isEmpty())
-        listFont.setFamily(face);
-    // A negative height is the character height, a positive one the cell height.
-    listFont.setPixelSize(height < 0 ? -height : height);
-    const int weight = readSetting(store_, store::kFontWeight);
-    if (weight > 0)
-        listFont.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
-    listFont.setItalic(readSetting(store_, store::kFontItalic) != 0);
-    list_->setFont(listFont);
+    // Height 0 (nothing chosen yet) keeps the dialog's own font.
+    list_->setFont(setup::storedListFont(store_, font()));
 }
 
 // --- list ---
@@ -755,6 +814,10 @@ tools::PreviewCallbacks MainWindow::previewCallbacks() {
     callbacks.putOnClipboard = [this](std::span<const std::uint8_t> bytes) {
         putOnClipboard(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     };
+    callbacks.saveAsScheme = [this](QWidget* parent, const QString& actionText,
+                                    const engine::FilterList& filters) {
+        saveChainAsScheme(parent, actionText, filters);
+    };
     return callbacks;
 }
 
@@ -857,11 +920,7 @@ void MainWindow::shutDown() {
     if (shutDown_)
         return;
     shutDown_ = true;
-    if (viewerJoined_) {
-        disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-                   &MainWindow::clipboardChanged);
-        viewerJoined_ = false;
-    }
+    leaveClipboardViewer();
     watching_ = watchingOff;
     // Stop and join: the worker posts to this window, so it must be gone before the window.
     timer_.stop();

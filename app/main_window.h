@@ -11,6 +11,7 @@
 #include "detect/pass.h"
 #include "detect/sample.h"
 #include "engine/filters.h"
+#include "store/scheme_editing.h"
 #include "store/settings_store.h"
 
 #include <QString>
@@ -109,6 +110,11 @@ public:
     void runListCommand(ListCommand command);
     void viewSourceText();
     void showAbout();
+    /// Settings: runs the settings dialog and applies what it stored.
+    void openSettings();
+    /// New scheme (create) and Edit scheme (edit): the scheme editor, then the box is refilled.
+    void editScheme(store::EditorMode mode);
+    void deleteScheme();
 
     // State, for the commands of the list and for tests.
     [[nodiscard]] int language() const noexcept { return switches_.language; }
@@ -175,6 +181,10 @@ private:
     [[nodiscard]] ListCommandState listCommandState();
     [[nodiscard]] tools::PreviewCallbacks previewCallbacks();
     void runPreview(const tools::PreviewInputs& inputs);
+    void saveChainAsScheme(QWidget* parent, const QString& actionText,
+                           const engine::FilterList& filters);
+    void joinClipboardViewer();
+    void leaveClipboardViewer();
     /// Replaces the list with the refined ranking of the pass that just ended.
     void applyRefinedOrder();
     void shutDown();

@@ -6,6 +6,7 @@
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
+#include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
@@ -14,6 +15,7 @@
 #include "tests/update/http_test_server.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -28,6 +30,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -36,6 +39,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 using vorlex::app::MainWindow;
@@ -494,6 +498,129 @@ private slots:
             if (!title.isEmpty())
                 QCOMPARE(shownTitle, title);
         }
+    }
+
+    // After the settings dialog the window takes the new language and leaves or rejoins
+    // clipboard watching; a font chosen there becomes the list's.
+    void settingsDialogIsAppliedWhenItCloses() {
+        auto w = open();
+        QVERIFY(w->clipboardWatching() == int(MainWindow::watchingOn));
+        QFont chosen(QStringLiteral("DejaVu Serif"));
+        chosen.setPixelSize(19);
+        chosen.setItalic(true);
+        prompter_.expectFont(chosen);
+        const auto runSettings =
+            [&](const std::function<void(vorlex::setup::SettingsDialog&)>& edit) {
+                bool opened = false;
+                QTimer::singleShot(0, [&] {
+                    auto* dialog = qobject_cast<vorlex::setup::SettingsDialog*>(
+                        QApplication::activeModalWidget());
+                    if (dialog == nullptr)
+                        return;
+                    opened = true;
+                    edit(*dialog);
+                    dialog->reject(); // Esc also stores every value
+                });
+                w->command(MainWindow::settings)->trigger();
+                QVERIFY(opened);
+            };
+        runSettings([](vorlex::setup::SettingsDialog& d) {
+            d.russianButton()->click();
+            d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(false);
+            d.fontsButton()->click();
+        });
+        QCOMPARE(w->language(), 0);
+        QCOMPARE(field(*w, MainWindow::headingField),
+                 vorlex::app::mainText(vorlex::app::MainText::heading, 0));
+        QCOMPARE(list(*w)->font().pixelSize(), 19);
+        QVERIFY(list(*w)->font().italic());
+        // Out of the chain: another program's copy is not loaded.
+        QGuiApplication::clipboard()->setText(koiShownAsWin());
+        QCoreApplication::processEvents();
+        QVERIFY(!w->passRunning());
+        QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
+
+        runSettings([](vorlex::setup::SettingsDialog& d) {
+            d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(true);
+        });
+        QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
+        QGuiApplication::clipboard()->setText(koiShownAsWin() + QStringLiteral(" "));
+        QTRY_VERIFY(w->passRunning());
+        waitForPass(*w);
+    }
+
+    // New scheme stores the editor's chain, refills the box and keeps Auto selected; Delete asks
+    // first and removes the item.
+    void newAndDeleteSchemeFromTheSchemeButtons() {
+        set(store::kSaveLastScheme, 0);
+        auto w = open();
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        const int before = box->count();
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr)
+                return;
+            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("c1001"));
+            const QList<QComboBox*> filters = modal->findChildren<QComboBox*>();
+            if (name == nullptr || filters.isEmpty())
+                return;
+            // A three-filter chain no built-in scheme has.
+            for (int i = 0; i < 3 && i < filters.size(); ++i) {
+                filters[i]->setCurrentIndex(i + 2);
+                emit filters[i]->activated(i + 2);
+            }
+            name->setText(QStringLiteral("My scheme"));
+            if (auto* ok = modal->findChild<QPushButton*>(QStringLiteral("c1")))
+                ok->click();
+            // Never leave the test waiting on a dialog that refused to close.
+            if (modal->isVisible())
+                qobject_cast<QDialog*>(modal)->reject();
+        });
+        QTest::mouseClick(button(*w, MainWindow::newSchemeButton), Qt::LeftButton);
+        QCOMPARE(box->count(), before + 1);
+        QCOMPARE(box->itemText(box->count() - 1), QStringLiteral("My scheme"));
+        QCOMPARE(box->currentIndex(), 0);
+        QVERIFY(!button(*w, MainWindow::deleteSchemeButton)->isEnabled());
+
+        box->setCurrentIndex(box->count() - 1);
+        emit box->activated(box->count() - 1);
+        QVERIFY(button(*w, MainWindow::deleteSchemeButton)->isEnabled());
+        prompter_.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
+                                 vorlex::testing::Answer::yes);
+        QTest::mouseClick(button(*w, MainWindow::deleteSchemeButton), Qt::LeftButton);
+        QCOMPARE(box->count(), before);
+        QCOMPARE(box->findText(QStringLiteral("My scheme")), -1);
+    }
+
+    // Save as scheme on a variant line asks for a name and lists the new scheme in the box.
+    void saveAsSchemeStoresTheLinesChain() {
+        auto w = open(koiFile());
+        waitForPass(*w);
+        // The second line: the first is Koi->Win, which is stored already.
+        list(*w)->setCurrentRow(1);
+        const std::string action =
+            vorlex::detect::readListLine(w->listLine(1)).value_or(std::string());
+        QVERIFY(!action.empty());
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr)
+                return;
+            if (auto* name = modal->findChild<QLineEdit*>(QStringLiteral("c1001")))
+                name->setText(QStringLiteral("From the list"));
+            if (auto* save = modal->findChild<QPushButton*>(QStringLiteral("c1")))
+                save->click();
+            if (modal->isVisible())
+                qobject_cast<QDialog*>(modal)->reject();
+        });
+        w->command(MainWindow::saveAsScheme)->trigger();
+        auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
+        const int index = box->findText(QStringLiteral("From the list"));
+        QVERIFY(index > 0);
+        const std::string stored =
+            store_->readString(store::schemeSectionName(box->itemData(index).toInt()),
+                               store::kSchemeActionValue, std::string(store::kMissingValue));
+        QCOMPARE(vorlex::engine::parseAction(stored).filters,
+                 vorlex::engine::parseAction(action).filters);
     }
 
     void commandLineFileWithoutWords() {
