@@ -142,22 +142,11 @@ int runBatch(std::vector<std::string> args) {
         return usageError(*problem);
 
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
-    std::string actionText;
-    if (request.action) {
-        actionText = *request.action;
-        if (engine::parseAction(actionText).count == 0)
-            return usageError("the action \"" + actionText +
-                              "\" names no filter (vorlex-cli --help lists the codes)");
-    } else {
-        const std::vector<store::StoredScheme> schemes = storedSchemes(*settings);
-        const store::StoredScheme* found = store::findSchemeByName(schemes, *request.scheme);
-        if (!found) {
-            printError({}, "no stored scheme is named \"" + *request.scheme +
-                               "\" (vorlex-cli schemes lists them)");
-            return kExitFailure;
-        }
-        actionText = found->action;
-    }
+    const std::variant<std::string, int> chosen =
+        chosenAction(*settings, request.action, request.scheme);
+    if (const int* status = std::get_if<int>(&chosen))
+        return *status;
+    const std::string& actionText = std::get<std::string>(chosen);
 
     const std::string& folder = *request.outputFolder;
     const QFileInfo folderInfo(QFile::decodeName(QByteArray::fromStdString(folder)));
@@ -173,11 +162,7 @@ int runBatch(std::vector<std::string> args) {
     tools::BatchRequest batch;
     batch.outputFolder = folderInfo.filePath();
     batch.filters = engine::parseAction(actionText);
-    // Each switch not given on the command line comes from the settings store.
-    const engine::LatinOptions stored = storedLatinOptions(*settings);
-    batch.options.wAsVe = request.wAsVe || stored.wAsVe;
-    batch.options.noSj = request.noSj || stored.noSj;
-    batch.options.separateEnglish = request.separateEnglish || stored.separateEnglish;
+    batch.options = latinOptions(*settings, {request.wAsVe, request.noSj, request.separateEnglish});
 
     // Files from different folders may share a name; the second would overwrite the output of
     // the first, so it is refused instead.

@@ -7,6 +7,9 @@
 #include "store/settings_store.h"
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 namespace vorlex::cli {
@@ -20,5 +23,16 @@ std::vector<store::StoredScheme> storedSchemes(const store::SettingsStore& setti
 
 /// The transliteration switches as stored (`W as Ve`, `No Sj`, `Sparate english`).
 engine::LatinOptions storedLatinOptions(const store::SettingsStore& settings);
+
+/// The switches of a command: each one not given on the command line comes from the store.
+engine::LatinOptions latinOptions(const store::SettingsStore& settings,
+                                  const engine::LatinOptions& given);
+
+/// The action string of `--action CODES` or of the stored scheme `--scheme NAME` (one of them
+/// is set). When neither gives one, the reason is printed and the exit status comes back
+/// instead: usage for an action that names no filter, failure for an unknown scheme.
+std::variant<std::string, int> chosenAction(const store::SettingsStore& settings,
+                                            const std::optional<std::string>& action,
+                                            const std::optional<std::string>& scheme);
 
 } // namespace vorlex::cli

@@ -67,16 +67,6 @@ std::optional<std::string> parseRequest(std::vector<std::string> args, RecodeReq
     return std::nullopt;
 }
 
-std::string knownCodes() {
-    std::string codes;
-    for (const engine::FilterInfo& filter : engine::kFilters) {
-        if (!codes.empty())
-            codes += ' ';
-        codes += filter.code;
-    }
-    return codes;
-}
-
 // Writes Windows-1251 bytes, decoded to UTF-8 when asked.
 bool emit(OutputSink& sink, std::span<const std::uint8_t> bytes, bool toUtf8, std::string& error) {
     if (!toUtf8)
@@ -92,30 +82,15 @@ int runRecode(std::vector<std::string> args) {
         return usageError(*problem);
 
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
-    std::string actionText;
-    if (request.action) {
-        actionText = *request.action;
-        if (engine::parseAction(actionText).count == 0)
-            return usageError("the action \"" + actionText +
-                              "\" names no filter; filter codes are: " + knownCodes());
-    } else {
-        const std::vector<store::StoredScheme> schemes = storedSchemes(*settings);
-        const store::StoredScheme* found = store::findSchemeByName(schemes, *request.scheme);
-        if (!found) {
-            printError({}, "no stored scheme is named \"" + *request.scheme +
-                               "\" (vorlex-cli schemes lists them)");
-            return kExitFailure;
-        }
-        actionText = found->action;
-    }
+    const std::variant<std::string, int> chosen =
+        chosenAction(*settings, request.action, request.scheme);
+    if (const int* status = std::get_if<int>(&chosen))
+        return *status;
+    const std::string& actionText = std::get<std::string>(chosen);
     const engine::FilterList filters = engine::parseAction(actionText);
 
-    // Each switch not given on the command line comes from the settings store.
-    const engine::LatinOptions stored = storedLatinOptions(*settings);
-    engine::LatinOptions options;
-    options.wAsVe = request.wAsVe || stored.wAsVe;
-    options.noSj = request.noSj || stored.noSj;
-    options.separateEnglish = request.separateEnglish || stored.separateEnglish;
+    const engine::LatinOptions options =
+        latinOptions(*settings, {request.wAsVe, request.noSj, request.separateEnglish});
 
     const std::string inputPath = request.input.value_or("-");
     const std::string inputName = displayName(inputPath);
