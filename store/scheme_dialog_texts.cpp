@@ -75,4 +75,16 @@ QString clashMessage(Clash clash, int language) {
     return {};
 }
 
+QString saveFailureMessage(const SaveResult& result, int language) {
+    switch (result.outcome) {
+    case SaveResult::Outcome::stored:
+        break;
+    case SaveResult::Outcome::clash:
+        return clashMessage(result.clash, language);
+    case SaveResult::Outcome::noFreeNumber:
+        return schemeText(SchemeText::noFreeNumber, language);
+    }
+    return {};
+}
+
 } // namespace vorlex::store

@@ -44,4 +44,7 @@ enum class SchemeText {
 /// The message for @p clash ("Scheme with this name already exists"); empty for none.
 [[nodiscard]] QString clashMessage(Clash clash, int language);
 
+/// What the user is told when a scheme was not stored; empty when it was.
+[[nodiscard]] QString saveFailureMessage(const SaveResult& result, int language);
+
 } // namespace vorlex::store

@@ -135,20 +135,13 @@ void SchemeEditorDialog::accept() {
     const std::string name = name_->text().left(kSchemeNameMaxLength).toStdString();
     const std::string action = buildActionString(chosenFilters());
     const SaveResult result = saveFromEditor(store_, mode_, box_, name, action);
-    switch (result.outcome) {
-    case SaveResult::Outcome::stored:
+    if (result.outcome == SaveResult::Outcome::stored) {
         storedNumber_ = result.number;
         CaptionedDialog::accept();
         return;
-    case SaveResult::Outcome::clash:
-        prompter_.message(this, QCoreApplication::applicationName(),
-                          clashMessage(result.clash, language_));
-        return;
-    case SaveResult::Outcome::noFreeNumber:
-        prompter_.message(this, QCoreApplication::applicationName(),
-                          schemeText(SchemeText::noFreeNumber, language_));
-        return;
     }
+    prompter_.message(this, QCoreApplication::applicationName(),
+                      saveFailureMessage(result, language_));
 }
 
 void SchemeEditorDialog::done(int result) {

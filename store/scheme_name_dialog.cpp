@@ -62,20 +62,13 @@ void SchemeNameDialog::accept() {
         return;
     const std::string name = name_->text().left(kSchemeNameMaxLength).toStdString();
     const SaveResult result = saveNewScheme(store_, name, action_);
-    switch (result.outcome) {
-    case SaveResult::Outcome::stored:
+    if (result.outcome == SaveResult::Outcome::stored) {
         storedNumber_ = result.number;
         CaptionedDialog::accept();
         return;
-    case SaveResult::Outcome::clash:
-        prompter_.message(this, QCoreApplication::applicationName(),
-                          clashMessage(result.clash, language_));
-        return;
-    case SaveResult::Outcome::noFreeNumber:
-        prompter_.message(this, QCoreApplication::applicationName(),
-                          schemeText(SchemeText::noFreeNumber, language_));
-        return;
     }
+    prompter_.message(this, QCoreApplication::applicationName(),
+                      saveFailureMessage(result, language_));
 }
 
 void SchemeNameDialog::applyLanguageTexts() {
