@@ -180,3 +180,47 @@ TEST_F(BatchCli, AFileNamedLikeAnOptionIsConvertedAfterTheDoubleDash) {
 }
 
 } // namespace
+
+namespace {
+
+// Two thousand files in one run, each with its own bytes: every output is checked whole.
+TEST_F(BatchCli, ConvertsTwoThousandFilesByteForByte) {
+    constexpr int kFiles = 2000;
+    QStringList args{"--action", "kw", "--out", outFolder()};
+    for (int i = 0; i < kFiles; ++i) {
+        // All 256 byte values, shifted per file, so that a mixed-up output shows.
+        QByteArray bytes = QByteArray::number(i) + ':';
+        for (int b = 0; b < 256; ++b)
+            bytes.append(char((b + i) & 0xFF));
+        bytes.append(kKoiPrivet);
+        const QString name = QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0'));
+        writeFile(in(name), bytes);
+        args << in(name);
+    }
+    const CliRun result = run(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.isEmpty());
+
+    // The Koi->Win table, read off the tool itself on all 256 bytes in a file of their own.
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    writeFile(in("table.bin"), all);
+    ASSERT_EQ(run({"--action", "kw", "--out", outFolder(), in("table.bin")}).exitCode, 0);
+    const QByteArray table = readFile(out("table.bin"));
+    ASSERT_EQ(table.size(), 256);
+    // Spot checks of the table against known letters: KOI8-R "П" is Windows-1251 0xCF.
+    ASSERT_EQ(uchar(table[0xF0]), 0xCF);
+    ASSERT_EQ(uchar(table['A']), uchar('A'));
+
+    for (int i = 0; i < kFiles; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0'));
+        QByteArray expected = QByteArray::number(i) + ':';
+        for (int b = 0; b < 256; ++b)
+            expected.append(table[(b + i) & 0xFF]);
+        expected.append(kWinPrivet);
+        ASSERT_EQ(readFile(out(name)), expected) << name.toStdString();
+    }
+}
+
+} // namespace
