@@ -104,7 +104,8 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     switches_ = readMainSwitches(store_);
     time_->setText(text(MainText::noValue));
     found_->setText(text(MainText::noValue));
-    maximumVariants_ = switches_.totalShow;
+    // A stored limit outside 1-99 (edited by hand, damaged) would also size the refined list.
+    maximumVariants_ = std::clamp(switches_.totalShow, detect::kMinVariants, detect::kMaxVariants);
     setLimitField(maximumVariants_);
     showPlaceholder();
     recode_->setEnabled(false);

@@ -67,6 +67,14 @@ ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std:
     return done == 0 ? ReadError::empty : ReadError::none;
 }
 
+ReadError checkWholeDocumentSize(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size > kMaxWholeDocumentBytes)
+        return ReadError::outOfMemory;
+    return ReadError::none;
+}
+
 std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept {
     const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
     return bytes.first(static_cast<std::size_t>(zero - bytes.begin()));
@@ -162,9 +170,13 @@ FirstPart PreviewOutputs::firstPart() const {
 
 ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
     const WaitCursor wait;
-    if (inputs_.documentIsFile)
+    if (inputs_.documentIsFile) {
+        if (const ReadError tooLarge = checkWholeDocumentSize(inputs_.documentPath);
+            tooLarge != ReadError::none)
+            return tooLarge;
         return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
                                           out);
+    }
     return DocumentReader::recodeBuffer(bufferDocument(), inputs_.filters, latinOptions(), out);
 }
 
@@ -172,7 +184,10 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
     // A document that cannot be read is reported before a name is asked for.
     if (inputs_.documentIsFile) {
         std::vector<std::uint8_t> probe;
-        if (const auto failure = readMessage(readFileStart(inputs_.documentPath, 1, probe), true)) {
+        ReadError probed = readFileStart(inputs_.documentPath, 1, probe);
+        if (probed == ReadError::none)
+            probed = checkWholeDocumentSize(inputs_.documentPath);
+        if (const auto failure = readMessage(probed, true)) {
             say(promptParent, *failure);
             return;
         }

@@ -28,6 +28,15 @@ namespace vorlex::tools {
 /// Bytes of the document the preview shows.
 inline constexpr std::size_t kPreviewBytes = 64000;
 
+/// Largest file document the whole-document outputs read: what the main window loads as a
+/// source. A file that grew beyond it after loading is reported as out of memory instead of
+/// being read whole (and, for the clipboard, widened to several times its size).
+inline constexpr std::int64_t kMaxWholeDocumentBytes = 0x7fffffff;
+
+/// ReadError::outOfMemory when the regular file at @p path is larger than
+/// kMaxWholeDocumentBytes, otherwise ReadError::none (other faults are found by the read).
+[[nodiscard]] ReadError checkWholeDocumentSize(const QString& path);
+
 /// Reads at most @p limit bytes from the start of the regular file at @p path into @p out.
 /// A missing, unreadable or non-regular file (a FIFO does not block) is openFailed, a file of
 /// size 0 is empty.
