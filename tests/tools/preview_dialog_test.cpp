@@ -1,5 +1,6 @@
 // The preview window and its silent runs, headless, on real files in a temporary folder, the
 // real clipboard and a tmpfs that fills up.
+#include "engine/code_tables.h"
 #include "engine/cp1251.h"
 #include "engine/filters.h"
 #include "store/memory_settings_store.h"
@@ -180,6 +181,7 @@ private slots:
     void newFilesAreNumberedAndCancelDoesNotCount();
     void theButtonsRunTheirOutputs();
     void theSourceFileChosenAsTargetComesOutRecodedAndWhole();
+    void a200MegabyteDocumentIsWrittenWhole();
     void aFullDiskKeepsTheOldFile_data();
     void aFullDiskKeepsTheOldFile();
     void aFolderThatCannotTakeAFileIsACreateError_data();
@@ -415,6 +417,47 @@ void PreviewDialogTest::theSourceFileChosenAsTargetComesOutRecodedAndWhole() {
     PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
     QCOMPARE(readAll(source), repeated(kWinWord, 30000));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"self.txt"});
+}
+
+// A 200 MB file written through Koi->Win: every byte of the output is the table's image of
+// the source byte at the same place.
+void PreviewDialogTest::a200MegabyteDocumentIsWrittenWhole() {
+    constexpr qint64 kSize = 200LL * 1024 * 1024;
+    const QString source = dir_->filePath(QStringLiteral("big.txt"));
+    {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray block(1024 * 1024, Qt::Uninitialized);
+        for (qint64 done = 0; done < kSize; done += block.size()) {
+            for (int i = 0; i < block.size(); ++i)
+                block[i] = char((done / block.size() + i * 7) & 0xFF);
+            QCOMPARE(file.write(block), qint64(block.size()));
+        }
+    }
+    const QString target = dir_->filePath(QStringLiteral("big-out.txt"));
+    PreviewInputs inputs = fileDocument(source, "kw");
+    inputs.silent = true;
+    prompter_->expectSaveFile(target);
+    PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
+
+    const auto& table = vorlex::engine::kCodeTables[vorlex::engine::kKoiToWin];
+    QFile in(source);
+    QFile out(target);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.size(), kSize);
+    qint64 offset = 0;
+    while (!in.atEnd()) {
+        const QByteArray a = in.read(1024 * 1024);
+        const QByteArray b = out.read(a.size());
+        QCOMPARE(b.size(), a.size());
+        for (int i = 0; i < a.size(); ++i) {
+            if (uchar(b[i]) != vorlex::engine::applyTable(table, uchar(a[i])))
+                QFAIL(qPrintable(QStringLiteral("byte %1 differs").arg(offset + i)));
+        }
+        offset += a.size();
+    }
+    QCOMPARE(offset, kSize);
 }
 
 void PreviewDialogTest::aFullDiskKeepsTheOldFile_data() {
