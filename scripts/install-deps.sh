@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth xdotool xclip imagemagick
   clang libclang-rt-14-dev desktop-file-utils
 )
 
