@@ -49,6 +49,8 @@ cleanup() {
     stop_pid "$xvfb_pid"
 }
 trap cleanup EXIT
+# A time-out of the test runner ends the run the same way.
+trap 'exit 143' TERM INT
 
 shot() {
     step=$((step + 1))
@@ -83,7 +85,11 @@ pass() {
 }
 
 alive() {
-    kill -0 "$vorlex_pid" 2>/dev/null || fail "vorlex is no longer running (while: $1)"
+    kill -0 "$vorlex_pid" 2>/dev/null && return 0
+    local status=0
+    wait "$vorlex_pid" || status=$?
+    vorlex_pid=""
+    fail "vorlex ended with status $status while waiting for: $1"
 }
 
 # poll SECONDS WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds or the time is up.
