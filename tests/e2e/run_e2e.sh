@@ -7,7 +7,8 @@
 #   3. another program (xclip) copies KOI8-R text shown as Windows-1251 ("рТЙЧЕФ, НЙТ!"); the
 #      watching window must take it as its new source, "Put whole document to the clipboard"
 #      must leave the repaired text on the clipboard, and that write of its own must not
-#      reload the clipboard (the window stays exactly as it was);
+#      reload the clipboard (the window stays exactly as it was); a picture copied then
+#      changes nothing, and putting the document again replaces it with the repaired text;
 #   4. the EXIT button ends the program with status 0.
 # The state is read from outside only: window names and geometry, the written file, the
 # clipboard and screenshots (saved at every step).
@@ -295,6 +296,30 @@ shot clipboard-put
 repaired || fail "the clipboard changed after the window's own write"
 pass "the window's own clipboard write did not start another pass"
 
+# A picture copied in another program is no text: nothing at all happens, no message either.
+xclip -quiet -selection clipboard -t image/png -i <"$shots/01-file-pass.png" \
+    >"$work/xclip.log" 2>&1 &
+xclip_pid=$!
+picture_offered() {
+    timeout 2 xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx 'image/png'
+}
+poll 10 "the picture to be on the clipboard" picture_offered
+wait_idle "after a picture was copied"
+shot picture-copied
+[ "$(window_hash)" = "$selected" ] || fail "a picture on the clipboard changed the window"
+pass "a picture on the clipboard changed nothing"
+# The source is still the copied text: putting it again replaces the picture with it.
+open_list_menu
+choose_menu_item 2
+poll 15 "the repaired text on the clipboard again" repaired
+poll 10 "xclip to lose the picture to the window" xclip_gone
+wait "$xclip_pid" 2>/dev/null || true
+xclip_pid=""
+pass "putting the document again gave the repaired text"
+mouse_away
+wait_idle "after putting the document again"
+[ "$(window_hash)" = "$selected" ] || fail "the window changed after its second clipboard write"
+
 # --- 4. EXIT -------------------------------------------------------------------------------
 # EXIT sits at dialog units (353, 184, 46, 26) of the 403 x 230 body at the window's bottom,
 # and the list's frame 28 units below the body's top: 202 units from the frame to the bottom.
@@ -316,4 +341,4 @@ vorlex_pid=""
 shot closed
 pass "EXIT ended the program with status 0"
 
-echo "$checks passed, 0 failed: in $((SECONDS - started)) s"
+echo "e2e: all $checks checks passed in $((SECONDS - started)) s"
