@@ -32,12 +32,13 @@ Commands:
                           end) instead of standard output
 
   auto [--precision N] [--max N] [--no-schemes] [--json] [--best]
-       [--refined|--classic] [--from-utf8] [FILE|-]
+       [--refined|--classic] [--from-utf8] [--to-utf8] [-o OUT] [FILE|-]
       Try every filter chain on a sample of the text and list the plausible
       repairs, best first, then "found N". --refined lists them in the
       refined order, with a confidence and "ambiguous" when the first two are
       close. --best writes only the whole document recoded by the first
-      repair of the refined order (of the classic one with --classic).
+      repair of the refined order (of the classic one with --classic), as
+      UTF-8 with --to-utf8; -o OUT writes to OUT instead of standard output.
 
   schemes
       List the stored schemes: number, name, action string.
