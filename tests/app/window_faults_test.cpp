@@ -518,10 +518,10 @@ private slots:
     // --- clipboard ---
 
     // A large clipboard text loads as one private copy; its sample is taken, and the whole
-    // document goes back out recoded. VORLEX_BIG_CLIPBOARD_MB sets its size for measuring.
+    // document goes back out recoded. 100 MB unless VORLEX_BIG_CLIPBOARD_MB says otherwise.
     void largeClipboardText() {
         const int megabytes = qEnvironmentVariableIntValue("VORLEX_BIG_CLIPBOARD_MB");
-        const qsizetype size = qsizetype(megabytes > 0 ? megabytes : 4) * 1024 * 1024;
+        const qsizetype size = qsizetype(megabytes > 0 ? megabytes : 100) * 1024 * 1024;
         QString text = QString::fromUtf8(kText) + QLatin1Char('\n');
         QString big;
         big.reserve(size + text.size());
