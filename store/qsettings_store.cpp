@@ -1,13 +1,22 @@
 #include "store/qsettings_store.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <cerrno>
 #include <mutex>
+
+#if defined(__has_include)
+#if __has_include(<sanitizer/lsan_interface.h>) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define VORLEX_HAS_LSAN 1
+#endif
+#endif
 
 namespace vorlex::store {
 namespace {
@@ -50,23 +59,57 @@ std::optional<std::string> toString(const QVariant& value) {
     }
 }
 
+// How long a save waits for another writer's lock on the settings file. Writers hold it for
+// milliseconds; one that holds it longer is stuck.
+constexpr int kSaveLockWaitMs = 2000;
+
+// QSettings waits without end for the lock file of another writer, so a writer that never
+// lets go would freeze the program. The lock is tried here first, for a bounded time; a lock
+// left by a writer that died is taken over as QSettings would.
+bool saveLockAvailable(const QString& settingsFile, int waitMs) {
+    QLockFile lock(settingsFile + QStringLiteral(".lock"));
+    if (lock.tryLock(waitMs))
+        return true;
+    // A lock file that cannot be made at all (the folder is missing or read-only) is no
+    // reason to wait: QSettings makes the folder, or fails at once and says so.
+    return lock.error() != QLockFile::LockFailedError;
+}
+
+// An object left undestroyed on purpose is not a leak for the leak checker.
+void markAbandoned([[maybe_unused]] const void* object) {
+#if defined(VORLEX_HAS_LSAN)
+    __lsan_ignore_object(object);
+#endif
+}
+
 // QSettings saves itself from its thread's event loop some time after a write; that save must
-// not run while another thread is inside the same object.
+// not run while another thread is inside the same object, nor wait for a stuck writer's lock
+// (the values then stay in memory for the next save).
 class GuardedSettings final : public QSettings {
 public:
     GuardedSettings(const QString& fileName, Format format, std::mutex& mutex)
-        : QSettings(fileName, format), mutex_(mutex) {}
+        : QSettings(fileName, format), mutex_(&mutex) {}
+
+    /// Cuts the object loose from its store before it is abandoned.
+    void detach() {
+        QCoreApplication::removePostedEvents(this);
+        mutex_ = nullptr;
+    }
 
 protected:
     bool event(QEvent* event) override {
         if (event->type() != QEvent::UpdateRequest)
             return QSettings::event(event);
-        const std::lock_guard lock(mutex_);
+        if (mutex_ == nullptr)
+            return true;
+        const std::lock_guard lock(*mutex_);
+        if (!saveLockAvailable(fileName(), 0))
+            return true;
         return QSettings::event(event);
     }
 
 private:
-    std::mutex& mutex_;
+    std::mutex* mutex_;
 };
 
 // QSettings opens its file for reading at once, and opening a pipe (or a device) waits for a
@@ -84,15 +127,27 @@ QString openablePath(const QString& fileName) {
 
 struct QSettingsStore::Impl {
     Impl(const QString& file, QSettings::Format fileFormat)
-        : format(fileFormat), settings(openablePath(file), fileFormat, mutex),
+        : format(fileFormat),
+          settingsObject(new GuardedSettings(openablePath(file), fileFormat, mutex)),
+          settings(*settingsObject),
           fileName(openablePath(file) == file ? settings.fileName() : file) {}
+    ~Impl() {
+        // QSettings saves what it still holds when it is destroyed, waiting for the lock for
+        // as long as it takes. When a stuck writer holds it, the object is abandoned instead:
+        // the changes of this run are lost, the file and the program are not.
+        if (unsaved && !saveLockAvailable(settings.fileName(), 0)) {
+            settingsObject->detach();
+            markAbandoned(settingsObject.release());
+        }
+    }
 
     bool save(std::string* error);
     void write(std::string_view section, std::string_view name, const QVariant& value);
 
     const QSettings::Format format;
     std::mutex mutex; // guards everything below; QSettings is not thread-safe
-    GuardedSettings settings;
+    std::unique_ptr<GuardedSettings> settingsObject;
+    GuardedSettings& settings;
     QString fileName;          // the file as the caller named it, for messages
     bool unsaved = false;      // written or removed something since the last successful save
     std::string rejectedWrite; // first write dropped for a malformed name, until flushed
@@ -113,6 +168,12 @@ void QSettingsStore::Impl::write(std::string_view section, std::string_view name
 bool QSettingsStore::Impl::save(std::string* error) {
     if (!unsaved)
         return true;
+    if (!saveLockAvailable(settings.fileName(), kSaveLockWaitMs)) {
+        if (error != nullptr)
+            *error = "the settings file " + toStdString(fileName) +
+                     " is locked by another program; the changes are kept until the next save";
+        return false;
+    }
     settings.sync();
     bool saved = settings.status() == QSettings::NoError;
     // QSettings keeps the first error it met for the life of the object, so once there was one

@@ -431,6 +431,32 @@ private slots:
         QCOMPARE(get(store::kFlag), 1);
     }
 
+    // Another program that holds the settings lock and never lets go: the window's saves,
+    // from the event loop and at the end, give up instead of freezing it; the file is intact.
+    void stuckLockOnTheSettingsFile() {
+        set(store::kTotalShow, 7);
+        QVERIFY(store_->flush(nullptr));
+        const QByteArray before = [&] {
+            QFile f(iniPath());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        reopenStore();
+        QLockFile lock(iniPath() + QStringLiteral(".lock"));
+        QVERIFY(lock.lock());
+        {
+            auto w = open();
+            control<QLineEdit>(*w, MainWindow::limitEdit)->setText(QStringLiteral("9"));
+            QCoreApplication::processEvents(); // QSettings' own save request
+            QVERIFY(w->close());
+        }
+        store_.reset();
+        lock.unlock();
+        QFile after(iniPath());
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        reopenStore();
+    }
+
     // Every integer of the main window and the settings dialog at an extreme.
     void extremeIntegerSettings_data() {
         QTest::addColumn<QString>("value");

@@ -143,6 +143,32 @@ TEST_F(SettingsFaultTest, AnotherWriterHoldingTheLockIsWaitedForAndBothValuesSur
         << "the other writer's value was lost: " << text.toStdString();
 }
 
+// A writer that never lets go of the lock: saving gives up with a message instead of waiting
+// for ever, and closing the store does not hang either; the file stays as it was.
+TEST_F(SettingsFaultTest, AStuckWriterHoldingTheLockDoesNotFreezeSavingOrClosing) {
+    const std::string file = path("VORLEX.INI");
+    writeFile(file, "[Parameters]\nLanguage=1\n");
+    QLockFile lock(QString::fromStdString(file) + QStringLiteral(".lock"));
+    ASSERT_TRUE(lock.lock());
+    {
+        QSettingsStore store(file);
+        writeSetting(store, kLanguage, 0);
+        std::string error;
+        EXPECT_FALSE(store.flush(&error));
+        EXPECT_NE(error.find("locked by another program"), std::string::npos) << error;
+        EXPECT_EQ(readSetting(store, kLanguage), 0); // kept in memory for the next save
+    }
+    lock.unlock();
+    EXPECT_EQ(readFile(file), QByteArray("[Parameters]\nLanguage=1\n"));
+
+    // Once the lock is free again, saving works as before.
+    QSettingsStore store(file);
+    writeSetting(store, kLanguage, 0);
+    std::string error;
+    EXPECT_TRUE(store.flush(&error)) << error;
+    EXPECT_TRUE(readFile(file).contains("Language=0"));
+}
+
 TEST_F(SettingsFaultTest, ALockLeftByAWriterThatDiedDoesNotStopSaving) {
     const std::string file = path("VORLEX.INI");
     const pid_t child = ::fork();
