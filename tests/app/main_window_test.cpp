@@ -11,6 +11,7 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tests/support/koi_text.h"
 #include "tests/support/queued_prompter.h"
 #include "tests/update/http_test_server.h"
 
@@ -54,18 +55,7 @@ const char* const kRepaired = "Привет, мир! Как у вас дела? 
 // kRepaired in KOI8-R, read as Windows-1251: what a Russian desktop shows ("рТЙЧЕФ, НЙТ!").
 QString koiShownAsWin() {
     const std::string win = vorlex::engine::win1251Literal(kRepaired);
-    // Windows-1251 to KOI8-R through the engine's own table is what is under test elsewhere;
-    // here the bytes come from a fixed mapping of the Cyrillic letters.
-    static const char* const koiLetters =
-        "\xE1\xE2\xF7\xE7\xE4\xE5\xF6\xFA\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0"
-        "\xF2\xF3\xF4\xF5\xE6\xE8\xE3\xFE\xFB\xFD\xFF\xF9\xF8\xFC\xE0\xF1"
-        "\xC1\xC2\xD7\xC7\xC4\xC5\xD6\xDA\xC9\xCA\xCB\xCC\xCD\xCE\xCF\xD0"
-        "\xD2\xD3\xD4\xD5\xC6\xC8\xC3\xDE\xDB\xDD\xDF\xD9\xD8\xDC\xC0\xD1";
-    std::string koi;
-    for (char c : win) {
-        const auto b = static_cast<unsigned char>(c);
-        koi.push_back(b >= 0xC0 ? koiLetters[b - 0xC0] : c);
-    }
+    const std::string koi = vorlex::testing::koiFromWin1251(win);
     return QString::fromStdString(vorlex::engine::win1251ToUtf8(koi));
 }
 

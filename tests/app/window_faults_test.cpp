@@ -10,7 +10,9 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tests/support/koi_text.h"
 #include "tests/support/queued_prompter.h"
+#include "tests/support/small_tmpfs.h"
 #include "tools/batch_dialog.h"
 #include "tools/preview_dialog.h"
 
@@ -42,30 +44,18 @@ namespace store = vorlex::store;
 
 namespace {
 
+using vorlex::testing::SmallTmpfs;
+
 const char* const kText = "Привет, мир! Как у вас дела? Мы были дома все вместе, и он нам не "
                           "сказал, что она уже тут.";
 const char* const kOtherText = "Другой текст: мы его не видели, но он был там, где она.";
-
-// Windows-1251 to KOI8-R for the Cyrillic letters (a fixed mapping, not the engine's table).
-std::string koiOf(const std::string& win) {
-    static const char* const koiLetters =
-        "\xE1\xE2\xF7\xE7\xE4\xE5\xF6\xFA\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0"
-        "\xF2\xF3\xF4\xF5\xE6\xE8\xE3\xFE\xFB\xFD\xFF\xF9\xF8\xFC\xE0\xF1"
-        "\xC1\xC2\xD7\xC7\xC4\xC5\xD6\xDA\xC9\xCA\xCB\xCC\xCD\xCE\xCF\xD0"
-        "\xD2\xD3\xD4\xD5\xC6\xC8\xC3\xDE\xDB\xDD\xDF\xD9\xD8\xDC\xC0\xD1";
-    std::string koi;
-    for (char c : win) {
-        const auto b = static_cast<unsigned char>(c);
-        koi.push_back(b >= 0xC0 ? koiLetters[b - 0xC0] : c);
-    }
-    return koi;
-}
 
 QByteArray win(const char* utf8) {
     return QByteArray::fromStdString(vorlex::engine::win1251Literal(utf8));
 }
 QByteArray koi(const char* utf8) {
-    return QByteArray::fromStdString(koiOf(vorlex::engine::win1251Literal(utf8)));
+    return QByteArray::fromStdString(
+        vorlex::testing::koiFromWin1251(vorlex::engine::win1251Literal(utf8)));
 }
 QString shown(const QByteArray& winBytes) {
     return vorlex::app::bytesToShownText(std::string_view(winBytes.constData(), winBytes.size()));
@@ -78,29 +68,6 @@ QByteArray randomBytes(qsizetype size, quint32 seed) {
         c = static_cast<char>(random.bounded(256));
     return bytes;
 }
-
-// A tmpfs of @p size mounted on a folder for the length of a test (mounting needs root).
-class SmallTmpfs {
-public:
-    SmallTmpfs(const QString& point, const char* size) : point_(QFile::encodeName(point)) {
-        QDir().mkpath(point);
-        mounted_ = ::mount("tmpfs", point_.constData(), "tmpfs", 0, size) == 0;
-    }
-    ~SmallTmpfs() {
-        if (mounted_)
-            ::umount2(point_.constData(), MNT_DETACH);
-    }
-    SmallTmpfs(const SmallTmpfs&) = delete;
-    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-    [[nodiscard]] bool mounted() const noexcept { return mounted_; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, point_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QByteArray point_;
-    bool mounted_ = false;
-};
 
 // How a loaded source is changed before an output reads it again.
 enum class Change { deleted, emptied, halved, otherFile, folder, fifo };

@@ -2,6 +2,7 @@
 // file system, a read-only folder, a pipe as the settings file and integers at their limits.
 // Each must end in a clear message or a sound result, with the old target file whole.
 #include "engine/cp1251.h"
+#include "tests/support/small_tmpfs.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -26,35 +27,6 @@ struct CliRun {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
-};
-
-// A small tmpfs of its own, unmounted at the end; mounting needs root and a system that lets
-// this process mount.
-class SmallFileSystem {
-public:
-    explicit SmallFileSystem(const QString& folder) : folder_(folder.toStdString()) {
-        QDir().mkpath(folder);
-        mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") == 0;
-        if (!mounted_)
-            reason_ = std::strerror(errno);
-    }
-    ~SmallFileSystem() {
-        if (mounted_)
-            ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-
-    [[nodiscard]] bool mounted() const { return mounted_; }
-    [[nodiscard]] const std::string& reason() const { return reason_; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
-    }
-
-private:
-    std::string folder_;
-    std::string reason_;
-    bool mounted_ = false;
 };
 
 class CliFaultTest : public ::testing::Test {
@@ -155,7 +127,7 @@ TEST_F(CliFaultTest, AFileOfFourGibibytesAndOneByte) {
 
 TEST_F(CliFaultTest, AFullFileSystemLeavesTheTargetWhole) {
     const QString folder = path("full");
-    SmallFileSystem small(folder);
+    vorlex::testing::SmallTmpfs small(folder);
     if (!small.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.reason();
     const QString target = folder + "/out.txt";
@@ -183,7 +155,7 @@ TEST_F(CliFaultTest, AFullFileSystemLeavesTheTargetWhole) {
 
 TEST_F(CliFaultTest, AReadOnlyFolderIsRefusedWithTheReason) {
     const QString folder = path("ro");
-    SmallFileSystem small(folder);
+    vorlex::testing::SmallTmpfs small(folder);
     if (!small.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.reason();
     const QString target = folder + "/out.txt";

@@ -2,6 +2,7 @@
 #include "engine/filters.h"
 #include "store/memory_settings_store.h"
 #include "store/scheme_catalogue.h"
+#include "tests/support/small_tmpfs.h"
 #include "tools/batch_run.h"
 
 #include <QDir>
@@ -288,14 +289,9 @@ TEST_F(BatchRun, AWriteCutShortByAFileSizeLimitKeepsTheOldOutput) {
 // A full disk: a 64 KiB tmpfs (mounting needs root; elsewhere the test is skipped).
 TEST_F(BatchRun, AFullDiskKeepsTheOldOutputAndGoesOnWithTheNextFile) {
     const QString small = dir_.filePath(QStringLiteral("small"));
-    ASSERT_TRUE(QDir().mkpath(small));
-    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + s(small) + "' 2>/dev/null";
-    if (std::system(mount.c_str()) != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here";
-    struct Unmount {
-        std::string command;
-        ~Unmount() { (void)std::system(command.c_str()); }
-    } unmount{"umount '" + s(small) + "'"};
+    const vorlex::testing::SmallTmpfs disk(small);
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << disk.reason();
 
     writeRaw(in("big.txt"), std::string(256 * 1024, '\xF0'));
     writeRaw(in("next.txt"), kKoiPrivet);

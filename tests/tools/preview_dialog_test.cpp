@@ -6,6 +6,7 @@
 #include "store/memory_settings_store.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
+#include "tests/support/small_tmpfs.h"
 #include "tools/preview_dialog.h"
 
 #include <QApplication>
@@ -33,6 +34,8 @@ using namespace vorlex::tools;
 namespace store = vorlex::store;
 
 namespace {
+
+using vorlex::testing::SmallTmpfs;
 
 // KOI8-R "Привет " and the same in Windows-1251.
 const std::string kKoiWord = "\xF0\xD2\xC9\xD7\xC5\xD4 ";
@@ -78,27 +81,6 @@ protected:
         }
         return false;
     }
-};
-
-// A tmpfs of 64 KiB mounted on a folder for the length of a test (we run as root).
-class SmallTmpfs {
-public:
-    explicit SmallTmpfs(const QString& point) : point_(QFile::encodeName(point)) {
-        QDir().mkpath(point);
-        mounted_ = ::mount("tmpfs", point_.constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~SmallTmpfs() {
-        if (mounted_)
-            ::umount2(point_.constData(), MNT_DETACH);
-    }
-    [[nodiscard]] bool mounted() const noexcept { return mounted_; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, point_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QByteArray point_;
-    bool mounted_ = false;
 };
 
 // A file size limit for this process, with the signal that would end it ignored.
