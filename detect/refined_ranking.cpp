@@ -190,15 +190,6 @@ private:
     std::vector<std::uint32_t> slots_; // 1-based index into chains_; 0 for an empty slot
 };
 
-FilterList prepend(int first, const FilterList& tail) noexcept {
-    FilterList chain;
-    chain.filters[0] = first;
-    for (std::size_t i = 0; i + 1 < chain.filters.size(); ++i)
-        chain.filters[i + 1] = tail.filters[i];
-    chain.count = tail.count + 1;
-    return chain;
-}
-
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
 /// pairs with how often each occurs. An operand below 128 is the index of a high byte; from
 /// 128 up it is the fixed class of a byte below 0x80 plus 128.
@@ -299,7 +290,7 @@ void enumerate(const TextShape& shape, const FirstSteps& steps, const FilterList
         if (!mayPrecede(first, tail))
             continue;
         const auto f = static_cast<std::size_t>(first);
-        const FilterList chain = prepend(first, tail);
+        const FilterList chain = prependFilter(first, tail);
         for (std::size_t i = 0; i < shape.highCount; ++i)
             key[i] = tailMap[steps[f][i]];
         keys.offer(key.data(), chain);
@@ -370,23 +361,6 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
         i = end;
     }
     return judgement;
-}
-
-std::vector<FilterList> storedSchemeChains(const PassSetup& setup) {
-    std::vector<FilterList> chains;
-    if (setup.schemeItems.size() <= 1 || !setup.readAction)
-        return chains;
-    for (std::size_t item = 1; item < setup.schemeItems.size(); ++item) {
-        if (setup.schemeItems[item] == kAutoItem)
-            continue;
-        const std::string action = setup.readAction(setup.schemeItems[item]);
-        if (action == kMissingValue)
-            continue;
-        const FilterList chain = engine::parseAction(action);
-        if (isScoredStoredScheme(chain))
-            chains.push_back(chain);
-    }
-    return chains;
 }
 
 RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,

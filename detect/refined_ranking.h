@@ -7,6 +7,7 @@
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
+#include "detect/stored_schemes.h"
 #include "engine/filters.h"
 
 #include <cstddef>
@@ -32,9 +33,6 @@ struct RefinedRanking {
     /// The first two candidates are too close to tell apart.
     bool ambiguous = false;
 };
-
-/// The chains of the stored schemes a pass scores, in item order (see isScoredStoredScheme).
-[[nodiscard]] std::vector<engine::FilterList> storedSchemeChains(const PassSetup& setup);
 
 /// Ranks every candidate on `sample`; keeps at most `maxCandidates` (at least one when the
 /// sample holds a byte from 0x80 up; none otherwise: no chain can change such a text).
