@@ -3,6 +3,7 @@
 #include "detect/byte_hash.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
+#include "detect/word_forms.h"
 #include "engine/code_tables.h"
 #include "engine/recode.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace vorlex::detect {
@@ -50,6 +52,10 @@ constexpr double kMixedCaseWordCost = -5.0;
 constexpr double kCapitalShareCost = -3.0;
 constexpr double kDictionaryHitGain = 1.0;
 constexpr double kFilterCost = -1.5; // a small preference for shorter chains
+/// Per word found in the list of word forms: decides a lone capital or a short word.
+constexpr double kKnownWordGain = 2.0;
+/// The text as it is needs no explanation: a small preference over any recoding.
+constexpr double kAsItIsGain = 1.5;
 /// Belief falls by e for every kTemperature nats a candidate trails the first.
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
@@ -60,6 +66,11 @@ constexpr std::size_t kFinalists = 48;
 /// passes on to the whole bigram score.
 constexpr std::size_t kRoughPairs = 16;
 constexpr std::size_t kRoughSurvivors = 600;
+/// The whole-document check: how many of the first candidates it compares, and by how much
+/// (nats, at least, or per scored pair of the document) another must beat the first.
+constexpr std::size_t kDocumentCandidates = 4;
+constexpr double kDocumentMargin = 20.0;
+constexpr double kDocumentMarginShare = 0.002;
 
 constexpr bool isPunctuation(std::uint8_t byte) {
     switch (byte) {
@@ -138,10 +149,13 @@ float transition(std::uint8_t a, std::uint8_t b) {
     return kTransition[static_cast<std::size_t>(kClassOf[a] * kClasses + kClassOf[b])];
 }
 
-/// Distinct sets of mapped high bytes, each kept once with the shortest chain that made it.
+/// Distinct sets of mapped high bytes, each with the shortest chain that made it (the first
+/// offered of equal length) and every other chain that made it.
 class KeySet {
 public:
-    explicit KeySet(std::size_t keyLength) : keyLength_(keyLength) { slots_.assign(1 << 15, 0); }
+    explicit KeySet(std::size_t keyLength) : keyLength_(std::max<std::size_t>(keyLength, 1)) {
+        slots_.assign(1 << 15, 0);
+    }
 
     void offer(const std::uint8_t* key, const FilterList& chain) {
         if ((chains_.size() + 1) * 2 > slots_.size())
@@ -153,11 +167,15 @@ public:
             if (std::memcmp(keyAt(index), key, keyLength_) == 0) {
                 if (chain.count < chains_[index].count)
                     chains_[index] = chain;
+                addMember(index, chain);
                 return;
             }
         }
         keys_.insert(keys_.end(), key, key + keyLength_);
         chains_.push_back(chain);
+        firstMember_.push_back(-1);
+        lastMember_.push_back(-1);
+        addMember(chains_.size() - 1, chain);
         slots_[i] = static_cast<std::uint32_t>(chains_.size());
     }
 
@@ -168,10 +186,38 @@ public:
     [[nodiscard]] const FilterList& chainAt(std::size_t index) const noexcept {
         return chains_[index];
     }
+    /// The chains of a key: its own chain first, then the others, shorter first.
+    [[nodiscard]] std::vector<FilterList> membersOf(std::size_t index, std::size_t most) const {
+        std::vector<FilterList> members{chains_[index]};
+        std::vector<FilterList> others;
+        for (int m = firstMember_[index]; m >= 0; m = nextMember_[static_cast<std::size_t>(m)])
+            if (!(members_[static_cast<std::size_t>(m)] == chains_[index]))
+                others.push_back(members_[static_cast<std::size_t>(m)]);
+        std::stable_sort(
+            others.begin(), others.end(),
+            [](const FilterList& a, const FilterList& b) { return a.count < b.count; });
+        for (const FilterList& other : others) {
+            if (members.size() >= most)
+                break;
+            members.push_back(other);
+        }
+        return members;
+    }
 
 private:
     std::uint64_t hash(const std::uint8_t* key) const noexcept {
         return hashBytes(key, keyLength_);
+    }
+
+    void addMember(std::size_t index, const FilterList& chain) {
+        const int m = static_cast<int>(members_.size());
+        members_.push_back(chain);
+        nextMember_.push_back(-1);
+        if (lastMember_[index] < 0)
+            firstMember_[index] = m;
+        else
+            nextMember_[static_cast<std::size_t>(lastMember_[index])] = m;
+        lastMember_[index] = m;
     }
 
     void grow() {
@@ -188,6 +234,10 @@ private:
     std::vector<std::uint8_t> keys_;
     std::vector<FilterList> chains_;
     std::vector<std::uint32_t> slots_; // 1-based index into chains_; 0 for an empty slot
+    // Every offered chain, linked per key.
+    std::vector<FilterList> members_;
+    std::vector<int> nextMember_;
+    std::vector<int> firstMember_, lastMember_;
 };
 
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
@@ -308,25 +358,132 @@ bool isCapitalClass(int c) {
     return c >= kCapital && c < kBoundaryClass;
 }
 
+/// Whether two readings of the sample's high bytes differ in a letter (not only in punctuation
+/// or odd bytes).
+bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (a[i] != b[i] && (isLetterClass(kClassOf[a[i]]) || isLetterClass(kClassOf[b[i]])))
+            return true;
+    return false;
+}
+
+/// A document as the whole-document check sees it: how often each pair of neighbouring bytes
+/// with one of them from 0x80 up occurs, and how often each byte from 0x80 up.
+struct DocumentPairs {
+    struct Pair {
+        std::uint8_t a, b;
+        double count;
+    };
+    std::vector<Pair> pairs;
+    std::array<double, 128> highCounts{};
+    std::size_t scored = 0;
+};
+
+DocumentPairs countPairs(std::string_view document) {
+    std::vector<std::uint32_t> counts(256 * 256, 0);
+    unsigned previous = ' ';
+    for (const char ch : document) {
+        const unsigned byte = static_cast<std::uint8_t>(ch);
+        ++counts[previous << 8 | byte];
+        previous = byte;
+    }
+    DocumentPairs result;
+    for (unsigned a = 0; a < 256; ++a)
+        for (unsigned b = 0; b < 256; ++b) {
+            const std::uint32_t n = counts[a << 8 | b];
+            if (n == 0 || (a < 0x80 && b < 0x80))
+                continue;
+            result.pairs.push_back(
+                {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), double(n)});
+            result.scored += n;
+            if (b >= 0x80)
+                result.highCounts[b - 0x80] += n;
+        }
+    return result;
+}
+
+/// The bigram score of all of a document read through `map`.
+double documentScore(const DocumentPairs& document, const ByteMap& map) {
+    std::array<std::uint8_t, 256> classOf;
+    for (std::size_t b = 0; b < 256; ++b)
+        classOf[b] = kClassOf[map[b]];
+    double total = 0;
+    for (const DocumentPairs::Pair& pair : document.pairs)
+        total +=
+            pair.count *
+            kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
+    for (std::size_t i = 0; i < 128; ++i)
+        total += document.highCounts[i] * unigramCost(classOf[0x80 + i]);
+    return total;
+}
+
+/// The plausibility model: a logistic function of features of one reading, fitted by
+/// scripts/fit_plausibility.py on held-out text (see that script for the features).
+struct PlausibilityModel {
+    std::array<double, kPlausibilityFeatures> weights;
+    double bias;
+};
+constexpr PlausibilityModel kPlausibility = {
+#include "detect/plausibility_model.inc"
+};
+
+double plausibilityOf(const TextJudgement& j) {
+    if (j.letters == 0)
+        return 0; // no Cyrillic letter: no Russian text
+    const std::array<double, kPlausibilityFeatures> x = plausibilityFeatures(j);
+    double z = kPlausibility.bias;
+    for (int i = 0; i < kPlausibilityFeatures; ++i)
+        z += kPlausibility.weights[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i)];
+    return 1.0 / (1.0 + std::exp(-z));
+}
+
+/// Longest word looked up in the list of word forms.
+constexpr std::size_t kLongestListedWord = 32;
+
 } // namespace
+
+std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgement& j) {
+    const auto share = [](int part, int whole) {
+        return whole == 0 ? 0.0 : static_cast<double>(part) / whole;
+    };
+    const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
+    const double known = share(j.knownWords, j.words);
+    const double evidence = std::log1p(static_cast<double>(j.words));
+    return {perPair,
+            known,
+            share(j.oddBytes, j.highBytes),
+            share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(j.highBytes, j.letters)),
+            evidence,
+            known * evidence,
+            perPair * evidence,
+            share(j.capitals, j.letters),
+            share(j.mixedScriptWords, j.words)};
+}
 
 TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
     TextJudgement judgement;
     float bigram = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto a = static_cast<std::uint8_t>(text[i]);
-        bigram += unigramCost(kClassOf[a]);
-        if (isLetterClass(kClassOf[a]))
+        const int c = kClassOf[a];
+        bigram += unigramCost(c);
+        judgement.highBytes += a >= 0x80;
+        judgement.oddBytes += c == kOddClass;
+        if (isLetterClass(c))
             ++judgement.letters;
-        if (isCapitalClass(kClassOf[a]))
+        if (isCapitalClass(c))
             ++judgement.capitals;
         if (i + 1 < text.size()) {
             const auto b = static_cast<std::uint8_t>(text[i + 1]);
-            if (a >= 0x80 || b >= 0x80)
+            if (a >= 0x80 || b >= 0x80) {
                 bigram += transition(a, b);
+                ++judgement.transitions;
+            }
         }
     }
     judgement.bigram = bigram;
+    std::array<char, kLongestListedWord> small{};
     for (std::size_t i = 0; i < text.size();) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
@@ -346,33 +503,89 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
             const std::uint8_t letter = capitalLetterCode(foldByte(byte));
             codable = codable && letter != kNotALetter;
             code = code << 5 | letter;
+            if (end - i < small.size()) {
+                // Small letters, ё as е, as the list holds them.
+                const std::uint8_t folded = byte == 0xA8 || byte == 0xB8 ? 0xE5
+                                            : byte < 0xE0 ? static_cast<std::uint8_t>(byte + 0x20)
+                                                          : byte;
+                small[end - i] = static_cast<char>(folded);
+            }
             ++end;
         }
         const std::size_t length = end - i;
+        const auto isAlnum = [](char ch) {
+            const auto b = static_cast<std::uint8_t>(ch);
+            return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
+        };
+        if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
+            ++judgement.mixedScriptWords;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
+        ++judgement.words;
         if (!consistent) {
             ++judgement.mixedCaseWords;
-        } else if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
-                               (length == 3 && dictionary.containsCode3(code)) ||
-                               (length == 4 && dictionary.containsCode4(code)))) {
-            ++judgement.dictionaryHits;
+        } else {
+            if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
+                            (length == 3 && dictionary.containsCode3(code)) ||
+                            (length == 4 && dictionary.containsCode4(code))))
+                ++judgement.dictionaryHits;
+            if (length <= small.size() && isRussianWordForm(std::string_view(small.data(), length)))
+                ++judgement.knownWords;
         }
         i = end;
     }
     return judgement;
 }
 
+double plausibility(const Dictionary& dictionary, std::string_view text) {
+    return plausibilityOf(judgeText(dictionary, text));
+}
+
+std::string_view refinedSample(std::string_view document) noexcept {
+    if (document.size() <= kRefinedSampleBytes)
+        return document;
+    // Cut after the last byte below 0x80 of the last 256, so that no word is split.
+    std::size_t end = kRefinedSampleBytes;
+    for (std::size_t i = kRefinedSampleBytes; i > kRefinedSampleBytes - 256; --i)
+        if (static_cast<std::uint8_t>(document[i - 1]) < 0x80) {
+            end = i;
+            break;
+        }
+    return document.substr(0, end);
+}
+
+std::string_view verdictName(Verdict verdict) noexcept {
+    switch (verdict) {
+    case Verdict::repair:
+        return "repair";
+    case Verdict::unchanged:
+        return "unchanged";
+    case Verdict::ambiguous:
+        return "ambiguous";
+    case Verdict::none:
+        break;
+    }
+    return "none";
+}
+
 RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                              std::span<const FilterList> storedChains, std::size_t maxCandidates) {
+    return refineRanking(dictionary, sample, sample.textSample(), storedChains, maxCandidates);
+}
+
+RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
+                             std::string_view document, std::span<const FilterList> storedChains,
+                             std::size_t maxCandidates) {
     RefinedRanking ranking;
-    const std::string_view text = sample.textSample();
+    const std::string_view text = refinedSample(document);
     const TextShape shape = shapeOf(text);
     if (shape.highCount == 0 || maxCandidates == 0)
         return ranking;
 
     KeySet keys(shape.highCount);
     std::array<std::uint8_t, 128> key;
+    // The text as it is comes first: it wins every tie with a chain that gives the same text.
+    keys.offer(shape.highBytes.data(), FilterList{});
     for (const FilterList& chain : storedChains) {
         const std::optional<ByteMap> map = engine::composeTables(chain);
         if (!map)
@@ -390,7 +603,8 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     enumerate(shape, steps, FilterList{}, identity, keys);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
-    // the best of those by the whole bigram score; judge the best few of them in full.
+    // the best of those by the whole bigram score; judge the best few of them in full. The
+    // text as it is always reaches the final judgement.
     auto best = [](std::vector<std::size_t>& order, const std::vector<float>& score,
                    std::size_t keep) {
         keep = std::min(keep, order.size());
@@ -399,6 +613,8 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                               return score[a] != score[b] ? score[a] > score[b] : a < b;
                           });
         order.resize(keep);
+        if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
+            order.back() = 0;
     };
     std::vector<float> quick(keys.size());
     std::vector<std::size_t> order(keys.size());
@@ -416,6 +632,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     struct Judged {
         std::size_t index;
         double total;
+        TextJudgement judgement;
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
@@ -429,10 +646,12 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         const TextJudgement j = judgeText(dictionary, recoded);
         const double capitalShare =
             j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
-        const double total =
-            j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
-            kDictionaryHitGain * j.dictionaryHits + kFilterCost * keys.chainAt(index).count;
-        judged.push_back({index, total});
+        const FilterList& chain = keys.chainAt(index);
+        const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
+                             kCapitalShareCost * capitalShare +
+                             kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
+                             kFilterCost * chain.count + (chain.count == 0 ? kAsItIsGain : 0.0);
+        judged.push_back({index, total, j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -453,11 +672,61 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.score = j.total * perByte;
         candidate.confidence =
             std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
+        candidate.plausibility = plausibilityOf(j.judgement);
+        candidate.sameSampleChains = keys.membersOf(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous = judged.size() > 1 && std::exp((judged[1].total - judged[0].total) /
                                                       kTemperature) >= kAmbiguityRatio;
+
+    // The verdict: nothing plausible, a close second reading with other letters, or the first.
+    const RefinedCandidate& first = ranking.candidates.front();
+    if (first.plausibility < kPlausibleFrom) {
+        ranking.verdict = Verdict::none;
+    } else if (ranking.ambiguous && plausibilityOf(judged[1].judgement) >= kPlausibleFrom &&
+               differInLetters(keys.keyAt(judged[0].index), keys.keyAt(judged[1].index),
+                               shape.highCount)) {
+        ranking.verdict = Verdict::ambiguous;
+    } else {
+        ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
+    }
     return ranking;
+}
+
+std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::string_view document) {
+    if (ranking.verdict == Verdict::none || ranking.candidates.empty())
+        return std::nullopt;
+    if (document.size() <= refinedSample(document).size())
+        return ranking.candidates.front().chain; // the sample is all of it
+    const DocumentPairs pairs = countPairs(document);
+    // Score of the best chain of candidate c, per chain the whole-document bigram score.
+    struct Best {
+        FilterList chain;
+        double score;
+    };
+    auto bestOf = [&pairs](const RefinedCandidate& candidate) {
+        Best best{candidate.chain, -std::numeric_limits<double>::infinity()};
+        for (const FilterList& chain : candidate.sameSampleChains) {
+            const std::optional<ByteMap> map = engine::composeTables(chain);
+            if (!map)
+                continue;
+            const double score = documentScore(pairs, *map) + kFilterCost * chain.count;
+            if (score > best.score)
+                best = {chain, score};
+        }
+        return best;
+    };
+    Best chosen = bestOf(ranking.candidates.front());
+    const double margin =
+        std::max(kDocumentMargin, kDocumentMarginShare * static_cast<double>(pairs.scored));
+    for (std::size_t c = 1; c < ranking.candidates.size() && c < kDocumentCandidates; ++c) {
+        if (!ranking.plausible(c))
+            continue;
+        const Best other = bestOf(ranking.candidates[c]);
+        if (other.score > chosen.score + margin)
+            chosen = other;
+    }
+    return chosen.chain;
 }
 
 } // namespace vorlex::detect
