@@ -150,7 +150,8 @@ std::string jsonRefinedListing(const detect::PassResult& result,
                                const detect::RefinedRanking& ranking) {
     std::string json = "{\"found\": " + std::to_string(result.found) +
                        ", \"ambiguous\": " + (ranking.ambiguous ? "true" : "false") +
-                       ", \"variants\": [";
+                       ", \"verdict\": \"" + std::string(detect::verdictName(ranking.verdict)) +
+                       "\", \"variants\": [";
     bool first = true;
     for (const detect::RefinedCandidate& candidate : ranking.candidates) {
         json += first ? "" : ", ";
@@ -163,6 +164,8 @@ std::string jsonRefinedListing(const detect::PassResult& result,
         appendJsonNumber(json, candidate.score);
         json += ", \"confidence\": ";
         appendJsonNumber(json, candidate.confidence);
+        json += ", \"plausibility\": ";
+        appendJsonNumber(json, candidate.plausibility);
         json += '}';
     }
     json += "]}\n";
@@ -175,7 +178,8 @@ std::string plainRefinedListing(const detect::PassResult& result,
     for (const detect::RefinedCandidate& candidate : ranking.candidates) {
         char confidence[16];
         std::snprintf(confidence, sizeof confidence, "%.2f", candidate.confidence);
-        text += engine::chainDescription(candidate.chain);
+        text += candidate.chain.count == 0 ? std::string("As it is")
+                                           : engine::chainDescription(candidate.chain);
         text += '\t';
         text += confidence;
         text += '\t';
@@ -184,6 +188,7 @@ std::string plainRefinedListing(const detect::PassResult& result,
     }
     if (ranking.ambiguous)
         text += "ambiguous\n";
+    text += "verdict " + std::string(detect::verdictName(ranking.verdict)) + '\n';
     text += "found " + std::to_string(result.found) + '\n';
     return text;
 }
@@ -240,15 +245,16 @@ int runAuto(std::vector<std::string> args) {
     };
 
     OutputSink sink(request.output.value_or("-"));
-    if (!setup.sample.hasWords()) {
+    // The refined ranking follows the pass: for --refined and for --best unless --classic. It
+    // judges a sample of its own and answers every text; the classic pass may refuse.
+    const bool refined = request.refined || (request.best && !request.classic);
+    if (!setup.sample.hasWords() && !refined) {
         printError(inputName, "the text cannot be recoded automatically: it has no Cyrillic "
                               "words of two to four letters");
         if (request.best)
             return kExitFailure;
-        const std::string listing = !request.json ? "found 0\n"
-                                    : request.refined
-                                        ? "{\"found\": 0, \"ambiguous\": false, \"variants\": []}\n"
-                                        : "{\"found\": 0, \"variants\": []}\n";
+        const std::string listing =
+            !request.json ? "found 0\n" : "{\"found\": 0, \"variants\": []}\n";
         return writeWholeOutput(sink, listing);
     }
 
@@ -257,11 +263,12 @@ int runAuto(std::vector<std::string> args) {
     const detect::Sample sample = setup.sample;
     const std::size_t shown = static_cast<std::size_t>(
         std::clamp(setup.maxVariants, detect::kMinVariants, detect::kMaxVariants));
-    const detect::PassResult result = detect::runPass(dictionary, std::move(setup));
-    // The refined ranking follows the pass: for --refined and for --best unless --classic.
+    const detect::PassResult result =
+        sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
+    const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
     std::optional<detect::RefinedRanking> ranking;
-    if (request.refined || (request.best && !request.classic))
-        ranking = detect::refineRanking(dictionary, sample, storedChains, shown);
+    if (refined)
+        ranking = detect::refineRanking(dictionary, sample, text, storedChains, shown);
 
     if (!request.best) {
         const std::string listing =
@@ -271,14 +278,22 @@ int runAuto(std::vector<std::string> args) {
         return writeWholeOutput(sink, listing);
     }
 
-    if (ranking ? ranking->candidates.empty() : result.variants.empty()) {
+    std::optional<engine::FilterList> filters;
+    if (ranking) {
+        // The chain the whole document decides; the text as it is when that reads best.
+        filters = detect::documentChain(*ranking, text);
+        if (!filters) {
+            printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
+                                  "text, or damaged beyond repair): nothing was written");
+            return kExitFailure;
+        }
+    } else if (!result.variants.empty()) {
+        filters = engine::parseAction(result.variants.front().action);
+    } else {
         printError(inputName, "no recoding was found (try a lower --precision)");
         return kExitFailure;
     }
-    const engine::FilterList filters = ranking
-                                           ? ranking->candidates.front().chain
-                                           : engine::parseAction(result.variants.front().action);
-    return writeRecodedDocument(std::move(*document), filters, storedLatinOptions(*settings),
+    return writeRecodedDocument(std::move(*document), *filters, storedLatinOptions(*settings),
                                 request.toUtf8, sink, inputName);
 }
 

@@ -670,6 +670,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.action = engine::chainActionString(candidate.chain);
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
+        candidate.sampleTotal = j.total;
         candidate.confidence =
             std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
         candidate.plausibility = plausibilityOf(j.judgement);
@@ -696,9 +697,10 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
 std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::string_view document) {
     if (ranking.verdict == Verdict::none || ranking.candidates.empty())
         return std::nullopt;
-    if (document.size() <= refinedSample(document).size())
+    const std::string_view rest = document.substr(refinedSample(document).size());
+    if (rest.empty())
         return ranking.candidates.front().chain; // the sample is all of it
-    const DocumentPairs pairs = countPairs(document);
+    const DocumentPairs pairs = countPairs(rest);
     // Score of the best chain of candidate c, per chain the whole-document bigram score.
     struct Best {
         FilterList chain;
@@ -716,15 +718,22 @@ std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::stri
         }
         return best;
     };
-    Best chosen = bestOf(ranking.candidates.front());
+    const RefinedCandidate& first = ranking.candidates.front();
+    const Best firstBest = bestOf(first);
+    Best chosen = firstBest;
+    double chosenLead = 0;
     const double margin =
         std::max(kDocumentMargin, kDocumentMarginShare * static_cast<double>(pairs.scored));
     for (std::size_t c = 1; c < ranking.candidates.size() && c < kDocumentCandidates; ++c) {
         if (!ranking.plausible(c))
             continue;
         const Best other = bestOf(ranking.candidates[c]);
-        if (other.score > chosen.score + margin)
+        const double lead = other.score - firstBest.score -
+                            (first.sampleTotal - ranking.candidates[c].sampleTotal) - margin;
+        if (lead > chosenLead) {
             chosen = other;
+            chosenLead = lead;
+        }
     }
     return chosen.chain;
 }

@@ -50,6 +50,8 @@ struct RefinedCandidate {
     double score = 0;
     /// Share of belief in this candidate among all candidates, 0..1.
     double confidence = 0;
+    /// The whole judgement of the sample in nats (score before it is taken per byte).
+    double sampleTotal = 0;
     /// How likely the recoded sample is real Russian text, 0..1, calibrated on held-out text
     /// of the same length; independent of the other candidates.
     double plausibility = 0;
@@ -89,10 +91,10 @@ struct RefinedRanking {
 [[nodiscard]] double plausibility(const Dictionary& dictionary, std::string_view text);
 
 /// The chain a whole-document output uses: among the same-sample chains of the first
-/// candidates, the one whose reading of all of `document` scores best under the bigram model,
-/// so that a chain right only on the sample loses to one right throughout. Another candidate
-/// than the first wins only when it is clearly better on the whole document. nullopt when the
-/// verdict is none.
+/// candidate, the one whose reading of the rest of `document` (past the judged part) scores
+/// best under the bigram model, so that a chain right only on the sample loses to one right
+/// throughout. Another plausible candidate wins only when the rest of the document favours it
+/// by more than the sample favoured the first. nullopt when the verdict is none.
 [[nodiscard]] std::optional<engine::FilterList> documentChain(const RefinedRanking& ranking,
                                                               std::string_view document);
 
