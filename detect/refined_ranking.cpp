@@ -458,7 +458,8 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
             known * evidence,
             perPair * evidence,
             share(j.capitals, j.letters),
-            share(j.mixedScriptWords, j.words)};
+            share(j.mixedScriptWords, j.words),
+            share(j.letters, j.letters + j.latinLetters)};
 }
 
 TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
@@ -469,6 +470,7 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
         const int c = kClassOf[a];
         bigram += unigramCost(c);
         judgement.highBytes += a >= 0x80;
+        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z';
         judgement.oddBytes += c == kOddClass;
         if (isLetterClass(c))
             ++judgement.letters;

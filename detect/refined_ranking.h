@@ -38,8 +38,10 @@ enum class Verdict {
 /// "repair", "unchanged", "none" or "ambiguous".
 [[nodiscard]] std::string_view verdictName(Verdict verdict) noexcept;
 
-/// A candidate counts as real Russian text from this plausibility up.
-inline constexpr double kPlausibleFrom = 0.5;
+/// A candidate counts as plausible Russian text from this plausibility up: on held-out text
+/// about 1% of the real readings fall below it and under 1% of the readings of non-Russian
+/// input reach it.
+inline constexpr double kPlausibleFrom = 0.2;
 
 struct RefinedCandidate {
     engine::FilterList chain; ///< empty for the text as it is
@@ -111,11 +113,12 @@ struct TextJudgement {
     int oddBytes = 0;         ///< of them bytes no Russian text holds
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
     int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
+    int latinLetters = 0;     ///< letters a..z and A..Z
 };
 [[nodiscard]] TextJudgement judgeText(const Dictionary& dictionary, std::string_view text);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
-inline constexpr int kPlausibilityFeatures = 10;
+inline constexpr int kPlausibilityFeatures = 11;
 [[nodiscard]] std::array<double, kPlausibilityFeatures>
 plausibilityFeatures(const TextJudgement& judgement);
 

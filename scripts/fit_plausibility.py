@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Fits detect/plausibility_model.inc, the plausibility model of the refined ranking.
 
-The plausibility of a reading is a logistic function of ten features of the recoded sample
+The plausibility of a reading is a logistic function of eleven features of the recoded sample
 (detect::plausibilityFeatures): the mean bigram log-probability per scored pair, the share of
 words found in the list of word forms, the shares of odd bytes among the high bytes and of
 mixed-case words, the share of Cyrillic letters among the high bytes, the evidence
 ln(1 + words), the first two multiplied by the evidence (so that the same shares count for
 more in a longer text), the share of capitals among the letters and the share of words with a
-Latin letter or digit right beside them.
+Latin letter or digit right beside them, and the share of Cyrillic among all letters.
 
 Training rows come from `vorlex_refined_eval --features FILE` run on the held-out halves of the
 model genres (scripts/build_bigram_table.py --dev-out DIR), never on the evaluation-only
@@ -23,7 +23,7 @@ import argparse
 import math
 import os
 
-FEATURES = 10
+FEATURES = 11
 
 
 def rows(path):
