@@ -2,6 +2,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_settings.h"
 #include "cli/commands.h"
+#include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <map>
 #include <new>
+#include <sys/stat.h>
 
 namespace vorlex::cli {
 namespace {
@@ -193,6 +195,61 @@ std::string plainRefinedListing(const detect::PassResult& result,
     return text;
 }
 
+/// Largest input --best recodes, as the window's file source.
+constexpr std::size_t kMostSourceBytes = 0x7fffffff;
+
+/// The input as auto needs it: for `whole` all of it (at most kMostSourceBytes), otherwise only
+/// as much as the rankings take from it. A FILE that is no regular file (a device, a FIFO) is
+/// refused; standard input may be a pipe.
+std::optional<std::vector<std::uint8_t>> readAutoInput(const std::string& path, bool whole,
+                                                       bool utf8, std::string& error) {
+    struct stat info {};
+    if (path != "-" && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> data;
+    bool tooLarge = false, enough = false;
+    std::size_t nextCheck = std::size_t{64} << 10; // checked as the data doubles
+    bool read = false;
+    try {
+        read = streamInput(
+            path, std::size_t{1} << 20,
+            [&](std::span<std::uint8_t> chunk, std::string&) {
+                if (whole && chunk.size() > kMostSourceBytes - data.size()) {
+                    tooLarge = true;
+                    return false;
+                }
+                data.insert(data.end(), chunk.begin(), chunk.end());
+                if (!whole && data.size() >= nextCheck) {
+                    nextCheck *= 2;
+                    enough =
+                        data.size() >= detect::kMostListingBytes || detect::prefixSuffices(data);
+                }
+                return !enough;
+            },
+            error);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to read the whole file";
+        return std::nullopt;
+    }
+    if (tooLarge) {
+        error = "the input is larger than the 2 GiB limit; nothing was written";
+        return std::nullopt;
+    }
+    if (!read && !enough)
+        return std::nullopt;
+    if (enough && utf8) {
+        // Not a character cut in two at the end of what was read.
+        std::size_t end = data.size();
+        while (end > 0 && end > data.size() - 4 && (data[end - 1] & 0xC0) == 0x80)
+            --end;
+        if (end > 0 && data[end - 1] >= 0xC0)
+            data.resize(end - 1);
+    }
+    return data;
+}
+
 std::string plainListing(const detect::PassResult& result) {
     std::string text;
     for (const detect::VariantEntry& variant : result.variants) {
@@ -215,7 +272,8 @@ int runAuto(std::vector<std::string> args) {
     const std::string inputPath = request.input.value_or("-");
     const std::string inputName = displayName(inputPath);
     std::string error;
-    std::optional<std::vector<std::uint8_t>> document = readWholeInput(inputPath, error);
+    std::optional<std::vector<std::uint8_t>> document =
+        readAutoInput(inputPath, request.best, request.fromUtf8, error);
     if (document && request.fromUtf8)
         document = utf8InputToWin1251(*document, error);
     if (!document) {
