@@ -61,11 +61,14 @@ constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
 /// Candidates judged in full after the bigram pre-ranking.
-constexpr std::size_t kFinalists = 48;
+constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
 /// passes on to the whole bigram score.
 constexpr std::size_t kRoughPairs = 16;
 constexpr std::size_t kRoughSurvivors = 600;
+/// A second, finer pre-ranking on more pairs before the whole bigram score.
+constexpr std::size_t kFinerPairs = 128;
+constexpr std::size_t kFinerSurvivors = 150;
 /// The whole-document check: how many of the first candidates it compares, and by how much
 /// (nats, at least, or per scored pair of the document) another must beat the first.
 constexpr std::size_t kDocumentCandidates = 4;
@@ -327,6 +330,19 @@ float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t p
         total +=
             pair.count *
             kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
+    return total;
+}
+
+/// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
+/// alone, mapping only the bytes those pairs hold; an odd byte costs as in a pair's second place.
+float roughScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount) {
+    float total = 0;
+    for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
+        const int a = pair.a < 128 ? kClassOf[key[pair.a]] : pair.a - 128;
+        const int b = pair.b < 128 ? kClassOf[key[pair.b]] : pair.b - 128;
+        total +=
+            pair.count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b));
+    }
     return total;
 }
 
@@ -624,8 +640,13 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
     ClassScratch scratch;
     for (std::size_t i = 0; i < keys.size(); ++i)
-        quick[i] = bigramScore(shape, keys.keyAt(i), roughPairs, scratch);
+        quick[i] = roughScore(shape, keys.keyAt(i), roughPairs);
     best(order, quick, kRoughSurvivors);
+    if (shape.pairs.size() > kFinerPairs) {
+        for (std::size_t index : order)
+            quick[index] = bigramScore(shape, keys.keyAt(index), kFinerPairs, scratch);
+        best(order, quick, kFinerSurvivors);
+    }
     for (std::size_t index : order)
         quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size(), scratch);
     best(order, quick, kFinalists);
