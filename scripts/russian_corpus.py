@@ -2,13 +2,13 @@
 evaluation.
 
 Model sources (scripts/build_bigram_table.py):
-  man   manpages-ru: manual pages (GPL and other free licences, see its copyright file)
-  help  libreoffice-help-ru (MPL-2.0), gimp-help-ru (GFDL), kicad-doc-ru (GPL-3+/CC-BY-3.0):
+  man   manpages-ru (GPL-3+): manual pages
+  help  libreoffice-help-ru (MPL-2.0), gimp-help-ru (GFDL-1.2+), kicad-doc-ru (GPL-3+):
         help pages, documentation prose
-  ui    libreoffice-l10n-ru (MPL-2.0), firefox-esr-l10n-ru and thunderbird-l10n-ru (MPL-2.0):
+  ui    libreoffice-l10n-ru, firefox-esr-l10n-ru and thunderbird-l10n-ru (MPL-2.0):
         interface messages
-Word forms: aspell-ru (its dictionary, expanded with `aspell expand`; licence: see
-/usr/share/doc/aspell-ru/copyright).
+Word forms: aspell-ru (A. I. Lebedev's Russian dictionary, a BSD-style licence; see
+/usr/share/doc/aspell-ru/copyright), expanded with `aspell expand`.
 
 Evaluation only, never used for a table or its tuning:
   doc       aptitude-doc-ru, debian-faq-ru, maint-guide-ru, developers-reference-ru
