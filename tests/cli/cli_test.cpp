@@ -456,6 +456,11 @@ TEST_F(CliTest, AutoOnTextWithoutWords) {
     const CliRun best = run({"auto", "--best"}, "no words");
     EXPECT_EQ(best.exitCode, 1);
     EXPECT_TRUE(best.out.isEmpty());
+
+    // A device is refused at once, as the window refuses it.
+    const CliRun device = run({"auto", "/dev/zero"});
+    EXPECT_EQ(device.exitCode, 1);
+    EXPECT_TRUE(device.err.contains("not a regular file")) << device.err.toStdString();
 }
 
 TEST_F(CliTest, AutoUsageErrors) {

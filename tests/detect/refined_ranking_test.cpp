@@ -1,4 +1,5 @@
 #include "detect/candidates.h"
+#include "detect/input_need.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
 #include "detect/word_forms.h"
@@ -209,6 +210,30 @@ TEST(RefinedRanking, TheWholeDocumentDecides) {
     ASSERT_TRUE(chosen);
     EXPECT_TRUE(through(*chosen, koi) == win)
         << engine::chainActionString(*wrong) << " / " << engine::chainActionString(*chosen);
+}
+
+// A listing may stop reading once the prefix decides both samples; text without words never
+// decides the classic one.
+TEST(RefinedRanking, APrefixSufficesOnceTheSamplesAreDecided) {
+    const std::string words = engine::win1251Literal(
+        "он мы не за на до по из от же ли бы кот дом лес мир сад сон дым лук мед сыр чай "
+        "река рука нога вода луна зима лето гора нора кора пора. ");
+    std::string document;
+    while (document.size() < (std::size_t{1} << 17))
+        document += through(engine::parseAction("wk"), words) + "\n";
+    const auto bytes =
+        std::span(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
+    std::size_t enough = 0;
+    for (std::size_t size = 1024; size <= bytes.size() && enough == 0; size *= 2)
+        if (prefixSuffices(bytes.first(size)))
+            enough = size;
+    ASSERT_GT(enough, 0u);
+    const Sample whole = sampleSource(bytes);
+    const Sample prefix = sampleSource(bytes.first(enough));
+    EXPECT_EQ(prefix.text, whole.text);
+    EXPECT_EQ(prefix.fourLetter, whole.fourLetter);
+    const std::vector<std::uint8_t> zeros(std::size_t{1} << 17, 0);
+    EXPECT_FALSE(prefixSuffices(zeros));
 }
 
 } // namespace
