@@ -786,12 +786,10 @@ void MainWindow::timerTick() {
 }
 
 void MainWindow::checkForNewVersion() {
-    // The check waits in its own event loop: a copy made meanwhile must not start a load with
-    // its own messages under the check's.
-    const int watching = watching_;
-    watching_ = watchingOff;
-    update::runUpdateCheck(this, prompter_, switches_.language);
-    watching_ = watching;
+    // The check runs beside the window's work; one at a time.
+    command(checkVersions)->setEnabled(false);
+    update::startUpdateCheck(this, prompter_, switches_.language, {},
+                             [this] { command(checkVersions)->setEnabled(true); });
 }
 
 // --- list commands ---

@@ -328,7 +328,7 @@ private slots:
     }
 
     // Check for new versions asks the server named by VORLEX_UPDATE_URL and reports in the
-    // window's language; a clipboard copy meanwhile starts nothing.
+    // window's language; the window goes on watching the clipboard meanwhile.
     void checkVersionsAsksTheServerAndReports() {
         vorlex::testing::HttpTestServer server;
         server.answerBody("/update", "1031\r\n");
@@ -336,7 +336,10 @@ private slots:
         set(store::kLanguage, 0);
         auto w = open();
         prompter_.expectMessage(QStringLiteral("Нет новой версии."));
-        w->command(MainWindow::checkVersions)->trigger();
+        QAction* check = w->command(MainWindow::checkVersions);
+        check->trigger();
+        QVERIFY(!check->isEnabled()); // one check at a time, the window working meanwhile
+        QTRY_VERIFY(check->isEnabled());
         qunsetenv("VORLEX_UPDATE_URL");
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
