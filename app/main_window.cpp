@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/qt_translations.h"
 #include "app/source_text.h"
 #include "chrome/about_dialog.h"
 #include "chrome/dialog_units.h"
@@ -341,6 +342,8 @@ void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
 
 void MainWindow::openSettings() {
     const setup::SettingsAfterDialog after = setup::runSettingsDialog(store_, prompter_, this);
+    if (after.language != switches_.language)
+        applyQtTranslations(after.language);
     switches_.language = after.language;
     switches_.precision = after.precision;
     switches_.refineRanking = after.refineRanking;

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -53,6 +54,12 @@ const char* const kRepaired = "Привет, мир! Как у вас дела? 
                               "сказал, что она уже тут.";
 
 // kRepaired in KOI8-R, read as Windows-1251: what a Russian desktop shows ("рТЙЧЕФ, НЙТ!").
+// The text Qt gives a standard button now: a new box takes the installed translation.
+QString standardButtonText(QDialogButtonBox::StandardButton which) {
+    const QDialogButtonBox box(which);
+    return box.button(which)->text();
+}
+
 QString koiShownAsWin() {
     const std::string win = vorlex::engine::win1251Literal(kRepaired);
     const std::string koi = vorlex::testing::koiFromWin1251(win);
@@ -525,6 +532,9 @@ private slots:
         QCOMPARE(w->language(), 0);
         QCOMPARE(field(*w, MainWindow::headingField),
                  vorlex::app::mainText(vorlex::app::MainText::heading, 0));
+        // Qt's own texts follow the window's language.
+        QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Да"));
+        QCOMPARE(standardButtonText(QDialogButtonBox::Cancel), QStringLiteral("Отмена"));
         QCOMPARE(list(*w)->font().pixelSize(), 19);
         QVERIFY(list(*w)->font().italic());
         // Out of the chain: another program's copy is not loaded.
@@ -534,8 +544,10 @@ private slots:
         QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
 
         runSettings([](vorlex::setup::SettingsDialog& d) {
+            d.englishButton()->click();
             d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(true);
         });
+        QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Yes"));
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
         QGuiApplication::clipboard()->setText(koiShownAsWin() + QStringLiteral(" "));
         QTRY_VERIFY(w->passRunning());
