@@ -883,7 +883,8 @@ void MainWindow::showAbout() {
 // --- window ---
 
 void MainWindow::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
+    // The base keeps the caption bar in step with activation, title, palette and font.
+    CaptionedDialog::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
     // Restoring or maximising ends the caption flashing (the window manager drops the alert
