@@ -1,6 +1,7 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
 // edit 1006, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
+#include "chrome/caption_bar.h"
 #include "chrome/title_tip.h"
 #include "chrome/variant_list_box.h"
 #include "detect/list_line.h"
@@ -136,6 +137,22 @@ private slots:
         store_.reset();
         dir_.reset();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    // The main window's own caption followed activation only in dialogs: the window's
+    // changeEvent went past its captioned base, so its caption stayed grey while focused.
+    void captionFollowsActivation() {
+        auto w = open();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QVERIFY(w->captionBar() != nullptr);
+        QTRY_VERIFY(w->captionBar()->active());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTRY_VERIFY(!w->captionBar()->active());
     }
 
     void firstStartOnAnEmptyStore() {
