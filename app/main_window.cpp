@@ -173,9 +173,11 @@ void MainWindow::buildControls() {
     deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
 
     foundLabel_ = makeField(body(), foundLabel, Qt::AlignRight);
-    foundLabel_->setGeometry(du.rect(223, 184, 70, 12));
+    // The count takes five digits (the pass tries some 17000 chains); the label, right-aligned,
+    // keeps room for its longer Russian text.
+    foundLabel_->setGeometry(du.rect(223, 184, 62, 12));
     found_ = makeField(body(), foundField, Qt::AlignHCenter);
-    found_->setGeometry(du.rect(296, 184, 16, 12));
+    found_->setGeometry(du.rect(288, 184, 24, 12));
     foundUnit_ = makeField(body(), foundUnitLabel);
     foundUnit_->setGeometry(du.rect(313, 184, 38, 12));
 

@@ -155,6 +155,20 @@ private slots:
         QTRY_VERIFY(!w->captionBar()->active());
     }
 
+    // "Whole found :" ran into a four-digit count and cut a five-digit one.
+    void foundCountFitsFiveDigitsInBothLanguages() {
+        for (const int language : {0, 1}) {
+            set(store::kLanguage, language);
+            auto w = open();
+            const QLabel* label = control<QLabel>(*w, MainWindow::foundLabel);
+            const QLabel* count = control<QLabel>(*w, MainWindow::foundField);
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+            QVERIFY(count->fontMetrics().horizontalAdvance(QStringLiteral("17040")) + 4 <=
+                    count->width());
+            QVERIFY(label->geometry().right() < count->geometry().left());
+        }
+    }
+
     void firstStartOnAnEmptyStore() {
         auto w = open();
         QCOMPARE(get(store::kFlag), 1);
