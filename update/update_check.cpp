@@ -56,15 +56,17 @@ UpdateOutcome networkError(const FetchResult& result, const FetchLimits& limits)
     return outcome;
 }
 
+// Addresses in messages are cut here: a URL from the environment or a server may be any length.
+constexpr qsizetype kMaxAddressShown = 300;
+
 // A redirect's target as the user should read it: its first line, cut to a sane length.
 QString locationText(const std::optional<std::string>& location) {
-    constexpr qsizetype kMaxShown = 300;
     if (!location)
         return {};
     QString text = QString::fromLatin1(*location).section(QLatin1Char('\n'), 0, 0);
     if (text.endsWith(QLatin1Char('\r')))
         text.chop(1);
-    return text.left(kMaxShown);
+    return text.left(kMaxAddressShown);
 }
 
 QString seconds(std::chrono::milliseconds limit) {
@@ -135,7 +137,7 @@ void UpdateCheck::start(const QString& url, const FetchLimits& limits) {
                 if (generation != generation_ || !running_)
                     return;
                 UpdateOutcome outcome = outcomeOf(UpdateOutcome::Kind::badUrl);
-                outcome.address = url_;
+                outcome.address = url_.left(kMaxAddressShown);
                 finish(std::move(outcome));
             },
             Qt::QueuedConnection);
@@ -157,7 +159,7 @@ void UpdateCheck::cancel() {
 void UpdateCheck::firstAnswered(const FetchResult& result) {
     if (!result.answered) {
         UpdateOutcome outcome = networkError(result, limits_);
-        outcome.address = url_;
+        outcome.address = url_.left(kMaxAddressShown);
         finish(std::move(outcome));
         return;
     }
@@ -167,7 +169,7 @@ void UpdateCheck::firstAnswered(const FetchResult& result) {
         UpdateOutcome outcome = outcomeOf(answer);
         const bool toTarget = answer.kind == UpdateAnswer::Kind::redirectUnparsable ||
                               answer.kind == UpdateAnswer::Kind::redirectNotHttp;
-        outcome.address = toTarget ? locationText(result.location) : url_;
+        outcome.address = toTarget ? locationText(result.location) : url_.left(kMaxAddressShown);
         finish(std::move(outcome));
         return;
     }
