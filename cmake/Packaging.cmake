@@ -1,5 +1,5 @@
 # Where `cmake --install` puts the programs and what a desktop and a Debian system expect beside
-# them (desktop entry, icon, software-centre metadata, manual pages, copyright
+# them (desktop entry, icon, software-centre metadata, manual pages, shell completion, copyright
 # and changelog), and the Debian package CPack builds from the same layout (`cpack -G DEB` in
 # the build folder).
 include(GNUInstallDirs)
@@ -47,6 +47,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/icon128.svg
         RENAME vorlex.svg)
 install(FILES ${package_files}/vorlex.1.gz ${package_files}/vorlex-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# bash-completion loads completions/<command> from every data folder on XDG_DATA_DIRS, which
+# is where `pkg-config --variable=completionsdir bash-completion` points for the prefix /usr.
+install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME vorlex-cli)
 install(FILES ${package_files}/copyright ${package_files}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/res/lintian-overrides

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick
   clang libclang-rt-14-dev desktop-file-utils
-  dpkg-dev lintian appstream man-db
+  dpkg-dev lintian appstream bash-completion man-db
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # Installs a build into a scratch DESTDIR and checks what a user of the installed program
 # meets: both programs, the desktop entry ("Open with" for text files) under the same id as the
 # software-centre metadata, the icon, the manual pages (which must name every option the
-# programs' own help prints), the copyright file and the changelog.
+# programs' own help prints), the copyright file, the changelog and the bash completion.
 # Every version the files carry must be the one the programs print.
 #
 #   tests/install/check_install.sh BUILD_DIR
@@ -92,4 +92,15 @@ for command in $(sed -n '/^Commands:/,/^Input/p' <<<"$cli_help" | grep -oE '^  [
     fail "the manual page of vorlex-cli has no section for $command"
 done
 
+completion="$root/share/bash-completion/completions/vorlex-cli"
+[ -s "$completion" ] || fail "${completion#$dest} is missing"
+if have pkg-config pkg-config && pkg-config --exists bash-completion; then
+  [ "$(pkg-config --variable=completionsdir bash-completion)" = "/usr/share/bash-completion/completions" ] ||
+    fail "bash-completion looks for completions in $(pkg-config --variable=completionsdir bash-completion)"
+fi
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+  "$here/check_completion.sh" "$root/bin" "$completion"
+else
+  echo "bash-completion not installed (package bash-completion): completion not driven"
+fi
 echo "installed files are complete"
