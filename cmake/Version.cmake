@@ -2,7 +2,7 @@
 # manual pages, the changelog and the software-centre metadata are configured from it too.
 #
 # The update server answers with a build number, the four parts of the version run together
-# (1.0.3.1 is build 1031); that only orders releases while every part is a single digit.
+# (version 2.1.0.4 is build 2104); that only orders releases while every part is a single digit.
 foreach(part MAJOR MINOR PATCH TWEAK)
   if(NOT PROJECT_VERSION_${part} MATCHES "^[0-9]$")
     message(FATAL_ERROR "Version ${PROJECT_VERSION}: every part must be one digit, the build "
