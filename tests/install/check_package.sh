@@ -15,7 +15,9 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$dest" >"$dest/cpack.log" 2
 packages=("$dest"/vorlex_*.deb)
 [ -s "${packages[0]}" ] || fail "cpack made no vorlex_*.deb"
 echo "built ${packages[0]##*/}"
-status=0
-lintian --fail-on error,warning --display-info --show-overrides "${packages[0]}" || status=$?
-[ $status -eq 0 ] || fail "lintian finds errors or warnings (above)"
+# Every tag, the overridden ones with their reasons; the verdict comes from a second run without
+# them, as lintian counts a shown override as a tag found.
+lintian --display-info --show-overrides "${packages[0]}" || true
+lintian --fail-on error,warning "${packages[0]}" >/dev/null ||
+  fail "lintian finds errors or warnings (above)"
 echo "lintian passes"
