@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick
-  clang libclang-rt-14-dev desktop-file-utils
+  clang libclang-rt-14-dev clang-format-14 desktop-file-utils
 )
 
 missing=()
