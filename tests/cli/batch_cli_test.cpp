@@ -13,12 +13,9 @@ namespace {
 const QByteArray kKoiPrivet("\xF0\xD2\xC9\xD7\xC5\xD4"); // "Привет" in KOI8-R
 const QByteArray kWinPrivet("\xCF\xF0\xE8\xE2\xE5\xF2"); // the same in Windows-1251
 
-using vorlex::testing::CliRun;
-using vorlex::testing::readFile;
-using vorlex::testing::runProgram;
-using vorlex::testing::writeFile;
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class BatchCli : public vorlex::testing::ProgramTest {
+class BatchCli : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();

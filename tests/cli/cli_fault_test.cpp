@@ -23,12 +23,9 @@ namespace {
 
 using vorlex::engine::win1251Literal;
 
-using vorlex::testing::CliRun;
-using vorlex::testing::readFile;
-using vorlex::testing::runProgram;
-using vorlex::testing::writeFile;
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class CliFaultTest : public vorlex::testing::ProgramTest {
+class CliFaultTest : public ProgramTest {
 protected:
     // Runs vorlex-cli through the shell, so that a test can set limits first.
     CliRun runShell(const QString& command, const QByteArray& input = {}) {

@@ -20,12 +20,9 @@ namespace {
 
 using vorlex::engine::win1251Literal;
 
-using vorlex::testing::CliRun;
-using vorlex::testing::readFile;
-using vorlex::testing::runProgram;
-using vorlex::testing::writeFile;
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class CliTest : public vorlex::testing::ProgramTest {
+class CliTest : public ProgramTest {
 protected:
     CliRun run(const QStringList& args, const QByteArray& input = {},
                const QStringList& extraEnv = {}) {
