@@ -32,10 +32,18 @@ std::string followLinks(std::string path) {
     return path;
 }
 
+// The mode open() would give a new file: 0666 less the umask. The umask is read from
+// /proc/self/status, since setting it to read it would change it for every thread meanwhile.
 mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    unsigned mask = 022;
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(status);
+    }
+    return static_cast<mode_t>(0666 & ~mask);
 }
 
 } // namespace
