@@ -1,5 +1,7 @@
 #include "io/input_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -89,6 +91,9 @@ ReadFailure InputFile::readAll(std::vector<std::uint8_t>& out, std::size_t limit
                                std::string& error) {
     out.clear();
     constexpr std::size_t kChunk = std::size_t{1} << 20;
+    // Where the data goes: into the room reserved for a regular file of known size, and once
+    // that is full into a small buffer first, so that finding the end costs no second copy.
+    std::array<std::uint8_t, 4096> probe{};
     try {
         if (regular_ && size_ > 0 && size_ <= limit)
             out.reserve(static_cast<std::size_t>(size_));
@@ -96,14 +101,23 @@ ReadFailure InputFile::readAll(std::vector<std::uint8_t>& out, std::size_t limit
             const std::size_t old = out.size();
             // One byte past the limit tells a file of exactly the limit from a larger one.
             const std::size_t left = limit - old;
-            const std::size_t room = left >= kChunk ? kChunk : left + 1;
-            out.resize(old + room);
-            const std::optional<std::size_t> got = readSome(std::span(out).subspan(old), error);
+            const std::size_t wanted = left >= kChunk ? kChunk : left + 1;
+            const bool intoProbe = old > 0 && old == out.capacity();
+            if (!intoProbe)
+                out.resize(old +
+                           std::min(wanted, out.capacity() > old ? out.capacity() - old : wanted));
+            const std::span<std::uint8_t> room =
+                intoProbe ? std::span(probe).first(std::min(wanted, probe.size()))
+                          : std::span(out).subspan(old);
+            const std::optional<std::size_t> got = readSome(room, error);
             if (!got) {
                 out.clear();
                 return ReadFailure::failed;
             }
-            out.resize(old + *got);
+            if (intoProbe)
+                out.insert(out.end(), probe.begin(), probe.begin() + *got);
+            else
+                out.resize(old + *got);
             if (out.size() > limit) {
                 out.clear();
                 return ReadFailure::tooLarge;
