@@ -91,17 +91,19 @@ std::string jsonText(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '\n';
 }
 
-QString utf8Label(const std::string& label) {
-    return QString::fromStdString(engine::win1251ToUtf8(label));
+// One listed variant: its action, its label as UTF-8, its score and one more figure.
+template <typename Entry>
+QJsonObject jsonVariant(const Entry& entry, const char* figure, double value) {
+    return {{"action", QString::fromStdString(entry.action)},
+            {"label", QString::fromStdString(engine::win1251ToUtf8(entry.label))},
+            {"score", entry.score},
+            {QLatin1StringView(figure), value}};
 }
 
 std::string jsonListing(const detect::PassResult& result) {
     QJsonArray variants;
     for (const detect::VariantEntry& variant : result.variants)
-        variants.append(QJsonObject{{"action", QString::fromStdString(variant.action)},
-                                    {"label", utf8Label(variant.label)},
-                                    {"score", variant.score},
-                                    {"maximum", variant.maximum}});
+        variants.append(jsonVariant(variant, "maximum", variant.maximum));
     return jsonText({{"found", result.found}, {"variants", variants}});
 }
 
@@ -109,10 +111,7 @@ std::string jsonRefinedListing(const detect::PassResult& result,
                                const detect::RefinedRanking& ranking) {
     QJsonArray variants;
     for (const detect::RefinedCandidate& candidate : ranking.candidates)
-        variants.append(QJsonObject{{"action", QString::fromStdString(candidate.action)},
-                                    {"label", utf8Label(candidate.label)},
-                                    {"score", candidate.score},
-                                    {"confidence", candidate.confidence}});
+        variants.append(jsonVariant(candidate, "confidence", candidate.confidence));
     return jsonText(
         {{"found", result.found}, {"ambiguous", ranking.ambiguous}, {"variants", variants}});
 }
