@@ -3,6 +3,7 @@
 #include "cli/cli_settings.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "detect/document_decision.h"
 #include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
@@ -273,9 +274,10 @@ int runAuto(std::vector<std::string> args) {
     const detect::PassResult result =
         sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
-    std::optional<detect::RefinedRanking> ranking;
+    std::optional<detect::DocumentDecision> decision;
     if (refined)
-        ranking = detect::refineRanking(dictionary, sample, text, storedChains, shown);
+        decision = detect::decideDocument(dictionary, text, storedChains, shown);
+    const detect::RefinedRanking* ranking = decision ? &decision->ranking : nullptr;
 
     if (!request.best) {
         const std::string listing =
@@ -288,7 +290,7 @@ int runAuto(std::vector<std::string> args) {
     std::optional<engine::FilterList> filters;
     if (ranking) {
         // The chain the whole document decides; the text as it is when that reads best.
-        filters = detect::documentChain(*ranking, text);
+        filters = decision->chain;
         if (!filters) {
             printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
                                   "text, or damaged beyond repair): nothing was written");

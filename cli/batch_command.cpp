@@ -3,6 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "cli/parallel_batch.h"
 #include "tools/batch_run.h"
 
 #include <QFile>
@@ -118,6 +119,8 @@ private:
 } // namespace
 
 int runBatch(std::vector<std::string> args) {
+    if (wantsParallelBatch(args))
+        return runParallelBatch(std::move(args));
     BatchCommandRequest request;
     if (const auto problem = parseRequest(std::move(args), request))
         return usageError(*problem);

@@ -1,0 +1,574 @@
+#include "cli/parallel_batch.h"
+
+#include "cli/cli_common.h"
+#include "cli/cli_settings.h"
+#include "cli/command_options.h"
+#include "cli/worker_pool.h"
+#include "detect/document_decision.h"
+#include "detect/pass.h"
+#include "detect/stored_schemes.h"
+#include "engine/recode.h"
+#include "io/input_file.h"
+#include "store/settings_keys.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorlex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Set by SIGINT and SIGTERM: no file starts after it, the ones running finish.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
+
+/// Largest file the batch reads whole.
+constexpr std::size_t kMostFileBytes = 0x7fffffff;
+/// How much of a file's start tells a binary file.
+constexpr std::size_t kBinaryProbeBytes = 8192;
+
+struct Request {
+    bool automatic = false;
+    ChainOptions chain;
+    double minConfidence = 0;
+    std::optional<std::string> outputFolder;
+    bool inPlace = false;
+    std::optional<std::string> backupSuffix;
+    bool noBackup = false;
+    bool recursive = false;
+    unsigned workers = defaultWorkers();
+    std::optional<std::string> report;
+    bool dryRun = false;
+    bool copyUnchanged = false;
+    bool overwrite = false;
+    bool skip = false;
+    std::vector<std::string> operands;
+};
+
+std::optional<double> parseFraction(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty() || !(value >= 0 && value <= 1))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> parseRequest(std::vector<std::string> args, Request& request) {
+    const auto option = [&](ArgumentReader& reader, std::string& error) {
+        std::optional<std::string> value;
+        if (reader.option("--min-confidence", value, error)) {
+            if (value) {
+                const std::optional<double> p = parseFraction(*value);
+                if (!p)
+                    error = "--min-confidence takes a number from 0 to 1";
+                request.minConfidence = p.value_or(0);
+            }
+            return true;
+        }
+        if (reader.option("-j", value, error) || reader.option("--jobs", value, error)) {
+            if (value) {
+                unsigned n = 0;
+                const char* end = value->data() + value->size();
+                const auto [ptr, ec] = std::from_chars(value->data(), end, n);
+                if (ec != std::errc() || ptr != end || n < 1 || n > 256)
+                    error = "-j takes a whole number of workers from 1 to 256";
+                request.workers = n;
+            }
+            return true;
+        }
+        if (reader.option("--backup", request.backupSuffix, error)) {
+            if (request.backupSuffix && request.backupSuffix->empty())
+                error = "--backup needs a non-empty SUFFIX";
+            return true;
+        }
+        for (const auto& [name, flag] :
+             {std::pair{"--auto", &request.automatic}, std::pair{"--in-place", &request.inPlace},
+              std::pair{"--no-backup", &request.noBackup}, std::pair{"-r", &request.recursive},
+              std::pair{"--recursive", &request.recursive}, std::pair{"--dry-run", &request.dryRun},
+              std::pair{"--copy-unchanged", &request.copyUnchanged},
+              std::pair{"--overwrite", &request.overwrite}, std::pair{"--skip", &request.skip}})
+            if (reader.flag(name)) {
+                *flag = true;
+                return true;
+            }
+        return reader.option("--out", request.outputFolder, error) ||
+               reader.option("--report", request.report, error) ||
+               request.chain.take(reader, error);
+    };
+    if (auto problem =
+            readArguments(std::move(args), option,
+                          [&](std::string file, bool afterDashes) -> std::optional<std::string> {
+                              if (file.empty() || (!afterDashes && file == "-"))
+                                  return "batch converts named files, not standard input";
+                              request.operands.push_back(std::move(file));
+                              return std::nullopt;
+                          }))
+        return problem;
+    if (request.automatic && (request.chain.action || request.chain.scheme))
+        return "--auto finds each file's own repair; it cannot be combined with --action or "
+               "--scheme";
+    if (!request.automatic)
+        if (auto problem = request.chain.check("batch"))
+            return problem;
+    if (request.outputFolder.has_value() == request.inPlace)
+        return "batch needs either --out DIR or --in-place";
+    if (request.outputFolder && request.outputFolder->empty())
+        return "the output folder name is empty";
+    if (!request.inPlace && (request.backupSuffix || request.noBackup))
+        return "--backup and --no-backup apply to --in-place";
+    if (request.backupSuffix && request.noBackup)
+        return "give either --backup SUFFIX or --no-backup, not both";
+    if (request.inPlace && (request.overwrite || request.skip || request.copyUnchanged))
+        return "--overwrite, --skip and --copy-unchanged apply to --out";
+    if (request.overwrite && request.skip)
+        return "give either --overwrite or --skip, not both";
+    if (request.copyUnchanged && !request.automatic)
+        return "--copy-unchanged applies to --auto";
+    if (request.report && request.report->empty())
+        return "the report file name is empty";
+    if (request.operands.empty())
+        return "batch needs at least one FILE or folder to convert";
+    return std::nullopt;
+}
+
+/// One file of the run: where it comes from and where it goes.
+struct Job {
+    std::string source;
+    std::string output;  ///< the source itself in place
+    std::string refusal; ///< set when the file is refused before it is read
+    bool skipped = false;
+};
+
+/// What became of one file; `action` is one of repaired, converted, copied, unchanged,
+/// not written, skipped and failed.
+struct Outcome {
+    std::string verdict;
+    std::string action;
+    double confidence = 0;
+    double plausibility = 0;
+    std::uint64_t bytesIn = 0;
+    std::uint64_t bytesOut = 0;
+    std::string output;
+    std::string error;
+    [[nodiscard]] bool failed() const { return action == "failed" || action == "not written"; }
+};
+
+/// The files the operands name, in the order given (a folder's files sorted by path).
+std::vector<Job> collectJobs(const Request& request) {
+    std::vector<Job> jobs;
+    const auto target = [&](const fs::path& relative) {
+        return request.inPlace ? std::string()
+                               : (fs::path(*request.outputFolder) / relative).string();
+    };
+    for (const std::string& operand : request.operands) {
+        struct stat info {};
+        if (::lstat(operand.c_str(), &info) != 0) {
+            jobs.push_back({operand, {}, io::systemError(errno), false});
+            continue;
+        }
+        if (!S_ISDIR(info.st_mode) && !(S_ISLNK(info.st_mode) && fs::is_directory(operand))) {
+            jobs.push_back({operand, target(fs::path(operand).filename()), {}, false});
+            continue;
+        }
+        if (!request.recursive) {
+            jobs.push_back({operand, {}, "is a folder; give -r to convert the files in it", false});
+            continue;
+        }
+        std::vector<Job> found;
+        std::error_code error;
+        fs::recursive_directory_iterator walk(operand, fs::directory_options::none, error);
+        for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+            const fs::file_status status = walk->symlink_status();
+            if (fs::is_directory(status))
+                continue;
+            const fs::path path = walk->path();
+            Job job{path.string(), target(path.lexically_relative(operand)), {}, false};
+            if (fs::is_symlink(status)) {
+                job.refusal = "a symbolic link, not followed";
+                job.skipped = true;
+            } else if (!fs::is_regular_file(status)) {
+                job.refusal = "not a regular file";
+                job.skipped = true;
+            }
+            found.push_back(std::move(job));
+        }
+        if (error)
+            found.push_back({operand, {}, "cannot walk the folder: " + error.message(), false});
+        std::sort(found.begin(), found.end(),
+                  [](const Job& a, const Job& b) { return a.source < b.source; });
+        std::move(found.begin(), found.end(), std::back_inserter(jobs));
+    }
+    if (request.inPlace)
+        for (Job& job : jobs)
+            job.output = job.source;
+    // Two sources that would go to one output: the second is refused.
+    std::map<std::string, std::string> firstFor;
+    for (Job& job : jobs) {
+        if (!job.refusal.empty() || request.inPlace)
+            continue;
+        const auto [earlier, isNew] =
+            firstFor.emplace(fs::path(job.output).lexically_normal(), job.source);
+        if (!isNew)
+            job.refusal = "has the same output as " + earlier->second + ": " + job.output;
+    }
+    return jobs;
+}
+
+/// Everything the workers share, read-only while they run.
+struct Shared {
+    const Request& request;
+    const detect::Dictionary* dictionary = nullptr;
+    std::vector<engine::FilterList> storedChains;
+    std::size_t shown = 0;
+    engine::FilterList filters;
+    engine::LatinOptions options;
+};
+
+Outcome failure(Outcome outcome, std::string error) {
+    outcome.action = "failed";
+    outcome.error = std::move(error);
+    return outcome;
+}
+
+/// Keeps the original beside itself as @p backup, never replacing a file of that name: a hard
+/// link where the file system allows one, a copy otherwise.
+bool keepBackup(const std::string& source, const std::string& backup,
+                std::span<const std::uint8_t> original, std::string& error) {
+    if (::link(source.c_str(), backup.c_str()) == 0)
+        return true;
+    if (errno == EEXIST) {
+        error = "the backup " + backup + " exists already; the file was left untouched";
+        return false;
+    }
+    std::string reason;
+    const io::WriteError written =
+        io::writeAtomically(backup, original, io::Existing::keep, reason);
+    if (written == io::WriteError::none)
+        return true;
+    error = written == io::WriteError::exists
+                ? "the backup " + backup + " exists already; the file was left untouched"
+                : "cannot write the backup " + backup + ": " + reason;
+    return false;
+}
+
+Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
+                     const std::vector<std::uint8_t>& original,
+                     std::span<const std::uint8_t> bytes) {
+    const Request& request = shared.request;
+    outcome.bytesOut = bytes.size();
+    outcome.output = job.output;
+    if (request.dryRun)
+        return outcome;
+    std::string reason;
+    if (request.inPlace) {
+        const std::string backup = job.source + request.backupSuffix.value_or(".orig");
+        if (!request.noBackup && !keepBackup(job.source, backup, original, reason))
+            return failure(std::move(outcome), reason);
+        if (io::writeAtomically(job.output, bytes, io::Existing::replace, reason) !=
+            io::WriteError::none) {
+            if (!request.noBackup)
+                ::unlink(backup.c_str()); // the file is as it was: so is its folder
+            return failure(std::move(outcome), "cannot write: " + reason);
+        }
+        return outcome;
+    }
+    std::error_code made;
+    fs::create_directories(fs::path(job.output).parent_path(), made);
+    const io::WriteError written = io::writeAtomically(
+        job.output, bytes, request.overwrite ? io::Existing::replace : io::Existing::keep, reason);
+    if (written == io::WriteError::exists)
+        return failure(std::move(outcome), job.output +
+                                               " exists already; give --overwrite to replace it "
+                                               "or --skip");
+    if (written != io::WriteError::none)
+        return failure(std::move(outcome), "cannot write " + job.output + ": " + reason);
+    return outcome;
+}
+
+Outcome convert(const Shared& shared, const Job& job) {
+    const Request& request = shared.request;
+    Outcome outcome;
+    if (!job.refusal.empty()) {
+        outcome.action = job.skipped ? "skipped" : "failed";
+        outcome.error = job.refusal;
+        return outcome;
+    }
+    if (request.skip && !request.inPlace && ::access(job.output.c_str(), F_OK) == 0) {
+        outcome.action = "skipped";
+        outcome.error = "the output exists already";
+        return outcome;
+    }
+    std::string error;
+    std::optional<io::InputFile> input =
+        io::InputFile::open(job.source, io::InputKind::regularFile, error);
+    if (!input)
+        return failure(std::move(outcome), "cannot read: " + error);
+    std::vector<std::uint8_t> document;
+    switch (input->readAll(document, kMostFileBytes, error)) {
+    case io::ReadFailure::none:
+        break;
+    case io::ReadFailure::tooLarge:
+        return failure(std::move(outcome), "the file is larger than the 2 GiB limit");
+    case io::ReadFailure::outOfMemory:
+        return failure(std::move(outcome), "not enough memory to read the whole file");
+    case io::ReadFailure::failed:
+        return failure(std::move(outcome), "cannot read: " + error);
+    }
+    outcome.bytesIn = document.size();
+    if (document.size() != input->size())
+        return failure(std::move(outcome), "the file changed while it was read");
+    if (detect::looksBinary(
+            std::span(document).first(std::min(document.size(), kBinaryProbeBytes)))) {
+        outcome.action = "skipped";
+        outcome.error = "a binary file";
+        return outcome;
+    }
+
+    engine::FilterList filters = shared.filters;
+    if (request.automatic) {
+        const std::string_view text(reinterpret_cast<const char*>(document.data()),
+                                    document.size());
+        const detect::DocumentDecision decision =
+            detect::decideDocument(*shared.dictionary, text, shared.storedChains, shared.shown);
+        outcome.verdict = detect::verdictName(decision.ranking.verdict);
+        if (!decision.ranking.candidates.empty()) {
+            const detect::RefinedCandidate* chosen = &decision.ranking.candidates.front();
+            for (const detect::RefinedCandidate& candidate : decision.ranking.candidates)
+                if (decision.chain && candidate.chain == *decision.chain) {
+                    chosen = &candidate;
+                    break;
+                }
+            outcome.confidence = chosen->confidence;
+            outcome.plausibility = chosen->plausibility;
+        }
+        if (!decision.chain) {
+            outcome.action = "not written";
+            outcome.error = "no reading of the text is plausible Russian";
+            return outcome;
+        }
+        if (decision.ranking.ambiguous && outcome.confidence < request.minConfidence) {
+            outcome.action = "not written";
+            outcome.error = "ambiguous: the confidence is below --min-confidence";
+            return outcome;
+        }
+        if (decision.chain->count == 0) {
+            outcome.bytesOut = document.size();
+            if (request.inPlace || !request.copyUnchanged) {
+                outcome.action = "unchanged";
+                return outcome;
+            }
+            outcome.action = "copied";
+            return writeOutcome(shared, job, std::move(outcome), document, document);
+        }
+        filters = *decision.chain;
+    }
+
+    std::vector<std::uint8_t> work;
+    try {
+        work.resize(engine::workBufferSize(document.size(), filters, shared.options));
+    } catch (const std::bad_alloc&) {
+        return failure(std::move(outcome), "not enough memory to recode the whole file");
+    }
+    const engine::DocumentResult result =
+        engine::recodeDocument(document, work, filters, shared.options);
+    if (result.status != engine::RecodeStatus::ok)
+        return failure(std::move(outcome), "not enough memory to recode the whole file");
+    outcome.action = request.automatic ? "repaired" : "converted";
+    return writeOutcome(shared, job, std::move(outcome), document,
+                        std::span(work).first(result.length));
+}
+
+QJsonObject reportLine(const Job& job, const Outcome& outcome) {
+    const auto text = [](const std::string& s) { return QString::fromLocal8Bit(s); };
+    QJsonObject line{{"path", text(job.source)},
+                     {"verdict", text(outcome.verdict)},
+                     {"action", text(outcome.action)},
+                     {"confidence", outcome.confidence},
+                     {"plausibility", outcome.plausibility},
+                     {"bytes_in", static_cast<qint64>(outcome.bytesIn)},
+                     {"bytes_out", static_cast<qint64>(outcome.bytesOut)},
+                     {"output", text(outcome.output)},
+                     {"error", text(outcome.error)}};
+    return line;
+}
+
+/// Files done, files a second and time left on standard error, when it is a terminal.
+class Progress {
+public:
+    explicit Progress(std::size_t total)
+        : total_(total), shown_(::isatty(STDERR_FILENO) == 1),
+          start_(std::chrono::steady_clock::now()) {}
+
+    void update(std::size_t done) {
+        if (!shown_)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (done < total_ && now - last_ < std::chrono::milliseconds(200))
+            return;
+        last_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const double rate = seconds > 0 ? double(done) / seconds : 0;
+        const long left = rate > 0 ? long(double(total_ - done) / rate + 0.5) : -1;
+        char line[128];
+        if (left >= 0)
+            std::snprintf(line, sizeof line, "\r%zu/%zu files, %.0f files/s, %ld:%02ld left\033[K",
+                          done, total_, rate, left / 60, left % 60);
+        else
+            std::snprintf(line, sizeof line, "\r%zu/%zu files\033[K", done, total_);
+        std::fputs(line, stderr);
+        dirty_ = true;
+    }
+    /// Clears the line before an error line or at the end.
+    void clear() {
+        if (dirty_)
+            std::fputs("\r\033[K", stderr);
+        dirty_ = false;
+    }
+
+private:
+    std::size_t total_;
+    bool shown_;
+    bool dirty_ = false;
+    std::chrono::steady_clock::time_point start_, last_{};
+};
+
+/// SIGINT and SIGTERM set the flag while the run lasts; the former handlers come back after.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        interrupted.store(false);
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &oldInt_);
+        ::sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~InterruptGuard() {
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+} // namespace
+
+bool wantsParallelBatch(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        for (const char* name :
+             {"--auto", "-j", "--jobs", "-r", "--recursive", "--in-place", "--report", "--dry-run"})
+            if (arg == name ||
+                (arg.starts_with(name) && arg.size() > std::string_view(name).size() &&
+                 arg[std::string_view(name).size()] == '='))
+                return true;
+    }
+    return false;
+}
+
+int runParallelBatch(std::vector<std::string> args) {
+    Request request;
+    if (const auto problem = parseRequest(std::move(args), request))
+        return usageError(*problem);
+
+    Shared shared{request, nullptr, {}, 0, {}, {}};
+    std::optional<detect::Dictionary> dictionary;
+    if (request.automatic) {
+        const std::unique_ptr<store::SettingsStore> settings = openSettings();
+        // The stored schemes as `auto` takes them.
+        std::map<int, std::string> actions;
+        detect::PassSetup setup;
+        setup.schemeItems.push_back(detect::kAutoItem);
+        for (const store::StoredScheme& scheme : storedSchemes(*settings)) {
+            setup.schemeItems.push_back(scheme.number);
+            actions[scheme.number] = scheme.action;
+        }
+        setup.readAction = [&actions](int number) {
+            const auto found = actions.find(number);
+            return found == actions.end() ? std::string(detect::kMissingValue) : found->second;
+        };
+        shared.storedChains = detect::storedSchemeChains(setup);
+        shared.shown =
+            static_cast<std::size_t>(std::clamp(store::readSetting(*settings, store::kTotalShow),
+                                                detect::kMinVariants, detect::kMaxVariants));
+        shared.options = storedLatinOptions(*settings);
+        dictionary.emplace();
+        shared.dictionary = &*dictionary;
+    } else {
+        const std::variant<ChosenChain, int> chosen = chooseChain(request.chain);
+        if (const int* status = std::get_if<int>(&chosen))
+            return *status;
+        shared.filters = std::get<ChosenChain>(chosen).filters;
+        shared.options = std::get<ChosenChain>(chosen).options;
+    }
+    if (request.outputFolder && !request.dryRun) {
+        struct stat info {};
+        if (::stat(request.outputFolder->c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            printError(*request.outputFolder, "no such folder");
+            return kExitFailure;
+        }
+    }
+
+    const std::vector<Job> jobs = collectJobs(request);
+    std::string report;
+    std::size_t failed = 0;
+    Progress progress(jobs.size());
+    std::size_t done = 0;
+    {
+        const InterruptGuard guard;
+        done = runInOrder<Outcome>(
+            jobs.size(), request.workers, [&](std::size_t i) { return convert(shared, jobs[i]); },
+            [&](std::size_t i, Outcome& outcome) {
+                if (outcome.failed()) {
+                    ++failed;
+                    progress.clear();
+                    printError(jobs[i].source, outcome.error);
+                }
+                if (request.report)
+                    report += QJsonDocument(reportLine(jobs[i], outcome))
+                                  .toJson(QJsonDocument::Compact)
+                                  .toStdString() +
+                              '\n';
+                progress.update(i + 1);
+            },
+            interrupted, [&] { progress.update(done); });
+    }
+    progress.clear();
+    if (request.report) {
+        OutputSink sink(*request.report);
+        if (writeWholeOutput(sink, report) != kExitOk)
+            return kExitFailure;
+    }
+    if (done < jobs.size()) {
+        printError({}, "interrupted after " + std::to_string(done) + " of " +
+                           std::to_string(jobs.size()) + " files; the others were not touched");
+        return kExitFailure;
+    }
+    return failed == 0 ? kExitOk : kExitFailure;
+}
+
+} // namespace vorlex::cli
