@@ -52,6 +52,29 @@ Commands:
       --skip leaves it. Each failure is a line on standard error naming the
       file; the other files are still converted, and the exit status is 1.
 
+  batch --auto [--min-confidence P] (--out DIR [--copy-unchanged] |
+        --in-place [--backup SUFFIX | --no-backup]) [-r] [-j N]
+        [--report FILE] [--dry-run] FILE|DIR...
+      Repair each file by its own refined answer, judged on the whole
+      document exactly as auto judges its best repair. A repair is written;
+      a file that reads best as it is stays (copied into DIR with
+      --copy-unchanged); a file with no plausible reading, or an ambiguous
+      one whose confidence is below P (0 to 1, default 0), is not written and counts as a failure.
+      --in-place replaces each repaired file atomically and keeps the
+      original as FILE.orig (FILE+SUFFIX with --backup); an existing backup
+      is never replaced: that file fails and stays untouched. -r converts
+      the files in the folders named, keeping their tree under DIR
+      (symbolic links are not followed). Binary files (a NUL byte in the
+      first 8 KiB, or the signature of an executable, image or archive) are
+      skipped. -j N runs N workers (default: one a core). --report FILE
+      writes one JSON object a file, in input order: path, verdict, action,
+      confidence, plausibility, bytes_in, bytes_out, output, error.
+      --dry-run writes the report and nothing else. Batch with --action or
+      --scheme takes -r, -j, --in-place, --backup, --no-backup, --report and
+      --dry-run too. SIGINT or SIGTERM stops the run after the files in
+      work; nothing is left half-written. Progress goes to standard error
+      when it is a terminal.
+
 Input is FILE, or standard input when FILE is "-" or missing.
 The settings are read from the user's store, or from the INI file named by
 the environment variable VORLEX_SETTINGS; vorlex-cli never changes them.
