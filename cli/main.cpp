@@ -59,7 +59,8 @@ Commands:
       document exactly as auto judges its best repair. A repair is written;
       a file that reads best as it is stays (copied into DIR with
       --copy-unchanged); a file with no plausible reading, or an ambiguous
-      one whose confidence is below P (0 to 1, default 0), is not written and counts as a failure.
+      one whose confidence is below P (0 to 1, default 0), is not written
+      and counts as a failure.
       --in-place replaces each repaired file atomically and keeps the
       original as FILE.orig (FILE+SUFFIX with --backup); an existing backup
       is never replaced: that file fails and stays untouched. -r converts
