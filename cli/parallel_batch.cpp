@@ -495,6 +495,8 @@ int runParallelBatch(std::vector<std::string> args) {
     if (const auto problem = parseRequest(std::move(args), request))
         return usageError(*problem);
 
+    // From here on an interruption ends the run in order, also while it is being set up.
+    const InterruptGuard guard;
     Shared shared{request, nullptr, {}, 0, {}, {}};
     std::optional<detect::Dictionary> dictionary;
     if (request.automatic) {
@@ -533,13 +535,12 @@ int runParallelBatch(std::vector<std::string> args) {
         }
     }
 
-    const std::vector<Job> jobs = collectJobs(request);
+    const std::vector<Job> jobs = interrupted.load() ? std::vector<Job>{} : collectJobs(request);
     std::string report;
     std::size_t failed = 0;
     Progress progress(jobs.size());
     std::size_t done = 0;
     {
-        const InterruptGuard guard;
         done = runInOrder<Outcome>(
             jobs.size(), request.workers, [&](std::size_t i) { return convert(shared, jobs[i]); },
             [&](std::size_t i, Outcome& outcome) {
@@ -563,7 +564,7 @@ int runParallelBatch(std::vector<std::string> args) {
         if (writeWholeOutput(sink, report) != kExitOk)
             return kExitFailure;
     }
-    if (done < jobs.size()) {
+    if (done < jobs.size() || (interrupted.load() && jobs.empty())) {
         printError({}, "interrupted after " + std::to_string(done) + " of " +
                            std::to_string(jobs.size()) + " files; the others were not touched");
         return kExitFailure;

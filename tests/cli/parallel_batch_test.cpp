@@ -1,0 +1,197 @@
+// vorlex-cli batch with --auto, -j, -r, --in-place and --report, run as a user would on real
+// files in a temporary folder, and interrupted at random moments.
+#include "engine/cp1251.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/koi_text.h"
+#include "tests/support/test_files.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+using namespace vorlex::testing;
+
+const std::string kText = vorlex::engine::win1251Literal(
+    "Вчера вечером мы долго гуляли по старому парку и говорили о том, как быстро проходит "
+    "время. Осенние листья шуршали под ногами, а в окнах домов уже зажигался свет. Потом мы "
+    "пили чай с вареньем и вспоминали лето, море и друзей, которых давно не видели.\n");
+
+QByteArray bytes(const std::string& text) {
+    return QByteArray::fromStdString(text);
+}
+
+class ParallelBatch : public ProgramTest {
+protected:
+    CliRun run(const QStringList& args) { return runProgram(VORLEX_CLI_PATH, args, settings_); }
+    /// The report's objects, one a line.
+    static std::vector<QJsonObject> report(const QString& file) {
+        std::vector<QJsonObject> lines;
+        for (const QByteArray& line : readFile(file).split('\n'))
+            if (!line.isEmpty())
+                lines.push_back(QJsonDocument::fromJson(line).object());
+        return lines;
+    }
+};
+
+TEST_F(ParallelBatch, EachFileGetsWhatAutoBestGivesItInInputOrder) {
+    QDir().mkpath(path("in/sub"));
+    QDir().mkpath(path("out"));
+    writeFile(path("in/a-koi.txt"), bytes(koiFromWin1251(kText)));
+    writeFile(path("in/b-win.txt"), bytes(kText));
+    writeFile(path("in/c.png"), QByteArray("\x89PNG\r\n\x1a\n", 8) + bytes(kText));
+    writeFile(path("in/sub/d-koi.txt"), bytes(koiFromWin1251(kText + kText)));
+    writeFile(path("in/sub/e.bin"), QByteArray("ab\0cd", 5));
+    ASSERT_TRUE(QFile::link(path("in/a-koi.txt"), path("in/sub/f-link.txt")));
+
+    const CliRun result = run({"batch", "--auto", "-r", "-j", "3", "--copy-unchanged", "--out",
+                               path("out"), "--report", path("r.jsonl"), path("in")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const std::vector<QJsonObject> lines = report(path("r.jsonl"));
+    const QStringList names{"a-koi.txt",     "b-win.txt", "c.png",
+                            "sub/d-koi.txt", "sub/e.bin", "sub/f-link.txt"};
+    const QStringList actions{"repaired", "copied", "skipped", "repaired", "skipped", "skipped"};
+    ASSERT_EQ(lines.size(), std::size_t(names.size()));
+    for (int i = 0; i < names.size(); ++i) {
+        const QString source = path("in/" + names[i]);
+        EXPECT_EQ(lines[i]["path"].toString(), source);
+        EXPECT_EQ(lines[i]["action"].toString(), actions[i]) << names[i].toStdString();
+        if (actions[i] == "skipped") {
+            EXPECT_FALSE(QFile::exists(path("out/" + names[i])));
+            continue;
+        }
+        // The verdict auto --refined gives, the document auto --best writes.
+        const CliRun refined = run({"auto", "--refined", "--json", source});
+        EXPECT_EQ(lines[i]["verdict"].toString(),
+                  QJsonDocument::fromJson(refined.out).object()["verdict"].toString());
+        const CliRun best = run({"auto", "--best", source});
+        EXPECT_EQ(readFile(path("out/" + names[i])), best.out) << names[i].toStdString();
+        EXPECT_EQ(lines[i]["output"].toString(), path("out/" + names[i]));
+        EXPECT_EQ(lines[i]["bytes_in"].toInt(), QFileInfo(source).size());
+    }
+    EXPECT_EQ(readFile(path("out/a-koi.txt")), bytes(kText));
+    EXPECT_EQ(lines[2]["error"].toString(), "a binary file");
+
+    // Run again: the outputs exist, each is a failure line naming its file unless --skip.
+    const CliRun again = run({"batch", "--auto", "-r", "--out", path("out"), path("in")});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains("a-koi.txt: ")) << again.err.toStdString();
+    EXPECT_EQ(run({"batch", "--auto", "-r", "--skip", "--out", path("out"), path("in")}).exitCode,
+              0);
+}
+
+TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
+    const QByteArray koi = bytes(koiFromWin1251(kText));
+    writeFile(path("a.txt"), koi);
+    writeFile(path("b.txt"), koi);
+    writeFile(path("b.txt.orig"), "older backup");
+    writeFile(path("c.txt"), bytes("No Russian here at all, only plain English words.\n"));
+    writeFile(path("d.txt"), koi);
+    const CliRun result =
+        run({"batch", "--auto", "--in-place", path("a.txt"), path("b.txt"), path("c.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(readFile(path("a.txt")), bytes(kText));
+    EXPECT_EQ(readFile(path("a.txt.orig")), koi);
+    EXPECT_EQ(readFile(path("b.txt")), koi) << "left untouched";
+    EXPECT_EQ(readFile(path("b.txt.orig")), QByteArray("older backup"));
+    EXPECT_EQ(readFile(path("c.txt")).size(), 50) << "no plausible reading: not written";
+    EXPECT_EQ(result.err.count('\n'), 2) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("b.txt: the backup"));
+    EXPECT_TRUE(result.err.contains("c.txt: no reading"));
+
+    EXPECT_EQ(run({"batch", "--auto", "--in-place", "--backup", "~", path("d.txt")}).exitCode, 0);
+    EXPECT_EQ(readFile(path("d.txt~")), koi);
+    // One chain for all, in place without backup.
+    writeFile(path("e.txt"), koi);
+    EXPECT_EQ(
+        run({"batch", "--action", "kw", "--in-place", "--no-backup", "-j", "2", path("e.txt")})
+            .exitCode,
+        0);
+    EXPECT_EQ(readFile(path("e.txt")), bytes(kText));
+    EXPECT_FALSE(QFile::exists(path("e.txt.orig")));
+}
+
+TEST_F(ParallelBatch, DryRunWritesOnlyTheReportAndBadUsageIsRefused) {
+    writeFile(path("a.txt"), bytes(koiFromWin1251(kText)));
+    const CliRun dry =
+        run({"batch", "--auto", "--in-place", "--dry-run", "--report", "-", path("a.txt")});
+    EXPECT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    const QJsonObject line = QJsonDocument::fromJson(dry.out.trimmed()).object();
+    EXPECT_EQ(line["action"].toString(), "repaired");
+    EXPECT_GT(line["confidence"].toDouble(), 0.5);
+    EXPECT_EQ(readFile(path("a.txt")), bytes(koiFromWin1251(kText)));
+    EXPECT_FALSE(QFile::exists(path("a.txt.orig")));
+
+    for (const QStringList& args : {QStringList{"--auto", path("a.txt")},
+                                    {"--auto", "--in-place", "--out", path(""), "x"},
+                                    {"--auto", "--action", "kw", "--in-place", "x"},
+                                    {"--auto", "-j", "0", "--in-place", "x"},
+                                    {"--auto", "--min-confidence", "2", "--in-place", "x"},
+                                    {"--auto", "--in-place", "--no-backup", "--backup", ".b", "x"}})
+        EXPECT_EQ(run(QStringList{"batch"} + args).exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_EQ(run({"batch", "--auto", "--in-place", dir_.path()}).exitCode, 1)
+        << "a folder without -r";
+}
+
+// Interrupted at a random moment, a run leaves every file either as it was without a backup,
+// or repaired beside its backup; no temporary file, and the report holds the files finished.
+TEST_F(ParallelBatch, AnInterruptedRunLeavesNoTemporaryAndLosesNoOriginal) {
+    constexpr int kFiles = 500;
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 3; ++round) {
+        const QString folder = path(QString("r%1").arg(round));
+        QDir().mkpath(folder);
+        std::vector<QByteArray> originals;
+        for (int i = 0; i < kFiles; ++i) {
+            originals.push_back(bytes(koiFromWin1251(kText + std::to_string(i) + '\n' + kText)));
+            writeFile(folder + QString("/%1.txt").arg(i, 4, 10, QChar('0')), originals.back());
+        }
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VORLEX_SETTINGS", settings_);
+        process.setProcessEnvironment(env);
+        process.start(VORLEX_CLI_PATH, {"batch", "--auto", "--in-place", "-r", "-j", "2",
+                                        "--report", folder + ".jsonl", folder});
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(std::uniform_int_distribution<int>(100, 900)(random));
+        ::kill(pid_t(process.processId()), round == 2 ? SIGTERM : SIGINT);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        // A signal before the tool set its handlers ends it before it touched anything.
+        const bool handled = process.exitStatus() == QProcess::NormalExit;
+
+        int repaired = 0;
+        QDirIterator entries(folder, QDir::Files | QDir::Hidden);
+        int seen = 0;
+        while (entries.hasNext()) {
+            const QString name = entries.next();
+            ++seen;
+            EXPECT_FALSE(entries.fileName().startsWith('.'))
+                << "a temporary file: " << name.toStdString();
+        }
+        for (int i = 0; i < kFiles; ++i) {
+            const QString file = folder + QString("/%1.txt").arg(i, 4, 10, QChar('0'));
+            if (QFile::exists(file + ".orig")) {
+                EXPECT_EQ(readFile(file + ".orig"), originals[i]);
+                EXPECT_NE(readFile(file), originals[i]);
+                ++repaired;
+            } else {
+                EXPECT_EQ(readFile(file), originals[i]) << file.toStdString();
+            }
+        }
+        EXPECT_EQ(seen, kFiles + repaired);
+        if (handled)
+            EXPECT_EQ(readFile(folder + ".jsonl").count('\n'), repaired)
+                << "one report line a file finished";
+        else
+            EXPECT_EQ(repaired, 0);
+    }
+}
+
+} // namespace
