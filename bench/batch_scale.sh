@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The scale benchmark of batch --auto: small files a second with -j 1 and -j 2, large files in
+# MB/s, peak memory, and a shell loop of `auto --best` over the same small files as the
+# baseline (over the first LOOP of them, scaled).
+#
+#   bench/batch_scale.sh BUILD_DIR [WORK_DIR]   (SMALL=20000 LARGE=20 LARGE_MB=50 LOOP=1000)
+set -euo pipefail
+build="$1"
+work="${2:-$(mktemp -d "${TMPDIR:-/tmp}/vorlex-batch-bench.XXXXXX")}"
+cli="$build/cli/vorlex-cli"
+here="$(cd "$(dirname "$0")" && pwd)"
+: "${SMALL:=20000}" "${LARGE:=20}" "${LARGE_MB:=50}" "${LOOP:=1000}"
+export VORLEX_SETTINGS="$work/settings.ini" # the built-in schemes
+
+[ -d "$work/corpus/small" ] ||
+  python3 "$here/make_batch_corpus.py" "$work/corpus" --small "$SMALL" --large "$LARGE" \
+    --large-mb "$LARGE_MB"
+
+# SECONDS PEAK_KB of one command, its output thrown away.
+measure() {
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
+  cat "$work/time"
+}
+rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
+
+for jobs in 1 2; do
+  rm -rf "$work/out"; mkdir "$work/out"
+  read -r seconds peak < <(measure "$cli" batch --auto -r -j "$jobs" --out "$work/out" \
+    --report "$work/small-j$jobs.jsonl" "$work/corpus/small")
+  echo "small files, -j $jobs: $SMALL files in ${seconds}s = $(rate "$SMALL" "$seconds") files/s, peak ${peak} KB"
+done
+rm -rf "$work/out"; mkdir "$work/out"
+read -r seconds peak < <(measure "$cli" batch --auto -r -j 2 --out "$work/out" "$work/corpus/large")
+echo "large files, -j 2: $((LARGE * LARGE_MB)) MB in ${seconds}s = $(rate $((LARGE * LARGE_MB)) "$seconds") MB/s, peak ${peak} KB"
+
+mapfile -t first < <(find "$work/corpus/small" -type f | sort | head -n "$LOOP")
+start=$(date +%s.%N)
+for file in "${first[@]}"; do
+  "$cli" auto --best "$file" >/dev/null 2>&1 || true
+done
+seconds=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { print e - s }')
+echo "baseline, a shell loop of auto --best: ${#first[@]} files in ${seconds}s = $(rate "${#first[@]}" "$seconds") files/s"
+rm -rf "$work/out"
