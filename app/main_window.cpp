@@ -93,7 +93,7 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
       pass_(dictionary_) {
     initialiseResources();
     setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
-    setWindowTitle(mainText(MainText::caption, 1));
+    setWindowTitle(mainText(MainText::caption, store::Language::english));
     buildControls();
 
     // First run: the built-in schemes, then Flag.
@@ -101,11 +101,10 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     buildToolbar();
     setResultCommandsEnabled(false);
 
-    switches_ = readMainSwitches(store_);
+    settings_ = store::readSettings(store_);
     time_->setText(text(MainText::noValue));
     found_->setText(text(MainText::noValue));
-    // A stored limit outside 1-99 (edited by hand, damaged) would also size the refined list.
-    maximumVariants_ = std::clamp(switches_.totalShow, detect::kMinVariants, detect::kMaxVariants);
+    maximumVariants_ = settings_.totalShow;
     setLimitField(maximumVariants_);
     showPlaceholder();
     recode_->setEnabled(false);
@@ -122,7 +121,7 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
 
     updateSchemeButtons();
 
-    if (switches_.setClipboardViewer != 0)
+    if (settings_.setClipboardViewer)
         joinClipboardViewer();
     setAcceptDrops(true);
 }
@@ -321,15 +320,15 @@ void MainWindow::editScheme(store::EditorMode mode) {
         return;
     fillSchemeBox();
     // The editor may have changed the last scheme; the box selects what the store now holds.
-    if (switches_.saveLastScheme != 0)
-        switches_.lastScheme = store::readSetting(store_, store::kLastScheme);
+    if (settings_.saveLastScheme)
+        settings_.lastScheme = store::readSetting(store_, store::kLastScheme);
     restoreLastScheme();
     updateSchemeButtons();
 }
 
 void MainWindow::deleteScheme() {
     // Removes the item itself, without a rescan.
-    store::deleteSelectedScheme(schemes_, store_, prompter_, switches_.language, this);
+    store::deleteSelectedScheme(schemes_, store_, prompter_, settings_.language, this);
     updateSchemeButtons();
 }
 
@@ -340,26 +339,11 @@ void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
 }
 
 void MainWindow::openSettings() {
-    const setup::SettingsAfterDialog after = setup::runSettingsDialog(store_, prompter_, this);
-    switches_.language = after.language;
-    switches_.precision = after.precision;
-    switches_.refineRanking = after.refineRanking;
-    switches_.showNoAutoRecoding = after.showNoAutoRecoding;
-    switches_.showWrongClipboardFormat = after.showWrongClipboardFormat;
-    switches_.autoRecode = after.autoRecode;
-    switches_.autoRecodeFile = after.autoRecodeFile;
-    switches_.autoRecodeClipboard = after.autoRecodeClipboard;
-    switches_.saveLastScheme = after.saveLastScheme;
-    switches_.showPreviewOnDoubleClick = after.showPreviewOnDoubleClick;
-    if (after.lastScheme) {
-        switches_.lastScheme = *after.lastScheme;
-        restoreLastScheme();
-    }
-    switches_.noSj = after.noSj;
-    switches_.wAsVe = after.wAsVe;
+    // The list limit stays the window's own: the dialog does not change it.
+    settings_ = setup::runSettingsDialog(store_, prompter_, this);
+    restoreLastScheme();
     updateSchemeButtons();
-    switches_.setClipboardViewer = after.setClipboardViewer;
-    switch (setup::watchingChange(viewerJoined_, after.setClipboardViewer)) {
+    switch (setup::watchingChange(viewerJoined_, settings_.setClipboardViewer)) {
     case setup::WatchingChange::leave:
         leaveClipboardViewer();
         break;
@@ -392,12 +376,12 @@ void MainWindow::leaveClipboardViewer() {
 }
 
 void MainWindow::restoreLastScheme() {
-    if (switches_.saveLastScheme == 0)
+    if (!settings_.saveLastScheme)
         return;
     std::vector<store::StoredScheme> items;
     for (int i = 1; i < schemes_->count(); ++i)
         items.push_back({schemes_->itemData(i).toInt(), schemes_->itemText(i).toStdString(), {}});
-    if (const auto number = store::lastSchemeSelection(items, switches_.lastScheme)) {
+    if (const auto number = store::lastSchemeSelection(items, settings_.lastScheme)) {
         const int index = schemes_->findData(*number);
         if (index >= 0)
             schemes_->setCurrentIndex(index);
@@ -411,7 +395,7 @@ void MainWindow::updateSchemeButtons() {
 }
 
 void MainWindow::schemeChosen(int) {
-    if (recode_->isEnabled() && switches_.autoRecode != 0)
+    if (recode_->isEnabled() && settings_.autoRecode)
         recode();
     updateSchemeButtons();
 }
@@ -480,7 +464,7 @@ void MainWindow::applyListFont() {
 
 void MainWindow::showPlaceholder() {
     list_->clear();
-    addListLine(detect::placeholderLine(switches_.language));
+    addListLine(detect::placeholderLine(static_cast<int>(settings_.language)));
 }
 
 void MainWindow::addListLine(const std::string& line) {
@@ -585,16 +569,15 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         if (replaced > 0)
             prompter_.message(this, text(MainText::caption),
                               text(MainText::clipboardCharactersReplaced).arg(replaced));
-        if (!sample_.hasWords() && switches_.showNoAutoRecoding == 0)
+        if (!sample_.hasWords() && !settings_.showNoAutoRecoding)
             say(noWordsMessage(kind));
-        const int autoSwitch = kind == SourceKind::clipboard ? switches_.autoRecodeClipboard
-                                                             : switches_.autoRecodeFile;
-        if (autoSwitch != 0)
+        if (kind == SourceKind::clipboard ? settings_.autoRecodeClipboard
+                                          : settings_.autoRecodeFile)
             recode();
     } else {
         recode_->setEnabled(false);
         command(viewSource)->setEnabled(false);
-        if (kind != SourceKind::clipboard || switches_.showWrongClipboardFormat == 0)
+        if (kind != SourceKind::clipboard || !settings_.showWrongClipboardFormat)
             say(readFailedMessage(kind));
     }
     if (byCommand)
@@ -695,7 +678,7 @@ void MainWindow::putOnClipboard(std::string_view bytes) {
 void MainWindow::recode() {
     if (passActive_)
         return;
-    if (switches_.saveLastScheme != 0)
+    if (settings_.saveLastScheme)
         store::writeSetting(store_, store::kLastScheme, schemes_->currentText().toStdString());
     const int item = schemes_->currentData().toInt();
     if (item != store::kAutoSchemeNumber) {
@@ -707,7 +690,7 @@ void MainWindow::recode() {
             return;
         }
         setResultCommandsEnabled(false);
-        const engine::LatinOptions options{switches_.wAsVe != 0, switches_.noSj != 0, false};
+        const engine::LatinOptions options{settings_.wAsVe, settings_.noSj, false};
         const std::string line = detect::namedSchemeLine(sample_, action, options);
         list_->clear();
         addListLine(line);
@@ -736,7 +719,7 @@ void MainWindow::startPass() {
         return store_.readString(store::schemeSectionName(number), store::kSchemeActionValue,
                                  std::string(store::kMissingValue));
     });
-    setup.precision = switches_.precision;
+    setup.precision = settings_.precision;
     setup.maxVariants = maximumVariants_;
     setup.onWorkerStart = lowerWorkerPriority;
     passStoredChains_ = detect::storedSchemeChains(setup);
@@ -773,7 +756,7 @@ void MainWindow::timerTick() {
         recode_->setEnabled(true);
         stop_->setEnabled(false);
         passActive_ = false;
-        if (switches_.refineRanking != 0)
+        if (settings_.refineRanking)
             applyRefinedOrder();
         if (accepted > 0 && minimised_) {
             setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -790,7 +773,7 @@ void MainWindow::checkForNewVersion() {
     // its own messages under the check's.
     const int watching = watching_;
     watching_ = watchingOff;
-    update::runUpdateCheck(this, prompter_, switches_.language);
+    update::runUpdateCheck(this, prompter_, settings_.language);
     watching_ = watching;
 }
 
@@ -802,9 +785,9 @@ ListCommandState MainWindow::listCommandState() {
     state.sourcePath = sourcePath_;
     state.clipboardCopy = clipboardCopy_;
     state.sample = &sample_;
-    state.wAsVe = switches_.wAsVe;
-    state.noSj = switches_.noSj;
-    state.separateEnglish = store::readSetting(store_, store::kSeparateEnglish);
+    state.wAsVe = settings_.wAsVe;
+    state.noSj = settings_.noSj;
+    state.separateEnglish = store::readSettings(store_).separateEnglish;
     state.variantList = list_;
     state.newFileCounter = &newFileCounter_;
     return state;
@@ -849,7 +832,7 @@ void MainWindow::listSelectionChanged() {
     if (row < 0 || list_->selectedItems().isEmpty())
         return;
     const SelectionReaction reaction =
-        selectionChanged(listLine(row), listCommandState(), switches_.showPreviewOnDoubleClick);
+        selectionChanged(listLine(row), listCommandState(), settings_.showPreviewOnDoubleClick);
     setResultCommandsEnabled(reaction.enableCommands);
     if (reaction.titleTip)
         list_->showTitleTip(bytesToShownText(*reaction.titleTip));
@@ -870,12 +853,12 @@ void MainWindow::listRightClicked(const QPoint& point) {
 
 void MainWindow::listDoubleClicked() {
     if (const std::optional<ListCommand> listCommand =
-            doubleClickCommand(switches_.showPreviewOnDoubleClick))
+            doubleClickCommand(settings_.showPreviewOnDoubleClick))
         runListCommand(*listCommand);
 }
 
 void MainWindow::showAbout() {
-    chrome::AboutDialog about(switches_.language, prompter_, this);
+    chrome::AboutDialog about(settings_.language, prompter_, this);
     about.exec();
 }
 

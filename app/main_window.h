@@ -12,6 +12,7 @@
 #include "detect/sample.h"
 #include "engine/filters.h"
 #include "store/scheme_editing.h"
+#include "store/settings.h"
 #include "store/settings_store.h"
 
 #include <QString>
@@ -117,8 +118,8 @@ public:
     void deleteScheme();
 
     // State, for the commands of the list and for tests.
-    [[nodiscard]] int language() const noexcept { return switches_.language; }
-    [[nodiscard]] const MainSwitches& switches() const noexcept { return switches_; }
+    [[nodiscard]] store::Language language() const noexcept { return settings_.language; }
+    [[nodiscard]] const store::Settings& settingsInUse() const noexcept { return settings_; }
     [[nodiscard]] int clipboardWatching() const noexcept { return watching_; }
     [[nodiscard]] int maximumVariants() const noexcept { return maximumVariants_; }
     [[nodiscard]] bool passRunning() const noexcept { return passActive_; }
@@ -189,11 +190,11 @@ private:
     void applyRefinedOrder();
     void shutDown();
     void say(MainText text);
-    [[nodiscard]] QString text(MainText id) const { return mainText(id, switches_.language); }
+    [[nodiscard]] QString text(MainText id) const { return mainText(id, settings_.language); }
 
     store::SettingsStore& store_;
     Prompter& prompter_;
-    MainSwitches switches_;
+    store::Settings settings_;
     detect::Dictionary dictionary_;
 
     // Controls.

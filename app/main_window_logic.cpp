@@ -1,32 +1,8 @@
 #include "app/main_window_logic.h"
 
-#include "detect/pass.h"
 #include "store/settings_keys.h"
 
 namespace vorlex::app {
-
-MainSwitches readMainSwitches(const store::SettingsStore& store) {
-    using store::readSetting;
-    MainSwitches s;
-    s.language = readSetting(store, store::kLanguage);
-    s.totalShow = readSetting(store, store::kTotalShow);
-    s.precision = readSetting(store, store::kPrecision);
-    s.showNoAutoRecoding = readSetting(store, store::kShowNoAutoRecoding);
-    s.showWrongClipboardFormat = readSetting(store, store::kShowWrongClipboardFormat);
-    s.autoRecode = readSetting(store, store::kAutoRecode);
-    s.autoRecodeFile = readSetting(store, store::kAutoRecodeFile);
-    s.autoRecodeClipboard = readSetting(store, store::kAutoRecodeClipboard);
-    s.saveLastScheme = readSetting(store, store::kSaveLastScheme);
-    s.showPreviewOnDoubleClick = readSetting(store, store::kShowPreviewOnDoubleClick);
-    s.setClipboardViewer = readSetting(store, store::kSetClipboardViewer);
-    if (s.saveLastScheme != 0)
-        s.lastScheme = readSetting(store, store::kLastScheme);
-    s.noSj = readSetting(store, store::kNoSj);
-    s.wAsVe = readSetting(store, store::kWAsVe);
-    s.separateEnglish = readSetting(store, store::kSeparateEnglish);
-    s.refineRanking = readSetting(store, store::kRefineRanking);
-    return s;
-}
 
 VariantLimitCheck checkVariantLimit(const QString& text) {
     VariantLimitCheck check;
@@ -35,7 +11,7 @@ VariantLimitCheck checkVariantLimit(const QString& text) {
     if (!ok)
         return check;
     check.value = value;
-    check.result = value >= detect::kMinVariants && value <= detect::kMaxVariants
+    check.result = store::kTotalShow.bounded(value) == value
                        ? VariantLimitCheck::Result::ok
                        : VariantLimitCheck::Result::outOfRange;
     return check;

@@ -1,6 +1,8 @@
 // Every text the main window shows, in English and Russian, in one table. Look-ups go through
-// the interface language flag: 0 Russian, any other value English.
+// the interface language flag.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -59,7 +61,7 @@ enum class MainText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString mainText(MainText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString mainText(MainText id, store::Language language);
 
 } // namespace vorlex::app

@@ -27,14 +27,15 @@ QLabel* makeIcon(QWidget* parent, const QRect& box, const QString& resource) {
 
 } // namespace
 
-AboutDialog::AboutDialog(int language, Prompter& prompter, QWidget* parent)
+AboutDialog::AboutDialog(store::Language language, Prompter& prompter, QWidget* parent)
     : CaptionedDialog(CaptionVariant::tool, parent),
       ownOpener_(std::make_unique<SystemLinkOpener>()) {
     build(prompter, *ownOpener_);
     applyTexts(language);
 }
 
-AboutDialog::AboutDialog(int language, Prompter& prompter, LinkOpener& opener, QWidget* parent)
+AboutDialog::AboutDialog(store::Language language, Prompter& prompter, LinkOpener& opener,
+                         QWidget* parent)
     : CaptionedDialog(CaptionVariant::tool, parent) {
     build(prompter, opener);
     applyTexts(language);
@@ -57,7 +58,7 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
     companyLink_->setObjectName(QStringLiteral("c1033"));
     companyLink_->setGeometry(du.rect(25, 6, 136, 15));
     companyLink_->setAlignment(Qt::AlignCenter);
-    companyLink_->setText(aboutText(AboutText::companyNotice, 1));
+    companyLink_->setText(aboutText(AboutText::companyNotice, store::Language::english));
     companyLink_->setUrl(companyHomePage());
     companyLink_->setColours(QColor(20, 20, 50), QColor(40, 40, 100));
     companyLink_->setUnderline(true);
@@ -67,7 +68,7 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
     productFrame->setGeometry(du.rect(2, 27, 181, 44));
     makeIcon(body(), du.rect(3, 41, 21, 20), QStringLiteral(":/res/icon128.svg"));
 
-    auto* name = new QLabel(aboutText(AboutText::productName, 1), body());
+    auto* name = new QLabel(aboutText(AboutText::productName, store::Language::english), body());
     name->setGeometry(du.rect(25, 42, 136, 8));
     name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
@@ -76,13 +77,13 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
     version_->setGeometry(du.rect(25, 53, 136, 12));
     version_->setReadOnly(true);
     version_->setAlignment(Qt::AlignCenter);
-    version_->setText(aboutText(AboutText::version, 1));
+    version_->setText(aboutText(AboutText::version, store::Language::english));
 
     productLink_ = new HyperlinkLabel(opener, prompter, body());
     productLink_->setObjectName(QStringLiteral("c1032"));
     productLink_->setGeometry(du.rect(14, 77, 110, 14));
     productLink_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    productLink_->setText(aboutText(AboutText::productLink, 1));
+    productLink_->setText(aboutText(AboutText::productLink, store::Language::english));
     productLink_->setUrl(programHomePage());
     productLink_->setColours(productLink_->linkColour(), QColor(255, 0, 0));
     productLink_->setUnderline(true);
@@ -97,7 +98,7 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
     close_->setFocus();
 }
 
-void AboutDialog::applyTexts(int language) {
+void AboutDialog::applyTexts(store::Language language) {
     setWindowTitle(aboutText(AboutText::caption, language));
     close_->setText(aboutText(AboutText::closeButton, language));
 }

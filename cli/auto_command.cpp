@@ -6,7 +6,7 @@
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -221,9 +221,9 @@ int runAuto(std::vector<std::string> args) {
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
     detect::PassSetup setup;
     setup.sample = detect::sampleSource(*document);
-    setup.precision = request.precision.value_or(store::readSetting(*settings, store::kPrecision));
-    setup.maxVariants =
-        request.maxVariants.value_or(store::readSetting(*settings, store::kTotalShow));
+    const store::Settings stored = store::readSettings(*settings);
+    setup.precision = request.precision.value_or(stored.precision);
+    setup.maxVariants = request.maxVariants.value_or(stored.totalShow);
 
     // The stored schemes as the window's scheme box would list them, "Auto" first.
     std::map<int, std::string> actions;
@@ -255,8 +255,8 @@ int runAuto(std::vector<std::string> args) {
     const detect::Dictionary dictionary;
     const std::vector<engine::FilterList> storedChains = detect::storedSchemeChains(setup);
     const detect::Sample sample = setup.sample;
-    const std::size_t shown = static_cast<std::size_t>(
-        std::clamp(setup.maxVariants, detect::kMinVariants, detect::kMaxVariants));
+    // Both the option and the stored value are within bounds.
+    const auto shown = static_cast<std::size_t>(setup.maxVariants);
     const detect::PassResult result = detect::runPass(dictionary, std::move(setup));
     // The refined ranking follows the pass: for --refined and for --best unless --classic.
     std::optional<detect::RefinedRanking> ranking;

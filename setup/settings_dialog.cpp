@@ -4,7 +4,7 @@
 #include "chrome/prompter.h"
 #include "setup/font_values.h"
 #include "setup/settings_texts.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -62,10 +62,9 @@ QString wrapped(const QString& text, const QFontMetrics& metrics, int width) {
 SettingsDialog::SettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
                                QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store), prompter_(prompter),
-      textLanguage_(store::readSetting(store, store::kLanguage)),
-      storedPrecision_(readSettingsValues(store).precision) {
+      textLanguage_(store::readLanguage(store)), stored_(store::readSettings(store)) {
     buildControls();
-    showValues(readSettingsValues(store_));
+    showValues(stored_);
     applyLanguageTexts();
 }
 
@@ -86,7 +85,7 @@ void SettingsDialog::buildControls() {
     probe.setFont(font());
     const auto need = [&probe](SetupText id) {
         int width = 0;
-        for (int language : {0, 1}) {
+        for (store::Language language : {store::Language::russian, store::Language::english}) {
             probe.setText(setupText(id, language));
             width = std::max(width, probe.sizeHint().width());
         }
@@ -182,8 +181,8 @@ void SettingsDialog::buildControls() {
     connect(close_, &QPushButton::clicked, this, &SettingsDialog::accept);
 }
 
-void SettingsDialog::showValues(const SettingsValues& values) {
-    const auto show = [this](CheckBox id, int value) { checks_.at(id)->setChecked(value != 0); };
+void SettingsDialog::showValues(const store::Settings& values) {
+    const auto show = [this](CheckBox id, bool value) { checks_.at(id)->setChecked(value); };
     show(noAutoRecodingBox, values.showNoAutoRecoding);
     show(wrongFormatBox, values.showWrongClipboardFormat);
     show(autoRecodeBox, values.autoRecode);
@@ -195,24 +194,24 @@ void SettingsDialog::showValues(const SettingsValues& values) {
     show(autoRecodeFileBox, values.autoRecodeFile);
     show(autoRecodeClipboardBox, values.autoRecodeClipboard);
     // Any language but the two of the buttons checks neither.
-    russian_->setChecked(values.language == 0);
-    english_->setChecked(values.language == 1);
+    russian_->setChecked(values.language == store::Language::russian);
+    english_->setChecked(values.language == store::Language::english);
     show(clipboardViewerBox, values.setClipboardViewer);
     show(separateEnglishBox, values.separateEnglish);
     show(refineRankingBox, values.refineRanking);
 }
 
-int SettingsDialog::radioValue() const {
+store::Language SettingsDialog::radioValue() const {
     if (russian_->isChecked())
-        return 0;
+        return store::Language::russian;
     if (english_->isChecked())
-        return 1;
-    return kNoLanguageChosen;
+        return store::Language::english;
+    return store::Language::neither;
 }
 
-SettingsValues SettingsDialog::takeValues(const PrecisionCheck& check) const {
-    const auto take = [this](CheckBox id) { return checks_.at(id)->isChecked() ? 1 : 0; };
-    SettingsValues values;
+store::Settings SettingsDialog::takeValues(const PrecisionCheck& check) const {
+    const auto take = [this](CheckBox id) { return checks_.at(id)->isChecked(); };
+    store::Settings values = stored_;
     values.showNoAutoRecoding = take(noAutoRecodingBox);
     values.showWrongClipboardFormat = take(wrongFormatBox);
     values.autoRecode = take(autoRecodeBox);
@@ -220,7 +219,7 @@ SettingsValues SettingsDialog::takeValues(const PrecisionCheck& check) const {
     values.wAsVe = take(wAsVeBox);
     values.noSj = take(noSjBox);
     values.showPreviewOnDoubleClick = take(previewBox);
-    values.precision = check.result == PrecisionCheck::Result::ok ? check.value : storedPrecision_;
+    values.precision = check.result == PrecisionCheck::Result::ok ? check.value : stored_.precision;
     values.autoRecodeFile = take(autoRecodeFileBox);
     values.autoRecodeClipboard = take(autoRecodeClipboardBox);
     values.language = radioValue();
@@ -244,7 +243,10 @@ PrecisionCheck SettingsDialog::checkPrecisionBox() {
 
 void SettingsDialog::save(const PrecisionCheck& check) {
     saved_ = true;
-    writeSettingsValues(store_, takeValues(check), check.result == PrecisionCheck::Result::ok);
+    store::writeSettings(store_, takeValues(check),
+                         check.result == PrecisionCheck::Result::ok
+                             ? store::PrecisionWrite::write
+                             : store::PrecisionWrite::keepStored);
 }
 
 void SettingsDialog::done(int result) {
@@ -293,7 +295,7 @@ void SettingsDialog::setCheckText(QCheckBox* box, const QString& text) {
 
 void SettingsDialog::applyLanguageTexts() {
     setUpdatesEnabled(false);
-    const int language = textLanguage_;
+    const store::Language language = textLanguage_;
     const auto text = [language](SetupText id) { return setupText(id, language); };
     setWindowTitle(text(SetupText::title));
     close_->setText(text(SetupText::closeButton));
@@ -326,13 +328,13 @@ void SettingsDialog::applyLanguageTexts() {
     update();
 }
 
-SettingsAfterDialog runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
-                                      QWidget* parent) {
+store::Settings runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
+                                  QWidget* parent) {
     {
         SettingsDialog dialog(store, prompter, parent);
         dialog.exec();
     }
-    return readSettingsAfterDialog(store);
+    return store::readSettings(store);
 }
 
 } // namespace vorlex::setup

@@ -28,7 +28,7 @@ bool runSchemeEditor(EditorMode mode, QComboBox* schemeBox, SettingsStore& store
 }
 
 bool deleteSelectedScheme(QComboBox* schemeBox, SettingsStore& store, chrome::Prompter& prompter,
-                          int language, QWidget* parent) {
+                          Language language, QWidget* parent) {
     if (schemeBox == nullptr)
         return false;
     schemeBox->setFocus();

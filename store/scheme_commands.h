@@ -2,6 +2,7 @@
 // box (a QComboBox whose item data is the scheme number, -1 for "Auto").
 #pragma once
 
+#include "store/language.h"
 #include "store/scheme_editing.h"
 #include "store/settings_store.h"
 
@@ -30,7 +31,7 @@ bool runSchemeEditor(EditorMode mode, QComboBox* schemeBox, SettingsStore& store
 /// text and changes nothing. Nothing is rescanned and the scheme buttons are not touched.
 /// @return true when the scheme was deleted.
 bool deleteSelectedScheme(QComboBox* schemeBox, SettingsStore& store, chrome::Prompter& prompter,
-                          int language, QWidget* parent);
+                          Language language, QWidget* parent);
 
 /// Fills @p schemeBox with "Auto" and @p scan's schemes, selecting "Auto".
 void fillSchemeBox(QComboBox* schemeBox, const CatalogueScan& scan);

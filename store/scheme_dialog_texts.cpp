@@ -1,62 +1,48 @@
 #include "store/scheme_dialog_texts.h"
 
-#include <array>
-#include <cstddef>
+#include "chrome/text_table.h"
 
 namespace vorlex::store {
 namespace {
 
-struct TextPair {
-    SchemeText id;
-    const char* english;
-    const char* russian;
-};
+constexpr std::array<chrome::TextPair<SchemeText>, static_cast<std::size_t>(SchemeText::count_)>
+    kTexts = {{
+        {SchemeText::editTitle, "Edit scheme", "Редактирование схемы"},
+        {SchemeText::createTitle, "Create new scheme", "Создание новой схемы"},
+        {SchemeText::noFilter, "No", "нет"},
+        {SchemeText::filter1Label, "Filter 1 :", "Фильтр 1 :"},
+        {SchemeText::filter2Label, "Filter 2 :", "Фильтр 2 :"},
+        {SchemeText::filter3Label, "Filter 3 :", "Фильтр 3 :"},
+        {SchemeText::filter4Label, "Filter 4 :", "Фильтр 4 :"},
+        {SchemeText::nameLabel, "Scheme name :", "Название схемы :"},
+        {SchemeText::okButton, "OK", "OK"},
+        {SchemeText::cancelButton, "Cancel", "Отмена"},
+        {SchemeText::saveTitleBefore, "Save ", "Сохранить "},
+        {SchemeText::saveTitleAfter, " as scheme", " как схему"},
+        {SchemeText::saveButton, "Save", "Сохранить"},
+        {SchemeText::enterNameLabel, "Enter scheme name", "Введите название схемы"},
+        {SchemeText::configReadFailed, "Error reading config file",
+         "Ошибка при чтении файла конфигурации"},
+        {SchemeText::clashPrefix, "Scheme with this ", "Схема с таким "},
+        {SchemeText::clashName, "name", "названием"},
+        {SchemeText::clashAnd, " and ", " и "},
+        {SchemeText::clashVariant, "variant of recoding", "вариантом перекодировки"},
+        {SchemeText::clashSuffix, " already exists", " уже существует"},
+        {SchemeText::noFreeNumber, "There is no room for another scheme: delete one first",
+         "Больше нет места для новой схемы: сначала удалите одну из схем"},
+        {SchemeText::deleteQuestion, "Do you really want to delete this scheme?",
+         "Вы действительно хотите удалить эту схему?"},
+    }};
 
-constexpr std::array<TextPair, static_cast<std::size_t>(SchemeText::count_)> kTexts = {{
-    {SchemeText::editTitle, "Edit scheme", "Редактирование схемы"},
-    {SchemeText::createTitle, "Create new scheme", "Создание новой схемы"},
-    {SchemeText::noFilter, "No", "нет"},
-    {SchemeText::filter1Label, "Filter 1 :", "Фильтр 1 :"},
-    {SchemeText::filter2Label, "Filter 2 :", "Фильтр 2 :"},
-    {SchemeText::filter3Label, "Filter 3 :", "Фильтр 3 :"},
-    {SchemeText::filter4Label, "Filter 4 :", "Фильтр 4 :"},
-    {SchemeText::nameLabel, "Scheme name :", "Название схемы :"},
-    {SchemeText::okButton, "OK", "OK"},
-    {SchemeText::cancelButton, "Cancel", "Отмена"},
-    {SchemeText::saveTitleBefore, "Save ", "Сохранить "},
-    {SchemeText::saveTitleAfter, " as scheme", " как схему"},
-    {SchemeText::saveButton, "Save", "Сохранить"},
-    {SchemeText::enterNameLabel, "Enter scheme name", "Введите название схемы"},
-    {SchemeText::configReadFailed, "Error reading config file",
-     "Ошибка при чтении файла конфигурации"},
-    {SchemeText::clashPrefix, "Scheme with this ", "Схема с таким "},
-    {SchemeText::clashName, "name", "названием"},
-    {SchemeText::clashAnd, " and ", " и "},
-    {SchemeText::clashVariant, "variant of recoding", "вариантом перекодировки"},
-    {SchemeText::clashSuffix, " already exists", " уже существует"},
-    {SchemeText::noFreeNumber, "There is no room for another scheme: delete one first",
-     "Больше нет места для новой схемы: сначала удалите одну из схем"},
-    {SchemeText::deleteQuestion, "Do you really want to delete this scheme?",
-     "Вы действительно хотите удалить эту схему?"},
-}};
-
-// The table is indexed by the enumeration: keep both in the same order.
-constexpr bool tableInOrder() {
-    for (std::size_t i = 0; i < kTexts.size(); ++i)
-        if (static_cast<std::size_t>(kTexts[i].id) != i)
-            return false;
-    return true;
-}
-static_assert(tableInOrder(), "kTexts must list SchemeText in declaration order");
+static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists SchemeText in declaration order");
 
 } // namespace
 
-QString schemeText(SchemeText id, int language) {
-    const TextPair& pair = kTexts[static_cast<std::size_t>(id)];
-    return QString::fromUtf8(language != 0 ? pair.english : pair.russian);
+QString schemeText(SchemeText id, store::Language language) {
+    return chrome::textOf(kTexts, id, language);
 }
 
-QString clashMessage(Clash clash, int language) {
+QString clashMessage(Clash clash, Language language) {
     const auto text = [language](SchemeText id) { return schemeText(id, language); };
     switch (clash) {
     case Clash::nameAndVariant:
@@ -75,7 +61,7 @@ QString clashMessage(Clash clash, int language) {
     return {};
 }
 
-QString saveFailureMessage(const SaveResult& result, int language) {
+QString saveFailureMessage(const SaveResult& result, Language language) {
     switch (result.outcome) {
     case SaveResult::Outcome::stored:
         break;

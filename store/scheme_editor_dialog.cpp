@@ -5,7 +5,7 @@
 #include "engine/filters.h"
 #include "store/scheme_catalogue.h"
 #include "store/scheme_dialog_texts.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,7 +25,7 @@ QString objectNameOf(int control) {
 SchemeEditorDialog::SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, SettingsStore& store,
                                        chrome::Prompter& prompter, QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), schemeBox_(schemeBox),
-      store_(store), prompter_(prompter), language_(readSetting(store, kLanguage)) {
+      store_(store), prompter_(prompter), language_(readLanguage(store)) {
     if (schemeBox_ != nullptr) {
         box_.text = schemeBox_->currentText().toStdString();
         const QVariant data = schemeBox_->currentData();

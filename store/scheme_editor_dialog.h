@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chrome/captioned_dialog.h"
+#include "store/language.h"
 #include "store/scheme_editing.h"
 #include "store/settings_store.h"
 
@@ -52,7 +53,7 @@ private:
     QPointer<QComboBox> schemeBox_;
     SettingsStore& store_;
     chrome::Prompter& prompter_;
-    int language_;
+    Language language_;
     SchemeBoxSelection box_;
     int storedNumber_ = -1;
 

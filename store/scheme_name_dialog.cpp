@@ -4,7 +4,7 @@
 #include "chrome/prompter.h"
 #include "store/scheme_dialog_texts.h"
 #include "store/scheme_editing.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -17,7 +17,7 @@ SchemeNameDialog::SchemeNameDialog(const QString& actionText, std::span<const in
                                    SettingsStore& store, chrome::Prompter& prompter,
                                    QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store), prompter_(prompter),
-      language_(readSetting(store, kLanguage)), action_(buildActionString(filters)) {
+      language_(readLanguage(store)), action_(buildActionString(filters)) {
     buildControls();
     setWindowTitle(schemeText(SchemeText::saveTitleBefore, language_) + actionText +
                    schemeText(SchemeText::saveTitleAfter, language_));

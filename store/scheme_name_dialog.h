@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chrome/captioned_dialog.h"
+#include "store/language.h"
 #include "store/settings_store.h"
 
 #include <QString>
@@ -44,7 +45,7 @@ private:
 
     SettingsStore& store_;
     chrome::Prompter& prompter_;
-    int language_;
+    Language language_;
     std::string action_;
     int storedNumber_ = -1;
 

@@ -3,7 +3,7 @@
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
 #include "store/scheme_catalogue.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 #include "tools/batch_dialog_texts.h"
 #include "tools/batch_run.h"
 
@@ -44,7 +44,7 @@ public:
 // The batch's questions as the dialog's message boxes and Save-as dialog.
 class PromptedAnswers final : public BatchAnswers {
 public:
-    PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, int language,
+    PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, store::Language language,
                     QProgressBar* progress)
         : owner_(owner), prompter_(prompter), language_(language), progress_(progress) {}
 
@@ -87,7 +87,7 @@ private:
 
     QWidget* owner_;
     chrome::Prompter& prompter_;
-    int language_;
+    store::Language language_;
     QProgressBar* progress_;
 };
 
@@ -96,9 +96,10 @@ private:
 BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter, QWidget* parent)
     : chrome::CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store),
       prompter_(prompter) {
-    language_ = store::readSetting(store_, store::kLanguage);
-    options_.noSj = store::readSetting(store_, store::kNoSj) != 0;
-    options_.wAsVe = store::readSetting(store_, store::kWAsVe) != 0;
+    const store::Settings settings = store::readSettings(store_);
+    language_ = settings.language;
+    options_.noSj = settings.noSj;
+    options_.wAsVe = settings.wAsVe;
     buildControls();
     applyTexts();
     fillSchemeBox();
@@ -163,9 +164,8 @@ void BatchDialog::fillSchemeBox() {
     if (names.empty())
         return;
     schemes_->setCurrentIndex(0);
-    if (store::readSetting(store_, store::kSaveLastScheme) != 0) {
-        const std::string last = store::readSetting(store_, store::kLastScheme);
-        if (const auto found = store::findFirstByPrefixIgnoringCase(names, last))
+    if (const store::Settings settings = store::readSettings(store_); settings.saveLastScheme) {
+        if (const auto found = store::findFirstByPrefixIgnoringCase(names, settings.lastScheme))
             schemes_->setCurrentIndex(static_cast<int>(*found));
     }
 }
@@ -219,7 +219,7 @@ void BatchDialog::convert() {
     request.filters = *filters;
     request.options = options_;
     // Transliteration reads this switch afresh for every run.
-    request.options.separateEnglish = store::readSetting(store_, store::kSeparateEnglish) != 0;
+    request.options.separateEnglish = store::readSettings(store_).separateEnglish;
 
     const WaitCursor wait;
     PromptedAnswers answers(this, prompter_, language_, progress_);

@@ -5,6 +5,7 @@
 
 #include "chrome/captioned_dialog.h"
 #include "engine/latin.h"
+#include "store/language.h"
 #include "store/settings_store.h"
 
 class QComboBox;
@@ -43,7 +44,7 @@ public:
     /// scheme's action afresh and converts, asking about each file that fails or exists.
     void convert();
 
-    [[nodiscard]] int language() const noexcept { return language_; }
+    [[nodiscard]] store::Language language() const noexcept { return language_; }
     /// Whether the scheme box lists at least one scheme.
     [[nodiscard]] bool hasSchemes() const;
     /// Scheme number of the selected item, or -1 when the box is empty.
@@ -56,7 +57,7 @@ private:
 
     store::SettingsStore& store_;
     chrome::Prompter& prompter_;
-    int language_ = 1;
+    store::Language language_ = store::Language::english;
     engine::LatinOptions options_;
     QLineEdit* label_ = nullptr;
     QComboBox* schemes_ = nullptr;

@@ -50,7 +50,7 @@ public:
                             const PreviewInputs& inputs, const PreviewCallbacks& callbacks,
                             QWidget* parent);
 
-    [[nodiscard]] int language() const noexcept { return outputs_.language(); }
+    [[nodiscard]] store::Language language() const noexcept { return outputs_.language(); }
 
     // The buttons' commands.
     void writeDocumentToFile() { outputs_.writeToFile(this); }

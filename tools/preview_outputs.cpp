@@ -2,7 +2,7 @@
 
 #include "chrome/prompter.h"
 #include "engine/cp1251.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -126,7 +126,7 @@ std::optional<PreviewText> writeMessage(WriteError error) noexcept {
 PreviewOutputs::PreviewOutputs(const store::SettingsStore& store, chrome::Prompter& prompter,
                                const PreviewInputs& inputs, const PreviewCallbacks& callbacks)
     : store_(store), prompter_(prompter), inputs_(inputs), callbacks_(callbacks),
-      language_(store::readSetting(store, store::kLanguage)) {}
+      language_(store::readLanguage(store)) {}
 
 std::span<const std::uint8_t> PreviewOutputs::bufferDocument() const noexcept {
     if (!inputs_.documentData)
@@ -136,7 +136,7 @@ std::span<const std::uint8_t> PreviewOutputs::bufferDocument() const noexcept {
 }
 
 engine::LatinOptions PreviewOutputs::latinOptions() const {
-    return {inputs_.wAsVe, inputs_.noSj, store::readSetting(store_, store::kSeparateEnglish) != 0};
+    return {inputs_.wAsVe, inputs_.noSj, store::readSettings(store_).separateEnglish};
 }
 
 void PreviewOutputs::say(QWidget* parent, PreviewText id) const {

@@ -109,10 +109,12 @@ UpdateOutcome checkForUpdate(const QString& url, const FetchLimits& limits) {
         decideUpdateAnswer(second.status, second.location, second.body, Exchange::afterRedirect));
 }
 
-void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language,
+void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                        const UpdateOutcome& outcome) {
     const QString caption = QCoreApplication::applicationName();
-    const auto fail = [&](UpdateText id) { prompter.warning(parent, caption, updateText(id, 1)); };
+    const auto fail = [&](UpdateText id) {
+        prompter.warning(parent, caption, updateText(id, store::Language::english));
+    };
     switch (outcome.kind) {
     case UpdateOutcome::Kind::badUrl:
         fail(UpdateText::badUrl);
@@ -131,7 +133,8 @@ void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language
         return;
     case UpdateOutcome::Kind::serverError:
         prompter.warning(parent, caption,
-                         updateText(UpdateText::serverError, 1) + QString::number(outcome.status));
+                         updateText(UpdateText::serverError, store::Language::english) +
+                             QString::number(outcome.status));
         return;
     case UpdateOutcome::Kind::networkError:
         prompter.warning(parent, caption, outcome.errorText);
@@ -147,7 +150,7 @@ void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language
     }
 }
 
-void runUpdateCheck(QWidget* parent, chrome::Prompter& prompter, int language,
+void runUpdateCheck(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                     const UpdateCheckOptions& options) {
     const QPointer<QWidget> guard(parent);
     UpdateOutcome outcome;

@@ -2,6 +2,7 @@
 // update URL, at most one redirect followed, and the answer told to the user.
 #pragma once
 
+#include "store/language.h"
 #include "update/update_fetch.h"
 
 #include <QString>
@@ -49,7 +50,7 @@ struct UpdateOutcome {
 /// Tells the user what @p outcome means, through @p prompter: the failures in English with the
 /// exclamation icon, the results in the interface language @p language (0 Russian, anything else
 /// English); a new version asks whether to show the news and shows them on Yes.
-void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language,
+void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                        const UpdateOutcome& outcome);
 
 /// Options of runUpdateCheck; the defaults are what the program uses.
@@ -61,7 +62,7 @@ struct UpdateCheckOptions {
 /// The toolbar command: checks with the wait cursor shown and user input held back, then tells
 /// the user the result over @p parent. Returns when the user has seen every message. @p parent
 /// may be destroyed while the check waits; the messages then have no parent.
-void runUpdateCheck(QWidget* parent, chrome::Prompter& prompter, int language,
+void runUpdateCheck(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                     const UpdateCheckOptions& options = {});
 
 } // namespace vorlex::update

@@ -2,6 +2,8 @@
 // both languages; the result messages follow the interface language.
 #pragma once
 
+#include "store/language.h"
+
 #include <QString>
 
 namespace vorlex::update {
@@ -18,7 +20,7 @@ enum class UpdateText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString updateText(UpdateText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString updateText(UpdateText id, store::Language language);
 
 } // namespace vorlex::update

@@ -1,10 +1,10 @@
 // The window's logic without a window: clipboard text to bytes, file sources, the check of the
 // maximum-variants field, the switches read at start, the text table and dialog units.
-#include "chrome/dialog_units.h"
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/source_text.h"
 #include "app/variant_queue.h"
+#include "chrome/dialog_units.h"
 #include "detect/pass.h"
 #include "engine/cp1251.h"
 #include "store/memory_settings_store.h"
@@ -140,54 +140,35 @@ TEST(VariantLimit, AcceptsOneToNinetyNine) {
             << bad;
 }
 
-TEST(MainSwitchesTest, DefaultsOnAnEmptyStore) {
-    store::MemorySettingsStore empty;
-    const MainSwitches s = readMainSwitches(empty);
-    EXPECT_EQ(s.language, 1);
-    EXPECT_EQ(s.totalShow, 20);
-    EXPECT_EQ(s.precision, 7);
-    EXPECT_EQ(s.autoRecode, 1);
-    EXPECT_EQ(s.autoRecodeFile, 1);
-    EXPECT_EQ(s.autoRecodeClipboard, 1);
-    EXPECT_EQ(s.saveLastScheme, 1);
-    EXPECT_EQ(s.setClipboardViewer, 1);
-    EXPECT_EQ(s.showNoAutoRecoding, 0);
-    EXPECT_EQ(s.showWrongClipboardFormat, 0);
-    EXPECT_EQ(s.lastScheme, "Auto");
-}
-
-TEST(MainSwitchesTest, LastSchemeIsReadOnlyWhenSaved) {
-    store::MemorySettingsStore settings;
-    store::writeSetting(settings, store::kLastScheme, "Koi->Win");
-    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Koi->Win");
-    store::writeSetting(settings, store::kSaveLastScheme, 0);
-    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Auto");
-}
-
 TEST(MainTexts, ZeroIsRussianAnythingElseEnglish) {
-    EXPECT_EQ(mainText(MainText::exitButton, 0), QStringLiteral("ВЫХОД"));
-    EXPECT_EQ(mainText(MainText::exitButton, 1), QStringLiteral("EXIT"));
-    EXPECT_EQ(mainText(MainText::exitButton, 2), QStringLiteral("EXIT"));
-    EXPECT_EQ(mainText(MainText::exitButton, -1), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(0)),
+              QStringLiteral("ВЫХОД"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(1)), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(2)), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(-1)),
+              QStringLiteral("EXIT"));
     // Every text exists in both languages.
     for (int id = 0; id < static_cast<int>(MainText::count_); ++id) {
-        EXPECT_FALSE(mainText(static_cast<MainText>(id), 0).isEmpty()) << id;
-        EXPECT_FALSE(mainText(static_cast<MainText>(id), 1).isEmpty()) << id;
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), vorlex::store::languageOf(0)).isEmpty())
+            << id;
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), vorlex::store::languageOf(1)).isEmpty())
+            << id;
     }
 }
 
 TEST(MainTexts, EachSourceHasItsOwnMessages) {
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::droppedFile), 1),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::droppedFile), vorlex::store::languageOf(1)),
               QStringLiteral("This tex can not be auto-recoding"));
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::clipboard), 0),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::clipboard), vorlex::store::languageOf(0)),
               QStringLiteral("К сожалению, этот текст не может быть автоматически перекодирован"));
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::chosenFile), 0),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::chosenFile), vorlex::store::languageOf(0)),
               QStringLiteral("К сожалению, этот файл не может быть автоматически перекодирован"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::commandLineFile), 1),
-              QStringLiteral("Error reading from file"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::chosenFile), 1),
+    EXPECT_EQ(
+        mainText(readFailedMessage(SourceKind::commandLineFile), vorlex::store::languageOf(1)),
+        QStringLiteral("Error reading from file"));
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::chosenFile), vorlex::store::languageOf(1)),
               QStringLiteral("Error reading file"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), 1),
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), vorlex::store::languageOf(1)),
               QStringLiteral("Clipboard contains wrong data format"));
 }
 
@@ -230,7 +211,8 @@ TEST(VariantQueueTest, OutOfRangeOperationsAreHarmless) {
 }
 
 TEST(DialogUnitsTest, ConvertsEachEdgeWithRounding) {
-    const vorlex::chrome::DialogUnits du(6, 13); // a 6-pixel average width, 13-pixel character height
+    const vorlex::chrome::DialogUnits du(6,
+                                         13); // a 6-pixel average width, 13-pixel character height
     EXPECT_EQ(du.x(4), 6);
     EXPECT_EQ(du.x(403), 605); // 604.5 rounds up
     EXPECT_EQ(du.y(8), 13);

@@ -145,7 +145,7 @@ private slots:
         // English, 20 variants, the placeholder line.
         QCOMPARE(button(*w, MainWindow::exitButton)->text(), QStringLiteral("EXIT"));
         QCOMPARE(control<QLineEdit>(*w, MainWindow::limitEdit)->text(), QStringLiteral("20"));
-        QCOMPARE(w->switches().precision, 7);
+        QCOMPARE(w->settingsInUse().precision, 7);
         QCOMPARE(list(*w)->count(), 1);
         QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
         QCOMPARE(field(*w, MainWindow::timeField), QStringLiteral("- -"));
@@ -519,9 +519,10 @@ private slots:
             d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(false);
             d.fontsButton()->click();
         });
-        QCOMPARE(w->language(), 0);
-        QCOMPARE(field(*w, MainWindow::headingField),
-                 vorlex::app::mainText(vorlex::app::MainText::heading, 0));
+        QCOMPARE(w->language(), vorlex::store::Language::russian);
+        QCOMPARE(
+            field(*w, MainWindow::headingField),
+            vorlex::app::mainText(vorlex::app::MainText::heading, vorlex::store::languageOf(0)));
         QCOMPARE(list(*w)->font().pixelSize(), 19);
         QVERIFY(list(*w)->font().italic());
         // Out of the chain: another program's copy is not loaded.

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     NoOpener opener;
     testing::QueuedPrompter prompter;
     for (const int language : {0, 1}) {
-        chrome::AboutDialog about(language, prompter, opener);
+        chrome::AboutDialog about(vorlex::store::languageOf(language), prompter, opener);
         ok &= save(about,
                    folder + QStringLiteral("/chrome-about-%1.png")
                                 .arg(language == 0 ? QStringLiteral("ru") : QStringLiteral("en")));

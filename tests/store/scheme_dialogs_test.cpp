@@ -257,14 +257,14 @@ private slots:
         box->setCurrentIndex(box->findData(0)); // the first stored scheme
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::no);
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, languageOf(1), nullptr));
         QCOMPARE(prompter.lastIcon(), QuestionIcon::question);
         QCOMPARE(box->count(), 24);
         QVERIFY(readScheme(*store, 0).has_value());
 
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::yes);
-        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, languageOf(1), nullptr));
         QCOMPARE(box->count(), 23);
         QCOMPARE(box->currentIndex(), 0); // "Auto"
         QVERIFY(!readScheme(*store, 0).has_value());
@@ -273,12 +273,12 @@ private slots:
         box->setCurrentIndex(box->findData(7));
         prompter.expectQuestion(QString::fromUtf8("Вы действительно хотите удалить эту схему?"),
                                 Answer::yes);
-        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, 0, nullptr));
+        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, languageOf(0), nullptr));
         QCOMPARE(box->currentData().toInt(), 6);
 
         // "Auto": nothing is asked.
         box->setCurrentIndex(0);
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, languageOf(1), nullptr));
     }
 
     void failedDeleteShowsTheErrorAndKeepsTheScheme() {
@@ -287,7 +287,7 @@ private slots:
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::yes);
         prompter.expectMessage(QString::fromStdString(errorMessage(EACCES)));
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, languageOf(1), nullptr));
         QCOMPARE(box->count(), 24);
         QCOMPARE(box->currentData().toInt(), 4);
         QCOMPARE(readSetting(*store, kTotalSchemes), 23);

@@ -20,8 +20,8 @@ using vorlex::update::UpdateOutcome;
 
 namespace {
 
-constexpr int kEnglish = 1;
-constexpr int kRussian = 0;
+constexpr vorlex::store::Language kEnglish = vorlex::store::Language::english;
+constexpr vorlex::store::Language kRussian = vorlex::store::Language::russian;
 
 const QString kNoNewVersion = QStringLiteral("No new version.");
 const QString kNewVersion =
@@ -63,7 +63,8 @@ class UpdateCheckTest final : public QObject {
     Q_OBJECT
 
 private:
-    void run(HttpTestServer& server, QueuedPrompter& prompter, int language = kEnglish,
+    void run(HttpTestServer& server, QueuedPrompter& prompter,
+             vorlex::store::Language language = kEnglish,
              const QByteArray& path = "/vorlex/update") {
         vorlex::update::runUpdateCheck(nullptr, prompter, language,
                                        optionsFor(server.url(QString::fromLatin1(path))));
@@ -107,13 +108,13 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("message");
         QTest::newRow("same build")
-            << QByteArray("1031\nnothing new\n") << kEnglish << kNoNewVersion;
-        QTest::newRow("older build") << QByteArray("1030") << kEnglish << kNoNewVersion;
+            << QByteArray("1031\nnothing new\n") << int(kEnglish) << kNoNewVersion;
+        QTest::newRow("older build") << QByteArray("1030") << int(kEnglish) << kNoNewVersion;
         QTest::newRow("not a number")
-            << QByteArray("<html>1032</html>\n") << kEnglish << kNoNewVersion;
-        QTest::newRow("empty body") << QByteArray() << kEnglish << kNoNewVersion;
-        QTest::newRow("negative") << QByteArray("-1\n") << kEnglish << kNoNewVersion;
-        QTest::newRow("Russian") << QByteArray("1031\n") << kRussian
+            << QByteArray("<html>1032</html>\n") << int(kEnglish) << kNoNewVersion;
+        QTest::newRow("empty body") << QByteArray() << int(kEnglish) << kNoNewVersion;
+        QTest::newRow("negative") << QByteArray("-1\n") << int(kEnglish) << kNoNewVersion;
+        QTest::newRow("Russian") << QByteArray("1031\n") << int(kRussian)
                                  << QStringLiteral("Нет новой версии.");
         QTest::newRow("language 5 is English") << QByteArray("1031\n") << 5 << kNoNewVersion;
     }
@@ -125,7 +126,7 @@ private slots:
         server.answer("/vorlex/update", ok(body));
         QueuedPrompter prompter;
         prompter.expectMessage(message);
-        run(server, prompter, language);
+        run(server, prompter, vorlex::store::languageOf(language));
         verifyPrompts(prompter);
     }
 
