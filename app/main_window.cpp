@@ -127,7 +127,7 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
 }
 
 MainWindow::~MainWindow() {
-    shutDown();
+    shutDown(false);
 }
 
 void MainWindow::buildControls() {
@@ -890,17 +890,17 @@ void MainWindow::say(MainText message) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    shutDown();
+    shutDown(true);
     QDialog::done(QDialog::Rejected);
     event->accept();
 }
 
 void MainWindow::done(int result) {
-    shutDown();
+    shutDown(true);
     QDialog::done(result);
 }
 
-void MainWindow::shutDown() {
+void MainWindow::shutDown(bool tellSaveFailure) {
     if (shutDown_)
         return;
     shutDown_ = true;
@@ -915,8 +915,18 @@ void MainWindow::shutDown() {
     delete listMenu_;
     listMenu_ = nullptr;
     releaseSource();
-    std::string ignored;
-    (void)store_.flush(&ignored);
+    saveSettings(tellSaveFailure);
+}
+
+void MainWindow::saveSettings(bool tellFailure) {
+    int code = 0;
+    if (store_.flush(nullptr, &code) || !tellFailure || saveFailureTold_)
+        return;
+    saveFailureTold_ = true;
+    prompter_.warning(
+        this, text(MainText::caption),
+        text(MainText::settingsNotSaved)
+            .arg(QString::fromStdString(store_.location()), text(saveFailureReason(code))));
 }
 
 } // namespace vorlex::app

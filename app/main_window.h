@@ -188,7 +188,11 @@ private:
     void leaveClipboardViewer();
     /// Replaces the list with the refined ranking of the pass that just ended.
     void applyRefinedOrder();
-    void shutDown();
+    /// Ends the pass and clipboard watching and saves the settings; a failed save is told when
+    /// @p tellSaveFailure is set (not from the destructor).
+    void shutDown(bool tellSaveFailure);
+    /// Saves the settings; tells the first failure of the window's life.
+    void saveSettings(bool tellFailure);
     void say(MainText text);
     [[nodiscard]] QString text(MainText id) const { return mainText(id, settings_.language); }
 
@@ -247,6 +251,7 @@ private:
     std::time_t passStart_ = 0;
     QTimer timer_;
     bool shutDown_ = false;
+    bool saveFailureTold_ = false;
 };
 
 } // namespace vorlex::app

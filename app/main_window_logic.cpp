@@ -2,6 +2,8 @@
 
 #include "store/settings_keys.h"
 
+#include <cerrno>
+
 namespace vorlex::app {
 
 VariantLimitCheck checkVariantLimit(const QString& text) {
@@ -42,6 +44,24 @@ MainText readFailedMessage(SourceKind kind) {
         return MainText::commandLineReadFailed;
     }
     return MainText::fileReadFailed;
+}
+
+MainText saveFailureReason(int code) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return MainText::settingsReadOnly;
+    case ENOSPC:
+    case EDQUOT:
+        return MainText::settingsDiskFull;
+    case EWOULDBLOCK:
+        return MainText::settingsLocked;
+    case EISDIR:
+        return MainText::settingsIsFolder;
+    default:
+        return MainText::settingsWriteFailed;
+    }
 }
 
 } // namespace vorlex::app

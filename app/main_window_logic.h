@@ -21,4 +21,8 @@ enum class SourceKind { clipboard, chosenFile, droppedFile, commandLineFile };
 [[nodiscard]] MainText noWordsMessage(SourceKind kind);
 [[nodiscard]] MainText readFailedMessage(SourceKind kind);
 
+/// The reason shown when the settings could not be saved, for an errno value of
+/// store::SettingsStore::flush().
+[[nodiscard]] MainText saveFailureReason(int code);
+
 } // namespace vorlex::app

@@ -68,6 +68,16 @@ constexpr std::array<chrome::TextPair<MainText>, static_cast<std::size_t>(MainTe
          "\"?\".",
          "Символов текста из буфера обмена, которых нет в кодировке Windows-1251: %1. Они заменены "
          "на \"?\"."},
+        {MainText::settingsNotSaved, "The settings could not be saved to the file %1: %2.",
+         "Не удалось сохранить настройки в файл %1: %2."},
+        {MainText::settingsReadOnly, "the file or its folder cannot be written",
+         "файл или его папка недоступны для записи"},
+        {MainText::settingsDiskFull, "the disk is full", "диск переполнен"},
+        {MainText::settingsLocked, "another program keeps the file locked",
+         "файл заблокирован другой программой"},
+        {MainText::settingsIsFolder, "there is a folder of that name", "так называется папка"},
+        {MainText::settingsWriteFailed, "the file could not be written",
+         "файл не удалось записать"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists MainText in declaration order");

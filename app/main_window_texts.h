@@ -58,6 +58,12 @@ enum class MainText {
     limitOutOfRange,
     limitNotANumber,
     clipboardCharactersReplaced, ///< %1: number of characters
+    settingsNotSaved,            ///< %1: the settings file, %2: one of the reasons below
+    settingsReadOnly,
+    settingsDiskFull,
+    settingsLocked,
+    settingsIsFolder,
+    settingsWriteFailed,
     count_
 };
 
