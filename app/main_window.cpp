@@ -8,11 +8,11 @@
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
+#include "schemes/scheme_commands.h"
 #include "setup/font_values.h"
 #include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_commands.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
 #include "tools/preview_dialog.h"
@@ -111,7 +111,7 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     stop_->setEnabled(false);
     command(viewSource)->setEnabled(false);
 
-    fillSchemeBox();
+    fillSchemeList();
     restoreLastScheme();
     applyInterfaceTexts();
     connectControls();
@@ -267,6 +267,10 @@ void MainWindow::connectControls() {
     connect(stop_, &QPushButton::clicked, this, &MainWindow::stopPass);
     connect(command(fromFile), &QAction::triggered, this, &MainWindow::loadFromFile);
     connect(command(fromClipboard), &QAction::triggered, this, &MainWindow::loadFromClipboard);
+    connect(schemes_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!showingSchemes_)
+            schemeList_.select(index);
+    });
     connect(schemes_, &QComboBox::activated, this, &MainWindow::schemeChosen);
     connect(limit_, &QLineEdit::textChanged, this, &MainWindow::limitChanged);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::timerTick);
@@ -311,14 +315,26 @@ void MainWindow::setResultCommandsEnabled(bool enabled) {
 
 // --- scheme box ---
 
-void MainWindow::fillSchemeBox() {
-    store::fillSchemeBox(schemes_, store::refreshCatalogue(store_));
+void MainWindow::fillSchemeList() {
+    schemeList_.assign(store::refreshCatalogue(store_).schemes);
+    showSchemeList();
+}
+
+void MainWindow::showSchemeList() {
+    showingSchemes_ = true;
+    schemes_->clear();
+    for (int i = 0; i < schemeList_.size(); ++i)
+        schemes_->addItem(QString::fromStdString(schemeList_.name(i)), schemeList_.number(i));
+    schemes_->setCurrentIndex(schemeList_.selectedIndex());
+    showingSchemes_ = false;
 }
 
 void MainWindow::editScheme(store::EditorMode mode) {
-    if (!store::runSchemeEditor(mode, schemes_, store_, prompter_, this))
+    const bool stored = schemes::runSchemeEditor(mode, schemeList_, store_, prompter_, this);
+    schemes_->setFocus();
+    if (!stored)
         return;
-    fillSchemeBox();
+    fillSchemeList();
     // The editor may have changed the last scheme; the box selects what the store now holds.
     if (settings_.saveLastScheme)
         settings_.lastScheme = store::readSetting(store_, store::kLastScheme);
@@ -328,13 +344,17 @@ void MainWindow::editScheme(store::EditorMode mode) {
 
 void MainWindow::deleteScheme() {
     // Removes the item itself, without a rescan.
-    store::deleteSelectedScheme(schemes_, store_, prompter_, settings_.language, this);
+    schemes_->setFocus();
+    if (schemes::deleteSelectedScheme(schemeList_, store_, prompter_, settings_.language, this))
+        showSchemeList();
     updateSchemeButtons();
 }
 
 void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
                                    const engine::FilterList& filters) {
-    store::saveChainAsScheme(parent, store_, prompter_, actionText, filters.filters, schemes_);
+    if (schemes::saveChainAsScheme(parent, store_, prompter_, actionText, filters.filters,
+                                   &schemeList_))
+        showSchemeList();
     updateSchemeButtons();
 }
 
@@ -378,18 +398,12 @@ void MainWindow::leaveClipboardViewer() {
 void MainWindow::restoreLastScheme() {
     if (!settings_.saveLastScheme)
         return;
-    std::vector<store::StoredScheme> items;
-    for (int i = 1; i < schemes_->count(); ++i)
-        items.push_back({schemes_->itemData(i).toInt(), schemes_->itemText(i).toStdString(), {}});
-    if (const auto number = store::lastSchemeSelection(items, settings_.lastScheme)) {
-        const int index = schemes_->findData(*number);
-        if (index >= 0)
-            schemes_->setCurrentIndex(index);
-    }
+    schemeList_.selectLastScheme(settings_.lastScheme);
+    showSchemeList();
 }
 
 void MainWindow::updateSchemeButtons() {
-    const bool stored = schemes_->currentData().toInt() != store::kAutoSchemeNumber;
+    const bool stored = schemeList_.selectedScheme() != nullptr;
     editScheme_->setEnabled(stored);
     deleteScheme_->setEnabled(stored);
 }
@@ -679,8 +693,8 @@ void MainWindow::recode() {
     if (passActive_)
         return;
     if (settings_.saveLastScheme)
-        store::writeSetting(store_, store::kLastScheme, schemes_->currentText().toStdString());
-    const int item = schemes_->currentData().toInt();
+        store::writeSetting(store_, store::kLastScheme, schemeList_.selectedName());
+    const int item = schemeList_.selectedNumber();
     if (item != store::kAutoSchemeNumber) {
         const std::string action =
             store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
@@ -712,8 +726,8 @@ void MainWindow::startPass() {
 
     detect::PassSetup setup;
     setup.sample = sample_;
-    for (int i = 0; i < schemes_->count(); ++i)
-        setup.schemeItems.push_back(schemes_->itemData(i).toInt());
+    for (int i = 0; i < schemeList_.size(); ++i)
+        setup.schemeItems.push_back(schemeList_.number(i));
     // The store is read here, on this thread, not by the worker.
     setup.readAction = detect::snapshotActions(setup.schemeItems, [this](int number) {
         return store_.readString(store::schemeSectionName(number), store::kSchemeActionValue,

@@ -12,6 +12,7 @@
 #include "detect/sample.h"
 #include "engine/filters.h"
 #include "store/scheme_editing.h"
+#include "store/scheme_list.h"
 #include "store/settings.h"
 #include "store/settings_store.h"
 
@@ -123,6 +124,7 @@ public:
     [[nodiscard]] int clipboardWatching() const noexcept { return watching_; }
     [[nodiscard]] int maximumVariants() const noexcept { return maximumVariants_; }
     [[nodiscard]] bool passRunning() const noexcept { return passActive_; }
+    [[nodiscard]] const store::SchemeList& schemeList() const noexcept { return schemeList_; }
     [[nodiscard]] bool isMinimisedState() const noexcept { return minimised_; }
     [[nodiscard]] bool sourceIsFile() const noexcept { return sourceIsFile_; }
     [[nodiscard]] const QString& sourcePath() const noexcept { return sourcePath_; }
@@ -152,7 +154,10 @@ private:
     void buildControls();
     void buildToolbar();
     void connectControls();
-    void fillSchemeBox();
+    /// Refills the scheme list from a catalogue scan.
+    void fillSchemeList();
+    /// Shows the scheme list in the scheme box.
+    void showSchemeList();
     void restoreLastScheme();
     void updateSchemeButtons();
     void applyListFont();
@@ -199,6 +204,7 @@ private:
     store::SettingsStore& store_;
     Prompter& prompter_;
     store::Settings settings_;
+    store::SchemeList schemeList_;
     detect::Dictionary dictionary_;
 
     // Controls.
@@ -236,6 +242,7 @@ private:
 
     int maximumVariants_ = detect::kDefaultVariants;
     bool settingLimit_ = false;
+    bool showingSchemes_ = false;
     bool loading_ = false; ///< a source is being loaded (message boxes run their own loop)
     int watching_ = watchingOff;
     bool viewerJoined_ = false;

@@ -1,5 +1,5 @@
 // The scheme editor: four filter boxes and a name, creating a new scheme or changing the one
-// selected in the main window's scheme box.
+// selected in the main window's scheme list.
 #pragma once
 
 #include "chrome/captioned_dialog.h"
@@ -7,7 +7,6 @@
 #include "store/scheme_editing.h"
 #include "store/settings_store.h"
 
-#include <QPointer>
 #include <array>
 
 class QComboBox;
@@ -19,21 +18,20 @@ namespace vorlex::chrome {
 class Prompter;
 }
 
-namespace vorlex::store {
+namespace vorlex::schemes {
 
 class SchemeEditorDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Reads `Language` and fills the controls; in edit mode takes the scheme to change from
-    /// @p schemeBox's current item (its text and its number) and reads its Action, telling the
-    /// user through @p prompter when it is missing. @p schemeBox gets the keyboard focus when
-    /// the dialog closes; it may be null (then there is nothing to edit and no last scheme).
-    SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, SettingsStore& store,
-                       chrome::Prompter& prompter, QWidget* parent = nullptr);
+    /// Reads `Language` and fills the controls; in edit mode changes the scheme @p selected (its
+    /// text and its number) and reads its Action, telling the user through @p prompter when it
+    /// is missing.
+    SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxSelection selected,
+                       store::SettingsStore& store, chrome::Prompter& prompter,
+                       QWidget* parent = nullptr);
 
     /// OK: stores the scheme, or tells of a clash and stays open.
     void accept() override;
-    void done(int result) override;
 
     [[nodiscard]] QComboBox* filterBox(int box) const { return filters_.at(box); }
     [[nodiscard]] QLineEdit* nameEdit() const noexcept { return name_; }
@@ -47,22 +45,21 @@ private:
     void loadScheme();
     void changed();
     void applyLanguageTexts();
-    [[nodiscard]] std::array<int, kSchemeFilterBoxes> chosenFilters() const;
+    [[nodiscard]] std::array<int, store::kSchemeFilterBoxes> chosenFilters() const;
 
-    EditorMode mode_;
-    QPointer<QComboBox> schemeBox_;
-    SettingsStore& store_;
+    store::EditorMode mode_;
+    store::SettingsStore& store_;
     chrome::Prompter& prompter_;
-    Language language_;
-    SchemeBoxSelection box_;
+    store::Language language_;
+    store::SchemeBoxSelection box_;
     int storedNumber_ = -1;
 
-    std::array<QComboBox*, kSchemeFilterBoxes> filters_{};
-    std::array<QLabel*, kSchemeFilterBoxes> filterLabels_{};
+    std::array<QComboBox*, store::kSchemeFilterBoxes> filters_{};
+    std::array<QLabel*, store::kSchemeFilterBoxes> filterLabels_{};
     QLabel* nameLabel_ = nullptr;
     QLineEdit* name_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

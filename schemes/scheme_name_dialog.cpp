@@ -1,8 +1,8 @@
-#include "store/scheme_name_dialog.h"
+#include "schemes/scheme_name_dialog.h"
 
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
-#include "store/scheme_dialog_texts.h"
+#include "schemes/scheme_dialog_texts.h"
 #include "store/scheme_editing.h"
 #include "store/settings.h"
 
@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace vorlex::store {
+namespace vorlex::schemes {
+
+using namespace store;
 
 SchemeNameDialog::SchemeNameDialog(const QString& actionText, std::span<const int> filters,
                                    SettingsStore& store, chrome::Prompter& prompter,
@@ -77,4 +79,4 @@ void SchemeNameDialog::applyLanguageTexts() {
     label_->setText(schemeText(SchemeText::enterNameLabel, language_));
 }
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

@@ -17,15 +17,16 @@ namespace vorlex::chrome {
 class Prompter;
 }
 
-namespace vorlex::store {
+namespace vorlex::schemes {
 
 class SchemeNameDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
     /// @p actionText is shown in the title only; the scheme is built from @p filters, filter
     /// indices ended by -1 (at most the first four are stored).
-    SchemeNameDialog(const QString& actionText, std::span<const int> filters, SettingsStore& store,
-                     chrome::Prompter& prompter, QWidget* parent = nullptr);
+    SchemeNameDialog(const QString& actionText, std::span<const int> filters,
+                     store::SettingsStore& store, chrome::Prompter& prompter,
+                     QWidget* parent = nullptr);
 
     /// Save: stores the scheme, or tells of a clash and stays open.
     void accept() override;
@@ -43,9 +44,9 @@ private:
     void changed();
     void applyLanguageTexts();
 
-    SettingsStore& store_;
+    store::SettingsStore& store_;
     chrome::Prompter& prompter_;
-    Language language_;
+    store::Language language_;
     std::string action_;
     int storedNumber_ = -1;
 
@@ -55,4 +56,4 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

@@ -1,8 +1,10 @@
-#include "store/scheme_dialog_texts.h"
+#include "schemes/scheme_dialog_texts.h"
 
 #include "chrome/text_table.h"
 
-namespace vorlex::store {
+namespace vorlex::schemes {
+
+using namespace store;
 namespace {
 
 constexpr std::array<chrome::TextPair<SchemeText>, static_cast<std::size_t>(SchemeText::count_)>
@@ -42,7 +44,7 @@ QString schemeText(SchemeText id, store::Language language) {
     return chrome::textOf(kTexts, id, language);
 }
 
-QString clashMessage(Clash clash, Language language) {
+QString clashMessage(store::Clash clash, store::Language language) {
     const auto text = [language](SchemeText id) { return schemeText(id, language); };
     switch (clash) {
     case Clash::nameAndVariant:
@@ -61,7 +63,7 @@ QString clashMessage(Clash clash, Language language) {
     return {};
 }
 
-QString saveFailureMessage(const SaveResult& result, Language language) {
+QString saveFailureMessage(const store::SaveResult& result, store::Language language) {
     switch (result.outcome) {
     case SaveResult::Outcome::stored:
         break;
@@ -73,4 +75,4 @@ QString saveFailureMessage(const SaveResult& result, Language language) {
     return {};
 }
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-namespace vorlex::store {
+namespace vorlex::schemes {
 
 enum class SchemeText {
     // Scheme editor.
@@ -43,9 +43,9 @@ enum class SchemeText {
 [[nodiscard]] QString schemeText(SchemeText id, store::Language language);
 
 /// The message for @p clash ("Scheme with this name already exists"); empty for none.
-[[nodiscard]] QString clashMessage(Clash clash, Language language);
+[[nodiscard]] QString clashMessage(store::Clash clash, store::Language language);
 
 /// What the user is told when a scheme was not stored; empty when it was.
-[[nodiscard]] QString saveFailureMessage(const SaveResult& result, Language language);
+[[nodiscard]] QString saveFailureMessage(const store::SaveResult& result, store::Language language);
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

@@ -1,10 +1,10 @@
-#include "store/scheme_editor_dialog.h"
+#include "schemes/scheme_editor_dialog.h"
 
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
 #include "engine/filters.h"
+#include "schemes/scheme_dialog_texts.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_dialog_texts.h"
 #include "store/settings.h"
 
 #include <QComboBox>
@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace vorlex::store {
+namespace vorlex::schemes {
+
+using namespace store;
 namespace {
 
 QString objectNameOf(int control) {
@@ -22,15 +24,11 @@ QString objectNameOf(int control) {
 
 } // namespace
 
-SchemeEditorDialog::SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, SettingsStore& store,
-                                       chrome::Prompter& prompter, QWidget* parent)
-    : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), schemeBox_(schemeBox),
-      store_(store), prompter_(prompter), language_(readLanguage(store)) {
-    if (schemeBox_ != nullptr) {
-        box_.text = schemeBox_->currentText().toStdString();
-        const QVariant data = schemeBox_->currentData();
-        box_.number = data.isValid() ? data.toInt() : kAutoSchemeNumber;
-    }
+SchemeEditorDialog::SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxSelection selected,
+                                       store::SettingsStore& store, chrome::Prompter& prompter,
+                                       QWidget* parent)
+    : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), store_(store),
+      prompter_(prompter), language_(store::readLanguage(store)), box_(std::move(selected)) {
     buildControls();
     ok_->setEnabled(false);
     if (mode_ == EditorMode::edit) {
@@ -144,12 +142,6 @@ void SchemeEditorDialog::accept() {
                       saveFailureMessage(result, language_));
 }
 
-void SchemeEditorDialog::done(int result) {
-    if (schemeBox_ != nullptr)
-        schemeBox_->setFocus();
-    CaptionedDialog::done(result);
-}
-
 void SchemeEditorDialog::applyLanguageTexts() {
     const std::array<SchemeText, kSchemeFilterBoxes> labels = {
         SchemeText::filter1Label, SchemeText::filter2Label, SchemeText::filter3Label,
@@ -161,4 +153,4 @@ void SchemeEditorDialog::applyLanguageTexts() {
     cancel_->setText(schemeText(SchemeText::cancelButton, language_));
 }
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes
