@@ -66,20 +66,17 @@ void lowerWorkerPriority() {
 #endif
 }
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-QLabel* makeField(QWidget* parent, int control, Qt::Alignment alignment = Qt::AlignLeft) {
+QLabel* makeField(QWidget* parent, MainWindow::Control control,
+                  Qt::Alignment alignment = Qt::AlignLeft) {
     auto* label = new QLabel(parent);
-    label->setObjectName(objectNameOf(control));
+    label->setObjectName(MainWindow::objectNameOf(control));
     label->setAlignment(alignment | Qt::AlignVCenter);
     return label;
 }
 
-QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
+QPushButton* makeIconButton(QWidget* parent, MainWindow::Control control, const char* icon) {
     auto* button = new QPushButton(parent);
-    button->setObjectName(objectNameOf(control));
+    button->setObjectName(MainWindow::objectNameOf(control));
     button->setIcon(QIcon(QString::fromLatin1(icon)));
     button->setIconSize(QSize(16, 16));
     return button;
@@ -87,12 +84,86 @@ QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
 
 } // namespace
 
+QString MainWindow::objectNameOf(Control control) {
+    switch (control) {
+    case recodeButton:
+        return QStringLiteral("recodeButton");
+    case timeField:
+        return QStringLiteral("timeField");
+    case stopButton:
+        return QStringLiteral("stopButton");
+    case variantList:
+        return QStringLiteral("variantList");
+    case progressBar:
+        return QStringLiteral("progressBar");
+    case foundField:
+        return QStringLiteral("foundField");
+    case limitEdit:
+        return QStringLiteral("limitEdit");
+    case schemeBox:
+        return QStringLiteral("schemeBox");
+    case headingField:
+        return QStringLiteral("headingField");
+    case timeLabel:
+        return QStringLiteral("timeLabel");
+    case secondsLabel:
+        return QStringLiteral("secondsLabel");
+    case foundLabel:
+        return QStringLiteral("foundLabel");
+    case foundUnitLabel:
+        return QStringLiteral("foundUnitLabel");
+    case limitLabel:
+        return QStringLiteral("limitLabel");
+    case limitUnitLabel:
+        return QStringLiteral("limitUnitLabel");
+    case editSchemeButton:
+        return QStringLiteral("editSchemeButton");
+    case newSchemeButton:
+        return QStringLiteral("newSchemeButton");
+    case deleteSchemeButton:
+        return QStringLiteral("deleteSchemeButton");
+    case exitButton:
+        return QStringLiteral("exitButton");
+    case defaultButton:
+        return QStringLiteral("defaultButton");
+    }
+    return {};
+}
+
+QString MainWindow::objectNameOf(Command command) {
+    switch (command) {
+    case fromFile:
+        return QStringLiteral("fromFile");
+    case fromClipboard:
+        return QStringLiteral("fromClipboard");
+    case batchConvert:
+        return QStringLiteral("batchConvert");
+    case toFile:
+        return QStringLiteral("toFile");
+    case toClipboard:
+        return QStringLiteral("toClipboard");
+    case viewSource:
+        return QStringLiteral("viewSource");
+    case saveAsScheme:
+        return QStringLiteral("saveAsScheme");
+    case settings:
+        return QStringLiteral("settings");
+    case about:
+        return QStringLiteral("about");
+    case viewResult:
+        return QStringLiteral("viewResult");
+    case checkVersions:
+        return QStringLiteral("checkVersions");
+    }
+    return {};
+}
+
 MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
                        const std::optional<QString>& commandLineFile, QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::main, parent), store_(store), prompter_(prompter),
       pass_(dictionary_) {
     initialiseResources();
-    setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/res/vorlex_logo.svg")));
     setWindowTitle(mainText(MainText::caption, store::Language::english));
     buildControls();
 
@@ -150,13 +221,13 @@ void MainWindow::buildControls() {
     heading_ = makeField(body(), headingField, Qt::AlignHCenter);
     heading_->setGeometry(du.rect(1, 17, 401, 12));
 
-    recode_ = makeIconButton(body(), recodeButton, ":/res/icon139.svg");
+    recode_ = makeIconButton(body(), recodeButton, ":/res/two_arrows.svg");
     recode_->setGeometry(du.rect(4, 183, 29, 12));
-    stop_ = makeIconButton(body(), stopButton, ":/res/icon140.svg");
+    stop_ = makeIconButton(body(), stopButton, ":/res/stop_square.svg");
     stop_->setGeometry(du.rect(35, 183, 21, 12));
-    newScheme_ = makeIconButton(body(), newSchemeButton, ":/res/icon142.svg");
+    newScheme_ = makeIconButton(body(), newSchemeButton, ":/res/new_page.svg");
     newScheme_->setGeometry(du.rect(85, 183, 13, 13));
-    editScheme_ = makeIconButton(body(), editSchemeButton, ":/res/icon138.svg");
+    editScheme_ = makeIconButton(body(), editSchemeButton, ":/res/pencil.svg");
     editScheme_->setGeometry(du.rect(98, 183, 13, 13));
 
     schemes_ = new QComboBox(body());
@@ -167,7 +238,7 @@ void MainWindow::buildControls() {
         QRect r = du.rect(111, 183, 97, 13);
         schemes_->setGeometry(r);
     }
-    deleteScheme_ = makeIconButton(body(), deleteSchemeButton, ":/res/icon150.svg");
+    deleteScheme_ = makeIconButton(body(), deleteSchemeButton, ":/res/red_cross.svg");
     deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
 
     foundLabel_ = makeField(body(), foundLabel, Qt::AlignRight);
@@ -212,7 +283,7 @@ void MainWindow::buildControls() {
     enter->hide();
 
     toolbar_ = new QToolBar(body());
-    toolbar_->setObjectName(QStringLiteral("toolbar147"));
+    toolbar_->setObjectName(QStringLiteral("toolbar"));
     toolbar_->setIconSize(QSize(16, 16));
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
@@ -255,7 +326,7 @@ void MainWindow::buildToolbar() {
         }
         QAction* action =
             toolbar_->addAction(QIcon(QString::fromLatin1(button.icon)), QStringLiteral(" "));
-        action->setObjectName(QStringLiteral("cmd%1").arg(button.command));
+        action->setObjectName(objectNameOf(static_cast<Command>(button.command)));
         action->setEnabled(true);
         commands_[button.command] = action;
     }
@@ -442,16 +513,21 @@ void MainWindow::applyInterfaceTexts() {
     delete listMenu_;
     listMenu_ = new QMenu(this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
-    static constexpr std::pair<int, MainText> kMenu[] = {
-        {32774, MainText::menuWriteDocument},
-        {32776, MainText::menuPutDocument},
-        {32777, MainText::menuSaveAsScheme},
-        {32788, MainText::menuPreviewResult},
+    struct MenuItem {
+        int id;
+        MainText label;
+        const char* name;
     };
-    for (const auto& [id, label] : kMenu) {
+    static constexpr MenuItem kMenu[] = {
+        {32774, MainText::menuWriteDocument, "writeDocumentItem"},
+        {32776, MainText::menuPutDocument, "putDocumentItem"},
+        {32777, MainText::menuSaveAsScheme, "saveAsSchemeItem"},
+        {32788, MainText::menuPreviewResult, "previewResultItem"},
+    };
+    for (const auto& [id, label, name] : kMenu) {
         QAction* item = listMenu_->addAction(text(label));
         item->setData(id);
-        item->setObjectName(QStringLiteral("menu%1").arg(id));
+        item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [this, id = id] {
             if (const std::optional<ListCommand> listCommand = listCommandOfId(id))
                 runListCommand(*listCommand);

@@ -52,30 +52,30 @@ using chrome::Prompter;
 class MainWindow final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the dialog template, also the controls' object names ("c1003").
+    /// The controls; each one's object name is its name here (see objectNameOf()).
     enum Control {
-        recodeButton = 1000,
-        timeField = 1001,
-        stopButton = 1002,
-        variantList = 1003,
-        progressBar = 1004,
-        foundField = 1005,
-        limitEdit = 1006,
-        schemeBox = 1010,
-        headingField = 1013,
-        timeLabel = 1015,
-        secondsLabel = 1016,
-        foundLabel = 1017,
-        foundUnitLabel = 1018,
-        limitLabel = 1019,
-        limitUnitLabel = 1020,
-        editSchemeButton = 1021,
-        newSchemeButton = 1022,
-        deleteSchemeButton = 1023,
-        exitButton = 1028,
-        defaultButton = 1029,
+        recodeButton,
+        timeField,
+        stopButton,
+        variantList,
+        progressBar,
+        foundField,
+        limitEdit,
+        schemeBox,
+        headingField,
+        timeLabel,
+        secondsLabel,
+        foundLabel,
+        foundUnitLabel,
+        limitLabel,
+        limitUnitLabel,
+        editSchemeButton,
+        newSchemeButton,
+        deleteSchemeButton,
+        exitButton,
+        defaultButton,
     };
-    /// Toolbar commands, also the actions' object names ("cmd32778").
+    /// Toolbar commands; each action's object name is its name here (see objectNameOf()).
     enum Command {
         fromFile = 32778,
         fromClipboard = 32779,
@@ -89,6 +89,10 @@ public:
         viewResult = 32787,
         checkVersions = 32790,
     };
+    /// The object name of @p control, for tests and style sheets: "variantList" and the like.
+    [[nodiscard]] static QString objectNameOf(Control control);
+    [[nodiscard]] static QString objectNameOf(Command command);
+
     /// Clipboard watching values.
     enum Watching { watchingOff = 0, watchingOn = 1, watchingOwnWrite = 2 };
 

@@ -6,7 +6,7 @@ install(TARGETS vorlex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # vorlex-cli installs itself (cli/CMakeLists.txt).
 install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/res/icon128.svg
+install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex_logo.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME vorlex.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

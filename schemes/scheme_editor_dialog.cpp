@@ -16,13 +16,7 @@
 namespace vorlex::schemes {
 
 using namespace store;
-namespace {
-
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-} // namespace
+namespace {} // namespace
 
 SchemeEditorDialog::SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxSelection selected,
                                        store::SettingsStore& store, chrome::Prompter& prompter,
@@ -50,25 +44,23 @@ void SchemeEditorDialog::buildControls() {
     setBodySize(QSize(du.x(324), du.y(62)));
 
     struct Place {
-        int control;
-        int label;
         QRect box;
         QRect labelRect;
     };
     const std::array<Place, kSchemeFilterBoxes> places = {{
-        {1010, 1017, du.rect(65, 3, 97, 12), du.rect(1, 4, 64, 8)},
-        {1011, 1019, du.rect(223, 3, 97, 12), du.rect(167, 5, 56, 8)},
-        {1012, 1018, du.rect(65, 25, 97, 12), du.rect(1, 27, 64, 8)},
-        {1013, 1021, du.rect(223, 25, 97, 12), du.rect(167, 27, 56, 8)},
+        {du.rect(65, 3, 97, 12), du.rect(1, 4, 64, 8)},
+        {du.rect(223, 3, 97, 12), du.rect(167, 5, 56, 8)},
+        {du.rect(65, 25, 97, 12), du.rect(1, 27, 64, 8)},
+        {du.rect(223, 25, 97, 12), du.rect(167, 27, 56, 8)},
     }};
     for (std::size_t i = 0; i < places.size(); ++i) {
         auto* label = new QLabel(body());
-        label->setObjectName(objectNameOf(places[i].label));
+        label->setObjectName(QStringLiteral("filterLabel%1").arg(i + 1));
         label->setGeometry(places[i].labelRect);
         filterLabels_[i] = label;
 
         auto* box = new QComboBox(body());
-        box->setObjectName(objectNameOf(places[i].control));
+        box->setObjectName(QStringLiteral("filterBox%1").arg(i + 1));
         box->setGeometry(places[i].box);
         box->setMaxVisibleItems(17);
         box->addItem(schemeText(SchemeText::noFilter, language_), engine::kEndOfFilters);
@@ -80,21 +72,21 @@ void SchemeEditorDialog::buildControls() {
     }
 
     nameLabel_ = new QLabel(body());
-    nameLabel_->setObjectName(objectNameOf(1022));
+    nameLabel_->setObjectName(QStringLiteral("nameLabel"));
     nameLabel_->setGeometry(du.rect(1, 49, 64, 8));
     name_ = new QLineEdit(body());
-    name_->setObjectName(objectNameOf(1001));
+    name_->setObjectName(QStringLiteral("nameEdit"));
     name_->setGeometry(du.rect(65, 47, 97, 12));
     name_->setMaxLength(kSchemeNameMaxLength);
     connect(name_, &QLineEdit::textChanged, this, &SchemeEditorDialog::changed);
 
     ok_ = new QPushButton(body());
-    ok_->setObjectName(objectNameOf(1));
+    ok_->setObjectName(QStringLiteral("okButton"));
     ok_->setGeometry(du.rect(215, 44, 50, 14));
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &SchemeEditorDialog::accept);
     cancel_ = new QPushButton(body());
-    cancel_->setObjectName(objectNameOf(2));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setGeometry(du.rect(270, 44, 50, 14));
     connect(cancel_, &QPushButton::clicked, this, &SchemeEditorDialog::reject);
 }

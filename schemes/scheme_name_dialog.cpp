@@ -33,21 +33,21 @@ void SchemeNameDialog::buildControls() {
     setBodySize(QSize(du.x(274), du.y(50)));
 
     label_ = new QLabel(body());
-    label_->setObjectName(QStringLiteral("c1013"));
+    label_->setObjectName(QStringLiteral("enterNameLabel"));
     label_->setGeometry(du.rect(7, 9, 114, 8));
     name_ = new QLineEdit(body());
-    name_->setObjectName(QStringLiteral("c1001"));
+    name_->setObjectName(QStringLiteral("nameEdit"));
     name_->setGeometry(du.rect(121, 7, 146, 12));
     name_->setMaxLength(kSchemeNameMaxLength);
     connect(name_, &QLineEdit::textChanged, this, &SchemeNameDialog::changed);
 
     save_ = new QPushButton(body());
-    save_->setObjectName(QStringLiteral("c1"));
+    save_->setObjectName(QStringLiteral("saveButton"));
     save_->setGeometry(du.rect(161, 29, 50, 14));
     save_->setDefault(true);
     connect(save_, &QPushButton::clicked, this, &SchemeNameDialog::accept);
     cancel_ = new QPushButton(body());
-    cancel_->setObjectName(QStringLiteral("c2"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setGeometry(du.rect(217, 29, 50, 14));
     connect(cancel_, &QPushButton::clicked, this, &SchemeNameDialog::reject);
 }

@@ -22,8 +22,34 @@
 namespace vorlex::setup {
 namespace {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
+QString objectNameOf(SettingsDialog::CheckBox box) {
+    switch (box) {
+    case SettingsDialog::noAutoRecodingBox:
+        return QStringLiteral("noAutoRecodingBox");
+    case SettingsDialog::wrongFormatBox:
+        return QStringLiteral("wrongFormatBox");
+    case SettingsDialog::autoRecodeBox:
+        return QStringLiteral("autoRecodeBox");
+    case SettingsDialog::saveLastSchemeBox:
+        return QStringLiteral("saveLastSchemeBox");
+    case SettingsDialog::wAsVeBox:
+        return QStringLiteral("wAsVeBox");
+    case SettingsDialog::noSjBox:
+        return QStringLiteral("noSjBox");
+    case SettingsDialog::previewBox:
+        return QStringLiteral("previewBox");
+    case SettingsDialog::autoRecodeFileBox:
+        return QStringLiteral("autoRecodeFileBox");
+    case SettingsDialog::autoRecodeClipboardBox:
+        return QStringLiteral("autoRecodeClipboardBox");
+    case SettingsDialog::clipboardViewerBox:
+        return QStringLiteral("clipboardViewerBox");
+    case SettingsDialog::separateEnglishBox:
+        return QStringLiteral("separateEnglishBox");
+    case SettingsDialog::refineRankingBox:
+        return QStringLiteral("refineRankingBox");
+    }
+    return {};
 }
 
 // Breaks @p text into lines no wider than @p width at spaces only (never after a hyphen), for
@@ -114,10 +140,10 @@ void SettingsDialog::buildControls() {
     languageLabel_ = new QLabel(body());
     languageLabel_->setGeometry(du.rect(7, 4, 81, 8));
     russian_ = new QRadioButton(body());
-    russian_->setObjectName(objectNameOf(1023));
+    russian_->setObjectName(QStringLiteral("russianButton"));
     russian_->setGeometry(du.rect(103, 4, 46, 8));
     english_ = new QRadioButton(body());
-    english_->setObjectName(objectNameOf(1024));
+    english_->setObjectName(QStringLiteral("englishButton"));
     english_->setGeometry(shifted(du.rect(179, 4, 43, 8)));
     connect(russian_, &QRadioButton::clicked, this, &SettingsDialog::languageClicked);
     connect(english_, &QRadioButton::clicked, this, &SettingsDialog::languageClicked);
@@ -131,7 +157,7 @@ void SettingsDialog::buildControls() {
     addCheck(noAutoRecodingBox, wide(19, 16));
     addCheck(wrongFormatBox, wide(39, 16));
     recodeAfter_ = new QLabel(body());
-    recodeAfter_->setObjectName(objectNameOf(1022));
+    recodeAfter_->setObjectName(QStringLiteral("recodeAfterLabel"));
     recodeAfter_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     recodeAfter_->setGeometry(wide(58, 8));
     // The three boxes of one row share what their texts leave free.
@@ -148,14 +174,14 @@ void SettingsDialog::buildControls() {
     addCheck(previewBox, wide(112, 8));
 
     precision_ = new QLineEdit(body());
-    precision_->setObjectName(objectNameOf(1001));
+    precision_->setObjectName(QStringLiteral("precisionEdit"));
     precision_->setGeometry(du.rect(7, 126, 9, 12));
     precision_->setAlignment(Qt::AlignCenter);
     precision_->setTextMargins(0, 0, 0, 0);
     precision_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), precision_));
     precisionLabel_ = new QLabel(body());
-    precisionLabel_->setObjectName(objectNameOf(1025));
+    precisionLabel_->setObjectName(QStringLiteral("precisionLabel"));
     precisionLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QRect precisionRect = du.rect(19, 124, 200, 16);
     precisionRect.setWidth(precisionRect.width() + extra);
@@ -170,12 +196,12 @@ void SettingsDialog::buildControls() {
     addCheck(refineRankingBox, wide(189, 8));
 
     fonts_ = new QPushButton(body());
-    fonts_->setObjectName(objectNameOf(1027));
+    fonts_->setObjectName(QStringLiteral("fontsButton"));
     fonts_->setGeometry(du.rect(6, 201, 83, 13));
     fonts_->setAutoDefault(false);
     connect(fonts_, &QPushButton::clicked, this, &SettingsDialog::chooseFont);
     close_ = new QPushButton(body());
-    close_->setObjectName(objectNameOf(1));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(shifted(du.rect(180, 200, 43, 14)));
     close_->setDefault(true);
     connect(close_, &QPushButton::clicked, this, &SettingsDialog::accept);

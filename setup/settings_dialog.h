@@ -25,20 +25,20 @@ namespace vorlex::setup {
 class SettingsDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Check boxes by their control number; kRefineRankingBox is the refined-ranking switch.
+    /// The check boxes; each one's object name is its name here.
     enum CheckBox {
-        noAutoRecodingBox = 1013,
-        wrongFormatBox = 1014,
-        autoRecodeBox = 1015,
-        saveLastSchemeBox = 1016,
-        wAsVeBox = 1017,
-        noSjBox = 1018,
-        previewBox = 1019,
-        autoRecodeFileBox = 1020,
-        autoRecodeClipboardBox = 1021,
-        clipboardViewerBox = 1026,
-        separateEnglishBox = 1028,
-        refineRankingBox = 1029,
+        noAutoRecodingBox,
+        wrongFormatBox,
+        autoRecodeBox,
+        saveLastSchemeBox,
+        wAsVeBox,
+        noSjBox,
+        previewBox,
+        autoRecodeFileBox,
+        autoRecodeClipboardBox,
+        clipboardViewerBox,
+        separateEnglishBox,
+        refineRankingBox,
     };
 
     /// Reads every value from @p store and shows it; messages and the font dialog go through

@@ -2,6 +2,7 @@
 
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
+#include "chrome/wait_cursor.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings.h"
 #include "tools/batch_dialog_texts.h"
@@ -19,28 +20,6 @@
 namespace vorlex::tools {
 namespace {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-// The wait cursor of a running batch. It is lifted while a question is on the screen, so the
-// user answers with the ordinary pointer.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-    class Lifted {
-    public:
-        Lifted() { QGuiApplication::restoreOverrideCursor(); }
-        ~Lifted() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-        Lifted(const Lifted&) = delete;
-        Lifted& operator=(const Lifted&) = delete;
-    };
-};
-
 // The batch's questions as the dialog's message boxes and Save-as dialog.
 class PromptedAnswers final : public BatchAnswers {
 public:
@@ -55,7 +34,7 @@ public:
         return stop(text(BatchText::cantAllocate));
     }
     ExistingOutput outputExists(const QString& path) override {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         switch (prompter_.ask(owner_, text(BatchText::messageCaption),
                               text(BatchText::outputExists).arg(path),
                               chrome::QuestionIcon::question, true)) {
@@ -69,7 +48,7 @@ public:
         return ExistingOutput::skip;
     }
     std::optional<QString> otherOutputPath(const QString& proposed) override {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         return prompter_.saveFile(owner_, proposed);
     }
     bool stopAfterWriteFailure(const QString& path, WriteError, const QString&) override {
@@ -80,7 +59,7 @@ public:
 private:
     [[nodiscard]] QString text(BatchText id) const { return batchText(id, language_); }
     bool stop(const QString& question) {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         return prompter_.ask(owner_, text(BatchText::messageCaption), question,
                              chrome::QuestionIcon::stop) == chrome::Answer::yes;
     }
@@ -113,7 +92,7 @@ void BatchDialog::buildControls() {
     setBodySize(QSize(du.x(171), du.y(60)));
 
     label_ = new QLineEdit(body());
-    label_->setObjectName(objectNameOf(schemeLabel));
+    label_->setObjectName(QStringLiteral("schemeLabel"));
     label_->setGeometry(du.rect(14, 5, 37, 12));
     label_->setReadOnly(true);
     label_->setFrame(false);
@@ -124,25 +103,25 @@ void BatchDialog::buildControls() {
     label_->setPalette(palette);
 
     schemes_ = new QComboBox(body());
-    schemes_->setObjectName(objectNameOf(schemeBox));
+    schemes_->setObjectName(QStringLiteral("schemeBox"));
     // The template's height is that of the opened list; the closed box is one line high.
     schemes_->setGeometry(du.rect(60, 3, 97, 13));
     schemes_->setMaxVisibleItems(8);
 
     convert_ = new QPushButton(body());
-    convert_->setObjectName(objectNameOf(convertButton));
+    convert_->setObjectName(QStringLiteral("convertButton"));
     convert_->setGeometry(du.rect(14, 22, 143, 14));
     convert_->setAutoDefault(false);
 
     progress_ = new QProgressBar(body());
-    progress_->setObjectName(objectNameOf(progressBar));
+    progress_->setObjectName(QStringLiteral("progressBar"));
     progress_->setGeometry(du.rect(2, 43, 113, 12));
     progress_->setTextVisible(false);
     progress_->setRange(0, 100);
     progress_->setValue(0);
 
     close_ = new QPushButton(body());
-    close_->setObjectName(objectNameOf(closeButton));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(du.rect(118, 42, 50, 14));
     close_->setDefault(true);
 }
@@ -221,7 +200,7 @@ void BatchDialog::convert() {
     // Transliteration reads this switch afresh for every run.
     request.options.separateEnglish = store::readSettings(store_).separateEnglish;
 
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     PromptedAnswers answers(this, prompter_, language_, progress_);
     runBatchConversion(request, answers);
 }

@@ -22,15 +22,6 @@ namespace vorlex::tools {
 class BatchDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the dialog template, also the controls' object names ("c1010").
-    enum Control {
-        closeButton = 1,
-        progressBar = 1004,
-        schemeBox = 1010,
-        convertButton = 1014,
-        schemeLabel = 1017,
-    };
-
     /// Reads the language, the transliteration switches and the stored schemes from @p store
     /// and selects the last used scheme. Nothing is written to the store. @p store and
     /// @p prompter must outlive the dialog.

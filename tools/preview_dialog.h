@@ -23,17 +23,6 @@ namespace vorlex::tools {
 class PreviewDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the template, also the controls' object names ("c1001").
-    enum Control {
-        closeButton = 1,
-        writeButton = 1000,
-        textBox = 1001,
-        putButton = 1002,
-        saveSchemeButton = 1003,
-        actionField = 1005,
-        actionLabel = 1006,
-    };
-
     /// Builds the window of document mode, or of source mode when inputs.sourceMode is set
     /// (inputs.silent is ignored here: use run() or runSilently()). Reads `Language` from
     /// @p store; @p store and @p prompter must outlive the window.

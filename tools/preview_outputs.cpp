@@ -1,6 +1,7 @@
 #include "tools/preview_outputs.h"
 
 #include "chrome/prompter.h"
+#include "chrome/wait_cursor.h"
 #include "engine/cp1251.h"
 #include "store/settings.h"
 
@@ -15,18 +16,6 @@
 #include <unistd.h>
 
 namespace vorlex::tools {
-namespace {
-
-// The wait cursor for the length of a recoding, restored however the scope ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out) {
     out.clear();
@@ -157,7 +146,7 @@ FirstPart PreviewOutputs::firstPart() const {
     RecodedDocument recoded;
     ReadError error = ReadError::none;
     {
-        const WaitCursor wait;
+        const chrome::WaitCursor wait;
         error = DocumentReader::recodeBuffer(part, inputs_.filters, latinOptions(), recoded);
     }
     // A buffer document of no bytes shows nothing, as an empty file reads as a failure.
@@ -169,7 +158,7 @@ FirstPart PreviewOutputs::firstPart() const {
 }
 
 ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     if (inputs_.documentIsFile) {
         if (const ReadError tooLarge = checkWholeDocumentSize(inputs_.documentPath);
             tooLarge != ReadError::none)
@@ -210,7 +199,7 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
     }
     WriteError written = WriteError::none;
     {
-        const WaitCursor wait;
+        const chrome::WaitCursor wait;
         written = writeFileAtomically(*target, recoded.bytes(), Existing::replace);
     }
     recoded.clear();
@@ -232,7 +221,7 @@ void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
         say(promptParent, *failure);
         return;
     }
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     // Clipboard text ends at the first zero byte, as every reader of it sees it.
     callbacks_.putOnClipboard(untilZero(recoded.bytes()));
 }

@@ -1,6 +1,7 @@
 #include "update/update_check.h"
 
 #include "chrome/prompter.h"
+#include "chrome/wait_cursor.h"
 #include "engine/cp1251.h"
 #include "update/update_texts.h"
 
@@ -51,24 +52,6 @@ UpdateOutcome networkError(const FetchResult& result) {
     outcome.errorText = result.error;
     return outcome;
 }
-
-// The wait cursor for as long as the check runs, also when it ends early.
-class WaitCursor {
-public:
-    WaitCursor() : shown_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        if (shown_)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (shown_)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool shown_;
-};
 
 } // namespace
 
@@ -155,7 +138,7 @@ void runUpdateCheck(QWidget* parent, chrome::Prompter& prompter, store::Language
     const QPointer<QWidget> guard(parent);
     UpdateOutcome outcome;
     {
-        const WaitCursor waitCursor;
+        const chrome::WaitCursor waitCursor;
         outcome = checkForUpdate(options.url, options.limits);
     }
     showUpdateOutcome(guard.data(), prompter, language, outcome);

@@ -92,10 +92,10 @@ private:
     std::unique_ptr<MainWindow> open(const std::optional<QString>& file = std::nullopt) {
         return std::make_unique<MainWindow>(*store_, prompter_, file);
     }
-    template <typename T> static T* control(QWidget& w, int id) {
-        T* found = w.findChild<T*>(QStringLiteral("c%1").arg(id));
+    template <typename T> static T* control(QWidget& w, MainWindow::Control id) {
+        T* found = w.findChild<T*>(MainWindow::objectNameOf(id));
         if (found == nullptr)
-            qFatal("no control %d", id);
+            qFatal("no control %s", qPrintable(MainWindow::objectNameOf(id)));
         return found;
     }
     static QListWidget* list(MainWindow& w) {
@@ -141,8 +141,7 @@ private:
             auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (preview == nullptr)
                 return;
-            text = control<QPlainTextEdit>(*preview, vorlex::tools::PreviewDialog::textBox)
-                       ->toPlainText();
+            text = preview->findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText();
             preview->done(0);
         });
         w.runListCommand(ListCommand::viewResult);

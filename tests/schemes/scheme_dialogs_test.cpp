@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(dialog.filterBox(0)->count(), 17);
         QCOMPARE(dialog.filterBox(0)->itemText(0), QStringLiteral("No"));
         QCOMPARE(dialog.filterBox(3)->itemText(16), QStringLiteral("Latinica->Win"));
-        QCOMPARE(labelText(&dialog, "c1022"), QStringLiteral("Scheme name :"));
+        QCOMPARE(labelText(&dialog, "nameLabel"), QStringLiteral("Scheme name :"));
         QVERIFY(!dialog.okButton()->isEnabled());
 
         dialog.nameEdit()->setText(QStringLiteral("ab"));
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(dialog.filterBox(1)->currentText(), QStringLiteral("Win->Koi"));
         QCOMPARE(dialog.filterBox(2)->currentIndex(), 0);
         QCOMPARE(dialog.filterBox(2)->itemText(0), QString::fromUtf8("нет"));
-        QCOMPARE(labelText(&dialog, "c1017"), QString::fromUtf8("Фильтр 1 :"));
+        QCOMPARE(labelText(&dialog, "filterLabel1"), QString::fromUtf8("Фильтр 1 :"));
         QCOMPARE(dialog.cancelButton()->text(), QString::fromUtf8("Отмена"));
         QCOMPARE(dialog.okButton()->text(), QStringLiteral("OK"));
 
@@ -202,7 +202,7 @@ private slots:
         const std::array<int, 5> doubled{11, 11, -1, -1, -1};
         SchemeNameDialog dialog(QStringLiteral("wk wk "), doubled, *store, prompter);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Save wk wk  as scheme"));
-        QCOMPARE(labelText(&dialog, "c1013"), QStringLiteral("Enter scheme name"));
+        QCOMPARE(labelText(&dialog, "enterNameLabel"), QStringLiteral("Enter scheme name"));
         QCOMPARE(dialog.saveButton()->text(), QStringLiteral("Save"));
         QVERIFY(!dialog.saveButton()->isEnabled());
         dialog.nameEdit()->setText(QStringLiteral("ab"));
@@ -228,7 +228,7 @@ private slots:
         const std::array<int, 5> chain{8, -1, -1, -1, -1};
         SchemeNameDialog dialog(QStringLiteral("kw "), chain, *store, prompter);
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Сохранить kw  как схему"));
-        QCOMPARE(labelText(&dialog, "c1013"), QString::fromUtf8("Введите название схемы"));
+        QCOMPARE(labelText(&dialog, "enterNameLabel"), QString::fromUtf8("Введите название схемы"));
         QCOMPARE(dialog.saveButton()->text(), QString::fromUtf8("Сохранить"));
         QCOMPARE(dialog.cancelButton()->text(), QString::fromUtf8("Отмена"));
         dialog.nameEdit()->setText(QStringLiteral("Koi->Win"));
