@@ -12,6 +12,7 @@
 #include "setup/font_values.h"
 #include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
+#include "store/pass_setup.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
@@ -234,7 +235,7 @@ void MainWindow::buildControls() {
     schemes_->setObjectName(objectNameOf(schemeBox));
     schemes_->setMaxVisibleItems(8);
     {
-        // The template's height is the opened list's; the closed box is one line high.
+        // The layout's height is the opened list's; the closed box is one line high.
         QRect r = du.rect(111, 183, 97, 13);
         schemes_->setGeometry(r);
     }
@@ -595,7 +596,7 @@ void MainWindow::applyRefinedOrder() {
         addListLine(detect::buildListLine(candidate.label, candidate.action));
 }
 
-// --- edit 1006 ---
+// --- the maximum-variants field ---
 
 void MainWindow::setLimitField(int value) {
     settingLimit_ = true;
@@ -800,17 +801,8 @@ void MainWindow::startPass() {
     progress_->setRange(0, detect::kSearchChainCount);
     progress_->setValue(0);
 
-    detect::PassSetup setup;
-    setup.sample = sample_;
-    for (int i = 0; i < schemeList_.size(); ++i)
-        setup.schemeItems.push_back(schemeList_.number(i));
-    // The store is read here, on this thread, not by the worker.
-    setup.readAction = detect::snapshotActions(setup.schemeItems, [this](int number) {
-        return store_.readString(store::schemeSectionName(number), store::kSchemeActionValue,
-                                 std::string(store::kMissingValue));
-    });
-    setup.precision = settings_.precision;
-    setup.maxVariants = maximumVariants_;
+    detect::PassSetup setup =
+        store::passSetup(sample_, settings_, schemeList_.schemes(), {{}, maximumVariants_});
     setup.onWorkerStart = lowerWorkerPriority;
     passStoredChains_ = detect::storedSchemeChains(setup);
 

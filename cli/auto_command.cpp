@@ -6,6 +6,7 @@
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
+#include "store/pass_setup.h"
 #include "store/settings.h"
 
 #include <algorithm>
@@ -219,25 +220,12 @@ int runAuto(std::vector<std::string> args) {
     }
 
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
-    detect::PassSetup setup;
-    setup.sample = detect::sampleSource(*document);
-    const store::Settings stored = store::readSettings(*settings);
-    setup.precision = request.precision.value_or(stored.precision);
-    setup.maxVariants = request.maxVariants.value_or(stored.totalShow);
-
-    // The stored schemes as the window's scheme box would list them, "Auto" first.
-    std::map<int, std::string> actions;
-    setup.schemeItems.push_back(detect::kAutoItem);
-    if (!request.noSchemes) {
-        for (const store::StoredScheme& scheme : storedSchemes(*settings)) {
-            setup.schemeItems.push_back(scheme.number);
-            actions[scheme.number] = scheme.action;
-        }
-    }
-    setup.readAction = [&actions](int number) {
-        const auto found = actions.find(number);
-        return found == actions.end() ? std::string(detect::kMissingValue) : found->second;
-    };
+    // The stored schemes as the window's scheme list would show them.
+    const std::vector<store::StoredScheme> schemes =
+        request.noSchemes ? std::vector<store::StoredScheme>() : storedSchemes(*settings);
+    detect::PassSetup setup =
+        store::passSetup(detect::sampleSource(*document), store::readSettings(*settings), schemes,
+                         {request.precision, request.maxVariants});
 
     OutputSink sink(request.output.value_or("-"));
     if (!setup.sample.hasWords()) {

@@ -134,7 +134,8 @@ void SettingsDialog::buildControls() {
     };
     const auto shifted = [&](QRect rect) { return rect.translated(extra, 0); };
 
-    // Twelve units taller than the template: room for the refined-ranking box above the buttons.
+    // Twelve units taller than the layout's first form: room for the refined-ranking box above
+    // the buttons.
     setBodySize(QSize(du.x(226) + extra, du.y(217)));
 
     languageLabel_ = new QLabel(body());

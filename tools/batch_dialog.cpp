@@ -104,7 +104,7 @@ void BatchDialog::buildControls() {
 
     schemes_ = new QComboBox(body());
     schemes_->setObjectName(QStringLiteral("schemeBox"));
-    // The template's height is that of the opened list; the closed box is one line high.
+    // The layout's height is that of the opened list; the closed box is one line high.
     schemes_->setGeometry(du.rect(60, 3, 97, 13));
     schemes_->setMaxVisibleItems(8);
 

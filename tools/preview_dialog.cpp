@@ -11,7 +11,7 @@
 namespace vorlex::tools {
 namespace {
 
-// A label wider than its box (a font broader than the template's) gets a slightly smaller font
+// A label wider than its box (a font broader than the layout's) gets a slightly smaller font
 // rather than losing its ends.
 void fitText(QLineEdit* edit) {
     QFont font = edit->parentWidget()->font();

@@ -1,4 +1,4 @@
-// The preview window (template 129): the recoded beginning of a document with its three
+// The preview window: the recoded beginning of a document with its three
 // whole-document outputs, or a part of the untouched source text; silent runs perform one
 // output without any window.
 #pragma once

@@ -1,5 +1,5 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
-// edit 1006, languages and closing. Every test starts from a fresh INI file.
+// the maximum-variants field, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
 #include "chrome/title_tip.h"
 #include "chrome/variant_list_box.h"
