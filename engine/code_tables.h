@@ -2,9 +2,9 @@
 //
 // Each table covers the upper half of the byte range: entry n is the output for input byte
 // 0x80 + n; bytes below 0x80 never change. The twelve tables among Win, Koi, Iso and Alt are
-// computed at compile time from the letter positions of the published code pages and three
-// base tables for the non-letter positions, so they form a closed system: every table is a
-// permutation, X->Y and Y->X are inverse, and X->Y followed by Y->Z equals X->Z.
+// computed at compile time from the letter positions of the published code pages (Ё and ё
+// included) and three base tables for the other positions, so they form a closed system: every
+// table is a permutation, X->Y and Y->X are inverse, and X->Y followed by Y->Z equals X->Z.
 #pragma once
 
 #include <array>
@@ -115,8 +115,34 @@ constexpr bool isWinLetter(std::uint8_t byte) {
     return byte >= 0xC0;
 }
 
-/// Base table from Win: letters go to the same letter of `target`; the Win non-letter positions
-/// 0x80..0xBF go where the base rule of that target says.
+/// Byte of Ё (or ё when `small`) in one of Win, Koi, Iso and Alt.
+constexpr std::uint8_t yoByte(CodePage page, bool small) {
+    switch (page) {
+    case CodePage::win:
+        return small ? 0xB8 : 0xA8;
+    case CodePage::koi:
+        return small ? 0xA3 : 0xB3;
+    case CodePage::iso:
+        return small ? 0xF1 : 0xA1;
+    case CodePage::alt:
+        return small ? 0xF1 : 0xF0;
+    default:
+        return 0;
+    }
+}
+
+/// Makes Win byte `win` go to `destination`; the Win byte that went there before takes the old
+/// destination of `win`.
+constexpr void swapDestination(CodeTable& table, std::uint8_t win, std::uint8_t destination) {
+    std::size_t holder = 0;
+    while (table[holder] != destination)
+        ++holder;
+    table[holder] = table[win - 0x80];
+    table[win - 0x80] = destination;
+}
+
+/// Base table from Win: letters, Ё and ё included, go to the same letter of `target`; the other
+/// Win positions 0x80..0xBF go where the base rule of that target says.
 constexpr CodeTable baseFromWin(CodePage target) {
     CodeTable table{};
     for (int letter = 0; letter < 64; ++letter)
@@ -129,6 +155,12 @@ constexpr CodeTable baseFromWin(CodePage target) {
         else if (target == CodePage::alt)
             out = kWinToAltNonLetters[static_cast<std::size_t>(position)];
         table[static_cast<std::size_t>(position)] = out;
+    }
+    if (target != CodePage::win) {
+        // Ё and ё are letters: Win 0xA8/0xB8 go to the target's Ё/ё, and the Win byte that the
+        // non-letter rule sent there takes the place Ё/ё had, so the table stays a permutation.
+        swapDestination(table, 0xA8, yoByte(target, false));
+        swapDestination(table, 0xB8, yoByte(target, true));
     }
     return table;
 }

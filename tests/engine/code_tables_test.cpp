@@ -85,6 +85,18 @@ std::array<std::uint8_t, 256> referenceFromWin(char page) {
     const auto pageLetters = iconvLetterBytes(iconvNameOf(page));
     for (std::size_t l = 0; l < 64; ++l)
         map[winLetters[l]] = pageLetters[l];
+    // Ё and ё go to the page's own Ё and ё; the Win byte the rule above sent there gets the
+    // byte Ё or ё would have had.
+    for (const char* yo : {"Ё", "ё"}) {
+        const std::uint8_t winYo = byteOf("CP1251", yo);
+        const std::uint8_t pageYo = byteOf(iconvNameOf(page), yo);
+        for (int b = 0x80; b < 0x100; ++b)
+            if (map[static_cast<std::size_t>(b)] == pageYo) {
+                map[static_cast<std::size_t>(b)] = map[winYo];
+                break;
+            }
+        map[winYo] = pageYo;
+    }
     return map;
 }
 
@@ -227,11 +239,22 @@ TEST(CodeTables, BaseRulesForWinNonLetterPositions) {
     const CodeTable& wk = kCodeTables[kWinToKoi];
     const CodeTable& wi = kCodeTables[kWinToIso];
     const CodeTable& wa = kCodeTables[kWinToAlt];
+    // The positions that trade places with Ё and ё.
+    const std::map<std::uint8_t, std::uint8_t> wkYo = {
+        {0xA8, 0xB3}, {0xB8, 0xA3}, {0xB3, 0xA8}, {0xA3, 0xB8}};
+    const std::map<std::uint8_t, std::uint8_t> wiYo = {
+        {0xA8, 0xA1}, {0xB8, 0xF1}, {0xA1, 0xA8}, {0xB1, 0xF8}};
+    const std::map<std::uint8_t, std::uint8_t> waYo = {
+        {0xA8, 0xF0}, {0xB8, 0xF1}, {0x82, 0xD0}, {0x84, 0xF8}};
+    const auto expected = [](const std::map<std::uint8_t, std::uint8_t>& yo, std::uint8_t byte,
+                             int rule) { return yo.count(byte) ? yo.at(byte) : rule; };
     for (int b = 0x80; b < 0xC0; ++b) {
         const auto byte = static_cast<std::uint8_t>(b);
-        EXPECT_EQ(applyTable(wk, byte), b) << std::hex << b;
-        EXPECT_EQ(applyTable(wi, byte), b < 0xB0 ? b : 0xF0 + (b - 0xB0)) << std::hex << b;
-        EXPECT_EQ(applyTable(wa, byte), kWinToAltBase[static_cast<std::size_t>(b - 0x80)])
+        EXPECT_EQ(applyTable(wk, byte), expected(wkYo, byte, b)) << std::hex << b;
+        EXPECT_EQ(applyTable(wi, byte), expected(wiYo, byte, b < 0xB0 ? b : 0xF0 + (b - 0xB0)))
+            << std::hex << b;
+        EXPECT_EQ(applyTable(wa, byte),
+                  expected(waYo, byte, kWinToAltBase[static_cast<std::size_t>(b - 0x80)]))
             << std::hex << b;
     }
     // Win punctuation keeps its byte in Koi and Iso.
@@ -241,33 +264,33 @@ TEST(CodeTables, BaseRulesForWinNonLetterPositions) {
     }
 }
 
-TEST(CodeTables, YoTravelsWithTheNonLetterPositions) {
-    struct Row {
-        char from;
-        std::uint8_t yo, yoSmall;
-    };
-    const Row sources[] = {
-        {'w', 0xA8, 0xB8}, {'k', 0xB3, 0xA3}, {'i', 0xA1, 0xF1}, {'a', 0xF0, 0xF1}};
-    // Destination bytes for Ё then ё, indexed by target page.
-    const std::map<std::pair<char, char>, std::pair<std::uint8_t, std::uint8_t>> expected = {
-        {{'w', 'k'}, {0xA8, 0xB8}}, {{'w', 'i'}, {0xA8, 0xF8}}, {{'w', 'a'}, {0xD0, 0xF8}},
-        {{'k', 'w'}, {0xB3, 0xA3}}, {{'k', 'i'}, {0xF3, 0xA3}}, {{'k', 'a'}, {0xDB, 0xCB}},
-        {{'i', 'w'}, {0xA1, 0xB1}}, {{'i', 'k'}, {0xA1, 0xB1}}, {{'i', 'a'}, {0xC9, 0xD9}},
-        {{'a', 'w'}, {0x82, 0x84}}, {{'a', 'k'}, {0x82, 0x84}}, {{'a', 'i'}, {0x82, 0x84}},
-    };
-    for (const Row& row : sources) {
-        // The source bytes are the published Ё/ё of that page.
-        EXPECT_EQ(row.yo, byteOf(iconvNameOf(row.from), "Ё"));
-        EXPECT_EQ(row.yoSmall, byteOf(iconvNameOf(row.from), "ё"));
-        for (const Page& to : kClosedPages) {
-            if (to.letter == row.from)
+TEST(CodeTables, YoAndSmallYoGoToThePublishedBytesOfEveryPage) {
+    for (const char* yo : {"Ё", "ё"})
+        for (const Page& x : kClosedPages)
+            for (const Page& y : kClosedPages) {
+                if (x.letter == y.letter)
+                    continue;
+                EXPECT_EQ(applyTable(tableFor(x.letter, y.letter), byteOf(x.iconvName, yo)),
+                          byteOf(y.iconvName, yo))
+                    << x.letter << y.letter << " " << yo;
+            }
+}
+
+// Regression: Ё/ё used to travel with the non-letter positions, so "ещё" repaired with Koi->Win
+// came out as "ещЈ". Whole texts now recode exactly as iconv converts them.
+TEST(CodeTables, TextsWithYoRecodeAsIconvConvertsThem) {
+    const std::string text = "Ёж и ёлка, чёрт, ещё всё ЁЛКИ";
+    for (const Page& x : kClosedPages)
+        for (const Page& y : kClosedPages) {
+            if (x.letter == y.letter)
                 continue;
-            const auto [yo, yoSmall] = expected.at({row.from, to.letter});
-            const CodeTable& table = tableFor(row.from, to.letter);
-            EXPECT_EQ(applyTable(table, row.yo), yo) << row.from << to.letter << " Ё";
-            EXPECT_EQ(applyTable(table, row.yoSmall), yoSmall) << row.from << to.letter << " ё";
+            const test::Bytes source = test::encode(x.iconvName, text);
+            test::Bytes recoded;
+            for (std::uint8_t byte : source)
+                recoded.push_back(applyTable(tableFor(x.letter, y.letter), byte));
+            EXPECT_EQ(test::hex(recoded), test::hex(test::encode(y.iconvName, text)))
+                << x.letter << y.letter;
         }
-    }
 }
 
 TEST(CodeTables, MacToWinRowsAndWinToMacRows) {
@@ -331,9 +354,8 @@ TEST(CodeTables, WorkedExamples) {
         EXPECT_EQ(applyTable(kCodeTables[kAltToIso], applyTable(kCodeTables[kKoiToAlt], byte)),
                   applyTable(kCodeTables[kKoiToIso], byte));
     }
-    EXPECT_EQ(applyTable(kCodeTables[kWinToKoi], 0xA8), 0xA8);
-    EXPECT_NE(applyTable(kCodeTables[kWinToKoi], 0xA8), byteOf("KOI8-R", "Ё"));
-    EXPECT_EQ(applyTable(kCodeTables[kWinToAlt], 0xB8), 0xF8);
+    EXPECT_EQ(applyTable(kCodeTables[kWinToKoi], 0xA8), byteOf("KOI8-R", "Ё"));
+    EXPECT_EQ(applyTable(kCodeTables[kWinToAlt], 0xB8), byteOf("CP866", "ё"));
 }
 
 TEST(CodeTables, LetterByteOfMacYaIsDF) {
