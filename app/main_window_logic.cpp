@@ -6,19 +6,6 @@
 
 namespace vorlex::app {
 
-VariantLimitCheck checkVariantLimit(const QString& text) {
-    VariantLimitCheck check;
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok)
-        return check;
-    check.value = value;
-    check.result = store::kTotalShow.bounded(value) == value
-                       ? VariantLimitCheck::Result::ok
-                       : VariantLimitCheck::Result::outOfRange;
-    return check;
-}
-
 MainText noWordsMessage(SourceKind kind) {
     switch (kind) {
     case SourceKind::clipboard:

@@ -3,18 +3,17 @@
 #pragma once
 
 #include "app/main_window_texts.h"
+#include "chrome/number_check.h"
 
 #include <QString>
 
 namespace vorlex::app {
 
 /// The check of the maximum-variants field: an integer within the bounds of `Total Show`.
-struct VariantLimitCheck {
-    enum class Result { ok, notANumber, outOfRange };
-    Result result = Result::notANumber;
-    int value = 0;
-};
-[[nodiscard]] VariantLimitCheck checkVariantLimit(const QString& text);
+using VariantLimitCheck = chrome::NumberCheck;
+[[nodiscard]] inline VariantLimitCheck checkVariantLimit(const QString& text) {
+    return chrome::checkNumber(text, store::kTotalShow);
+}
 
 enum class SourceKind { clipboard, chosenFile, droppedFile, commandLineFile };
 

@@ -2,17 +2,17 @@
 // check of the precision box and the change of clipboard watching once the dialog has closed.
 #pragma once
 
+#include "chrome/number_check.h"
+
 #include <QString>
 
 namespace vorlex::setup {
 
 /// The check of the precision box: an integer within the bounds of `Precision`.
-struct PrecisionCheck {
-    enum class Result { ok, notANumber, outOfRange };
-    Result result = Result::notANumber;
-    int value = 0;
-};
-[[nodiscard]] PrecisionCheck checkPrecision(const QString& text);
+using PrecisionCheck = chrome::NumberCheck;
+[[nodiscard]] inline PrecisionCheck checkPrecision(const QString& text) {
+    return chrome::checkNumber(text, store::kPrecision);
+}
 
 /// What becomes of clipboard watching once `Set clipboard viewer` has been re-read.
 enum class WatchingChange { none, leave, join };
