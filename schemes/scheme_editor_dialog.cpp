@@ -21,10 +21,9 @@ namespace {} // namespace
 SchemeEditorDialog::SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxSelection selected,
                                        store::SettingsStore& store, chrome::Prompter& prompter,
                                        QWidget* parent)
-    : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), store_(store),
-      prompter_(prompter), language_(store::readLanguage(store)), box_(std::move(selected)) {
+    : SchemeSaveDialog(store, prompter, parent), mode_(mode), box_(std::move(selected)) {
     buildControls();
-    ok_->setEnabled(false);
+    storeButton_->setEnabled(false);
     if (mode_ == EditorMode::edit) {
         setWindowTitle(schemeText(SchemeText::editTitle, language_) + QStringLiteral(" \"") +
                        QString::fromStdString(box_.text) + QLatin1Char('"'));
@@ -35,7 +34,7 @@ SchemeEditorDialog::SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxS
     }
     applyLanguageTexts();
     // Filling the controls is not a change by the user: OK waits for one.
-    ok_->setEnabled(false);
+    storeButton_->setEnabled(false);
 }
 
 void SchemeEditorDialog::buildControls() {
@@ -74,21 +73,9 @@ void SchemeEditorDialog::buildControls() {
     nameLabel_ = new QLabel(body());
     nameLabel_->setObjectName(QStringLiteral("nameLabel"));
     nameLabel_->setGeometry(du.rect(1, 49, 64, 8));
-    name_ = new QLineEdit(body());
-    name_->setObjectName(QStringLiteral("nameEdit"));
-    name_->setGeometry(du.rect(65, 47, 97, 12));
-    name_->setMaxLength(kSchemeNameMaxLength);
+    addNameAndButtons(du.rect(65, 47, 97, 12), du.rect(215, 44, 50, 14), QStringLiteral("okButton"),
+                      du.rect(270, 44, 50, 14));
     connect(name_, &QLineEdit::textChanged, this, &SchemeEditorDialog::changed);
-
-    ok_ = new QPushButton(body());
-    ok_->setObjectName(QStringLiteral("okButton"));
-    ok_->setGeometry(du.rect(215, 44, 50, 14));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &SchemeEditorDialog::accept);
-    cancel_ = new QPushButton(body());
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setGeometry(du.rect(270, 44, 50, 14));
-    connect(cancel_, &QPushButton::clicked, this, &SchemeEditorDialog::reject);
 }
 
 void SchemeEditorDialog::loadScheme() {
@@ -107,7 +94,7 @@ void SchemeEditorDialog::loadScheme() {
 }
 
 void SchemeEditorDialog::changed() {
-    ok_->setEnabled(
+    storeButton_->setEnabled(
         editorCanStore(static_cast<int>(name_->text().size()), filters_[0]->currentData().toInt()));
 }
 
@@ -120,18 +107,10 @@ std::array<int, kSchemeFilterBoxes> SchemeEditorDialog::chosenFilters() const {
 
 void SchemeEditorDialog::accept() {
     // Only a change handler enables OK; Enter in the name edit must not bypass it.
-    if (!ok_->isEnabled())
+    if (!storeButton_->isEnabled())
         return;
-    const std::string name = name_->text().left(kSchemeNameMaxLength).toStdString();
-    const std::string action = buildActionString(chosenFilters());
-    const SaveResult result = saveFromEditor(store_, mode_, box_, name, action);
-    if (result.outcome == SaveResult::Outcome::stored) {
-        storedNumber_ = result.number;
-        CaptionedDialog::accept();
-        return;
-    }
-    prompter_.message(this, QCoreApplication::applicationName(),
-                      saveFailureMessage(result, language_));
+    finishSave(
+        saveFromEditor(store_, mode_, box_, schemeName(), buildActionString(chosenFilters())));
 }
 
 void SchemeEditorDialog::applyLanguageTexts() {
@@ -141,7 +120,7 @@ void SchemeEditorDialog::applyLanguageTexts() {
     for (std::size_t i = 0; i < labels.size(); ++i)
         filterLabels_[i]->setText(schemeText(labels[i], language_));
     nameLabel_->setText(schemeText(SchemeText::nameLabel, language_));
-    ok_->setText(schemeText(SchemeText::okButton, language_));
+    storeButton_->setText(schemeText(SchemeText::okButton, language_));
     cancel_->setText(schemeText(SchemeText::cancelButton, language_));
 }
 

@@ -2,10 +2,8 @@
 // selected in the main window's scheme list.
 #pragma once
 
-#include "chrome/captioned_dialog.h"
-#include "store/language.h"
+#include "schemes/scheme_save_dialog.h"
 #include "store/scheme_editing.h"
-#include "store/settings_store.h"
 
 #include <array>
 
@@ -20,7 +18,7 @@ class Prompter;
 
 namespace vorlex::schemes {
 
-class SchemeEditorDialog final : public chrome::CaptionedDialog {
+class SchemeEditorDialog final : public SchemeSaveDialog {
     Q_OBJECT
 public:
     /// Reads `Language` and fills the controls; in edit mode changes the scheme @p selected (its
@@ -34,11 +32,7 @@ public:
     void accept() override;
 
     [[nodiscard]] QComboBox* filterBox(int box) const { return filters_.at(box); }
-    [[nodiscard]] QLineEdit* nameEdit() const noexcept { return name_; }
-    [[nodiscard]] QPushButton* okButton() const noexcept { return ok_; }
-    [[nodiscard]] QPushButton* cancelButton() const noexcept { return cancel_; }
-    /// The section written by the last successful OK, or -1.
-    [[nodiscard]] int storedNumber() const noexcept { return storedNumber_; }
+    [[nodiscard]] QPushButton* okButton() const noexcept { return storeButton_; }
 
 private:
     void buildControls();
@@ -48,18 +42,11 @@ private:
     [[nodiscard]] std::array<int, store::kSchemeFilterBoxes> chosenFilters() const;
 
     store::EditorMode mode_;
-    store::SettingsStore& store_;
-    chrome::Prompter& prompter_;
-    store::Language language_;
     store::SchemeBoxSelection box_;
-    int storedNumber_ = -1;
 
     std::array<QComboBox*, store::kSchemeFilterBoxes> filters_{};
     std::array<QLabel*, store::kSchemeFilterBoxes> filterLabels_{};
     QLabel* nameLabel_ = nullptr;
-    QLineEdit* name_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace vorlex::schemes
