@@ -8,13 +8,6 @@
 #include <array>
 
 class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
-namespace vorlex::chrome {
-class Prompter;
-}
 
 namespace vorlex::schemes {
 

@@ -7,14 +7,6 @@
 #include <QString>
 #include <span>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
-namespace vorlex::chrome {
-class Prompter;
-}
-
 namespace vorlex::schemes {
 
 class SchemeNameDialog final : public SchemeSaveDialog {
