@@ -1,6 +1,7 @@
 #include "chrome/about_dialog_texts.h"
 
 #include "chrome/text_table.h"
+#include "vorlex_version.h"
 
 namespace vorlex::chrome {
 namespace {
@@ -10,7 +11,7 @@ constexpr std::array<chrome::TextPair<AboutText>, static_cast<std::size_t>(About
         {AboutText::caption, "About program", "О программе"},
         {AboutText::closeButton, "Close", "Закрыть"},
         {AboutText::productName, "VORLEX II", "VORLEX II"},
-        {AboutText::version, "Version 1.0.3.1", "Version 1.0.3.1"},
+        {AboutText::version, "Version " VORLEX_VERSION, "Version " VORLEX_VERSION},
         {AboutText::productLink, "VORLEX official home page", "VORLEX official home page"},
         {AboutText::companyNotice, "Quillmark, 2001", "Quillmark, 2001"},
     }};

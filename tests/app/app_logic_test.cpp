@@ -13,8 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vorlex::app {
@@ -123,6 +126,28 @@ TEST_F(FileSource, RefusesAnUnreadableFile) {
     const QString path = write(QStringLiteral("locked.txt"), "text");
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
     EXPECT_FALSE(analyseFile(path));
+}
+
+TEST_F(FileSource, AFileShortenedWhileItIsReadIsNoCrash) {
+    // Another program empties and refills the file all the while; a mapped file would raise
+    // SIGBUS on the first page that is gone.
+    const std::string text(std::size_t{4} << 20, 'a'); // no words: the sample reads it all
+    const QString path = write(QStringLiteral("busy.txt"), QByteArray::fromStdString(text));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop.load())
+            if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) < 0)
+                break;
+    });
+    int sampled = 0;
+    for (int i = 0; i < 200; ++i)
+        sampled += analyseFile(path).has_value() ? 1 : 0;
+    stop = true;
+    writer.join();
+    ::close(fd);
+    EXPECT_GT(sampled, 0);
 }
 
 TEST(VariantLimit, AcceptsOneToNinetyNine) {

@@ -4,6 +4,7 @@
 #include "chrome/caption_geometry.h"
 #include "chrome/link_opener.h"
 #include "chrome/title_tip_logic.h"
+#include "vorlex_version.h"
 
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -281,7 +282,7 @@ TEST(AboutTexts, BothLanguages) {
     EXPECT_EQ(aboutText(AboutText::closeButton, vorlex::store::languageOf(0)),
               QStringLiteral("Закрыть"));
     EXPECT_EQ(aboutText(AboutText::version, vorlex::store::languageOf(0)),
-              QStringLiteral("Version 1.0.3.1"));
+              QStringLiteral("Version " VORLEX_VERSION));
     EXPECT_NE(programHomePage(), companyHomePage());
 }
 
