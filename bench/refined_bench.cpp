@@ -34,6 +34,60 @@ void BM_RefinedStage(benchmark::State& state) {
 }
 BENCHMARK(BM_RefinedStage)->Unit(benchmark::kMillisecond);
 
+// A Koi document of varied sentences, `size` bytes.
+std::string koiDocument(std::size_t size) {
+    const char* const sentences[] = {
+        "Когда мы пришли домой, уже было темно. ",
+        "Программа читает файл построчно и пишет результат в стандартный вывод. ",
+        "Щёлкните по кнопке «Применить», чтобы сохранить изменения. ",
+        "Вчера в Москве прошёл сильный дождь, а на севере выпал первый снег. ",
+        "Если параметр не задан, используется значение по умолчанию — ноль. ",
+        "Хорошо жить на свете, сказал ёжик и посмотрел на звёзды. ",
+        "Фильтр пропускает только те строки, в которых есть заданное слово. ",
+        "Эта функция возвращает число байтов, записанных в буфер. ",
+        "Цены выросли на пять процентов, а зарплаты остались прежними. ",
+        "Подождите, пока закончится загрузка обновлений. ",
+    };
+    std::string win;
+    unsigned state = 1;
+    while (win.size() < size) {
+        state = state * 1103515245u + 12345u;
+        win += vorlex::engine::win1251Literal(sentences[(state >> 16) % 10]);
+    }
+    win.resize(size);
+    std::string koi;
+    for (char c : win)
+        koi += static_cast<char>(vorlex::engine::applyTable(
+            vorlex::engine::kCodeTables[vorlex::engine::kWinToKoi], static_cast<std::uint8_t>(c)));
+    return koi;
+}
+
+// The refined stage on a full sample of 4 KiB (its own sample size).
+void BM_RefinedStage4KiB(benchmark::State& state) {
+    const vorlex::detect::Dictionary dictionary;
+    const std::string document = koiDocument(vorlex::detect::kRefinedSampleBytes);
+    const vorlex::detect::Sample sample = vorlex::detect::sampleSource(document);
+    const std::vector<vorlex::engine::FilterList> stored = {vorlex::engine::parseAction("wk wk"),
+                                                            vorlex::engine::parseAction("mw"),
+                                                            vorlex::engine::parseAction("wm")};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            vorlex::detect::refineRanking(dictionary, sample, document, stored));
+}
+BENCHMARK(BM_RefinedStage4KiB)->Unit(benchmark::kMillisecond);
+
+// The whole-document check before --best writes a document, per byte of the document.
+void BM_WholeDocumentCheck(benchmark::State& state) {
+    const vorlex::detect::Dictionary dictionary;
+    const std::string document = koiDocument(static_cast<std::size_t>(state.range(0)));
+    const vorlex::detect::RefinedRanking ranking = vorlex::detect::refineRanking(
+        dictionary, vorlex::detect::sampleSource(document), document, {});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vorlex::detect::documentChain(ranking, document));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_WholeDocumentCheck)->Arg(1 << 20)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
+
 void BM_ClassicPass(benchmark::State& state) {
     const vorlex::detect::Dictionary dictionary;
     vorlex::detect::PassSetup setup;

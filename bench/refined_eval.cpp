@@ -1,14 +1,23 @@
-// Top-1 evaluation of the classic and the refined ranking on damaged Russian text.
+// Evaluation of the classic and the refined ranking on real and damaged Russian text and on
+// inputs that are no Russian text.
 //
-//   vorlex_refined_eval CORPUS.txt [--per-cell N] [--seed S] [--dump-singles DIR] [--verbose 1]
+//   vorlex_refined_eval GENRE=CORPUS.txt... [--per-cell N] [--seed S] [--dump-singles DIR]
+//                       [--features FILE] [--english FILE] [--binary FILE] [--verbose 1]
 //
-// CORPUS.txt is UTF-8 Russian text. Pieces of it in four length buckets are damaged once (the
-// tables wk, wi, wa, wm: Koi, Iso, Alt or Mac bytes read as Win) or by a random chain of two or
-// three of the twelve basic filters; a ranking is right when its first variant, applied to the
-// whole damaged piece, gives the piece back. --dump-singles writes every single-damage piece to
-// DIR (with DIR/index.tsv: file, bucket, damage) so that other detectors can be run on them.
-// Prints one JSON object per bucket and damage kind; --verbose 1 describes every refined miss
-// on standard error.
+// Each CORPUS.txt is UTF-8 Russian text of one genre. Pieces of it in four length buckets are
+// left as they are ("correct"), damaged once (the tables wk, wi, wa, wm: Koi, Iso, Alt or Mac
+// bytes read as Win), damaged by a random chain of two or three of the twelve basic filters
+// ("chain"), stripped of every word of two to four letters and then damaged once ("long"), or
+// stored as UTF-8 and read as Win ("utf8"). Inputs that are no Russian text: random bytes, the
+// English text of --english in Windows-1252 and pieces of the program file of --binary.
+//
+// A ranking is right on a damaged piece when its first variant, applied to the whole piece,
+// gives the piece back; on a correct piece when the refined verdict is unchanged or its first
+// variant gives the same letters; on utf8 and non-Russian inputs when the verdict is none.
+// --dump-singles writes every single-damage and correct piece to DIR (with DIR/index.tsv: file,
+// genre, bucket, kind) so that other detectors can be run on them. --features writes, for the
+// first candidates of every case, the plausibility features and whether the candidate is the
+// real text (for scripts/fit_plausibility.py). Prints one JSON object per genre, bucket and kind.
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
@@ -28,6 +37,7 @@
 namespace {
 
 using vorlex::engine::FilterList;
+namespace detect = vorlex::detect;
 
 struct Bucket {
     const char* name;
@@ -36,10 +46,11 @@ struct Bucket {
 constexpr Bucket kBuckets[] = {
     {"20-60", 20, 60}, {"60-150", 60, 150}, {"150-400", 150, 400}, {"400+", 400, 1200}};
 
-std::vector<std::uint8_t> recode(const FilterList& chain, const std::vector<std::uint8_t>& in) {
+std::string recode(const FilterList& chain, const std::string& in) {
     const auto map = vorlex::engine::composeTables(chain);
-    std::vector<std::uint8_t> out(in.size());
-    vorlex::engine::applyByteMap(*map, in, out);
+    std::string out(in.size(), ' ');
+    for (std::size_t i = 0; i < in.size(); ++i)
+        out[i] = static_cast<char>((*map)[static_cast<std::uint8_t>(in[i])]);
     return out;
 }
 
@@ -47,8 +58,35 @@ bool isCyrillic(std::uint8_t b) {
     return b >= 0xC0 || b == 0xA8 || b == 0xB8;
 }
 
-// A piece of [low, high) bytes starting and ending at word boundaries, mostly Cyrillic, with at
-// least one Cyrillic word.
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// Whitespace runs become one space or one line break; characters without a Win-1251 byte go.
+std::string normalised(const std::string& utf8) {
+    std::string text;
+    const std::string win = vorlex::engine::win1251Literal(utf8);
+    char last = ' ';
+    for (char ch : win) {
+        if (ch == '\r' || ch == '\t')
+            ch = ' ';
+        if ((ch == ' ' || ch == '\n') && (last == ' ' || last == '\n')) {
+            if (ch == '\n' && !text.empty())
+                text.back() = last = '\n';
+            continue;
+        }
+        if (static_cast<std::uint8_t>(ch) < 0x20 && ch != '\n')
+            continue;
+        text += ch;
+        last = ch;
+    }
+    return text;
+}
+
+// A piece of [low, high) bytes starting and ending at word boundaries.
 bool cutPiece(const std::string& text, std::mt19937& rng, const Bucket& bucket,
               std::string& piece) {
     std::uniform_int_distribution<std::size_t> startAt(0, text.size() - bucket.high - 1);
@@ -65,6 +103,11 @@ bool cutPiece(const std::string& text, std::mt19937& rng, const Bucket& bucket,
     if (end - start < bucket.low)
         return false;
     piece = text.substr(start, end - start);
+    return true;
+}
+
+// Mostly Cyrillic, with at least one Cyrillic word.
+bool isRussianPiece(const std::string& piece) {
     int cyrillic = 0, latin = 0;
     for (char ch : piece) {
         const auto b = static_cast<std::uint8_t>(ch);
@@ -74,163 +117,290 @@ bool cutPiece(const std::string& text, std::mt19937& rng, const Bucket& bucket,
     return cyrillic >= 8 && cyrillic >= 3 * latin;
 }
 
+// The text without its Cyrillic words of two to four letters.
+std::string withoutShortWords(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && isCyrillic(static_cast<std::uint8_t>(text[end])))
+            ++end;
+        if (end == i) {
+            out += text[i++];
+            continue;
+        }
+        const std::size_t length = end - i;
+        if (length < 2 || length > 4)
+            out.append(text, i, length);
+        i = end;
+    }
+    std::string squeezed;
+    for (char ch : out)
+        if (!(ch == ' ' && !squeezed.empty() && squeezed.back() == ' '))
+            squeezed += ch;
+    return squeezed;
+}
+
+std::string utf8ReadAsWin(const std::string& win) {
+    const std::string utf8 = vorlex::engine::win1251ToUtf8(win);
+    return utf8; // its bytes, read as Windows-1251
+}
+
+// English text in Windows-1252 with typographic quotes and dashes.
+std::string english1252(const std::string& ascii) {
+    std::string out;
+    bool open = true;
+    for (char ch : ascii) {
+        if (ch == '"') {
+            out += open ? '\x93' : '\x94';
+            open = !open;
+        } else if (ch == '\'') {
+            out += '\x92';
+        } else if (ch == '-' && !out.empty() && out.back() == ' ') {
+            out += '\x96';
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int lettersDiffering(const std::string& a, const std::string& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += a[i] != b[i] && (isCyrillic(static_cast<std::uint8_t>(a[i])) ||
+                              isCyrillic(static_cast<std::uint8_t>(b[i])));
+    return n;
+}
+
+// Small letters for Cyrillic capitals (Windows-1251).
+std::string folded(std::string text) {
+    for (char& ch : text) {
+        const auto b = static_cast<std::uint8_t>(ch);
+        if (b >= 0xC0 && b < 0xE0)
+            ch = static_cast<char>(b + 0x20);
+        else if (b == 0xA8)
+            ch = '\xB8';
+    }
+    return text;
+}
+
+int cyrillicLetters(const std::string& a) {
+    int n = 0;
+    for (char ch : a)
+        n += isCyrillic(static_cast<std::uint8_t>(ch));
+    return n;
+}
+
 struct Cell {
-    int cases = 0, classic = 0, refined = 0, ambiguous = 0, classicEmpty = 0;
+    int cases = 0, classic = 0, refined = 0, ambiguous = 0, none = 0, unchanged = 0;
 };
+
+enum class Kind { wk, wi, wa, wm, chain, correct, longWords, utf8, random, english, binary };
+constexpr const char* kKindNames[] = {"wk",   "wi",   "wa",     "wm",      "chain", "correct",
+                                      "long", "utf8", "random", "english", "binary"};
+constexpr int kSingleFilters[] = {vorlex::engine::kWinToKoi, vorlex::engine::kWinToIso,
+                                  vorlex::engine::kWinToAlt, vorlex::engine::kWinToMac};
+
+bool isRussianKind(Kind kind) {
+    return kind <= Kind::longWords;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: vorlex_refined_eval CORPUS.txt [--per-cell N] [--seed S] "
-                     "[--dump-singles DIR]\n";
-        return 2;
-    }
     int perCell = 250;
     unsigned seed = 8;
-    std::string dumpDir;
+    std::string dumpDir, featuresPath, englishPath, binaryPath;
     bool verbose = false;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--per-cell")
-            perCell = std::stoi(argv[i + 1]);
-        else if (option == "--seed")
-            seed = static_cast<unsigned>(std::stoul(argv[i + 1]));
-        else if (option == "--verbose")
-            verbose = std::stoi(argv[i + 1]) != 0;
-        else if (option == "--dump-singles")
-            dumpDir = argv[i + 1];
+    std::vector<std::pair<std::string, std::string>> corpora;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--per-cell" && hasValue)
+            perCell = std::stoi(argv[++i]);
+        else if (argument == "--seed" && hasValue)
+            seed = static_cast<unsigned>(std::stoul(argv[++i]));
+        else if (argument == "--verbose" && hasValue)
+            verbose = std::stoi(argv[++i]) != 0;
+        else if (argument == "--dump-singles" && hasValue)
+            dumpDir = argv[++i];
+        else if (argument == "--features" && hasValue)
+            featuresPath = argv[++i];
+        else if (argument == "--english" && hasValue)
+            englishPath = argv[++i];
+        else if (argument == "--binary" && hasValue)
+            binaryPath = argv[++i];
+        else if (const auto eq = argument.find('='); eq != std::string::npos)
+            corpora.emplace_back(argument.substr(0, eq), argument.substr(eq + 1));
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    // Whitespace runs become one space or one line break; characters without a Win-1251 byte go.
-    std::string text;
-    {
-        const std::string win = vorlex::engine::win1251Literal(buffer.str());
-        char last = ' ';
-        for (char ch : win) {
-            if (ch == '\r' || ch == '\t')
-                ch = ' ';
-            if ((ch == ' ' || ch == '\n') && (last == ' ' || last == '\n')) {
-                if (ch == '\n' && !text.empty())
-                    text.back() = last = '\n';
-                continue;
-            }
-            if (static_cast<std::uint8_t>(ch) < 0x20 && ch != '\n')
-                continue;
-            text += ch;
-            last = ch;
-        }
-    }
-    if (text.size() < 10000) {
-        std::cerr << "the corpus is too small\n";
-        return 1;
+    if (corpora.empty()) {
+        std::cerr << "usage: vorlex_refined_eval GENRE=CORPUS.txt... [--per-cell N] [--seed S] "
+                     "[--dump-singles DIR] [--features FILE] [--english FILE] [--binary FILE]\n";
+        return 2;
     }
 
-    std::vector<FilterList> stored;
     std::vector<std::string> actions;
-    vorlex::detect::PassSetup base;
-    base.schemeItems.push_back(vorlex::detect::kAutoItem);
+    detect::PassSetup base;
+    base.schemeItems.push_back(detect::kAutoItem);
     for (const auto& scheme : vorlex::store::builtInSchemes()) {
         base.schemeItems.push_back(static_cast<int>(actions.size()));
         actions.emplace_back(scheme.action);
     }
     base.readAction = [&actions](int number) { return actions[static_cast<std::size_t>(number)]; };
-    const std::vector<FilterList> storedChains = vorlex::detect::storedSchemeChains(base);
+    const std::vector<FilterList> storedChains = detect::storedSchemeChains(base);
 
-    std::ofstream index;
+    std::ofstream index, features;
     if (!dumpDir.empty())
         index.open(dumpDir + "/index.tsv");
+    if (!featuresPath.empty())
+        features.open(featuresPath);
+    const std::string english = englishPath.empty() ? "" : readFile(englishPath);
+    const std::string binary = binaryPath.empty() ? "" : readFile(binaryPath);
 
-    const vorlex::detect::Dictionary dictionary;
+    const detect::Dictionary dictionary;
     std::mt19937 rng(seed);
-    const std::pair<const char*, int> singles[] = {{"wk", vorlex::engine::kWinToKoi},
-                                                   {"wi", vorlex::engine::kWinToIso},
-                                                   {"wa", vorlex::engine::kWinToAlt},
-                                                   {"wm", vorlex::engine::kWinToMac}};
-    for (const Bucket& bucket : kBuckets) {
-        for (int kind = 0; kind < 5; ++kind) {
-            Cell cell;
-            int attempts = 0;
-            while (cell.cases < perCell && ++attempts < perCell * 100) {
-                std::string piece;
-                if (!cutPiece(text, rng, bucket, piece))
+    int dumped = 0;
+    auto evaluate = [&](const std::string& genre, const Bucket& bucket, Kind kind,
+                        const std::string& source) {
+        Cell cell;
+        int attempts = 0;
+        while (cell.cases < perCell && ++attempts < perCell * 200) {
+            std::string original, input;
+            if (kind == Kind::random) {
+                const std::size_t length =
+                    std::uniform_int_distribution<std::size_t>(bucket.low, bucket.high - 1)(rng);
+                for (std::size_t i = 0; i < length; ++i)
+                    input += static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
+            } else if (kind == Kind::english || kind == Kind::binary) {
+                if (source.size() < bucket.high * 2)
+                    return;
+                if (!cutPiece(source, rng, bucket, input))
                     continue;
-                const std::vector<std::uint8_t> original(piece.begin(), piece.end());
+                bool high = false;
+                for (char ch : input)
+                    high = high || static_cast<std::uint8_t>(ch) >= 0x80;
+                if (!high)
+                    continue; // nothing to judge: no chain can change it
+            } else {
+                if (!cutPiece(source, rng, bucket, original) || !isRussianPiece(original))
+                    continue;
+                if (kind == Kind::longWords) {
+                    original = withoutShortWords(original);
+                    if (original.size() < bucket.low || !isRussianPiece(original))
+                        continue;
+                }
                 FilterList damage;
-                if (kind < 4) {
-                    damage.append(singles[kind].second);
-                } else {
+                if (kind <= Kind::wm || kind == Kind::longWords) {
+                    damage.append(kSingleFilters[kind == Kind::longWords
+                                                     ? std::uniform_int_distribution<int>(0, 3)(rng)
+                                                     : static_cast<int>(kind)]);
+                } else if (kind == Kind::chain) {
                     const int length = std::uniform_int_distribution<int>(2, 3)(rng);
                     for (int f = 0; f < length; ++f)
                         damage.append(std::uniform_int_distribution<int>(0, 11)(rng));
                 }
-                const std::vector<std::uint8_t> damaged = recode(damage, original);
-                if (damaged == original)
+                input = kind == Kind::utf8 ? utf8ReadAsWin(original) : recode(damage, original);
+                if (kind != Kind::correct && input == original)
                     continue;
-                vorlex::detect::PassSetup setup = base;
-                setup.sample = vorlex::detect::sampleSource(damaged);
-                if (!setup.sample.hasWords())
-                    continue;
-                ++cell.cases;
-                const vorlex::detect::PassResult classic =
-                    vorlex::detect::runPass(dictionary, setup);
-                if (classic.variants.empty())
-                    ++cell.classicEmpty;
-                else if (recode(vorlex::engine::parseAction(classic.variants.front().action),
-                                damaged) == original)
+            }
+            ++cell.cases;
+            detect::PassSetup setup = base;
+            setup.sample = detect::sampleSource(input);
+            if (isRussianKind(kind) && kind != Kind::correct && setup.sample.hasWords()) {
+                const detect::PassResult classic = detect::runPass(dictionary, setup);
+                if (!classic.variants.empty() &&
+                    recode(vorlex::engine::parseAction(classic.variants.front().action), input) ==
+                        original)
                     ++cell.classic;
-                const vorlex::detect::RefinedRanking refined =
-                    vorlex::detect::refineRanking(dictionary, setup.sample, storedChains);
-                if (!refined.candidates.empty() &&
-                    recode(refined.candidates.front().chain, damaged) == original)
-                    ++cell.refined;
-                else if (verbose && !refined.candidates.empty()) {
-                    // Where the first variant goes wrong, with some context.
-                    const auto& top = refined.candidates.front();
-                    const std::vector<std::uint8_t> got = recode(top.chain, damaged);
-                    std::size_t at = 0;
-                    while (at < got.size() && got[at] == original[at])
-                        ++at;
-                    const std::size_t from = at > 30 ? at - 30 : 0;
-                    auto context = [&](const std::vector<std::uint8_t>& bytes) {
-                        std::string s(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                                      bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                          std::min(bytes.size(), at + 30)));
-                        for (char& ch : s)
-                            ch = ch == '\n' ? '|' : ch;
-                        return vorlex::engine::win1251ToUtf8(s);
-                    };
-                    int rank = -1;
-                    for (std::size_t r = 0; r < refined.candidates.size() && rank < 0; ++r)
-                        if (recode(refined.candidates[r].chain, damaged) == original)
-                            rank = static_cast<int>(r);
-                    std::fprintf(stderr, "  at %zu of %zu, sample %zu bytes, right one at %d\n", at,
-                                 got.size(), setup.sample.textSample().size(), rank);
-                    std::fprintf(
-                        stderr,
-                        "MISS %s damage=%s top=%s conf=%.2f amb=%d\n  want: %s\n  got:  %s\n",
-                        bucket.name, vorlex::engine::chainActionString(damage).c_str(),
-                        top.action.c_str(), top.confidence, refined.ambiguous,
-                        context(original).c_str(), context(got).c_str());
-                }
-                cell.ambiguous += refined.ambiguous;
-                if (kind < 4 && index.is_open()) {
-                    const std::string name = std::string(bucket.name) + "_" + singles[kind].first +
-                                             "_" + std::to_string(cell.cases) + ".txt";
-                    std::ofstream(dumpDir + "/" + name, std::ios::binary)
-                        .write(reinterpret_cast<const char*>(damaged.data()),
-                               static_cast<std::streamsize>(damaged.size()));
-                    index << name << '\t' << bucket.name << '\t' << singles[kind].first << '\n';
+            }
+            const detect::RefinedRanking refined =
+                detect::refineRanking(dictionary, setup.sample, input, storedChains, 8);
+            cell.none += refined.verdict == detect::Verdict::none;
+            cell.unchanged += refined.verdict == detect::Verdict::unchanged;
+            cell.ambiguous += refined.verdict == detect::Verdict::ambiguous;
+            const std::string got = refined.candidates.empty()
+                                        ? input
+                                        : recode(refined.candidates.front().chain, input);
+            bool right = false;
+            if (kind == Kind::correct)
+                right = refined.verdict == detect::Verdict::unchanged ||
+                        (refined.verdict != detect::Verdict::none &&
+                         lettersDiffering(got, original) == 0);
+            else if (isRussianKind(kind))
+                right = refined.verdict != detect::Verdict::none && got == original;
+            else
+                right = refined.verdict == detect::Verdict::none;
+            cell.refined += right;
+            if (features.is_open()) {
+                const std::string sample(detect::refinedSample(input));
+                for (std::size_t c = 0; c < refined.candidates.size(); ++c) {
+                    // The first two and the text as it is: the readings a verdict weighs.
+                    const detect::RefinedCandidate& candidate = refined.candidates[c];
+                    if (c >= 2 && candidate.chain.count != 0)
+                        continue;
+                    const std::string reading = recode(candidate.chain, sample);
+                    int label = 0;
+                    if (isRussianKind(kind) && kind != Kind::utf8) {
+                        const std::string want(
+                            detect::refinedSample(original).substr(0, reading.size()));
+                        // A reading in other case is still Russian text.
+                        const int differing = lettersDiffering(folded(reading), folded(want));
+                        if (differing == 0)
+                            label = 1;
+                        else if (differing <= std::max(1, cyrillicLetters(want) / 30))
+                            continue; // nearly the real text: neither answer is wrong
+                    }
+                    features << genre << '\t' << bucket.name << '\t' << kKindNames[int(kind)]
+                             << '\t' << label;
+                    for (double x :
+                         detect::plausibilityFeatures(detect::judgeText(dictionary, reading)))
+                        features << '\t' << x;
+                    features << '\t' << candidate.plausibility << '\n';
                 }
             }
-            std::printf("{\"bucket\": \"%s\", \"damage\": \"%s\", \"cases\": %d, \"classic\": %d, "
-                        "\"refined\": %d, \"classic_empty\": %d, \"ambiguous\": %d}\n",
-                        bucket.name, kind < 4 ? singles[kind].first : "chain", cell.cases,
-                        cell.classic, cell.refined, cell.classicEmpty, cell.ambiguous);
-            std::fflush(stdout);
+            if (!right && verbose) {
+                std::string shown = vorlex::engine::win1251ToUtf8(got.substr(0, 100));
+                for (char& ch : shown)
+                    ch = ch == '\n' ? '|' : ch;
+                std::fprintf(stderr, "MISS %s %s %s verdict=%s top=%s: %s\n", genre.c_str(),
+                             bucket.name, kKindNames[int(kind)],
+                             std::string(detect::verdictName(refined.verdict)).c_str(),
+                             refined.candidates.empty() ? "-"
+                                                        : refined.candidates[0].action.c_str(),
+                             shown.c_str());
+            }
+            if (index.is_open() && (kind <= Kind::wm || kind == Kind::correct)) {
+                const std::string name = std::to_string(++dumped) + ".txt";
+                std::ofstream(dumpDir + "/" + name, std::ios::binary) << input;
+                index << name << '\t' << genre << '\t' << bucket.name << '\t'
+                      << kKindNames[int(kind)] << '\n';
+            }
         }
+        std::printf("{\"genre\": \"%s\", \"bucket\": \"%s\", \"kind\": \"%s\", \"cases\": %d, "
+                    "\"classic\": %d, \"refined\": %d, \"none\": %d, \"unchanged\": %d, "
+                    "\"ambiguous\": %d}\n",
+                    genre.c_str(), bucket.name, kKindNames[int(kind)], cell.cases, cell.classic,
+                    cell.refined, cell.none, cell.unchanged, cell.ambiguous);
+        std::fflush(stdout);
+    };
+
+    for (const auto& [genre, path] : corpora) {
+        const std::string text = normalised(readFile(path));
+        if (text.size() < 10000) {
+            std::cerr << path << ": the corpus is too small\n";
+            return 1;
+        }
+        for (const Bucket& bucket : kBuckets)
+            for (Kind kind : {Kind::wk, Kind::wi, Kind::wa, Kind::wm, Kind::chain, Kind::correct,
+                              Kind::longWords, Kind::utf8})
+                evaluate(genre, bucket, kind, text);
+    }
+    for (const Bucket& bucket : kBuckets) {
+        evaluate("other", bucket, Kind::random, "");
+        if (!english.empty())
+            evaluate("other", bucket, Kind::english, english1252(english));
+        if (!binary.empty())
+            evaluate("other", bucket, Kind::binary, binary);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "cli/cli_settings.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
 #include "engine/cp1251.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <map>
 #include <new>
+#include <sys/stat.h>
 
 namespace vorlex::cli {
 namespace {
@@ -111,10 +113,15 @@ std::string jsonListing(const detect::PassResult& result) {
 std::string jsonRefinedListing(const detect::PassResult& result,
                                const detect::RefinedRanking& ranking) {
     QJsonArray variants;
-    for (const detect::RefinedCandidate& candidate : ranking.candidates)
-        variants.append(jsonVariant(candidate, "confidence", candidate.confidence));
-    return jsonText(
-        {{"found", result.found}, {"ambiguous", ranking.ambiguous}, {"variants", variants}});
+    for (const detect::RefinedCandidate& candidate : ranking.candidates) {
+        QJsonObject variant = jsonVariant(candidate, "confidence", candidate.confidence);
+        variant.insert("plausibility", candidate.plausibility);
+        variants.append(variant);
+    }
+    return jsonText({{"found", result.found},
+                     {"ambiguous", ranking.ambiguous},
+                     {"verdict", QString::fromUtf8(detect::verdictName(ranking.verdict))},
+                     {"variants", variants}});
 }
 
 std::string plainRefinedListing(const detect::PassResult& result,
@@ -123,7 +130,8 @@ std::string plainRefinedListing(const detect::PassResult& result,
     for (const detect::RefinedCandidate& candidate : ranking.candidates) {
         char confidence[16];
         std::snprintf(confidence, sizeof confidence, "%.2f", candidate.confidence);
-        text += engine::chainDescription(candidate.chain);
+        text += candidate.chain.count == 0 ? std::string("As it is")
+                                           : engine::chainDescription(candidate.chain);
         text += '\t';
         text += confidence;
         text += '\t';
@@ -132,8 +140,64 @@ std::string plainRefinedListing(const detect::PassResult& result,
     }
     if (ranking.ambiguous)
         text += "ambiguous\n";
+    text += "verdict " + std::string(detect::verdictName(ranking.verdict)) + '\n';
     text += "found " + std::to_string(result.found) + '\n';
     return text;
+}
+
+/// Largest input --best recodes, as the window's file source.
+constexpr std::size_t kMostSourceBytes = 0x7fffffff;
+
+/// The input as auto needs it: for `whole` all of it (at most kMostSourceBytes), otherwise only
+/// as much as the rankings take from it. A FILE that is no regular file (a device, a FIFO) is
+/// refused; standard input may be a pipe.
+std::optional<std::vector<std::uint8_t>> readAutoInput(const std::string& path, bool whole,
+                                                       bool utf8, std::string& error) {
+    struct stat info {};
+    if (path != "-" && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> data;
+    bool tooLarge = false, enough = false;
+    std::size_t nextCheck = std::size_t{64} << 10; // checked as the data doubles
+    bool read = false;
+    try {
+        read = streamInput(
+            path, std::size_t{1} << 20,
+            [&](std::span<std::uint8_t> chunk, std::string&) {
+                if (whole && chunk.size() > kMostSourceBytes - data.size()) {
+                    tooLarge = true;
+                    return false;
+                }
+                data.insert(data.end(), chunk.begin(), chunk.end());
+                if (!whole && data.size() >= nextCheck) {
+                    nextCheck *= 2;
+                    enough =
+                        data.size() >= detect::kMostListingBytes || detect::prefixSuffices(data);
+                }
+                return !enough;
+            },
+            error);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to read the whole file";
+        return std::nullopt;
+    }
+    if (tooLarge) {
+        error = "the input is larger than the 2 GiB limit; nothing was written";
+        return std::nullopt;
+    }
+    if (!read && !enough)
+        return std::nullopt;
+    if (enough && utf8) {
+        // Not a character cut in two at the end of what was read.
+        std::size_t end = data.size();
+        while (end > 0 && end > data.size() - 4 && (data[end - 1] & 0xC0) == 0x80)
+            --end;
+        if (end > 0 && data[end - 1] >= 0xC0)
+            data.resize(end - 1);
+    }
+    return data;
 }
 
 std::string plainListing(const detect::PassResult& result) {
@@ -158,7 +222,8 @@ int runAuto(std::vector<std::string> args) {
     const std::string inputPath = request.stream.input.value_or("-");
     const std::string inputName = displayName(inputPath);
     std::string error;
-    std::optional<std::vector<std::uint8_t>> document = readWholeInput(inputPath, error);
+    std::optional<std::vector<std::uint8_t>> document =
+        readAutoInput(inputPath, request.best, request.stream.fromUtf8, error);
     if (document && request.stream.fromUtf8)
         document = utf8InputToWin1251(*document, error);
     if (!document) {
@@ -175,15 +240,16 @@ int runAuto(std::vector<std::string> args) {
                          {request.precision, request.maxVariants});
 
     OutputSink sink(request.stream.output.value_or("-"));
-    if (!setup.sample.hasWords()) {
+    // The refined ranking follows the pass: for --refined and for --best unless --classic. It
+    // judges a sample of its own and answers every text; the classic pass may refuse.
+    const bool refined = request.refined || (request.best && !request.classic);
+    if (!setup.sample.hasWords() && !refined) {
         printError(inputName, "the text cannot be recoded automatically: it has no Cyrillic "
                               "words of two to four letters");
         if (request.best)
             return kExitFailure;
         const detect::PassResult none;
-        const std::string listing = !request.json     ? "found 0\n"
-                                    : request.refined ? jsonRefinedListing(none, {})
-                                                      : jsonListing(none);
+        const std::string listing = !request.json ? "found 0\n" : jsonListing(none);
         return writeWholeOutput(sink, listing);
     }
 
@@ -192,11 +258,12 @@ int runAuto(std::vector<std::string> args) {
     const detect::Sample sample = setup.sample;
     // Both the option and the stored value are within bounds.
     const auto shown = static_cast<std::size_t>(setup.maxVariants);
-    const detect::PassResult result = detect::runPass(dictionary, std::move(setup));
-    // The refined ranking follows the pass: for --refined and for --best unless --classic.
+    const detect::PassResult result =
+        sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
+    const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
     std::optional<detect::RefinedRanking> ranking;
-    if (request.refined || (request.best && !request.classic))
-        ranking = detect::refineRanking(dictionary, sample, storedChains, shown);
+    if (refined)
+        ranking = detect::refineRanking(dictionary, sample, text, storedChains, shown);
 
     if (!request.best) {
         const std::string listing =
@@ -206,14 +273,22 @@ int runAuto(std::vector<std::string> args) {
         return writeWholeOutput(sink, listing);
     }
 
-    if (ranking ? ranking->candidates.empty() : result.variants.empty()) {
+    std::optional<engine::FilterList> filters;
+    if (ranking) {
+        // The chain the whole document decides; the text as it is when that reads best.
+        filters = detect::documentChain(*ranking, text);
+        if (!filters) {
+            printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
+                                  "text, or damaged beyond repair): nothing was written");
+            return kExitFailure;
+        }
+    } else if (!result.variants.empty()) {
+        filters = engine::parseAction(result.variants.front().action);
+    } else {
         printError(inputName, "no recoding was found (try a lower --precision)");
         return kExitFailure;
     }
-    const engine::FilterList filters = ranking
-                                           ? ranking->candidates.front().chain
-                                           : engine::parseAction(result.variants.front().action);
-    return writeRecodedDocument(std::move(*document), filters, storedLatinOptions(*settings),
+    return writeRecodedDocument(std::move(*document), *filters, storedLatinOptions(*settings),
                                 request.stream.toUtf8, sink, inputName);
 }
 

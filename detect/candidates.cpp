@@ -12,11 +12,7 @@ std::vector<engine::FilterList> stageChains(int stage) {
         for (int first = 0; first < kBasicFilterCount; ++first) {
             if (!mayPrecede(first, tail))
                 continue;
-            engine::FilterList chain;
-            chain.append(first);
-            for (int i = 0; i < tail.count; ++i)
-                chain.append(tail.filters[static_cast<std::size_t>(i)]);
-            chains.push_back(chain);
+            chains.push_back(prependFilter(first, tail));
         }
     }
     return chains;

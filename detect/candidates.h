@@ -67,6 +67,16 @@ constexpr bool mayPrecede(int first, const engine::FilterList& tail) noexcept {
     return tail.count < 2 || !isExcludedTriple(first, tail.filters[0], tail.filters[1]);
 }
 
+/// `tail` with basic filter `first` put in front of it (a chain of the next stage).
+constexpr engine::FilterList prependFilter(int first, const engine::FilterList& tail) noexcept {
+    engine::FilterList chain;
+    chain.filters[0] = first;
+    for (std::size_t i = 0; i + 1 < chain.filters.size(); ++i)
+        chain.filters[i + 1] = tail.filters[i];
+    chain.count = tail.count + 1;
+    return chain;
+}
+
 /// Whether a stored scheme's chain is scored on its own before the search: not when it holds a
 /// transliteration step, not when it is a single basic filter (stage 1 tries that), and not
 /// when it is empty.

@@ -4,6 +4,7 @@
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/scoring.h"
+#include "detect/stored_schemes.h"
 #include "engine/code_tables.h"
 
 #include <algorithm>
@@ -221,21 +222,13 @@ private:
     bool stopped() const noexcept { return stop_.load(std::memory_order_relaxed) != 0; }
 
     void scoreStoredSchemes() {
-        const std::vector<int>& items = setup_.schemeItems;
-        if (items.size() <= 1 || !setup_.readAction)
-            return;
-        for (std::size_t item = 1; item < items.size() && !stopped(); ++item) {
-            if (items[item] == kAutoItem)
-                continue;
-            const std::string action = setup_.readAction(items[item]);
-            if (action == kMissingValue)
-                continue;
-            const FilterList chain = engine::parseAction(action);
-            if (!isScoredStoredScheme(chain))
-                continue;
-            const ByteMap map = chainMap(chain);
-            consider(chain, unchanged_, letterCodes(map), map);
-        }
+        forEachScoredStoredScheme(
+            setup_,
+            [this](const FilterList& chain) {
+                const ByteMap map = chainMap(chain);
+                consider(chain, unchanged_, letterCodes(map), map);
+            },
+            [this] { return stopped(); });
     }
 
     // A chain of stage n is a basic filter put in front of a chain of stage n - 1 (its tail);
@@ -249,7 +242,7 @@ private:
                 if (stopped())
                     return false;
                 const auto f = static_cast<std::size_t>(first);
-                consider(prepend(first, tail), firstSteps_[f], codes, tailMap);
+                consider(prependFilter(first, tail), firstSteps_[f], codes, tailMap);
                 progress_.store(++tried, std::memory_order_relaxed);
             }
             return true;
@@ -270,15 +263,6 @@ private:
         }
     }
 
-    static FilterList prepend(int first, const FilterList& tail) noexcept {
-        FilterList chain;
-        chain.filters[0] = first;
-        for (std::size_t i = 0; i + 1 < chain.filters.size(); ++i)
-            chain.filters[i + 1] = tail.filters[i];
-        chain.count = tail.count + 1;
-        return chain;
-    }
-
     /// Visits the stage chains of `Length` filters in stage order with their byte maps; stops
     /// when `visit` returns false.
     template <int Length, class Visit> static bool forEachTail(Visit&& visit) {
@@ -288,7 +272,7 @@ private:
             return forEachTail<Length - 1>([&](const FilterList& shorter, const ByteMap& map) {
                 for (int first = 0; first < kBasicFilterCount; ++first)
                     if (mayPrecede(first, shorter) &&
-                        !visit(prepend(first, shorter), afterTable(map, first)))
+                        !visit(prependFilter(first, shorter), afterTable(map, first)))
                         return false;
                 return true;
             });

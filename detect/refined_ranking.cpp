@@ -3,6 +3,7 @@
 #include "detect/byte_hash.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
+#include "detect/word_forms.h"
 #include "engine/code_tables.h"
 #include "engine/recode.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace vorlex::detect {
@@ -50,16 +52,28 @@ constexpr double kMixedCaseWordCost = -5.0;
 constexpr double kCapitalShareCost = -3.0;
 constexpr double kDictionaryHitGain = 1.0;
 constexpr double kFilterCost = -1.5; // a small preference for shorter chains
+/// Per word found in the list of word forms: decides a lone capital or a short word.
+constexpr double kKnownWordGain = 2.0;
+/// The text as it is needs no explanation: a small preference over any recoding.
+constexpr double kAsItIsGain = 1.5;
 /// Belief falls by e for every kTemperature nats a candidate trails the first.
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
 /// Candidates judged in full after the bigram pre-ranking.
-constexpr std::size_t kFinalists = 48;
+constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
 /// passes on to the whole bigram score.
 constexpr std::size_t kRoughPairs = 16;
 constexpr std::size_t kRoughSurvivors = 600;
+/// A second, finer pre-ranking on more pairs before the whole bigram score.
+constexpr std::size_t kFinerPairs = 128;
+constexpr std::size_t kFinerSurvivors = 150;
+/// The whole-document check: how many of the first candidates it compares, and by how much
+/// (nats, at least, or per scored pair of the document) another must beat the first.
+constexpr std::size_t kDocumentCandidates = 4;
+constexpr double kDocumentMargin = 20.0;
+constexpr double kDocumentMarginShare = 0.002;
 
 constexpr bool isPunctuation(std::uint8_t byte) {
     switch (byte) {
@@ -138,10 +152,13 @@ float transition(std::uint8_t a, std::uint8_t b) {
     return kTransition[static_cast<std::size_t>(kClassOf[a] * kClasses + kClassOf[b])];
 }
 
-/// Distinct sets of mapped high bytes, each kept once with the shortest chain that made it.
+/// Distinct sets of mapped high bytes, each with the shortest chain that made it (the first
+/// offered of equal length) and every other chain that made it.
 class KeySet {
 public:
-    explicit KeySet(std::size_t keyLength) : keyLength_(keyLength) { slots_.assign(1 << 15, 0); }
+    explicit KeySet(std::size_t keyLength) : keyLength_(std::max<std::size_t>(keyLength, 1)) {
+        slots_.assign(1 << 15, 0);
+    }
 
     void offer(const std::uint8_t* key, const FilterList& chain) {
         if ((chains_.size() + 1) * 2 > slots_.size())
@@ -153,11 +170,15 @@ public:
             if (std::memcmp(keyAt(index), key, keyLength_) == 0) {
                 if (chain.count < chains_[index].count)
                     chains_[index] = chain;
+                addMember(index, chain);
                 return;
             }
         }
         keys_.insert(keys_.end(), key, key + keyLength_);
         chains_.push_back(chain);
+        firstMember_.push_back(-1);
+        lastMember_.push_back(-1);
+        addMember(chains_.size() - 1, chain);
         slots_[i] = static_cast<std::uint32_t>(chains_.size());
     }
 
@@ -168,10 +189,38 @@ public:
     [[nodiscard]] const FilterList& chainAt(std::size_t index) const noexcept {
         return chains_[index];
     }
+    /// The chains of a key: its own chain first, then the others, shorter first.
+    [[nodiscard]] std::vector<FilterList> membersOf(std::size_t index, std::size_t most) const {
+        std::vector<FilterList> members{chains_[index]};
+        std::vector<FilterList> others;
+        for (int m = firstMember_[index]; m >= 0; m = nextMember_[static_cast<std::size_t>(m)])
+            if (!(members_[static_cast<std::size_t>(m)] == chains_[index]))
+                others.push_back(members_[static_cast<std::size_t>(m)]);
+        std::stable_sort(
+            others.begin(), others.end(),
+            [](const FilterList& a, const FilterList& b) { return a.count < b.count; });
+        for (const FilterList& other : others) {
+            if (members.size() >= most)
+                break;
+            members.push_back(other);
+        }
+        return members;
+    }
 
 private:
     std::uint64_t hash(const std::uint8_t* key) const noexcept {
         return hashBytes(key, keyLength_);
+    }
+
+    void addMember(std::size_t index, const FilterList& chain) {
+        const int m = static_cast<int>(members_.size());
+        members_.push_back(chain);
+        nextMember_.push_back(-1);
+        if (lastMember_[index] < 0)
+            firstMember_[index] = m;
+        else
+            nextMember_[static_cast<std::size_t>(lastMember_[index])] = m;
+        lastMember_[index] = m;
     }
 
     void grow() {
@@ -188,16 +237,11 @@ private:
     std::vector<std::uint8_t> keys_;
     std::vector<FilterList> chains_;
     std::vector<std::uint32_t> slots_; // 1-based index into chains_; 0 for an empty slot
+    // Every offered chain, linked per key.
+    std::vector<FilterList> members_;
+    std::vector<int> nextMember_;
+    std::vector<int> firstMember_, lastMember_;
 };
-
-FilterList prepend(int first, const FilterList& tail) noexcept {
-    FilterList chain;
-    chain.filters[0] = first;
-    for (std::size_t i = 0; i + 1 < chain.filters.size(); ++i)
-        chain.filters[i + 1] = tail.filters[i];
-    chain.count = tail.count + 1;
-    return chain;
-}
 
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
 /// pairs with how often each occurs. An operand below 128 is the index of a high byte; from
@@ -289,6 +333,19 @@ float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t p
     return total;
 }
 
+/// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
+/// alone, mapping only the bytes those pairs hold; an odd byte costs as in a pair's second place.
+float roughScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount) {
+    float total = 0;
+    for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
+        const int a = pair.a < 128 ? kClassOf[key[pair.a]] : pair.a - 128;
+        const int b = pair.b < 128 ? kClassOf[key[pair.b]] : pair.b - 128;
+        total +=
+            pair.count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b));
+    }
+    return total;
+}
+
 /// The sample's high bytes through each basic filter, for the last step of the enumeration.
 using FirstSteps = std::array<std::array<std::uint8_t, 128>, kBasicFilterCount>;
 
@@ -299,7 +356,7 @@ void enumerate(const TextShape& shape, const FirstSteps& steps, const FilterList
         if (!mayPrecede(first, tail))
             continue;
         const auto f = static_cast<std::size_t>(first);
-        const FilterList chain = prepend(first, tail);
+        const FilterList chain = prependFilter(first, tail);
         for (std::size_t i = 0; i < shape.highCount; ++i)
             key[i] = tailMap[steps[f][i]];
         keys.offer(key.data(), chain);
@@ -317,25 +374,134 @@ bool isCapitalClass(int c) {
     return c >= kCapital && c < kBoundaryClass;
 }
 
+/// Whether two readings of the sample's high bytes differ in a letter (not only in punctuation
+/// or odd bytes).
+bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (a[i] != b[i] && (isLetterClass(kClassOf[a[i]]) || isLetterClass(kClassOf[b[i]])))
+            return true;
+    return false;
+}
+
+/// A document as the whole-document check sees it: how often each pair of neighbouring bytes
+/// with one of them from 0x80 up occurs, and how often each byte from 0x80 up.
+struct DocumentPairs {
+    struct Pair {
+        std::uint8_t a, b;
+        double count;
+    };
+    std::vector<Pair> pairs;
+    std::array<double, 128> highCounts{};
+    std::size_t scored = 0;
+};
+
+DocumentPairs countPairs(std::string_view document) {
+    std::vector<std::uint32_t> counts(256 * 256, 0);
+    unsigned previous = ' ';
+    for (const char ch : document) {
+        const unsigned byte = static_cast<std::uint8_t>(ch);
+        ++counts[previous << 8 | byte];
+        previous = byte;
+    }
+    DocumentPairs result;
+    for (unsigned a = 0; a < 256; ++a)
+        for (unsigned b = 0; b < 256; ++b) {
+            const std::uint32_t n = counts[a << 8 | b];
+            if (n == 0 || (a < 0x80 && b < 0x80))
+                continue;
+            result.pairs.push_back(
+                {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), double(n)});
+            result.scored += n;
+            if (b >= 0x80)
+                result.highCounts[b - 0x80] += n;
+        }
+    return result;
+}
+
+/// The bigram score of all of a document read through `map`.
+double documentScore(const DocumentPairs& document, const ByteMap& map) {
+    std::array<std::uint8_t, 256> classOf;
+    for (std::size_t b = 0; b < 256; ++b)
+        classOf[b] = kClassOf[map[b]];
+    double total = 0;
+    for (const DocumentPairs::Pair& pair : document.pairs)
+        total +=
+            pair.count *
+            kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
+    for (std::size_t i = 0; i < 128; ++i)
+        total += document.highCounts[i] * unigramCost(classOf[0x80 + i]);
+    return total;
+}
+
+/// The plausibility model: a logistic function of features of one reading, fitted by
+/// scripts/fit_plausibility.py on held-out text (see that script for the features).
+struct PlausibilityModel {
+    std::array<double, kPlausibilityFeatures> weights;
+    double bias;
+};
+constexpr PlausibilityModel kPlausibility = {
+#include "detect/plausibility_model.inc"
+};
+
+double plausibilityOf(const TextJudgement& j) {
+    if (j.letters == 0)
+        return 0; // no Cyrillic letter: no Russian text
+    const std::array<double, kPlausibilityFeatures> x = plausibilityFeatures(j);
+    double z = kPlausibility.bias;
+    for (int i = 0; i < kPlausibilityFeatures; ++i)
+        z += kPlausibility.weights[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i)];
+    return 1.0 / (1.0 + std::exp(-z));
+}
+
+/// Longest word looked up in the list of word forms.
+constexpr std::size_t kLongestListedWord = 32;
+
 } // namespace
+
+std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgement& j) {
+    const auto share = [](int part, int whole) {
+        return whole == 0 ? 0.0 : static_cast<double>(part) / whole;
+    };
+    const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
+    const double known = share(j.knownWords, j.words);
+    const double evidence = std::log1p(static_cast<double>(j.words));
+    return {perPair,
+            known,
+            share(j.oddBytes, j.highBytes),
+            share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(j.highBytes, j.letters)),
+            evidence,
+            known * evidence,
+            perPair * evidence,
+            share(j.capitals, j.letters),
+            share(j.mixedScriptWords, j.words),
+            share(j.letters, j.letters + j.latinLetters)};
+}
 
 TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
     TextJudgement judgement;
     float bigram = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto a = static_cast<std::uint8_t>(text[i]);
-        bigram += unigramCost(kClassOf[a]);
-        if (isLetterClass(kClassOf[a]))
+        const int c = kClassOf[a];
+        bigram += unigramCost(c);
+        judgement.highBytes += a >= 0x80;
+        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z';
+        judgement.oddBytes += c == kOddClass;
+        if (isLetterClass(c))
             ++judgement.letters;
-        if (isCapitalClass(kClassOf[a]))
+        if (isCapitalClass(c))
             ++judgement.capitals;
         if (i + 1 < text.size()) {
             const auto b = static_cast<std::uint8_t>(text[i + 1]);
-            if (a >= 0x80 || b >= 0x80)
+            if (a >= 0x80 || b >= 0x80) {
                 bigram += transition(a, b);
+                ++judgement.transitions;
+            }
         }
     }
     judgement.bigram = bigram;
+    std::array<char, kLongestListedWord> small{};
     for (std::size_t i = 0; i < text.size();) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
@@ -355,50 +521,89 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
             const std::uint8_t letter = capitalLetterCode(foldByte(byte));
             codable = codable && letter != kNotALetter;
             code = code << 5 | letter;
+            if (end - i < small.size()) {
+                // Small letters, ё as е, as the list holds them.
+                const std::uint8_t folded = byte == 0xA8 || byte == 0xB8 ? 0xE5
+                                            : byte < 0xE0 ? static_cast<std::uint8_t>(byte + 0x20)
+                                                          : byte;
+                small[end - i] = static_cast<char>(folded);
+            }
             ++end;
         }
         const std::size_t length = end - i;
+        const auto isAlnum = [](char ch) {
+            const auto b = static_cast<std::uint8_t>(ch);
+            return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
+        };
+        if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
+            ++judgement.mixedScriptWords;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
+        ++judgement.words;
         if (!consistent) {
             ++judgement.mixedCaseWords;
-        } else if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
-                               (length == 3 && dictionary.containsCode3(code)) ||
-                               (length == 4 && dictionary.containsCode4(code)))) {
-            ++judgement.dictionaryHits;
+        } else {
+            if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
+                            (length == 3 && dictionary.containsCode3(code)) ||
+                            (length == 4 && dictionary.containsCode4(code))))
+                ++judgement.dictionaryHits;
+            if (length <= small.size() && isRussianWordForm(std::string_view(small.data(), length)))
+                ++judgement.knownWords;
         }
         i = end;
     }
     return judgement;
 }
 
-std::vector<FilterList> storedSchemeChains(const PassSetup& setup) {
-    std::vector<FilterList> chains;
-    if (setup.schemeItems.size() <= 1 || !setup.readAction)
-        return chains;
-    for (std::size_t item = 1; item < setup.schemeItems.size(); ++item) {
-        if (setup.schemeItems[item] == kAutoItem)
-            continue;
-        const std::string action = setup.readAction(setup.schemeItems[item]);
-        if (action == kMissingValue)
-            continue;
-        const FilterList chain = engine::parseAction(action);
-        if (isScoredStoredScheme(chain))
-            chains.push_back(chain);
+double plausibility(const Dictionary& dictionary, std::string_view text) {
+    return plausibilityOf(judgeText(dictionary, text));
+}
+
+std::string_view refinedSample(std::string_view document) noexcept {
+    if (document.size() <= kRefinedSampleBytes)
+        return document;
+    // Cut after the last byte below 0x80 of the last 256, so that no word is split.
+    std::size_t end = kRefinedSampleBytes;
+    for (std::size_t i = kRefinedSampleBytes; i > kRefinedSampleBytes - 256; --i)
+        if (static_cast<std::uint8_t>(document[i - 1]) < 0x80) {
+            end = i;
+            break;
+        }
+    return document.substr(0, end);
+}
+
+std::string_view verdictName(Verdict verdict) noexcept {
+    switch (verdict) {
+    case Verdict::repair:
+        return "repair";
+    case Verdict::unchanged:
+        return "unchanged";
+    case Verdict::ambiguous:
+        return "ambiguous";
+    case Verdict::none:
+        break;
     }
-    return chains;
+    return "none";
 }
 
 RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                              std::span<const FilterList> storedChains, std::size_t maxCandidates) {
+    return refineRanking(dictionary, sample, sample.textSample(), storedChains, maxCandidates);
+}
+
+RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
+                             std::string_view document, std::span<const FilterList> storedChains,
+                             std::size_t maxCandidates) {
     RefinedRanking ranking;
-    const std::string_view text = sample.textSample();
+    const std::string_view text = refinedSample(document);
     const TextShape shape = shapeOf(text);
     if (shape.highCount == 0 || maxCandidates == 0)
         return ranking;
 
     KeySet keys(shape.highCount);
     std::array<std::uint8_t, 128> key;
+    // The text as it is comes first: it wins every tie with a chain that gives the same text.
+    keys.offer(shape.highBytes.data(), FilterList{});
     for (const FilterList& chain : storedChains) {
         const std::optional<ByteMap> map = engine::composeTables(chain);
         if (!map)
@@ -416,7 +621,8 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     enumerate(shape, steps, FilterList{}, identity, keys);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
-    // the best of those by the whole bigram score; judge the best few of them in full.
+    // the best of those by the whole bigram score; judge the best few of them in full. The
+    // text as it is always reaches the final judgement.
     auto best = [](std::vector<std::size_t>& order, const std::vector<float>& score,
                    std::size_t keep) {
         keep = std::min(keep, order.size());
@@ -425,6 +631,8 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                               return score[a] != score[b] ? score[a] > score[b] : a < b;
                           });
         order.resize(keep);
+        if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
+            order.back() = 0;
     };
     std::vector<float> quick(keys.size());
     std::vector<std::size_t> order(keys.size());
@@ -432,8 +640,13 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
     ClassScratch scratch;
     for (std::size_t i = 0; i < keys.size(); ++i)
-        quick[i] = bigramScore(shape, keys.keyAt(i), roughPairs, scratch);
+        quick[i] = roughScore(shape, keys.keyAt(i), roughPairs);
     best(order, quick, kRoughSurvivors);
+    if (shape.pairs.size() > kFinerPairs) {
+        for (std::size_t index : order)
+            quick[index] = bigramScore(shape, keys.keyAt(index), kFinerPairs, scratch);
+        best(order, quick, kFinerSurvivors);
+    }
     for (std::size_t index : order)
         quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size(), scratch);
     best(order, quick, kFinalists);
@@ -442,6 +655,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     struct Judged {
         std::size_t index;
         double total;
+        TextJudgement judgement;
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
@@ -455,10 +669,12 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         const TextJudgement j = judgeText(dictionary, recoded);
         const double capitalShare =
             j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
-        const double total =
-            j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
-            kDictionaryHitGain * j.dictionaryHits + kFilterCost * keys.chainAt(index).count;
-        judged.push_back({index, total});
+        const FilterList& chain = keys.chainAt(index);
+        const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
+                             kCapitalShareCost * capitalShare +
+                             kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
+                             kFilterCost * chain.count + (chain.count == 0 ? kAsItIsGain : 0.0);
+        judged.push_back({index, total, j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -477,13 +693,72 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.action = engine::chainActionString(candidate.chain);
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
+        candidate.sampleTotal = j.total;
         candidate.confidence =
             std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
+        candidate.plausibility = plausibilityOf(j.judgement);
+        candidate.sameSampleChains = keys.membersOf(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous = judged.size() > 1 && std::exp((judged[1].total - judged[0].total) /
                                                       kTemperature) >= kAmbiguityRatio;
+
+    // The verdict: nothing plausible, a close second reading with other letters, or the first.
+    const RefinedCandidate& first = ranking.candidates.front();
+    if (first.plausibility < kPlausibleFrom) {
+        ranking.verdict = Verdict::none;
+    } else if (ranking.ambiguous && plausibilityOf(judged[1].judgement) >= kPlausibleFrom &&
+               differInLetters(keys.keyAt(judged[0].index), keys.keyAt(judged[1].index),
+                               shape.highCount)) {
+        ranking.verdict = Verdict::ambiguous;
+    } else {
+        ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
+    }
     return ranking;
+}
+
+std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::string_view document) {
+    if (ranking.verdict == Verdict::none || ranking.candidates.empty())
+        return std::nullopt;
+    const std::string_view rest = document.substr(refinedSample(document).size());
+    if (rest.empty())
+        return ranking.candidates.front().chain; // the sample is all of it
+    const DocumentPairs pairs = countPairs(rest);
+    // Score of the best chain of candidate c, per chain the whole-document bigram score.
+    struct Best {
+        FilterList chain;
+        double score;
+    };
+    auto bestOf = [&pairs](const RefinedCandidate& candidate) {
+        Best best{candidate.chain, -std::numeric_limits<double>::infinity()};
+        for (const FilterList& chain : candidate.sameSampleChains) {
+            const std::optional<ByteMap> map = engine::composeTables(chain);
+            if (!map)
+                continue;
+            const double score = documentScore(pairs, *map) + kFilterCost * chain.count;
+            if (score > best.score)
+                best = {chain, score};
+        }
+        return best;
+    };
+    const RefinedCandidate& first = ranking.candidates.front();
+    const Best firstBest = bestOf(first);
+    Best chosen = firstBest;
+    double chosenLead = 0;
+    const double margin =
+        std::max(kDocumentMargin, kDocumentMarginShare * static_cast<double>(pairs.scored));
+    for (std::size_t c = 1; c < ranking.candidates.size() && c < kDocumentCandidates; ++c) {
+        if (!ranking.plausible(c))
+            continue;
+        const Best other = bestOf(ranking.candidates[c]);
+        const double lead = other.score - firstBest.score -
+                            (first.sampleTotal - ranking.candidates[c].sampleTotal) - margin;
+        if (lead > chosenLead) {
+            chosen = other;
+            chosenLead = lead;
+        }
+    }
+    return chosen.chain;
 }
 
 } // namespace vorlex::detect

@@ -1,55 +1,125 @@
-// A second ranking after a recoding pass: every candidate chain (the scored stored schemes and
-// the 17040 search chains, accepted by the pass or not) judged on the whole text sample by a
-// Russian letter-bigram model, case consistency inside words and dictionary hits. Chains that
-// give the same sample text are one candidate.
+// A second ranking after a recoding pass: the text as it is and every candidate chain (the
+// scored stored schemes and the 17040 search chains, accepted by the pass or not) judged on the
+// first part of the document by a Russian letter-bigram model, case consistency inside words,
+// dictionary hits and a list of Russian word forms. Chains that give the same sample text are
+// one candidate. Each candidate also gets an absolute plausibility (is this real Russian?), and
+// the ranking a verdict: repair, leave the text as it is, no repair, or too close to call.
 #pragma once
 
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
+#include "detect/stored_schemes.h"
 #include "engine/filters.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlex::detect {
 
+/// Bytes of the document the refined ranking judges: its first 4 KiB, cut at a word boundary.
+inline constexpr std::size_t kRefinedSampleBytes = 4096;
+
+/// The part of `document` the refined ranking judges.
+[[nodiscard]] std::string_view refinedSample(std::string_view document) noexcept;
+
+/// What the refined ranking answers.
+enum class Verdict {
+    repair,    ///< the first candidate is a recoding that gives plausible Russian text
+    unchanged, ///< the text as it is is the most plausible reading
+    none,      ///< no candidate is plausible Russian: nothing can be repaired
+    ambiguous, ///< the first two are plausible, close and give different letters
+};
+/// "repair", "unchanged", "none" or "ambiguous".
+[[nodiscard]] std::string_view verdictName(Verdict verdict) noexcept;
+
+/// A candidate counts as plausible Russian text from this plausibility up: on held-out text
+/// about 1% of the real readings fall below it and under 1% of the readings of non-Russian
+/// input reach it.
+inline constexpr double kPlausibleFrom = 0.2;
+
 struct RefinedCandidate {
-    engine::FilterList chain;
-    std::string action; ///< each filter code followed by one space
-    std::string label;  ///< 199 characters, Windows-1251, as a list line shows it
+    engine::FilterList chain; ///< empty for the text as it is
+    std::string action;       ///< each filter code followed by one space
+    std::string label;        ///< 199 characters, Windows-1251, as a list line shows it
     /// Log-likelihood of the recoded sample, in nats per byte the chains can change; higher is
     /// better. Comparable only among the candidates of one sample.
     double score = 0;
     /// Share of belief in this candidate among all candidates, 0..1.
     double confidence = 0;
+    /// The whole judgement of the sample in nats (score before it is taken per byte).
+    double sampleTotal = 0;
+    /// How likely the recoded sample is real Russian text, 0..1, calibrated on held-out text
+    /// of the same length; independent of the other candidates.
+    double plausibility = 0;
+    /// Every chain found that gives the same sample text, `chain` first, then by length (at
+    /// most kMaxSameSampleChains): they may still differ on bytes past the sample.
+    std::vector<engine::FilterList> sameSampleChains;
 };
+
+inline constexpr std::size_t kMaxSameSampleChains = 256;
 
 struct RefinedRanking {
     std::vector<RefinedCandidate> candidates; ///< best first
     /// The first two candidates are too close to tell apart.
     bool ambiguous = false;
+    Verdict verdict = Verdict::none;
+    /// Whether candidate `i` is plausible Russian text (what a list of plausible readings shows).
+    [[nodiscard]] bool plausible(std::size_t i) const noexcept {
+        return i < candidates.size() && candidates[i].plausibility >= kPlausibleFrom;
+    }
 };
 
-/// The chains of the stored schemes a pass scores, in item order (see isScoredStoredScheme).
-[[nodiscard]] std::vector<engine::FilterList> storedSchemeChains(const PassSetup& setup);
+/// Ranks every candidate on refinedSample(document); labels come from `sample` (the pass's
+/// sample of the same document). Keeps at most `maxCandidates` (at least one when the judged
+/// part holds a byte from 0x80 up; none otherwise: no chain can change such a text, and the
+/// verdict is none).
+[[nodiscard]] RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
+                                           std::string_view document,
+                                           std::span<const engine::FilterList> storedChains,
+                                           std::size_t maxCandidates = kDefaultVariants);
 
-/// Ranks every candidate on `sample`; keeps at most `maxCandidates` (at least one when the
-/// sample holds a byte from 0x80 up; none otherwise: no chain can change such a text).
+/// The same, judging the text sample of `sample` alone (when the document is not at hand).
 [[nodiscard]] RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                                            std::span<const engine::FilterList> storedChains,
                                            std::size_t maxCandidates = kDefaultVariants);
 
+/// Plausibility of one reading (Windows-1251 text) as real Russian, as candidates get it.
+[[nodiscard]] double plausibility(const Dictionary& dictionary, std::string_view text);
+
+/// The chain a whole-document output uses: among the same-sample chains of the first
+/// candidate, the one whose reading of the rest of `document` (past the judged part) scores
+/// best under the bigram model, so that a chain right only on the sample loses to one right
+/// throughout. Another plausible candidate wins only when the rest of the document favours it
+/// by more than the sample favoured the first. nullopt when the verdict is none.
+[[nodiscard]] std::optional<engine::FilterList> documentChain(const RefinedRanking& ranking,
+                                                              std::string_view document);
+
 /// Scores of the refined stage for one recoded text (Windows-1251), for tests and tuning.
 struct TextJudgement {
-    double bigram = 0;      ///< sum of ln P over letter transitions and odd-byte penalties
-    int letters = 0;        ///< Cyrillic letters
-    int capitals = 0;       ///< of them capitals
-    int mixedCaseWords = 0; ///< words neither all small, all capitals nor capitalised
-    int dictionaryHits = 0; ///< words of 2..4 letters found in the dictionary
+    double bigram = 0;        ///< sum of ln P over letter transitions and odd-byte penalties
+    int letters = 0;          ///< Cyrillic letters
+    int capitals = 0;         ///< of them capitals
+    int mixedCaseWords = 0;   ///< words neither all small, all capitals nor capitalised
+    int dictionaryHits = 0;   ///< words of 2..4 letters found in the dictionary
+    int words = 0;            ///< runs of Cyrillic letters
+    int knownWords = 0;       ///< of them found in the list of Russian word forms
+    int highBytes = 0;        ///< bytes from 0x80 up
+    int oddBytes = 0;         ///< of them bytes no Russian text holds
+    int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
+    int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
+    int latinLetters = 0;     ///< letters a..z and A..Z
 };
 [[nodiscard]] TextJudgement judgeText(const Dictionary& dictionary, std::string_view text);
+
+/// The features of a reading the plausibility model weighs (for fitting it).
+inline constexpr int kPlausibilityFeatures = 11;
+[[nodiscard]] std::array<double, kPlausibilityFeatures>
+plausibilityFeatures(const TextJudgement& judgement);
 
 } // namespace vorlex::detect

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Builds detect/bigram_table.inc, the Russian letter-bigram model of the refined ranking.
 
-Source text: the Russian manual pages of the Debian package manpages-ru
-(/usr/share/man/ru, installed with `apt-get install manpages-ru`). Pages whose name hashes to
-an odd CRC are held out of the model so they can serve as a development set.
+Source text: three genres from Debian packages (see scripts/russian_corpus.py for the packages
+and their licences): manual pages (manpages-ru), help pages and documentation
+(libreoffice-help-ru, gimp-help-ru, kicad-doc-ru) and interface messages (libreoffice-l10n-ru,
+firefox-esr-l10n-ru, thunderbird-l10n-ru). Documents whose name hashes to an odd CRC are held
+out of the model so they can serve as a development set (--dev-out). Each genre adds at most
+LETTERS_PER_GENRE letters, so that no genre outweighs the others.
 
 The model has 35 symbols: the small letters а..я (0..31, in Windows-1251 order), ё (32), one
 symbol for any run of other characters (33: a word boundary) and one for each of the
@@ -11,49 +14,21 @@ punctuation marks Russian text takes from the upper half of Windows-1251 (34: «
 № ° and the no-break space). Capitals are folded to small letters.
 Each entry is the natural logarithm of P(next | previous), add-half smoothed.
 
-Usage: scripts/build_bigram_table.py [--out detect/bigram_table.inc] [--dev-out FILE]
+Usage: scripts/build_bigram_table.py [--out detect/bigram_table.inc] [--dev-out DIR]
 """
 import argparse
-import gzip
 import math
 import os
-import re
 import sys
-import zlib
 
-MAN_ROOT = "/usr/share/man/ru"
-SOURCE_PACKAGE = "manpages-ru"
+import russian_corpus
+
+GENRES = ["man", "help", "ui"]
+LETTERS_PER_GENRE = 2_000_000
 SYMBOLS = 35
 BOUNDARY = 33
 PUNCTUATION = 34
 PUNCTUATION_CHARS = "«»„“”–—…№°\u00a0"
-
-
-def page_texts():
-    for root, _dirs, files in sorted(os.walk(MAN_ROOT)):
-        for name in sorted(files):
-            path = os.path.join(root, name)
-            try:
-                raw = gzip.open(path).read() if name.endswith(".gz") else open(path, "rb").read()
-            except OSError:
-                continue
-            text = raw.decode("utf-8", errors="ignore")
-            yield name, strip_roff(text)
-
-
-ROFF_ESCAPE = re.compile(r"\\(f[BIRP]|f\(..|f\[[^\]]*\]|s[-+]?\d|\(..|\[[^\]]*\]|[-&e|^ c])")
-
-
-def strip_roff(text):
-    lines = []
-    for line in text.splitlines():
-        if line.startswith(('.\\"', "'\\\"")):
-            continue
-        if line.startswith((".", "'")):
-            parts = line.split(None, 1)
-            line = parts[1] if len(parts) > 1 else ""
-        lines.append(ROFF_ESCAPE.sub(" ", line))
-    return "\n".join(lines)
 
 
 def symbol(ch):
@@ -69,38 +44,44 @@ def symbol(ch):
     return BOUNDARY
 
 
-def held_out(name):
-    return zlib.crc32(name.encode()) % 2 == 1
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..", "detect",
                                                        "bigram_table.inc"))
     parser.add_argument("--dev-out", help="also write the held-out pages' text (UTF-8) here")
     args = parser.parse_args()
-    if not os.path.isdir(MAN_ROOT):
-        sys.exit(f"{MAN_ROOT} is missing: apt-get install -y {SOURCE_PACKAGE}")
 
     counts = [[0] * SYMBOLS for _ in range(SYMBOLS)]
     letters = 0
-    dev = []
-    for name, text in page_texts():
-        if held_out(name):
-            dev.append(text)
-            continue
-        previous = BOUNDARY
-        for ch in text:
-            s = symbol(ch)
-            if s == BOUNDARY and previous == BOUNDARY:
+    per_genre = {}
+    for genre in GENRES:
+        taken = 0
+        dev = []
+        for name, text in russian_corpus.documents(genre):
+            if russian_corpus.held_out(name):
+                dev.append(text)
                 continue
-            counts[previous][s] += 1
-            letters += s < BOUNDARY
-            previous = s
-        if previous != BOUNDARY:  # the end of a page is a boundary
-            counts[previous][BOUNDARY] += 1
-    if letters < 100000:
-        sys.exit(f"only {letters} letters of Russian text found under {MAN_ROOT}")
+            if taken >= LETTERS_PER_GENRE:
+                continue
+            previous = BOUNDARY
+            for ch in text:
+                s = symbol(ch)
+                if s == BOUNDARY and previous == BOUNDARY:
+                    continue
+                counts[previous][s] += 1
+                taken += s < BOUNDARY
+                previous = s
+            if previous != BOUNDARY:  # the end of a document is a boundary
+                counts[previous][BOUNDARY] += 1
+        per_genre[genre] = taken
+        letters += taken
+        if taken < 100000:
+            sys.exit(f"only {taken} letters of Russian {genre} text found: apt-get install -y "
+                     + " ".join(russian_corpus.MODEL_PACKAGES))
+        if args.dev_out:
+            os.makedirs(args.dev_out, exist_ok=True)
+            with open(os.path.join(args.dev_out, genre + ".txt"), "w", encoding="utf-8") as out:
+                out.write("\n".join(dev))
 
     rows = []
     for a in range(SYMBOLS):
@@ -108,14 +89,12 @@ def main():
         rows.append([math.log((counts[a][b] + 0.5) / total) for b in range(SYMBOLS)])
 
     with open(args.out, "w", encoding="ascii") as out:
-        out.write("// Generated by scripts/build_bigram_table.py from the Russian manual pages of the\n")
-        out.write(f"// Debian package {SOURCE_PACKAGE} ({letters} letters). Do not edit.\n")
+        sources = ", ".join(f"{g} {n}" for g, n in per_genre.items())
+        out.write("// Generated by scripts/build_bigram_table.py from Russian text of Debian packages\n")
+        out.write(f"// (letters per genre: {sources}). Do not edit.\n")
         out.write("// ln P(next | previous) over the small letters (Win-1251 order), yo, a word boundary and punctuation.\n")
         for row in rows:
             out.write("    " + ", ".join(f"{v:.3f}f" for v in row) + ",\n")
-    if args.dev_out:
-        with open(args.dev_out, "w", encoding="utf-8") as out:
-            out.write("\n".join(dev))
     print(f"{letters} letters; table written to {args.out}")
 
 

@@ -1,19 +1,21 @@
 #!/usr/bin/env python3
-"""Top-1 evaluation of the classic and the refined ranking, with uchardet and enca beside them.
+"""Evaluation of the classic and the refined ranking, with uchardet and enca beside them.
 
-The test text is the Russian manual of aptitude from the Debian package aptitude-doc-ru (HTML
-under /usr/share/doc/aptitude/html/ru); the bigram model was built from another package
-(manpages-ru). Pieces of 20-60, 60-150, 150-400 and 400+ bytes are damaged once (Koi, Iso, Alt
-or Mac bytes read as Win) or by a random chain of two or three of the twelve basic filters; see
-bench/refined_eval.cpp. uchardet and enca are run on the single damages and count as right when
-they name the code page the text was turned into.
+The test texts come only from sources no table was built or tuned on (scripts/russian_corpus.py):
+documentation (aptitude-doc-ru, debian-faq-ru, maint-guide-ru, developers-reference-ru),
+prose (fortunes-ru: quotations, jokes, verse) and interface messages (the Russian message
+catalogues of other installed packages). Inputs that are no Russian text: random bytes,
+English manual pages in Windows-1252 and pieces of /bin/ls. See bench/refined_eval.cpp for the
+cases and what counts as right.
+
+uchardet and enca are run on the single damages (right when they name the code page the text
+was turned into) and on the correct texts (right when they name Windows-1251).
 
 Usage: scripts/evaluate_ranking.py [--build-dir DIR] [--per-cell N] [--seed S]
-Installs aptitude-doc-ru, uchardet and enca with apt-get when they are missing (as root).
+Installs the test-text packages, uchardet and enca with apt-get when they are missing (as root).
 """
 import argparse
 import glob
-import html.parser
 import json
 import os
 import shutil
@@ -21,13 +23,23 @@ import subprocess
 import sys
 import tempfile
 
+import russian_corpus
+
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
-TEXT_PACKAGE = "aptitude-doc-ru"
-TEXT_GLOB = "/usr/share/doc/aptitude/html/ru/*.html"
-PACKAGES = [TEXT_PACKAGE, "uchardet", "enca"]
-EXPECTED = {"wk": "KOI8R", "wi": "ISO88595", "wa": "IBM866", "wm": "MACCYRILLIC"}
+GENRES = ["doc", "prose", "messages"]
+PACKAGES = russian_corpus.EVALUATION_PACKAGES + ["uchardet", "enca"]
+EXPECTED = {"wk": "KOI8R", "wi": "ISO88595", "wa": "IBM866", "wm": "MACCYRILLIC",
+            "correct": "WINDOWS1251"}
 ALIASES = {"CP866": "IBM866", "866": "IBM866", "XMACCYRILLIC": "MACCYRILLIC",
-           "MACCYRILLIC": "MACCYRILLIC", "KOI8R": "KOI8R", "ISO88595": "ISO88595"}
+           "MACCYRILLIC": "MACCYRILLIC", "KOI8R": "KOI8R", "ISO88595": "ISO88595",
+           "CP1251": "WINDOWS1251", "WINDOWS1251": "WINDOWS1251"}
+KIND_NOTES = {
+    "correct": "text that needs no repair: right when unchanged (or the same letters)",
+    "long": "no word of two to four letters, damaged once",
+    "utf8": "UTF-8 read as Win, which no chain undoes: right when none",
+    "random": "random bytes: right when none", "english": "English, Windows-1252: right when none",
+    "binary": "pieces of /bin/ls: right when none",
+}
 
 
 def ensure_packages():
@@ -38,36 +50,6 @@ def ensure_packages():
     if os.geteuid() != 0:
         sys.exit("missing Debian packages: " + " ".join(missing) + " (apt-get install them)")
     subprocess.run(["apt-get", "install", "-y"] + missing, check=True)
-
-
-class TextOnly(html.parser.HTMLParser):
-    def __init__(self):
-        super().__init__()
-        self.parts = []
-        self.skip = 0
-
-    def handle_starttag(self, tag, attrs):
-        if tag in ("script", "style"):
-            self.skip += 1
-        elif tag in ("p", "div", "br", "li", "tr", "td", "th", "h1", "h2", "h3", "h4", "pre",
-                     "dt", "dd", "title"):
-            self.parts.append("\n")
-
-    def handle_endtag(self, tag):
-        if tag in ("script", "style") and self.skip:
-            self.skip -= 1
-
-    def handle_data(self, data):
-        if not self.skip:
-            self.parts.append(data)
-
-
-def corpus_text():
-    parser = TextOnly()
-    for path in sorted(glob.glob(TEXT_GLOB)):
-        with open(path, encoding="utf-8", errors="ignore") as f:
-            parser.feed(f.read())
-    return "".join(parser.parts)
 
 
 def normalise(name):
@@ -87,10 +69,15 @@ def detect(tool, files):
     return answers
 
 
+def english_text():
+    pages = sorted(glob.glob("/usr/share/man/man1/*.1.gz"))[:400]
+    return "\n".join(russian_corpus.strip_roff(russian_corpus.read_maybe_gzip(p)) for p in pages)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", default=os.path.join(REPO, "build-eval"))
-    parser.add_argument("--per-cell", type=int, default=250)
+    parser.add_argument("--per-cell", type=int, default=200)
     parser.add_argument("--seed", type=int, default=8)
     args = parser.parse_args()
     ensure_packages()
@@ -102,55 +89,81 @@ def main():
 
     work = tempfile.mkdtemp(prefix="vorlex-eval-")
     try:
-        corpus = os.path.join(work, "corpus.txt")
-        with open(corpus, "w", encoding="utf-8") as f:
-            f.write(corpus_text())
+        corpora = []
+        for genre in GENRES:
+            path = os.path.join(work, genre + ".txt")
+            with open(path, "w", encoding="utf-8") as f:
+                f.write("\n".join(text for _, text in russian_corpus.documents(genre)))
+            corpora.append(f"{genre}={path}")
+        english = os.path.join(work, "english.txt")
+        with open(english, "w", encoding="utf-8") as f:
+            f.write(english_text())
         cases = os.path.join(work, "cases")
         os.mkdir(cases)
-        out = subprocess.run([os.path.join(args.build_dir, "bench", "vorlex_refined_eval"), corpus,
-                              "--per-cell", str(args.per_cell), "--seed", str(args.seed),
-                              "--dump-singles", cases], check=True, capture_output=True,
-                             text=True).stdout
+        features = os.path.join(work, "features.tsv")
+        out = subprocess.run([os.path.join(args.build_dir, "bench", "vorlex_refined_eval")] +
+                             corpora + ["--per-cell", str(args.per_cell), "--seed",
+                                        str(args.seed), "--dump-singles", cases, "--features",
+                                        features, "--english", english, "--binary", "/bin/ls"],
+                             check=True, capture_output=True, text=True).stdout
         cells = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
-        index = [line.split("\t") for line in open(os.path.join(cases, "index.tsv"))]
+        index = [line.rstrip("\n").split("\t") for line in open(os.path.join(cases, "index.tsv"))]
         files = [os.path.join(cases, row[0]) for row in index]
         detectors = {tool: detect(tool, files) for tool in ("uchardet", "enca")}
+        reliability = subprocess.run([sys.executable,
+                                      os.path.join(REPO, "scripts", "fit_plausibility.py"),
+                                      "--reliability", features],
+                                     check=True, capture_output=True, text=True).stdout
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
     def pct(right, total):
         return f"{100.0 * right / total:5.1f}%" if total else "    -"
 
-    buckets = []
-    for cell in cells:
-        if cell["bucket"] not in buckets:
-            buckets.append(cell["bucket"])
-    print(f"Test text: {TEXT_PACKAGE}; {args.per_cell} cases per bucket and damage, seed "
-          f"{args.seed}. Top-1 = the first answer repairs the whole piece.")
+    def tool_score(tool, genre, bucket, kinds):
+        picked = [(path, row) for path, row in zip(files, index)
+                  if row[1] == genre and row[2] == bucket and row[3] in kinds]
+        right = sum(detectors[tool].get(path) == EXPECTED[row[3]] for path, row in picked)
+        return pct(right, len(picked))
+
+    print(f"Test texts: {', '.join(GENRES)} (evaluation-only sources); {args.per_cell} cases per "
+          f"cell, seed {args.seed}.")
+    print("Top-1 = the first answer repairs the whole piece (and the verdict is not none).")
     print()
-    print("| bucket | damage | cases | classic | refined | ambiguous | uchardet | enca |")
-    print("|---|---|---|---|---|---|---|---|")
-    for bucket in buckets:
-        rows = [c for c in cells if c["bucket"] == bucket]
-        singles = [c for c in rows if c["damage"] != "chain"]
-        for group, label in [(c, c["damage"]) for c in rows] + [(None, "all single")]:
-            chosen = [group] if group else singles
-            n = sum(c["cases"] for c in chosen)
-            tools = []
-            for tool in ("uchardet", "enca"):
-                if label == "chain":
-                    tools.append("    -")
-                    continue
-                damages = [c["damage"] for c in chosen]
-                picked = [(path, row) for path, row in zip(files, index)
-                          if row[1] == bucket and row[2].strip() in damages]
-                right = sum(detectors[tool].get(path) == EXPECTED[row[2].strip()]
-                            for path, row in picked)
-                tools.append(pct(right, len(picked)))
-            print(f"| {bucket} | {label} | {n} | "
-                  f"{pct(sum(c['classic'] for c in chosen), n)} | "
-                  f"{pct(sum(c['refined'] for c in chosen), n)} | "
-                  f"{pct(sum(c['ambiguous'] for c in chosen), n)} | {tools[0]} | {tools[1]} |")
+    print("| genre | bucket | input | cases | classic | refined | verdict none | uchardet | enca |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    for genre in GENRES + ["other"]:
+        rows = [c for c in cells if c["genre"] == genre]
+        buckets = []
+        for cell in rows:
+            if cell["bucket"] not in buckets:
+                buckets.append(cell["bucket"])
+        for bucket in buckets:
+            here = [c for c in rows if c["bucket"] == bucket]
+            singles = [c for c in here if c["kind"] in ("wk", "wi", "wa", "wm")]
+            groups = [([c], c["kind"]) for c in here if c["kind"] not in ("wk", "wi", "wa", "wm")]
+            if singles:
+                groups.insert(0, (singles, "single"))
+            for chosen, label in groups:
+                n = sum(c["cases"] for c in chosen)
+                kinds = [c["kind"] for c in chosen]
+                if label == "single" or label == "correct":
+                    tools = [tool_score(t, genre, bucket, kinds) for t in ("uchardet", "enca")]
+                else:
+                    tools = ["    -", "    -"]
+                classic = (pct(sum(c["classic"] for c in chosen), n)
+                           if label in ("single", "chain", "long") else "    -")
+                print(f"| {genre} | {bucket} | {label} | {n} | {classic} | "
+                      f"{pct(sum(c['refined'] for c in chosen), n)} | "
+                      f"{pct(sum(c['none'] for c in chosen), n)} | {tools[0]} | {tools[1]} |")
+    print()
+    for kind, note in KIND_NOTES.items():
+        print(f"- {kind}: {note}")
+    print()
+    print("Reliability of the plausibility on these texts (the first two candidates and the text")
+    print("as it is of every case; real = the candidate gives the real text, in any case):")
+    print()
+    print(reliability.rstrip())
 
 
 if __name__ == "__main__":

@@ -338,6 +338,7 @@ TEST_F(CliTest, AutoRefinedListsWithConfidence) {
     ASSERT_EQ(parseError.error, QJsonParseError::NoError) << json.out.toStdString();
     ASSERT_TRUE(object["ambiguous"].isBool());
     EXPECT_FALSE(object["ambiguous"].toBool());
+    EXPECT_EQ(object["verdict"].toString(), "repair");
     const QJsonArray variants = object["variants"].toArray();
     ASSERT_EQ(variants.size(), 4);
     const QJsonObject first = variants[0].toObject();
@@ -346,6 +347,7 @@ TEST_F(CliTest, AutoRefinedListsWithConfidence) {
     EXPECT_GT(first["confidence"].toDouble(), 0.9);
     EXPECT_LE(first["confidence"].toDouble(), 1.0);
     EXPECT_LT(variants[1].toObject()["confidence"].toDouble(), first["confidence"].toDouble());
+    EXPECT_GT(first["plausibility"].toDouble(), 0.5);
     // The found count stays the classic one.
     const CliRun classic = run({"auto", "--json", path("koi.txt")});
     EXPECT_EQ(object["found"].toInt(),
@@ -382,6 +384,29 @@ TEST_F(CliTest, AutoBestAnswersWhereTheClassicRankingFindsNothing) {
     EXPECT_TRUE(classic.out.isEmpty());
 }
 
+// --best writes text that needs no repair as it is, and nothing for bytes that are no Russian
+// text in any reading.
+TEST_F(CliTest, AutoBestLeavesRussianAsItIsAndRefusesWhatIsNoRussian) {
+    writeFile(path("win.txt"), win(kProse));
+    const CliRun same = run({"auto", "--best", path("win.txt"), "-o", path("out.txt")});
+    ASSERT_EQ(same.exitCode, 0) << same.err.toStdString();
+    EXPECT_EQ(readFile(path("out.txt")), win(kProse));
+    const CliRun verdict = run({"auto", "--refined", "--json", path("win.txt")});
+    const QJsonObject object = QJsonDocument::fromJson(verdict.out).object();
+    EXPECT_EQ(object["verdict"].toString(), "unchanged");
+    EXPECT_EQ(object["variants"].toArray()[0].toObject()["action"].toString(), "");
+
+    QByteArray noise;
+    for (int i = 0; i < 2000; ++i)
+        noise.append(static_cast<char>((i * 7919 + i / 13) % 256));
+    writeFile(path("noise.bin"), noise);
+    const CliRun none = run({"auto", "--best", path("noise.bin"), "-o", path("none.txt")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(path("none.txt")));
+    EXPECT_EQ(none.err.count('\n'), 1) << none.err.toStdString();
+    EXPECT_TRUE(none.err.contains("plausible Russian")) << none.err.toStdString();
+}
+
 TEST_F(CliTest, AutoOnTextWithoutWords) {
     const CliRun plain = run({"auto"}, "just latin text, 12345");
     EXPECT_EQ(plain.exitCode, 0);
@@ -395,6 +420,11 @@ TEST_F(CliTest, AutoOnTextWithoutWords) {
     const CliRun best = run({"auto", "--best"}, "no words");
     EXPECT_EQ(best.exitCode, 1);
     EXPECT_TRUE(best.out.isEmpty());
+
+    // A device is refused at once, as the window refuses it.
+    const CliRun device = run({"auto", "/dev/zero"});
+    EXPECT_EQ(device.exitCode, 1);
+    EXPECT_TRUE(device.err.contains("not a regular file")) << device.err.toStdString();
 }
 
 TEST_F(CliTest, AutoUsageErrors) {

@@ -1,5 +1,8 @@
+#include "detect/candidates.h"
+#include "detect/input_need.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
+#include "detect/word_forms.h"
 #include "engine/code_tables.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
@@ -124,6 +127,113 @@ TEST(RefinedRanking, StoredSchemeChainsSkipTransliterationAndSingleFilters) {
     ASSERT_EQ(chains.size(), 2u);
     EXPECT_EQ(chains[0], engine::parseAction("wk wk"));
     EXPECT_EQ(chains[1], engine::parseAction("mw"));
+}
+
+RefinedRanking rankDocument(const std::string& document) {
+    return refineRanking(dictionary(), sampleSource(document), document, builtInStoredChains());
+}
+
+// Text that needs no repair is answered "unchanged" with the text as it is first; a damaged
+// text without any word of two to four letters is still repaired.
+TEST(RefinedRanking, VerdictsOnRussianText) {
+    const std::string win = engine::win1251Literal(kProse);
+    const RefinedRanking asItIs = rankDocument(win);
+    EXPECT_EQ(asItIs.verdict, Verdict::unchanged);
+    EXPECT_EQ(asItIs.candidates.front().chain.count, 0);
+    EXPECT_EQ(asItIs.candidates.front().action, "");
+    EXPECT_GE(asItIs.candidates.front().plausibility, kPlausibleFrom);
+
+    const std::string heading = engine::win1251Literal("Интернационализация и переводы");
+    const std::string damaged = through(engine::parseAction("wi"), heading);
+    ASSERT_FALSE(sampleSource(damaged).hasWords());
+    const RefinedRanking repaired = rankDocument(damaged);
+    EXPECT_EQ(repaired.verdict, Verdict::repair);
+    EXPECT_EQ(through(repaired.candidates.front().chain, damaged), heading);
+    EXPECT_TRUE(repaired.plausible(0));
+}
+
+// Bytes that are no Russian text in any reading: every candidate is implausible.
+TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += static_cast<char>((i * 7919 + i / 13) % 256);
+    const std::string utf8AsWin(kProse); // UTF-8 bytes read as Windows-1251
+    const std::string english = "The \x93quick\x94 fox \x96 it\x92s over the lazy dog again.";
+    for (const std::string& text : {bytes, utf8AsWin, english}) {
+        const RefinedRanking ranking = rankDocument(text);
+        EXPECT_EQ(ranking.verdict, Verdict::none) << text.substr(0, 40);
+        for (std::size_t i = 0; i < ranking.candidates.size(); ++i)
+            EXPECT_FALSE(ranking.plausible(i));
+        EXPECT_FALSE(documentChain(ranking, text));
+    }
+}
+
+TEST(RefinedRanking, WordFormsDecideALoneCapital) {
+    EXPECT_TRUE(isRussianWordForm(engine::win1251Literal("чтобы")));
+    EXPECT_TRUE(isRussianWordForm(engine::win1251Literal("переводы")));
+    EXPECT_FALSE(isRussianWordForm(engine::win1251Literal("стобы")));
+    EXPECT_FALSE(isRussianWordForm(engine::win1251Literal("ымулятор")));
+    const std::string word = engine::win1251Literal("Чтобы");
+    for (const char* damage : {"wm", "mw"}) {
+        const std::string damaged = through(engine::parseAction(damage), word);
+        EXPECT_EQ(through(rankDocument(damaged).candidates.front().chain, damaged), word) << damage;
+    }
+}
+
+// A chain right on the sample but wrong past it loses to one right throughout: the letter ф
+// first appears after the judged part.
+TEST(RefinedRanking, TheWholeDocumentDecides) {
+    std::string win;
+    while (win.size() < 2 * kRefinedSampleBytes)
+        win += engine::win1251Literal("Он сказал, что они еще не ели, и мы сели за стол. ");
+    win += engine::win1251Literal("Файл фильтра и формат ФАЙЛА. ");
+    const FilterList damage = engine::parseAction("wk");
+    const std::string koi = through(damage, win);
+    const std::string sample(refinedSample(koi));
+    ASSERT_EQ(sample.find(through(damage, engine::win1251Literal("ф"))), std::string::npos);
+    // A chain that reads the sample as Koi->Win does but the rest otherwise.
+    const std::string wanted = through(engine::parseAction("kw"), sample);
+    std::optional<FilterList> wrong;
+    for (int stage = 2; stage <= 4 && !wrong; ++stage)
+        for (const FilterList& chain : stageChains(stage))
+            if (through(chain, sample) == wanted && through(chain, koi) != win) {
+                wrong = chain;
+                break;
+            }
+    ASSERT_TRUE(wrong);
+    RefinedRanking ranking = rankDocument(koi);
+    ASSERT_EQ(ranking.verdict, Verdict::repair);
+    RefinedCandidate& first = ranking.candidates.front();
+    first.chain = *wrong;
+    first.sameSampleChains.insert(first.sameSampleChains.begin(), *wrong);
+    const std::optional<FilterList> chosen = documentChain(ranking, koi);
+    ASSERT_TRUE(chosen);
+    EXPECT_TRUE(through(*chosen, koi) == win)
+        << engine::chainActionString(*wrong) << " / " << engine::chainActionString(*chosen);
+}
+
+// A listing may stop reading once the prefix decides both samples; text without words never
+// decides the classic one.
+TEST(RefinedRanking, APrefixSufficesOnceTheSamplesAreDecided) {
+    const std::string words = engine::win1251Literal(
+        "он мы не за на до по из от же ли бы кот дом лес мир сад сон дым лук мед сыр чай "
+        "река рука нога вода луна зима лето гора нора кора пора. ");
+    std::string document;
+    while (document.size() < (std::size_t{1} << 17))
+        document += through(engine::parseAction("wk"), words) + "\n";
+    const auto bytes =
+        std::span(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
+    std::size_t enough = 0;
+    for (std::size_t size = 1024; size <= bytes.size() && enough == 0; size *= 2)
+        if (prefixSuffices(bytes.first(size)))
+            enough = size;
+    ASSERT_GT(enough, 0u);
+    const Sample whole = sampleSource(bytes);
+    const Sample prefix = sampleSource(bytes.first(enough));
+    EXPECT_EQ(prefix.text, whole.text);
+    EXPECT_EQ(prefix.fourLetter, whole.fourLetter);
+    const std::vector<std::uint8_t> zeros(std::size_t{1} << 17, 0);
+    EXPECT_FALSE(prefixSuffices(zeros));
 }
 
 } // namespace
