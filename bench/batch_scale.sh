@@ -16,22 +16,23 @@ export VORLEX_SETTINGS="$work/settings.ini" # the built-in schemes
   python3 "$here/make_batch_corpus.py" "$work/corpus" --small "$SMALL" --large "$LARGE" \
     --large-mb "$LARGE_MB"
 
-# SECONDS PEAK_KB of one command, its output thrown away.
+# SECONDS PEAK_KB CPU_SECONDS of one command, its output thrown away (on a shared machine the
+# processor time tells more than the wall clock).
 measure() {
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
-  cat "$work/time"
+  /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >/dev/null 2>&1 || true
+  tail -n 1 "$work/time" | awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }'
 }
 rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
 
 for jobs in 1 2; do
   rm -rf "$work/out"; mkdir "$work/out"
-  read -r seconds peak < <(measure "$cli" batch --auto -r -j "$jobs" --out "$work/out" \
+  read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j "$jobs" --out "$work/out" \
     --report "$work/small-j$jobs.jsonl" "$work/corpus/small")
-  echo "small files, -j $jobs: $SMALL files in ${seconds}s = $(rate "$SMALL" "$seconds") files/s, peak ${peak} KB"
+  echo "small files, -j $jobs: $SMALL files in ${seconds}s = $(rate "$SMALL" "$seconds") files/s, ${cpu}s CPU, peak ${peak} KB"
 done
 rm -rf "$work/out"; mkdir "$work/out"
-read -r seconds peak < <(measure "$cli" batch --auto -r -j 2 --out "$work/out" "$work/corpus/large")
-echo "large files, -j 2: $((LARGE * LARGE_MB)) MB in ${seconds}s = $(rate $((LARGE * LARGE_MB)) "$seconds") MB/s, peak ${peak} KB"
+read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j 2 --out "$work/out" "$work/corpus/large")
+echo "large files, -j 2: $((LARGE * LARGE_MB)) MB in ${seconds}s = $(rate $((LARGE * LARGE_MB)) "$seconds") MB/s, ${cpu}s CPU, peak ${peak} KB"
 
 mapfile -t first < <(find "$work/corpus/small" -type f | sort | head -n "$LOOP")
 start=$(date +%s.%N)

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -252,7 +253,8 @@ Outcome failure(Outcome outcome, std::string error) {
 /// link where the file system allows one, a copy otherwise.
 bool keepBackup(const std::string& source, const std::string& backup,
                 std::span<const std::uint8_t> original, std::string& error) {
-    if (::link(source.c_str(), backup.c_str()) == 0)
+    // A symbolic link named on the command line is followed, as the write that replaces it is.
+    if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, backup.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     if (errno == EEXIST) {
         error = "the backup " + backup + " exists already; the file was left untouched";
@@ -539,7 +541,7 @@ int runParallelBatch(std::vector<std::string> args) {
     std::string report;
     std::size_t failed = 0;
     Progress progress(jobs.size());
-    std::size_t done = 0;
+    std::size_t done = 0, taken = 0;
     {
         done = runInOrder<Outcome>(
             jobs.size(), request.workers, [&](std::size_t i) { return convert(shared, jobs[i]); },
@@ -554,9 +556,10 @@ int runParallelBatch(std::vector<std::string> args) {
                                   .toJson(QJsonDocument::Compact)
                                   .toStdString() +
                               '\n';
-                progress.update(i + 1);
+                taken = i + 1;
+                progress.update(taken);
             },
-            interrupted, [&] { progress.update(done); });
+            interrupted, [&] { progress.update(taken); });
     }
     progress.clear();
     if (request.report) {

@@ -108,6 +108,13 @@ TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
 
     EXPECT_EQ(run({"batch", "--auto", "--in-place", "--backup", "~", path("d.txt")}).exitCode, 0);
     EXPECT_EQ(readFile(path("d.txt~")), koi);
+    // A symbolic link named on the command line: its file is repaired, the backup keeps the
+    // original bytes (not a second link to the repaired file).
+    writeFile(path("real.txt"), koi);
+    ASSERT_TRUE(QFile::link(path("real.txt"), path("named.txt")));
+    EXPECT_EQ(run({"batch", "--auto", "--in-place", path("named.txt")}).exitCode, 0);
+    EXPECT_EQ(readFile(path("real.txt")), bytes(kText));
+    EXPECT_EQ(readFile(path("named.txt.orig")), koi);
     // One chain for all, in place without backup.
     writeFile(path("e.txt"), koi);
     EXPECT_EQ(
