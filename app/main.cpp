@@ -1,26 +1,21 @@
 // vorlex: the main window; an optional file argument becomes the first source.
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "chrome/prompter.h"
 #include "store/qsettings_store.h"
+#include "store/settings_keys.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStringList>
-#include <QTranslator>
 #include <memory>
 #include <optional>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlex II"));
-    // The standard buttons of message boxes and pickers speak the desktop's language, as the
-    // system's own boxes do (when Qt's translations are installed).
-    QTranslator standardTexts;
-    if (standardTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&standardTexts);
     const std::unique_ptr<vorlex::store::SettingsStore> store = vorlex::store::openUserSettings();
+    // The standard buttons and pickers speak the window's language, not the desktop's.
+    vorlex::app::applyQtTranslations(vorlex::store::readSetting(*store, vorlex::store::kLanguage));
     vorlex::chrome::QtPrompter prompter;
 
     std::optional<QString> file;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/qt_translations.h"
 #include "app/source_text.h"
 #include "chrome/about_dialog.h"
 #include "chrome/dialog_units.h"
@@ -172,9 +173,11 @@ void MainWindow::buildControls() {
     deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
 
     foundLabel_ = makeField(body(), foundLabel, Qt::AlignRight);
-    foundLabel_->setGeometry(du.rect(223, 184, 70, 12));
+    // The count takes five digits (the pass tries some 17000 chains); the label, right-aligned,
+    // keeps room for its longer Russian text.
+    foundLabel_->setGeometry(du.rect(223, 184, 62, 12));
     found_ = makeField(body(), foundField, Qt::AlignHCenter);
-    found_->setGeometry(du.rect(296, 184, 16, 12));
+    found_->setGeometry(du.rect(288, 184, 24, 12));
     foundUnit_ = makeField(body(), foundUnitLabel);
     foundUnit_->setGeometry(du.rect(313, 184, 38, 12));
 
@@ -341,6 +344,8 @@ void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
 
 void MainWindow::openSettings() {
     const setup::SettingsAfterDialog after = setup::runSettingsDialog(store_, prompter_, this);
+    if (after.language != switches_.language)
+        applyQtTranslations(after.language);
     switches_.language = after.language;
     switches_.precision = after.precision;
     switches_.refineRanking = after.refineRanking;
@@ -786,12 +791,10 @@ void MainWindow::timerTick() {
 }
 
 void MainWindow::checkForNewVersion() {
-    // The check waits in its own event loop: a copy made meanwhile must not start a load with
-    // its own messages under the check's.
-    const int watching = watching_;
-    watching_ = watchingOff;
-    update::runUpdateCheck(this, prompter_, switches_.language);
-    watching_ = watching;
+    // The check runs beside the window's work; one at a time.
+    command(checkVersions)->setEnabled(false);
+    update::startUpdateCheck(this, prompter_, switches_.language, {},
+                             [this] { command(checkVersions)->setEnabled(true); });
 }
 
 // --- list commands ---
@@ -882,7 +885,8 @@ void MainWindow::showAbout() {
 // --- window ---
 
 void MainWindow::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
+    // The base keeps the caption bar in step with activation, title, palette and font.
+    CaptionedDialog::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
     // Restoring or maximising ends the caption flashing (the window manager drops the alert

@@ -25,6 +25,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The SVG image plug-in draws the toolbar and the window icon; it is loaded at run time, so the
 # library scan does not see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
 set(CPACK_GENERATOR DEB)
 include(CPack)

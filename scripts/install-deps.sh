@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
-  fonts-dejavu-core xvfb xauth xdotool xclip imagemagick
+  fonts-dejavu-core xvfb xauth xdotool xclip imagemagick openbox x11-utils
+  weston xwayland wl-clipboard
   clang libclang-rt-14-dev desktop-file-utils
 )
 

@@ -1,7 +1,6 @@
 #include "update/update_fetch.h"
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
@@ -43,6 +42,17 @@ QString cutError(QString text) {
     return text;
 }
 
+FetchFailure failureOf(QNetworkReply::NetworkError error) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return FetchFailure::refused;
+    case QNetworkReply::HostNotFoundError:
+        return FetchFailure::hostNotFound;
+    default:
+        return FetchFailure::other;
+    }
+}
+
 } // namespace
 
 QString timedOutText() {
@@ -55,8 +65,9 @@ QNetworkAccessManager* newUpdateNetworkManager() {
     return manager;
 }
 
-FetchResult fetchOnce(QNetworkAccessManager& manager, const HttpUrl& url,
-                      const FetchLimits& limits) {
+Fetch::Fetch(QNetworkAccessManager& manager, const HttpUrl& url, const FetchLimits& limits,
+             Done done, QObject* parent)
+    : QObject(parent), done_(std::move(done)) {
     QNetworkRequest request(toQUrl(url));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
@@ -67,84 +78,104 @@ FetchResult fetchOnce(QNetworkAccessManager& manager, const HttpUrl& url,
     // The body is read as it comes, byte for byte: no compressed transfer to unpack.
     request.setRawHeader("Accept-Encoding", "identity");
 
-    FetchResult result;
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    reply->setReadBufferSize(kReadBufferSize);
+    reply_.reset(manager.get(request));
+    reply_->setReadBufferSize(kReadBufferSize);
+    idle_.setSingleShot(true);
+    total_.setSingleShot(true);
+    connect(reply_.get(), &QNetworkReply::metaDataChanged, this, &Fetch::metaDataChanged);
+    connect(reply_.get(), &QNetworkReply::readyRead, this, &Fetch::readyRead);
+    connect(reply_.get(), &QNetworkReply::finished, this, &Fetch::end);
+    connect(&idle_, &QTimer::timeout, this, [this] { timeOut(FetchFailure::noAnswer); });
+    connect(&total_, &QTimer::timeout, this, [this] { timeOut(FetchFailure::tooSlow); });
+    idle_.start(limits.idle);
+    total_.start(limits.total);
+}
 
-    QEventLoop loop;
-    QTimer idle;
-    idle.setSingleShot(true);
-    QTimer total;
-    total.setSingleShot(true);
-    bool timedOut = false;
-    bool haveStatus = false;
+Fetch::~Fetch() {
+    disconnect(reply_.get(), nullptr, this, nullptr);
+    if (!reply_->isFinished())
+        reply_->abort();
+}
 
-    const auto readBody = [&] {
-        while (!result.body.full()) {
-            const QByteArray chunk = reply->read(kReadBufferSize);
-            if (chunk.isEmpty())
-                break;
-            result.body.feed(std::string_view(chunk.constData(), chunk.size()));
-        }
-    };
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        idle.start();
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid())
-            return;
-        haveStatus = true;
-        result.status = status.toInt();
-        // Only a 200 answer's body matters.
-        if (result.status != 200)
-            loop.quit();
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        idle.start();
-        if (!haveStatus)
-            return;
-        readBody();
-        if (result.body.full())
-            loop.quit();
-    });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    const auto timeOut = [&] {
-        timedOut = true;
-        loop.quit();
-    };
-    QObject::connect(&idle, &QTimer::timeout, &loop, timeOut);
-    QObject::connect(&total, &QTimer::timeout, &loop, timeOut);
+void Fetch::metaDataChanged() {
+    idle_.start();
+    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return;
+    haveStatus_ = true;
+    result_.status = status.toInt();
+    // Only a 200 answer's body matters.
+    if (result_.status != 200)
+        end();
+}
 
-    idle.start(limits.idle);
-    total.start(limits.total);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    idle.stop();
-    total.stop();
-    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+void Fetch::readyRead() {
+    idle_.start();
+    if (!haveStatus_)
+        return;
+    readBody();
+    if (result_.body.full())
+        end();
+}
 
-    if (haveStatus && result.status == 200 && !result.body.full() && !timedOut) {
+void Fetch::readBody() {
+    while (!result_.body.full()) {
+        const QByteArray chunk = reply_->read(kReadBufferSize);
+        if (chunk.isEmpty())
+            break;
+        result_.body.feed(std::string_view(chunk.constData(), chunk.size()));
+    }
+}
+
+void Fetch::timeOut(FetchFailure failure) {
+    timedOut_ = failure;
+    end();
+}
+
+void Fetch::end() {
+    if (ended_)
+        return;
+    ended_ = true;
+    idle_.stop();
+    total_.stop();
+    disconnect(reply_.get(), nullptr, this, nullptr);
+    const bool timedOut = timedOut_ != FetchFailure::none;
+
+    bool brokenBody = false;
+    if (haveStatus_ && result_.status == 200 && !result_.body.full() && !timedOut) {
         // The last bytes may have come with the end of the answer.
         readBody();
-        if (!result.body.full() && reply->error() != QNetworkReply::NoError) {
-            // The connection broke inside the body: what was read may be cut anywhere.
-            result.error = cutError(reply->errorString());
-            reply->abort();
-            return result;
-        }
-        result.body.finish();
+        // A connection broken inside the body: what was read may be cut anywhere.
+        brokenBody = !result_.body.full() && reply_->error() != QNetworkReply::NoError;
+        if (!brokenBody)
+            result_.body.finish();
     }
-    if (timedOut && !(haveStatus && (result.status != 200 || result.body.full()))) {
-        result.error = timedOutText();
-    } else if (!haveStatus) {
-        result.error = cutError(reply->errorString());
+    if (brokenBody) {
+        result_.error = cutError(reply_->errorString());
+        result_.failure = FetchFailure::other;
+    } else if (timedOut && !(haveStatus_ && (result_.status != 200 || result_.body.full()))) {
+        result_.error = timedOutText();
+        result_.failure = timedOut_;
+    } else if (!haveStatus_) {
+        result_.error = cutError(reply_->errorString());
+        result_.failure = failureOf(reply_->error());
     } else {
-        result.answered = true;
-        if (reply->hasRawHeader("Location"))
-            result.location = reply->rawHeader("Location").toStdString();
+        result_.answered = true;
+        if (reply_->hasRawHeader("Location"))
+            result_.location = reply_->rawHeader("Location").toStdString();
     }
-    if (!reply->isFinished())
-        reply->abort();
-    return result;
+    // From the event loop (a reply must not be aborted inside its own signals), with copies:
+    // the answer may destroy this Fetch.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!reply_->isFinished())
+                reply_->abort();
+            const Done done = done_;
+            const FetchResult result = result_;
+            done(result);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace vorlex::update

@@ -23,6 +23,14 @@ constexpr std::array<TextPair, static_cast<std::size_t>(UpdateText::count_)> kTe
     {UpdateText::noNewVersion, "No new version.", "Нет новой версии."},
     {UpdateText::newVersionFound, "NEW VERSION FOUND!!!\nWould you like to see more info?",
      "НОВАЯ ВЕРСИЯ НАЙДЕНА!!!\nХотите увидеть дополнительную информацию?"},
+    {UpdateText::checking, "Asking for a new version at", "Запрос новой версии по адресу"},
+    {UpdateText::cancel, "Cancel", "Отмена"},
+    {UpdateText::address, "Address: ", "Адрес: "},
+    {UpdateText::refused, "Nothing accepts connections there.",
+     "По этому адресу соединения не принимаются."},
+    {UpdateText::hostNotFound, "The server's name is unknown.", "Имя сервера не найдено."},
+    {UpdateText::noAnswer, "No answer for %1 s.", "Нет ответа %1 с."},
+    {UpdateText::tooSlow, "The answer took longer than %1 s.", "Ответ шёл дольше %1 с."},
 }};
 
 // The table is indexed by the enumeration: keep both in the same order.

@@ -1,6 +1,7 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
 // edit 1006, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
+#include "chrome/caption_bar.h"
 #include "chrome/title_tip.h"
 #include "chrome/variant_list_box.h"
 #include "detect/list_line.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -53,6 +55,12 @@ const char* const kRepaired = "Привет, мир! Как у вас дела? 
                               "сказал, что она уже тут.";
 
 // kRepaired in KOI8-R, read as Windows-1251: what a Russian desktop shows ("рТЙЧЕФ, НЙТ!").
+// The text Qt gives a standard button now: a new box takes the installed translation.
+QString standardButtonText(QDialogButtonBox::StandardButton which) {
+    const QDialogButtonBox box(which);
+    return box.button(which)->text();
+}
+
 QString koiShownAsWin() {
     const std::string win = vorlex::engine::win1251Literal(kRepaired);
     const std::string koi = vorlex::testing::koiFromWin1251(win);
@@ -129,6 +137,36 @@ private slots:
         store_.reset();
         dir_.reset();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    // The main window's own caption followed activation only in dialogs: the window's
+    // changeEvent went past its captioned base, so its caption stayed grey while focused.
+    void captionFollowsActivation() {
+        auto w = open();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QVERIFY(w->captionBar() != nullptr);
+        QTRY_VERIFY(w->captionBar()->active());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTRY_VERIFY(!w->captionBar()->active());
+    }
+
+    // "Whole found :" ran into a four-digit count and cut a five-digit one.
+    void foundCountFitsFiveDigitsInBothLanguages() {
+        for (const int language : {0, 1}) {
+            set(store::kLanguage, language);
+            auto w = open();
+            const QLabel* label = control<QLabel>(*w, MainWindow::foundLabel);
+            const QLabel* count = control<QLabel>(*w, MainWindow::foundField);
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+            QVERIFY(count->fontMetrics().horizontalAdvance(QStringLiteral("17040")) + 4 <=
+                    count->width());
+            QVERIFY(label->geometry().right() < count->geometry().left());
+        }
     }
 
     void firstStartOnAnEmptyStore() {
@@ -328,7 +366,7 @@ private slots:
     }
 
     // Check for new versions asks the server named by VORLEX_UPDATE_URL and reports in the
-    // window's language; a clipboard copy meanwhile starts nothing.
+    // window's language; the window goes on watching the clipboard meanwhile.
     void checkVersionsAsksTheServerAndReports() {
         vorlex::testing::HttpTestServer server;
         server.answerBody("/update", "1031\r\n");
@@ -336,7 +374,10 @@ private slots:
         set(store::kLanguage, 0);
         auto w = open();
         prompter_.expectMessage(QStringLiteral("Нет новой версии."));
-        w->command(MainWindow::checkVersions)->trigger();
+        QAction* check = w->command(MainWindow::checkVersions);
+        check->trigger();
+        QVERIFY(!check->isEnabled()); // one check at a time, the window working meanwhile
+        QTRY_VERIFY(check->isEnabled());
         qunsetenv("VORLEX_UPDATE_URL");
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
@@ -522,6 +563,9 @@ private slots:
         QCOMPARE(w->language(), 0);
         QCOMPARE(field(*w, MainWindow::headingField),
                  vorlex::app::mainText(vorlex::app::MainText::heading, 0));
+        // Qt's own texts follow the window's language.
+        QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Да"));
+        QCOMPARE(standardButtonText(QDialogButtonBox::Cancel), QStringLiteral("Отмена"));
         QCOMPARE(list(*w)->font().pixelSize(), 19);
         QVERIFY(list(*w)->font().italic());
         // Out of the chain: another program's copy is not loaded.
@@ -531,8 +575,10 @@ private slots:
         QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
 
         runSettings([](vorlex::setup::SettingsDialog& d) {
+            d.englishButton()->click();
             d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(true);
         });
+        QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Yes"));
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
         QGuiApplication::clipboard()->setText(koiShownAsWin() + QStringLiteral(" "));
         QTRY_VERIFY(w->passRunning());

@@ -10,15 +10,19 @@
 #      reload the clipboard (the window stays exactly as it was); a picture copied then
 #      changes nothing, and putting the document again replaces it with the repaired text;
 #   4. the EXIT button ends the program with status 0.
-# The state is read from outside only: window names and geometry, the written file, the
-# clipboard and screenshots (saved at every step).
+# With a window manager named, it runs under it and also checks what a desktop shows: the focused
+# window's own caption in the active colours, minimising with the caption's button and restoring
+# as a task bar does, and the Save-as dialog over its owner.
+# The state is read from outside only: window names, geometry and properties, the written file,
+# the clipboard and screenshots (saved at every step).
 #
-#   tests/e2e/run_e2e.sh VORLEX_PROGRAM OUTPUT_DIR
+#   tests/e2e/run_e2e.sh VORLEX_PROGRAM OUTPUT_DIR [WINDOW_MANAGER]
 # OUTPUT_DIR gets shots/ (the screenshots) and run/ (the files, settings and logs of this run).
 set -euo pipefail
 
 program="$(realpath "$1")"
 output="$(realpath -m "$2")"
+window_manager="${3:-}"
 shots="$output/shots"
 work="$output/run"
 rm -rf "$shots" "$work"
@@ -29,6 +33,7 @@ started=$SECONDS
 step=0
 checks=0
 xvfb_pid=""
+wm_pid=""
 vorlex_pid=""
 xclip_pid=""
 
@@ -47,6 +52,7 @@ stop_pid() {
 cleanup() {
     stop_pid "$vorlex_pid"
     stop_pid "$xclip_pid"
+    stop_pid "$wm_pid"
     stop_pid "$xvfb_pid"
 }
 trap cleanup EXIT
@@ -134,6 +140,18 @@ DISPLAY=":$(cat "$work/display")"
 export DISPLAY
 echo "display $DISPLAY, screenshots in $shots"
 
+if [ -n "$window_manager" ]; then
+    env XDG_CONFIG_HOME="$work/config" "$window_manager" >"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    # A window manager that follows the desktop conventions names its check window on the root.
+    wm_ready() {
+        kill -0 "$wm_pid" 2>/dev/null || fail "$window_manager did not start: $(cat "$work/wm.log")"
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+    }
+    poll 10 "$window_manager to manage the screen" wm_ready
+    echo "window manager: $window_manager"
+fi
+
 # --- 1. start with a file ----------------------------------------------------------------
 cd "$work"
 env VORLEX_SETTINGS="$work/settings.ini" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANGUAGE= \
@@ -147,7 +165,7 @@ main_window() {
     for w in $(xdotool search --onlyvisible --name '^Vorlex II$' 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
         if [ "$WIDTH" -gt 400 ] && [ "$HEIGHT" -gt 300 ]; then
-            wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
+            main_id=$w wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
             return 0
         fi
     done
@@ -179,6 +197,7 @@ wait_idle() {
 }
 wait_idle "the pass over the file"
 shot file-pass
+
 
 # The first line of the variant list: the list's white inside is the first long white run
 # in the window's third pixel column. Measured once, while no line is selected (a selected
@@ -226,6 +245,45 @@ choose_menu_item() {
     xdotool mousemove $((mx + mw / 2)) $((my + mh * (2 * $1 - 1) / 8)) click 1
 }
 
+# --- on a desktop: the caption, minimise and restore ----------------------------------------
+# The window draws its own caption: the highlight colour of the palette while active (blue),
+# grey while inactive. Looked at left of the middle, on the gradient and off the title.
+caption_colour() {
+    import -window root -crop "1x1+$((wx + ww / 4))+$((wy + 4))" -depth 8 rgb:- 2>/dev/null |
+        od -An -tu1 | tr -s ' ' | sed 's/^ //'
+}
+caption_active() {
+    local r g b
+    read -r r g b <<<"$(caption_colour)"
+    [ $((b - r)) -gt 60 ]
+}
+main_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main_id" ]; }
+main_shown() { xdotool search --onlyvisible --name '^Vorlex II$' 2>/dev/null | grep -qx "$main_id"; }
+if [ -n "$window_manager" ]; then
+    poll 10 "the main window to have the keyboard focus" main_focused
+    poll 5 "the focused window's caption to show active (colour $(caption_colour))" caption_active
+    pass "the focused main window shows its caption active"
+
+    # The caption's minimise button is left of its close button, at the bar's right end.
+    xdotool mousemove $((wx + ww - 30)) $((wy + 8)) click 1
+    main_hidden() {
+        ! main_shown && xprop -id "$main_id" _NET_WM_STATE 2>/dev/null | grep -q HIDDEN
+    }
+    poll 10 "the caption's minimise button to minimise the window" main_hidden
+    shot minimised
+    pass "the caption's minimise button minimised the window"
+    # A task bar restores it by activating it.
+    xdotool windowactivate "$main_id" 2>/dev/null || true
+    poll 10 "the window to come back" main_shown
+    poll 10 "the restored window to have the keyboard focus" main_focused
+    poll 5 "the restored window's caption to show active" caption_active
+    eval "$(xdotool getwindowgeometry --shell "$main_id")"
+    [ "$X,$Y,$WIDTH,$HEIGHT" = "$wx,$wy,$ww,$wh" ] ||
+        fail "the window came back at $X,$Y ${WIDTH}x$HEIGHT, not $wx,$wy ${ww}x$wh"
+    shot restored
+    pass "the window came back in place, focused and active"
+fi
+
 # --- 2. write the whole document through the Save-as dialog -------------------------------
 output_file="$work/written by vorlex.txt"
 open_list_menu
@@ -239,6 +297,18 @@ save_dialog() {
 poll 15 "the Save-as dialog to open with the keyboard focus" save_dialog
 pass "the Save-as dialog opened"
 shot save-as
+# Over its owner: marked as the main window's dialog (where xprop can tell), its middle on the
+# main window.
+if command -v xprop >/dev/null; then
+    transient="$(xprop -id "$save_win" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)"
+    [ -n "$transient" ] && [ $((transient)) -eq "$main_id" ] ||
+        fail "the Save-as dialog is not the main window's dialog (WM_TRANSIENT_FOR '$transient')"
+fi
+eval "$(xdotool getwindowgeometry --shell "$save_win")"
+[ $((X + WIDTH / 2)) -gt "$wx" ] && [ $((X + WIDTH / 2)) -lt $((wx + ww)) ] &&
+    [ $((Y + HEIGHT / 2)) -gt "$wy" ] && [ $((Y + HEIGHT / 2)) -lt $((wy + wh)) ] ||
+    fail "the Save-as dialog at $X,$Y ${WIDTH}x$HEIGHT is not over the main window"
+pass "the Save-as dialog opened over the main window"
 xdotool key ctrl+a
 xdotool type --delay 15 "$output_file"
 shot save-as-typed

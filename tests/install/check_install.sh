@@ -30,7 +30,7 @@ for file in "$desktop" "$icon" "$manual"; do
   [ -s "$file" ] || fail "${file#$dest} is missing or empty"
 done
 
-grep -qx 'Exec=vorlex %f' "$desktop" || fail "the desktop entry does not start vorlex with a file"
+grep -qx 'Exec=env "QT_QPA_PLATFORM=xcb;wayland" vorlex %f' "$desktop" || fail "the desktop entry does not start vorlex with a file"
 grep -q '^MimeType=.*text/plain;' "$desktop" || fail "the desktop entry does not take text/plain"
 grep -qx 'Icon=vorlex' "$desktop" || fail "the desktop entry does not name the icon vorlex"
 grep -q '<svg' "$icon" || fail "the icon is not an SVG image"

@@ -4,17 +4,20 @@
 #include "tests/update/http_test_server.h"
 #include "update/update_answer.h"
 #include "update/update_check.h"
+#include "update/update_progress_box.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
 using vorlex::testing::Answer;
 using vorlex::testing::HttpTestServer;
 using vorlex::testing::QueuedPrompter;
+using vorlex::update::UpdateCheck;
 using vorlex::update::UpdateCheckOptions;
 using vorlex::update::UpdateOutcome;
 
@@ -45,6 +48,14 @@ UpdateCheckOptions optionsFor(const QString& url) {
     return options;
 }
 
+// The first line of a failure with the address and the reason under it.
+QString failure(const QString& first, const QString& address, const QString& reason = {}) {
+    QString text = first + QStringLiteral("\nAddress: ") + address;
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    return text;
+}
+
 // Counts its paintings, to show that windows are painted while the check waits.
 class PaintCounter final : public QWidget {
 public:
@@ -63,10 +74,31 @@ class UpdateCheckTest final : public QObject {
     Q_OBJECT
 
 private:
-    void run(HttpTestServer& server, QueuedPrompter& prompter, int language = kEnglish,
-             const QByteArray& path = "/vorlex/update") {
-        vorlex::update::runUpdateCheck(nullptr, prompter, language,
-                                       optionsFor(server.url(QString::fromLatin1(path))));
+    // The toolbar command without a window, waited for to its end.
+    static void runCheck(QueuedPrompter& prompter, int language,
+                         const UpdateCheckOptions& options) {
+        bool ended = false;
+        vorlex::update::startUpdateCheck(nullptr, prompter, language, options,
+                                         [&ended] { ended = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+    }
+    static void run(HttpTestServer& server, QueuedPrompter& prompter, int language = kEnglish,
+                    const QByteArray& path = "/vorlex/update") {
+        runCheck(prompter, language, optionsFor(server.url(QString::fromLatin1(path))));
+    }
+    // The check alone, without messages.
+    static UpdateOutcome outcomeOf(const QString& url) {
+        UpdateCheck check;
+        UpdateOutcome outcome;
+        bool ended = false;
+        QObject::connect(&check, &UpdateCheck::finished, [&](const UpdateOutcome& o) {
+            outcome = o;
+            ended = true;
+        });
+        check.start(url);
+        if (!QTest::qWaitFor([&] { return ended; }, 30000))
+            outcome.kind = UpdateOutcome::Kind::cancelled;
+        return outcome;
     }
     static void verifyPrompts(const QueuedPrompter& prompter) {
         QVERIFY2(prompter.problems().isEmpty(), qPrintable(prompter.problems().join('\n')));
@@ -195,7 +227,8 @@ private slots:
                           "\r\nWWW-Authenticate: Basic realm=\"x\"\r\nLocation: "
                           "http://127.0.0.1:1/\r\nContent-Length: 5\r\n\r\n1032\n");
         QueuedPrompter prompter;
-        prompter.expectWarning(warning);
+        prompter.expectWarning(warning + QStringLiteral("\nАдрес: ") +
+                               server.url(QStringLiteral("/vorlex/update")));
         run(server, prompter, kRussian);
         verifyPrompts(prompter);
         QCOMPARE(server.requests().size(), 1);
@@ -224,43 +257,54 @@ private slots:
         server.answer("/b", redirect(303, server.url("/c").toLatin1()));
         server.answer("/c", ok("1032\n"));
         QueuedPrompter prompter;
-        prompter.expectWarning(QStringLiteral("Error on server. Status code is 303"));
+        // The address is the redirect's target.
+        prompter.expectWarning(
+            failure(QStringLiteral("Error on server. Status code is 303"), server.url("/b")));
         run(server, prompter);
         verifyPrompts(prompter);
         QCOMPARE(server.requests().size(), 2);
 
         // After a redirect even 401 is only a status.
         server.answer("/b", "HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n\r\n");
-        prompter.expectWarning(QStringLiteral("Error on server. Status code is 401"));
+        prompter.expectWarning(
+            failure(QStringLiteral("Error on server. Status code is 401"), server.url("/b")));
         run(server, prompter);
         verifyPrompts(prompter);
     }
 
+    // The address named is the redirect's target, or the update URL where there is none.
     void unusableRedirects_data() {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("address");
         QTest::newRow("no Location")
             << QByteArray("HTTP/1.1 302 Found\r\nContent-Location: http://127.0.0.1:1/\r\n"
                           "Content-Length: 0\r\n\r\n")
-            << QStringLiteral("Site redirects with no new location");
+            << QStringLiteral("Site redirects with no new location") << QString();
         QTest::newRow("https") << redirect(301, "https://127.0.0.1/vorlex/update")
                                << QStringLiteral(
-                                      "The redirected URL does not reference a HTTP resource.");
+                                      "The redirected URL does not reference a HTTP resource.")
+                               << QStringLiteral("https://127.0.0.1/vorlex/update");
         QTest::newRow("ftp") << redirect(303, "ftp://127.0.0.1/update")
                              << QStringLiteral(
-                                    "The redirected URL does not reference a HTTP resource.");
+                                    "The redirected URL does not reference a HTTP resource.")
+                             << QStringLiteral("ftp://127.0.0.1/update");
         QTest::newRow("relative") << redirect(302, "/elsewhere")
-                                  << QStringLiteral("The redirected URL could not be parsed.");
+                                  << QStringLiteral("The redirected URL could not be parsed.")
+                                  << QStringLiteral("/elsewhere");
         QTest::newRow("bad port") << redirect(302, "http://127.0.0.1:99999/")
-                                  << QStringLiteral("The redirected URL could not be parsed.");
+                                  << QStringLiteral("The redirected URL could not be parsed.")
+                                  << QStringLiteral("http://127.0.0.1:99999/");
     }
     void unusableRedirects() {
         QFETCH(QByteArray, answer);
         QFETCH(QString, warning);
+        QFETCH(QString, address);
         HttpTestServer server;
         server.answer("/vorlex/update", answer);
         QueuedPrompter prompter;
-        prompter.expectWarning(warning);
+        prompter.expectWarning(
+            failure(warning, address.isEmpty() ? server.url("/vorlex/update") : address));
         run(server, prompter);
         verifyPrompts(prompter);
         QCOMPARE(server.requests().size(), 1);
@@ -268,12 +312,13 @@ private slots:
 
     void updateUrlMustBeHttp() {
         QueuedPrompter prompter;
-        for (const char* url : {"https://127.0.0.1/vorlex/update", "127.0.0.1/vorlex/update", ""}) {
-            prompter.expectWarning(
-                QStringLiteral("Error: can only use URLs beginning with http://"));
-            vorlex::update::runUpdateCheck(nullptr, prompter, kRussian,
-                                           optionsFor(QString::fromLatin1(url)));
+        const QString first = QStringLiteral("Error: can only use URLs beginning with http://");
+        for (const char* url : {"https://127.0.0.1/vorlex/update", "127.0.0.1/vorlex/update"}) {
+            prompter.expectWarning(first + QStringLiteral("\nАдрес: ") + QString::fromLatin1(url));
+            runCheck(prompter, kRussian, optionsFor(QString::fromLatin1(url)));
         }
+        prompter.expectWarning(first);
+        runCheck(prompter, kRussian, optionsFor(QString()));
         verifyPrompts(prompter);
     }
 
@@ -323,8 +368,9 @@ private slots:
         UpdateCheckOptions options = optionsFor(server.url(QStringLiteral("/vorlex/update")));
         options.limits.idle = std::chrono::milliseconds(200);
         QueuedPrompter prompter;
-        prompter.expectWarning(QStringLiteral("The operation timed out"));
-        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, options);
+        prompter.expectWarning(failure(QStringLiteral("The operation timed out"), options.url,
+                                       QStringLiteral("No answer for 0.2 s.")));
+        runCheck(prompter, kEnglish, options);
         verifyPrompts(prompter);
         QCOMPARE(server.requests().size(), 1);
     }
@@ -337,16 +383,16 @@ private slots:
         options.limits.idle = std::chrono::milliseconds(20000);
         options.limits.total = std::chrono::milliseconds(300);
         QueuedPrompter prompter;
-        prompter.expectWarning(QStringLiteral("The operation timed out"));
-        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, options);
+        prompter.expectWarning(QStringLiteral("The operation timed out\nАдрес: ") + options.url +
+                               QStringLiteral("\nОтвет шёл дольше 0.3 с."));
+        runCheck(prompter, kRussian, options);
         verifyPrompts(prompter);
     }
 
     void bodyCutShortIsANetworkError() {
         HttpTestServer server;
         server.answer("/vorlex/update", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n1032\nab");
-        const UpdateOutcome outcome =
-            vorlex::update::checkForUpdate(server.url(QStringLiteral("/vorlex/update")));
+        const UpdateOutcome outcome = outcomeOf(server.url(QStringLiteral("/vorlex/update")));
         QCOMPARE(outcome.kind, UpdateOutcome::Kind::networkError);
         QVERIFY(!outcome.errorText.isEmpty());
     }
@@ -358,51 +404,76 @@ private slots:
             QVERIFY(closed.listen(QHostAddress::LocalHost));
             port = closed.serverPort();
         }
+        const QString url = QStringLiteral("http://127.0.0.1:%1/vorlex/update").arg(port);
         QueuedPrompter prompter;
-        prompter.expectWarning(QStringLiteral("Connection refused"));
-        vorlex::update::runUpdateCheck(
-            nullptr, prompter, kRussian,
-            optionsFor(QStringLiteral("http://127.0.0.1:%1/vorlex/update").arg(port)));
+        prompter.expectWarning(QStringLiteral("Connection refused\nАдрес: ") + url +
+                               QStringLiteral("\nПо этому адресу соединения не принимаются."));
+        runCheck(prompter, kRussian, optionsFor(url));
+        prompter.expectWarning(failure(QStringLiteral("Connection refused"), url,
+                                       QStringLiteral("Nothing accepts connections there.")));
+        runCheck(prompter, kEnglish, optionsFor(url));
         verifyPrompts(prompter);
     }
 
     void unresolvableHost() {
         const QString url = QStringLiteral("http://vorlex.invalid/vorlex/update");
-        const UpdateOutcome outcome = vorlex::update::checkForUpdate(url);
+        const UpdateOutcome outcome = outcomeOf(url);
         QCOMPARE(outcome.kind, UpdateOutcome::Kind::networkError);
         QVERIFY2(outcome.errorText.contains(QStringLiteral("vorlex.invalid")),
                  qPrintable(outcome.errorText));
         QueuedPrompter prompter;
-        prompter.expectWarning(outcome.errorText);
-        vorlex::update::runUpdateCheck(nullptr, prompter, kEnglish, optionsFor(url));
+        prompter.expectWarning(
+            failure(outcome.errorText, url, QStringLiteral("The server's name is unknown.")));
+        runCheck(prompter, kEnglish, optionsFor(url));
         verifyPrompts(prompter);
     }
 
-    // While the check waits, the wait cursor is up and windows still paint.
-    void windowsPaintAndTheWaitCursorShowsWhileWaiting() {
+    // While the check waits on a server that never answers, the window under the progress box
+    // repaints and takes clicks, and Cancel ends the wait at once: a timer of 100 ms started
+    // when the request arrives must fire and its click must end the check long before the
+    // 15 s idle limit.
+    void theWindowWorksAndCancelEndsTheWait() {
         PaintCounter window;
-        window.resize(200, 100);
+        window.resize(300, 200);
+        auto* elsewhere = new QPushButton(QStringLiteral("elsewhere"), &window);
+        int elsewhereClicks = 0;
+        connect(elsewhere, &QPushButton::clicked, [&] { ++elsewhereClicks; });
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        int paintsAtRequest = -1;
-        bool waitCursor = false;
+
         HttpTestServer server;
+        server.stayQuiet("/vorlex/update");
+        int paintsAtRequest = -1;
+        int paintsAtCancel = -1;
+        bool boxShown = false;
+        QTimer cancelSoon;
+        cancelSoon.setSingleShot(true);
         server.onRequest([&](const HttpTestServer::Request&) {
-            const QCursor* cursor = QGuiApplication::overrideCursor();
-            waitCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
             paintsAtRequest = window.paints;
             window.update();
+            cancelSoon.start(100);
         });
-        server.answerWhen("/vorlex/update", ok("1031\n"),
-                          [&] { return paintsAtRequest >= 0 && window.paints > paintsAtRequest; });
-        QueuedPrompter prompter;
-        prompter.expectMessage(kNoNewVersion);
-        vorlex::update::runUpdateCheck(&window, prompter, kEnglish,
-                                       optionsFor(server.url(QStringLiteral("/vorlex/update"))));
+        connect(&cancelSoon, &QTimer::timeout, [&] {
+            paintsAtCancel = window.paints;
+            QTest::mouseClick(elsewhere, Qt::LeftButton);
+            auto* box = window.findChild<vorlex::update::UpdateProgressBox*>();
+            boxShown = box != nullptr && box->isVisible();
+            if (box != nullptr)
+                QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
+        });
+
+        QueuedPrompter prompter; // nothing is told after Cancel
+        bool ended = false;
+        const UpdateCheck* check = vorlex::update::startUpdateCheck(
+            &window, prompter, kEnglish, optionsFor(server.url(QStringLiteral("/vorlex/update"))),
+            [&] { ended = true; });
+        QVERIFY(check->running());
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 5000);
         verifyPrompts(prompter);
-        QVERIFY(waitCursor);
-        QVERIFY(window.paints > paintsAtRequest);
-        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(boxShown);
+        QVERIFY2(paintsAtCancel > paintsAtRequest, qPrintable(QString::number(paintsAtCancel)));
+        QCOMPARE(elsewhereClicks, 1);
+        QTRY_VERIFY(window.findChild<vorlex::update::UpdateProgressBox*>() == nullptr);
     }
 };
 
