@@ -1,5 +1,7 @@
 #include "chrome/about_dialog_texts.h"
 
+#include "vorlex_version.h"
+
 #include <array>
 #include <cstddef>
 
@@ -16,7 +18,7 @@ constexpr std::array<TextPair, static_cast<std::size_t>(AboutText::count_)> kTex
     {AboutText::caption, "About program", "О программе"},
     {AboutText::closeButton, "Close", "Закрыть"},
     {AboutText::productName, "VORLEX II", "VORLEX II"},
-    {AboutText::version, "Version 1.0.3.1", "Version 1.0.3.1"},
+    {AboutText::version, "Version " VORLEX_VERSION, "Version " VORLEX_VERSION},
     {AboutText::productLink, "VORLEX official home page", "VORLEX official home page"},
     {AboutText::companyNotice, "Quillmark, 2001", "Quillmark, 2001"},
 }};

@@ -1,6 +1,7 @@
 // vorlex-cli auto: one automatic-recoding pass over a sample of the input.
 #include "cli/cli_common.h"
 #include "cli/cli_settings.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "detect/document_repair.h"
 #include "detect/input_need.h"
@@ -10,6 +11,9 @@
 #include "engine/recode.h"
 #include "store/settings_keys.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -28,10 +32,7 @@ struct AutoRequest {
     bool best = false;
     bool refined = false;
     bool classic = false;
-    bool fromUtf8 = false;
-    bool toUtf8 = false;
-    std::optional<std::string> output;
-    std::optional<std::string> input;
+    StreamOptions stream;
 };
 
 std::optional<int> parseNumber(const std::string& text) {
@@ -44,135 +45,83 @@ std::optional<int> parseNumber(const std::string& text) {
 }
 
 std::optional<std::string> parseRequest(std::vector<std::string> args, AutoRequest& request) {
-    ArgumentReader reader(std::move(args));
-    bool onlyFiles = false;
-    while (!reader.atEnd()) {
-        std::string error;
+    const auto option = [&](ArgumentReader& reader, std::string& error) {
         std::optional<std::string> precision, maximum;
-        const std::string& next = reader.peek();
-        if (!onlyFiles && next == "--") {
-            reader.take();
-            onlyFiles = true;
-        } else if (!onlyFiles && reader.option("--precision", precision, error)) {
+        if (reader.option("--precision", precision, error)) {
             if (precision) {
                 request.precision = parseNumber(*precision);
                 if (!request.precision || *request.precision < 0 || *request.precision > 9)
-                    return "--precision takes a whole number from 0 to 9";
+                    error = "--precision takes a whole number from 0 to 9";
             }
-        } else if (!onlyFiles && reader.option("--max", maximum, error)) {
+            return true;
+        }
+        if (reader.option("--max", maximum, error)) {
             if (maximum) {
                 request.maxVariants = parseNumber(*maximum);
                 if (!request.maxVariants || *request.maxVariants < detect::kMinVariants ||
                     *request.maxVariants > detect::kMaxVariants)
-                    return "--max takes a whole number from 1 to 99";
+                    error = "--max takes a whole number from 1 to 99";
             }
-        } else if (!onlyFiles && (reader.option("-o", request.output, error) ||
-                                  reader.option("--output", request.output, error))) {
-        } else if (!onlyFiles && reader.flag("--no-schemes")) {
-            request.noSchemes = true;
-        } else if (!onlyFiles && reader.flag("--json")) {
-            request.json = true;
-        } else if (!onlyFiles && reader.flag("--best")) {
-            request.best = true;
-        } else if (!onlyFiles && reader.flag("--refined")) {
-            request.refined = true;
-        } else if (!onlyFiles && reader.flag("--classic")) {
-            request.classic = true;
-        } else if (!onlyFiles && reader.flag("--from-utf8")) {
-            request.fromUtf8 = true;
-        } else if (!onlyFiles && reader.flag("--to-utf8")) {
-            request.toUtf8 = true;
-        } else if (!onlyFiles && next.size() > 1 && next[0] == '-') {
-            return "unknown option " + next;
-        } else {
-            if (request.input)
-                return "only one input file can be analysed at a time";
-            request.input = reader.take();
+            return true;
         }
-        if (!error.empty())
-            return error;
-    }
+        for (const auto& [name, value] :
+             {std::pair{"--no-schemes", &request.noSchemes}, std::pair{"--json", &request.json},
+              std::pair{"--best", &request.best}, std::pair{"--refined", &request.refined},
+              std::pair{"--classic", &request.classic}})
+            if (reader.flag(name)) {
+                *value = true;
+                return true;
+            }
+        return request.stream.take(reader, error);
+    };
+    if (auto problem = readArguments(std::move(args), option, [&](std::string file, bool) {
+            return request.stream.takeInput(std::move(file),
+                                            "only one input file can be analysed at a time");
+        }))
+        return problem;
     if (request.best && request.json)
         return "--best writes the recoded document; it cannot be combined with --json";
     if (request.refined && request.classic)
         return "--refined and --classic choose different rankings; give one of them";
     if (request.best && request.refined)
         return "--best already uses the refined ranking (--classic for the classic one)";
-    if (request.toUtf8 && !request.best)
+    if (request.stream.toUtf8 && !request.best)
         return "--to-utf8 applies to the document written by --best";
-    if (request.output && request.output->empty())
-        return "the output file name is empty";
-    return std::nullopt;
+    return request.stream.check();
 }
 
-void appendJsonString(std::string& out, std::string_view utf8) {
-    out += '"';
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
+std::string jsonText(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '\n';
 }
 
-void appendJsonNumber(std::string& out, double value) {
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
+// One listed variant: its action, its label as UTF-8, its score and one more figure.
+template <typename Entry>
+QJsonObject jsonVariant(const Entry& entry, const char* figure, double value) {
+    return {{"action", QString::fromStdString(entry.action)},
+            {"label", QString::fromStdString(engine::win1251ToUtf8(entry.label))},
+            {"score", entry.score},
+            {QLatin1StringView(figure), value}};
 }
 
 std::string jsonListing(const detect::PassResult& result) {
-    std::string json = "{\"found\": " + std::to_string(result.found) + ", \"variants\": [";
-    bool first = true;
-    for (const detect::VariantEntry& variant : result.variants) {
-        json += first ? "" : ", ";
-        first = false;
-        json += "{\"action\": ";
-        appendJsonString(json, variant.action);
-        json += ", \"label\": ";
-        appendJsonString(json, engine::win1251ToUtf8(variant.label));
-        json += ", \"score\": ";
-        appendJsonNumber(json, variant.score);
-        json += ", \"maximum\": ";
-        appendJsonNumber(json, variant.maximum);
-        json += '}';
-    }
-    json += "]}\n";
-    return json;
+    QJsonArray variants;
+    for (const detect::VariantEntry& variant : result.variants)
+        variants.append(jsonVariant(variant, "maximum", variant.maximum));
+    return jsonText({{"found", result.found}, {"variants", variants}});
 }
 
 std::string jsonRefinedListing(const detect::PassResult& result,
                                const detect::RefinedRanking& ranking) {
-    std::string json = "{\"found\": " + std::to_string(result.found) +
-                       ", \"ambiguous\": " + (ranking.ambiguous ? "true" : "false") +
-                       ", \"verdict\": \"" + std::string(detect::verdictName(ranking.verdict)) +
-                       "\", \"variants\": [";
-    bool first = true;
+    QJsonArray variants;
     for (const detect::RefinedCandidate& candidate : ranking.candidates) {
-        json += first ? "" : ", ";
-        first = false;
-        json += "{\"action\": ";
-        appendJsonString(json, candidate.action);
-        json += ", \"label\": ";
-        appendJsonString(json, engine::win1251ToUtf8(candidate.label));
-        json += ", \"score\": ";
-        appendJsonNumber(json, candidate.score);
-        json += ", \"confidence\": ";
-        appendJsonNumber(json, candidate.confidence);
-        json += ", \"plausibility\": ";
-        appendJsonNumber(json, candidate.plausibility);
-        json += '}';
+        QJsonObject variant = jsonVariant(candidate, "confidence", candidate.confidence);
+        variant.insert("plausibility", candidate.plausibility);
+        variants.append(variant);
     }
-    json += "]}\n";
-    return json;
+    return jsonText({{"found", result.found},
+                     {"ambiguous", ranking.ambiguous},
+                     {"verdict", QString::fromUtf8(detect::verdictName(ranking.verdict))},
+                     {"variants", variants}});
 }
 
 std::string plainRefinedListing(const detect::PassResult& result,
@@ -270,12 +219,12 @@ int runAuto(std::vector<std::string> args) {
     if (const auto problem = parseRequest(std::move(args), request))
         return usageError(*problem);
 
-    const std::string inputPath = request.input.value_or("-");
+    const std::string inputPath = request.stream.input.value_or("-");
     const std::string inputName = displayName(inputPath);
     std::string error;
     std::optional<std::vector<std::uint8_t>> document =
-        readAutoInput(inputPath, request.best, request.fromUtf8, error);
-    if (document && request.fromUtf8)
+        readAutoInput(inputPath, request.best, request.stream.fromUtf8, error);
+    if (document && request.stream.fromUtf8)
         document = utf8InputToWin1251(*document, error);
     if (!document) {
         printError(inputName, error);
@@ -303,7 +252,7 @@ int runAuto(std::vector<std::string> args) {
         return found == actions.end() ? std::string(detect::kMissingValue) : found->second;
     };
 
-    OutputSink sink(request.output.value_or("-"));
+    OutputSink sink(request.stream.output.value_or("-"));
     // The refined ranking follows the pass: for --refined and for --best unless --classic. It
     // judges a sample of its own and answers every text; the classic pass may refuse.
     const bool refined = request.refined || (request.best && !request.classic);
@@ -354,7 +303,7 @@ int runAuto(std::vector<std::string> args) {
         return kExitFailure;
     }
     return writeRecodedDocument(std::move(*document), *filters, storedLatinOptions(*settings),
-                                request.toUtf8, sink, inputName);
+                                request.stream.toUtf8, sink, inputName);
 }
 
 } // namespace vorlex::cli

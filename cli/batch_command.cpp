@@ -1,7 +1,7 @@
 // vorlex-cli batch: many files recoded with one chain into one output folder, each under its
 // own name, on the same conversion as the window's batch dialog.
 #include "cli/cli_common.h"
-#include "cli/cli_settings.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "tools/batch_run.h"
 
@@ -19,56 +19,37 @@ namespace {
 enum class WhenExists { fail, overwrite, skip };
 
 struct BatchCommandRequest {
-    std::optional<std::string> action;
-    std::optional<std::string> scheme;
+    ChainOptions chain;
     std::optional<std::string> outputFolder;
     WhenExists whenExists = WhenExists::fail;
-    bool wAsVe = false;
-    bool noSj = false;
-    bool separateEnglish = false;
     std::vector<std::string> files;
 };
 
 std::optional<std::string> parseRequest(std::vector<std::string> args,
                                         BatchCommandRequest& request) {
-    ArgumentReader reader(std::move(args));
-    bool onlyFiles = false;
     bool overwrite = false;
     bool skip = false;
-    while (!reader.atEnd()) {
-        std::string error;
-        const std::string& next = reader.peek();
-        if (!onlyFiles && next == "--") {
-            reader.take();
-            onlyFiles = true;
-        } else if (!onlyFiles && reader.option("--action", request.action, error)) {
-        } else if (!onlyFiles && reader.option("--scheme", request.scheme, error)) {
-        } else if (!onlyFiles && reader.option("--out", request.outputFolder, error)) {
-        } else if (!onlyFiles && reader.flag("--overwrite")) {
-            overwrite = true;
-        } else if (!onlyFiles && reader.flag("--skip")) {
-            skip = true;
-        } else if (!onlyFiles && reader.flag("--w-as-ve")) {
-            request.wAsVe = true;
-        } else if (!onlyFiles && reader.flag("--no-sj")) {
-            request.noSj = true;
-        } else if (!onlyFiles && reader.flag("--separate-english")) {
-            request.separateEnglish = true;
-        } else if (!onlyFiles && next.size() > 1 && next[0] == '-') {
-            return "unknown option " + next;
-        } else {
-            std::string file = reader.take();
-            if (file.empty() || (!onlyFiles && file == "-"))
-                return "batch converts named files, not standard input";
-            request.files.push_back(std::move(file));
-        }
-        if (!error.empty())
-            return error;
-    }
-    if (request.action && request.scheme)
-        return "give either --action or --scheme, not both";
-    if (!request.action && !request.scheme)
-        return "batch needs --action CODES or --scheme NAME";
+    if (auto problem = readArguments(
+            std::move(args),
+            [&](ArgumentReader& reader, std::string& error) {
+                if (reader.flag("--overwrite"))
+                    overwrite = true;
+                else if (reader.flag("--skip"))
+                    skip = true;
+                else
+                    return request.chain.take(reader, error) ||
+                           reader.option("--out", request.outputFolder, error);
+                return true;
+            },
+            [&](std::string file, bool afterDashes) -> std::optional<std::string> {
+                if (file.empty() || (!afterDashes && file == "-"))
+                    return "batch converts named files, not standard input";
+                request.files.push_back(std::move(file));
+                return std::nullopt;
+            }))
+        return problem;
+    if (auto problem = request.chain.check("batch"))
+        return problem;
     if (!request.outputFolder)
         return "batch needs --out DIR, the folder for the converted files";
     if (request.outputFolder->empty())
@@ -141,12 +122,9 @@ int runBatch(std::vector<std::string> args) {
     if (const auto problem = parseRequest(std::move(args), request))
         return usageError(*problem);
 
-    const std::unique_ptr<store::SettingsStore> settings = openSettings();
-    const std::variant<std::string, int> chosen =
-        chosenAction(*settings, request.action, request.scheme);
+    const std::variant<ChosenChain, int> chosen = chooseChain(request.chain);
     if (const int* status = std::get_if<int>(&chosen))
         return *status;
-    const std::string& actionText = std::get<std::string>(chosen);
 
     const std::string& folder = *request.outputFolder;
     const QFileInfo folderInfo(QFile::decodeName(QByteArray::fromStdString(folder)));
@@ -161,8 +139,8 @@ int runBatch(std::vector<std::string> args) {
 
     tools::BatchRequest batch;
     batch.outputFolder = folderInfo.filePath();
-    batch.filters = engine::parseAction(actionText);
-    batch.options = latinOptions(*settings, {request.wAsVe, request.noSj, request.separateEnglish});
+    batch.filters = std::get<ChosenChain>(chosen).filters;
+    batch.options = std::get<ChosenChain>(chosen).options;
 
     // Files from different folders may share a name; the second would overwrite the output of
     // the first, so it is refused instead.

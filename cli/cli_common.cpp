@@ -2,14 +2,12 @@
 
 #include "engine/cp1251.h"
 #include "engine/recode.h"
+#include "engine/unicode_input.h"
+#include "io/input_file.h"
 
-#include <QSaveFile>
-#include <QString>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <limits>
 #include <unistd.h>
 
 namespace vorlex::cli {
@@ -19,40 +17,11 @@ bool isStandardStream(std::string_view path) {
     return path.empty() || path == "-";
 }
 
-std::string systemError(int code) {
-    return std::strerror(code);
-}
-
-// Opens a path for reading, or standard input; -1 with `error` set on failure.
-int openInput(const std::string& path, std::string& error) {
+// Opens a path for reading, or standard input.
+std::optional<io::InputFile> openInput(const std::string& path, std::string& error) {
     if (isStandardStream(path))
-        return STDIN_FILENO;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError(errno);
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        error = systemError(EISDIR);
-        return -1;
-    }
-    return fd;
-}
-
-void closeInput(int fd) {
-    if (fd != STDIN_FILENO)
-        ::close(fd);
-}
-
-// Reads up to `size` bytes, retrying after interrupts; -1 on error.
-ssize_t readSome(int fd, std::uint8_t* data, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::read(fd, data, size);
-        if (got >= 0 || errno != EINTR)
-            return got;
-    }
+        return io::InputFile::standardInput(error);
+    return io::InputFile::open(path, io::InputKind::anyStream, error);
 }
 
 bool writeAllToStdout(std::span<const std::uint8_t> bytes, std::string& error) {
@@ -62,7 +31,7 @@ bool writeAllToStdout(std::span<const std::uint8_t> bytes, std::string& error) {
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            error = systemError(errno);
+            error = io::systemError(errno);
             return false;
         }
         done += static_cast<std::size_t>(put);
@@ -127,102 +96,60 @@ bool ArgumentReader::option(std::string_view name, std::optional<std::string>& v
 
 std::optional<std::vector<std::uint8_t>> readWholeInput(const std::string& path,
                                                         std::string& error) {
-    const int fd = openInput(path, error);
-    if (fd < 0)
+    std::optional<io::InputFile> input = openInput(path, error);
+    if (!input)
         return std::nullopt;
     std::vector<std::uint8_t> data;
-    struct stat info {};
-    try {
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-            data.reserve(static_cast<std::size_t>(info.st_size));
-        constexpr std::size_t kChunk = 1 << 20;
-        for (;;) {
-            const std::size_t old = data.size();
-            data.resize(old + kChunk);
-            const ssize_t got = readSome(fd, data.data() + old, kChunk);
-            if (got < 0) {
-                error = systemError(errno);
-                closeInput(fd);
-                return std::nullopt;
-            }
-            data.resize(old + static_cast<std::size_t>(got));
-            if (got == 0)
-                break;
-        }
-    } catch (const std::bad_alloc&) {
+    switch (input->readAll(data, std::numeric_limits<std::size_t>::max(), error)) {
+    case io::ReadFailure::none:
+        return data;
+    case io::ReadFailure::outOfMemory:
+    case io::ReadFailure::tooLarge:
         error = "not enough memory to read the whole file";
-        closeInput(fd);
         return std::nullopt;
+    case io::ReadFailure::failed:
+        break;
     }
-    closeInput(fd);
-    return data;
+    return std::nullopt;
 }
 
 bool streamInput(const std::string& path, std::size_t chunkSize,
                  const std::function<bool(std::span<std::uint8_t>, std::string&)>& consume,
                  std::string& error) {
-    const int fd = openInput(path, error);
-    if (fd < 0)
+    std::optional<io::InputFile> input = openInput(path, error);
+    if (!input)
         return false;
     std::vector<std::uint8_t> chunk(chunkSize);
-    bool ok = true;
     for (;;) {
-        const ssize_t got = readSome(fd, chunk.data(), chunk.size());
-        if (got < 0) {
-            error = systemError(errno);
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        if (!consume({chunk.data(), static_cast<std::size_t>(got)}, error)) {
-            ok = false;
-            break;
-        }
+        const std::optional<std::size_t> got = input->readSome(chunk, error);
+        if (!got)
+            return false;
+        if (*got == 0)
+            return true;
+        if (!consume({chunk.data(), *got}, error))
+            return false;
     }
-    closeInput(fd);
-    return ok;
 }
-
-struct OutputSink::Impl {
-    QSaveFile file;
-};
 
 OutputSink::OutputSink(std::string path) : path_(std::move(path)) {}
 
-OutputSink::~OutputSink() {
-    abandon();
-}
+OutputSink::~OutputSink() = default;
 
 bool OutputSink::open(std::string& error) {
     if (isStandardStream(path_))
         return true;
-    impl_ = new Impl;
-    impl_->file.setFileName(QString::fromStdString(path_));
-    if (!impl_->file.open(QIODevice::WriteOnly)) {
-        error = impl_->file.errorString().toStdString();
-        abandon();
+    file_ = std::make_unique<io::AtomicFile>(path_, io::Existing::replace);
+    if (file_->open(error) != io::WriteError::none) {
+        file_.reset();
         return false;
     }
     return true;
 }
 
 bool OutputSink::write(std::span<const std::uint8_t> bytes, std::string& error) {
-    if (!impl_)
+    if (!file_)
         return writeAllToStdout(bytes, error);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        // QIODevice takes qint64 lengths; write large buffers in pieces.
-        const std::size_t piece = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
-        const qint64 put = impl_->file.write(reinterpret_cast<const char*>(bytes.data() + done),
-                                             static_cast<qint64>(piece));
-        if (put <= 0) {
-            error = impl_->file.errorString().toStdString();
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
+    return file_->write(bytes, error);
 }
 
 bool OutputSink::write(std::string_view text, std::string& error) {
@@ -232,22 +159,15 @@ bool OutputSink::write(std::string_view text, std::string& error) {
 }
 
 bool OutputSink::commit(std::string& error) {
-    if (!impl_)
+    if (!file_)
         return true;
-    const bool ok = impl_->file.commit();
-    if (!ok)
-        error = impl_->file.errorString().toStdString();
-    delete impl_;
-    impl_ = nullptr;
+    const bool ok = file_->commit(error) == io::WriteError::none;
+    file_.reset();
     return ok;
 }
 
 void OutputSink::abandon() {
-    if (!impl_)
-        return;
-    impl_->file.cancelWriting();
-    delete impl_;
-    impl_ = nullptr;
+    file_.reset();
 }
 
 std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std::uint8_t> bytes,
@@ -258,7 +178,7 @@ std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std:
         text.remove_prefix(3);
         skipped = 3;
     }
-    const engine::Utf8ToWin1251Result result = engine::utf8ToWin1251(text);
+    const engine::Utf8ToWin1251Result result = engine::utf8ToEightBit(text);
     if (!result.ok()) {
         std::size_t line = 1, column = 1;
         for (std::size_t i = 0; i < result.errorOffset; ++i) {

@@ -3,10 +3,12 @@
 
 #include "engine/filters.h"
 #include "engine/latin.h"
+#include "io/atomic_file.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -75,9 +77,8 @@ public:
     [[nodiscard]] std::string name() const { return displayName(path_, true); }
 
 private:
-    struct Impl;
     std::string path_;
-    Impl* impl_ = nullptr;
+    std::unique_ptr<io::AtomicFile> file_; ///< none for standard output
 };
 
 /// Streams a file or standard input in chunks to `consume`. False with `error` on a read error
@@ -86,8 +87,10 @@ bool streamInput(const std::string& path, std::size_t chunkSize,
                  const std::function<bool(std::span<std::uint8_t>, std::string&)>& consume,
                  std::string& error);
 
-/// Converts UTF-8 bytes to Windows-1251; on failure sets `error` to a message naming the first
-/// offending character, its line, column and byte offset. A leading byte-order mark is dropped.
+/// Converts UTF-8 bytes to 8-bit text as the window takes clipboard text: Windows-1251, or the
+/// bytes of Windows-1251 text shown as Western text ("Ïðèâåò"). On failure sets `error` to a
+/// message naming the first offending character, its line, column and byte offset. A leading
+/// byte-order mark is dropped.
 std::optional<std::vector<std::uint8_t>> utf8InputToWin1251(std::span<const std::uint8_t> bytes,
                                                             std::string& error);
 

@@ -1,6 +1,7 @@
 // vorlex-cli: the recoding core for scripts and pipelines.
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "vorlex_version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -57,6 +58,8 @@ the environment variable VORLEX_SETTINGS; vorlex-cli never changes them.
 
 Exit status: 0 success, 1 failure (the reason is on standard error),
 2 wrong usage.
+
+vorlex-cli --help (also -h, help) prints this help, --version the version.
 )";
 }
 
@@ -72,6 +75,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(helpText(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
+    }
+    if (command == "--version" && args.empty()) {
+        std::fputs("vorlex-cli " VORLEX_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
     }
     for (const std::string& arg : args) {

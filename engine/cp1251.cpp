@@ -30,8 +30,8 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at `pos`; returns its length, or 0 when it is invalid
-// (truncated, overlong, a surrogate, or beyond U+10FFFF).
+} // namespace
+
 std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(pos);
@@ -63,8 +63,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     cp = value;
     return length;
 }
-
-} // namespace
 
 char32_t win1251ToUnicode(std::uint8_t byte) noexcept {
     if (byte < 0x80)

@@ -18,6 +18,10 @@ char32_t win1251ToUnicode(std::uint8_t byte) noexcept;
 /// The Windows-1251 byte of a code point, or nullopt when it has none.
 std::optional<std::uint8_t> unicodeToWin1251(char32_t codePoint) noexcept;
 
+/// Decodes one UTF-8 sequence at @p pos into @p cp; returns its length, or 0 when it is invalid
+/// (truncated, overlong, a surrogate, or beyond U+10FFFF).
+std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
+
 /// Decodes Windows-1251 bytes into UTF-8.
 std::string win1251ToUtf8(std::span<const std::uint8_t> bytes);
 std::string win1251ToUtf8(std::string_view bytes);

@@ -9,7 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick openbox x11-utils
   weston xwayland wl-clipboard
-  clang libclang-rt-14-dev desktop-file-utils
+  clang libclang-rt-14-dev clang-format-14 desktop-file-utils
+  dpkg-dev lintian appstream bash-completion man-db
 )
 
 missing=()

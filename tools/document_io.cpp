@@ -1,18 +1,13 @@
 #include "tools/document_io.h"
 
 #include "engine/recode.h"
+#include "io/input_file.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <algorithm>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
+#include <string>
 
 namespace vorlex::tools {
 namespace {
@@ -20,10 +15,6 @@ namespace {
 void setReason(QString* reason, const QString& text) {
     if (reason)
         *reason = text;
-}
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Allocates without touching the pages: a 1 GiB document costs only what the recoding writes.
@@ -41,6 +32,21 @@ bool allocate(std::unique_ptr<std::uint8_t[]>& buffer, std::size_t& capacity, st
     return true;
 }
 
+// Opens a regular file for a whole read; @p reason gets the system's words on failure.
+std::optional<io::InputFile> openDocument(const QString& path, ReadError& error, QString* reason) {
+    std::string why;
+    std::optional<io::InputFile> file =
+        io::InputFile::open(QFile::encodeName(path).toStdString(), io::InputKind::regularFile, why);
+    if (!file) {
+        setReason(reason, QString::fromLocal8Bit(why));
+        error = ReadError::openFailed;
+    } else if (file->size() == 0) {
+        error = ReadError::empty;
+        file.reset();
+    }
+    return file;
+}
+
 } // namespace
 
 void RecodedDocument::clear() noexcept {
@@ -51,48 +57,26 @@ void RecodedDocument::clear() noexcept {
 
 ReadError DocumentReader::recodeFile(const QString& path, const engine::FilterList& filters,
                                      const engine::LatinOptions& options, RecodedDocument& out,
-                                     QString* reason) {
+                                     QString* reason, std::uint64_t maxSize) {
     out.clear();
-    const QByteArray name = QFile::encodeName(path);
-    // O_NONBLOCK: a FIFO named here must not hang the program; it is refused below.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        setReason(reason, systemError(errno));
-        return ReadError::openFailed;
-    }
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        setReason(reason, systemError(errno));
-        return ReadError::openFailed;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        setReason(reason, QStringLiteral("not a regular file"));
-        return ReadError::openFailed;
-    }
-    if (info.st_size == 0)
-        return ReadError::empty;
-    const auto size = static_cast<std::size_t>(info.st_size);
+    ReadError error = ReadError::none;
+    std::optional<io::InputFile> file = openDocument(path, error, reason);
+    if (!file)
+        return error;
+    if (file->size() > maxSize || file->size() > std::numeric_limits<std::size_t>::max())
+        return ReadError::outOfMemory;
+    const auto size = static_cast<std::size_t>(file->size());
     const std::size_t workSize = engine::workBufferSize(size, filters, options);
     if (workSize < size || !allocate(out.buffer_, out.capacity_, workSize))
         return ReadError::outOfMemory;
 
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, out.buffer_.get() + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            setReason(reason, got < 0
-                                  ? systemError(errno)
-                                  : QStringLiteral("the file became shorter while it was read"));
-            out.clear();
-            return ReadError::openFailed;
-        }
-        done += static_cast<std::size_t>(got);
+    std::string why;
+    const std::optional<std::size_t> got = file->readFull({out.buffer_.get(), size}, why);
+    if (!got || *got < size) {
+        setReason(reason, got ? QStringLiteral("the file became shorter while it was read")
+                              : QString::fromLocal8Bit(why));
+        out.clear();
+        return ReadError::openFailed;
     }
     const std::span<std::uint8_t> work(out.buffer_.get(), out.capacity_);
     // The document is the start of the work buffer; the routine works in place there.
@@ -116,71 +100,43 @@ ReadError DocumentReader::recodeBuffer(std::span<const std::uint8_t> document,
     return ReadError::none;
 }
 
-WriteError writeFileAtomically(const QString& requestedTarget, std::span<const std::uint8_t> bytes,
+ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    ReadError error = ReadError::none;
+    std::optional<io::InputFile> file = openDocument(path, error, nullptr);
+    if (!file)
+        return error;
+    try {
+        out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(limit, file->size())));
+    } catch (const std::bad_alloc&) {
+        return ReadError::outOfMemory;
+    }
+    std::string why;
+    const std::optional<std::size_t> got = file->readFull(out, why);
+    if (!got) {
+        out.clear();
+        return ReadError::openFailed;
+    }
+    out.resize(*got); // shortened meanwhile: what there is
+    return out.empty() ? ReadError::empty : ReadError::none;
+}
+
+ReadError checkReadable(const QString& path, std::uint64_t maxSize) {
+    ReadError error = ReadError::none;
+    const std::optional<io::InputFile> file = openDocument(path, error, nullptr);
+    if (file && file->size() > maxSize)
+        return ReadError::outOfMemory;
+    return error;
+}
+
+WriteError writeFileAtomically(const QString& target, std::span<const std::uint8_t> bytes,
                                Existing existing, QString* reason) {
-    // Write through a link to the file it names, as an editor would.
-    QString target = requestedTarget;
-    const QFileInfo requested(requestedTarget);
-    if (requested.isSymLink()) {
-        const QString resolved = requested.symLinkTarget();
-        if (!resolved.isEmpty())
-            target = resolved;
-    }
-    const QFileInfo info(target);
-    if (existing == Existing::keep && (info.exists() || info.isSymLink()))
-        return WriteError::exists;
-    if (info.exists() && info.isDir()) {
-        setReason(reason, QStringLiteral("a folder of that name exists"));
-        return WriteError::createFailed;
-    }
-
-    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QStringLiteral(".XXXXXX"));
-    if (!temporary.open()) {
-        setReason(reason, temporary.errorString());
-        return WriteError::createFailed;
-    }
-    // A replaced file keeps its permissions; a new one gets the usual ones (umask applied).
-    if (info.exists()) {
-        temporary.setPermissions(info.permissions());
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(temporary.handle(), 0666 & ~mask);
-    }
-
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1u << 30);
-        const qint64 wrote =
-            temporary.write(reinterpret_cast<const char*>(bytes.data() + done), qint64(chunk));
-        if (wrote <= 0) {
-            setReason(reason, temporary.errorString());
-            return WriteError::writeFailed; // the temporary file is removed with `temporary`
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    if (!temporary.flush() || ::fsync(temporary.handle()) != 0) {
-        setReason(reason,
-                  temporary.errorString().isEmpty() ? systemError(errno) : temporary.errorString());
-        return WriteError::writeFailed;
-    }
-
-    const QByteArray from = QFile::encodeName(temporary.fileName());
-    const QByteArray to = QFile::encodeName(info.absoluteFilePath());
-    const int renamed =
-        existing == Existing::keep
-            ? ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE)
-            : std::rename(from.constData(), to.constData());
-    if (renamed != 0) {
-        const int error = errno;
-        if (error == EEXIST)
-            return WriteError::exists;
-        setReason(reason, systemError(error));
-        return WriteError::writeFailed;
-    }
-    temporary.setAutoRemove(false); // it is the target now
-    return WriteError::none;
+    std::string why;
+    const WriteError error =
+        io::writeAtomically(QFile::encodeName(target).toStdString(), bytes, existing, why);
+    if (error != WriteError::none && !why.empty())
+        setReason(reason, QString::fromLocal8Bit(why));
+    return error;
 }
 
 } // namespace vorlex::tools

@@ -6,12 +6,15 @@
 
 #include "engine/filters.h"
 #include "engine/latin.h"
+#include "io/atomic_file.h"
 
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace vorlex::tools {
 
@@ -36,8 +39,11 @@ enum class ReadError {
     none,
     openFailed,  ///< missing, unreadable, not a regular file, or changed while read
     empty,       ///< a file of size 0
-    outOfMemory, ///< no work buffer of the needed size
+    outOfMemory, ///< no work buffer of the needed size, or larger than the caller's limit
 };
+
+/// No limit on the size of a file read whole.
+inline constexpr std::uint64_t kNoSizeLimit = std::numeric_limits<std::uint64_t>::max();
 
 /// Reads documents into work buffers and recodes them.
 class DocumentReader {
@@ -45,24 +51,28 @@ public:
     /// Reads the regular file at @p path whole into a work buffer sized for @p filters and
     /// recodes it there. The file is open only during the call and never mapped, so a file
     /// truncated or replaced by another program gives an error, not a crash. @p reason gets the
-    /// system's explanation of a failure.
+    /// system's explanation of a failure. A file larger than @p maxSize is outOfMemory.
     static ReadError recodeFile(const QString& path, const engine::FilterList& filters,
                                 const engine::LatinOptions& options, RecodedDocument& out,
-                                QString* reason = nullptr);
+                                QString* reason = nullptr, std::uint64_t maxSize = kNoSizeLimit);
     /// The same for a document already in memory.
     static ReadError recodeBuffer(std::span<const std::uint8_t> document,
                                   const engine::FilterList& filters,
                                   const engine::LatinOptions& options, RecodedDocument& out);
 };
 
-enum class WriteError {
-    none,
-    exists,       ///< the target exists and replacing it was not asked for
-    createFailed, ///< the temporary file could not be made (folder missing or read-only, ...)
-    writeFailed,  ///< writing, flushing or renaming failed (disk full, file size limit, ...)
-};
+/// Reads at most @p limit bytes from the start of the regular file at @p path into @p out
+/// (fewer when the file became shorter meanwhile). A missing, unreadable or non-regular file (a
+/// FIFO does not block) is openFailed, a file of size 0 is empty.
+[[nodiscard]] ReadError readFileStart(const QString& path, std::size_t limit,
+                                      std::vector<std::uint8_t>& out);
 
-enum class Existing { replace, keep };
+/// Whether recodeFile() can be expected to read @p path: openFailed and empty as there, and
+/// outOfMemory for a file larger than @p maxSize.
+[[nodiscard]] ReadError checkReadable(const QString& path, std::uint64_t maxSize);
+
+using WriteError = io::WriteError;
+using Existing = io::Existing;
 
 /// Writes @p bytes to @p target through a temporary file in the same folder, renamed over the
 /// target at the end. With Existing::keep an existing target is left alone and reported as

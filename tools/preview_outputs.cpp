@@ -5,14 +5,8 @@
 #include "store/settings_keys.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vorlex::tools {
 namespace {
@@ -27,53 +21,6 @@ public:
 };
 
 } // namespace
-
-ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out) {
-    out.clear();
-    const QByteArray name = QFile::encodeName(path);
-    // O_NONBLOCK: a FIFO must not hang the window; it is refused as not a regular file.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return ReadError::openFailed;
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return ReadError::openFailed;
-    if (info.st_size == 0)
-        return ReadError::empty;
-    const std::size_t wanted = std::min(limit, static_cast<std::size_t>(info.st_size));
-    try {
-        out.resize(wanted);
-    } catch (const std::bad_alloc&) {
-        return ReadError::outOfMemory;
-    }
-    std::size_t done = 0;
-    while (done < wanted) {
-        const ssize_t got = ::read(fd, out.data() + done, wanted - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            out.clear();
-            return ReadError::openFailed;
-        }
-        if (got == 0) // shortened meanwhile: show what there is
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    out.resize(done);
-    return done == 0 ? ReadError::empty : ReadError::none;
-}
-
-ReadError checkWholeDocumentSize(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_size > kMaxWholeDocumentBytes)
-        return ReadError::outOfMemory;
-    return ReadError::none;
-}
 
 std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept {
     const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
@@ -171,11 +118,8 @@ FirstPart PreviewOutputs::firstPart() const {
 ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
     const WaitCursor wait;
     if (inputs_.documentIsFile) {
-        if (const ReadError tooLarge = checkWholeDocumentSize(inputs_.documentPath);
-            tooLarge != ReadError::none)
-            return tooLarge;
         return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
-                                          out);
+                                          out, nullptr, kMaxWholeDocumentBytes);
     }
     return DocumentReader::recodeBuffer(bufferDocument(), inputs_.filters, latinOptions(), out);
 }
@@ -183,10 +127,7 @@ ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
 void PreviewOutputs::writeToFile(QWidget* promptParent) {
     // A document that cannot be read is reported before a name is asked for.
     if (inputs_.documentIsFile) {
-        std::vector<std::uint8_t> probe;
-        ReadError probed = readFileStart(inputs_.documentPath, 1, probe);
-        if (probed == ReadError::none)
-            probed = checkWholeDocumentSize(inputs_.documentPath);
+        const ReadError probed = checkReadable(inputs_.documentPath, kMaxWholeDocumentBytes);
         if (const auto failure = readMessage(probed, true)) {
             say(promptParent, *failure);
             return;

@@ -31,17 +31,7 @@ inline constexpr std::size_t kPreviewBytes = 64000;
 /// Largest file document the whole-document outputs read: what the main window loads as a
 /// source. A file that grew beyond it after loading is reported as out of memory instead of
 /// being read whole (and, for the clipboard, widened to several times its size).
-inline constexpr std::int64_t kMaxWholeDocumentBytes = 0x7fffffff;
-
-/// ReadError::outOfMemory when the regular file at @p path is larger than
-/// kMaxWholeDocumentBytes, otherwise ReadError::none (other faults are found by the read).
-[[nodiscard]] ReadError checkWholeDocumentSize(const QString& path);
-
-/// Reads at most @p limit bytes from the start of the regular file at @p path into @p out.
-/// A missing, unreadable or non-regular file (a FIFO does not block) is openFailed, a file of
-/// size 0 is empty.
-[[nodiscard]] ReadError readFileStart(const QString& path, std::size_t limit,
-                                      std::vector<std::uint8_t>& out);
+inline constexpr std::uint64_t kMaxWholeDocumentBytes = 0x7fffffff;
 
 /// Windows-1251 bytes up to the first zero byte as shown text.
 [[nodiscard]] QString shownTextOf(std::span<const std::uint8_t> bytes);

@@ -3,6 +3,8 @@
 // numbers. Standard C++ only, so that a fuzzer can drive every step.
 #pragma once
 
+#include "vorlex_version.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,7 @@ inline constexpr std::string_view kAgentName = "VORLEX_Update_Checker";
 /// The Accept header's value.
 inline constexpr std::string_view kAcceptTypes = "text/*";
 /// This program's own build number, compared with the first line of the answer.
-inline constexpr std::string_view kOwnBuild = "1031";
+inline constexpr std::string_view kOwnBuild = kBuildNumber;
 /// Where the check asks when VORLEX_UPDATE_URL does not name another URL.
 inline constexpr std::string_view kDefaultUpdateUrl = "http://update.vorlex.example/vorlex/update";
 

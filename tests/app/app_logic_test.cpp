@@ -1,10 +1,10 @@
 // The window's logic without a window: clipboard text to bytes, file sources, the check of the
 // maximum-variants field, the switches read at start, the text table and dialog units.
-#include "chrome/dialog_units.h"
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
 #include "app/source_text.h"
 #include "app/variant_queue.h"
+#include "chrome/dialog_units.h"
 #include "detect/pass.h"
 #include "engine/cp1251.h"
 #include "store/memory_settings_store.h"
@@ -13,8 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vorlex::app {
@@ -125,6 +128,28 @@ TEST_F(FileSource, RefusesAnUnreadableFile) {
     EXPECT_FALSE(analyseFile(path));
 }
 
+TEST_F(FileSource, AFileShortenedWhileItIsReadIsNoCrash) {
+    // Another program empties and refills the file all the while; a mapped file would raise
+    // SIGBUS on the first page that is gone.
+    const std::string text(std::size_t{4} << 20, 'a'); // no words: the sample reads it all
+    const QString path = write(QStringLiteral("busy.txt"), QByteArray::fromStdString(text));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop.load())
+            if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) < 0)
+                break;
+    });
+    int sampled = 0;
+    for (int i = 0; i < 200; ++i)
+        sampled += analyseFile(path).has_value() ? 1 : 0;
+    stop = true;
+    writer.join();
+    ::close(fd);
+    EXPECT_GT(sampled, 0);
+}
+
 TEST(VariantLimit, AcceptsOneToNinetyNine) {
     EXPECT_EQ(checkVariantLimit(QStringLiteral("5")).result, VariantLimitCheck::Result::ok);
     EXPECT_EQ(checkVariantLimit(QStringLiteral("5")).value, 5);
@@ -230,7 +255,8 @@ TEST(VariantQueueTest, OutOfRangeOperationsAreHarmless) {
 }
 
 TEST(DialogUnitsTest, ConvertsEachEdgeWithRounding) {
-    const vorlex::chrome::DialogUnits du(6, 13); // a 6-pixel average width, 13-pixel character height
+    const vorlex::chrome::DialogUnits du(6,
+                                         13); // a 6-pixel average width, 13-pixel character height
     EXPECT_EQ(du.x(4), 6);
     EXPECT_EQ(du.x(403), 605); // 604.5 rounds up
     EXPECT_EQ(du.y(8), 13);

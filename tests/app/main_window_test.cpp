@@ -12,6 +12,7 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tests/support/build_numbers.h"
 #include "tests/support/koi_text.h"
 #include "tests/support/queued_prompter.h"
 #include "tests/update/http_test_server.h"
@@ -369,7 +370,8 @@ private slots:
     // window's language; the window goes on watching the clipboard meanwhile.
     void checkVersionsAsksTheServerAndReports() {
         vorlex::testing::HttpTestServer server;
-        server.answerBody("/update", "1031\r\n");
+        server.answerBody("/update",
+                          QByteArray::fromStdString(vorlex::testing::ownBuild()) + "\r\n");
         qputenv("VORLEX_UPDATE_URL", server.url(QStringLiteral("/update")).toUtf8());
         set(store::kLanguage, 0);
         auto w = open();

@@ -4,6 +4,7 @@
 #include "chrome/caption_geometry.h"
 #include "chrome/link_opener.h"
 #include "chrome/title_tip_logic.h"
+#include "vorlex_version.h"
 
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -276,7 +277,7 @@ TEST(AboutTexts, BothLanguages) {
     EXPECT_EQ(aboutText(AboutText::caption, 0), QStringLiteral("О программе"));
     EXPECT_EQ(aboutText(AboutText::closeButton, 7), QStringLiteral("Close"));
     EXPECT_EQ(aboutText(AboutText::closeButton, 0), QStringLiteral("Закрыть"));
-    EXPECT_EQ(aboutText(AboutText::version, 0), QStringLiteral("Version 1.0.3.1"));
+    EXPECT_EQ(aboutText(AboutText::version, 0), QStringLiteral("Version " VORLEX_VERSION));
     EXPECT_NE(programHomePage(), companyHomePage());
 }
 

@@ -9,6 +9,7 @@
 #include "chrome/title_tip.h"
 #include "chrome/variant_list_box.h"
 #include "tests/support/queued_prompter.h"
+#include "vorlex_version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -495,7 +496,7 @@ private slots:
             QCOMPARE(about.closeButton()->text(),
                      language == 0 ? QStringLiteral("Закрыть") : QStringLiteral("Close"));
             QVERIFY(about.closeButton()->isDefault());
-            QCOMPARE(about.versionField()->text(), QStringLiteral("Version 1.0.3.1"));
+            QCOMPARE(about.versionField()->text(), QStringLiteral("Version " VORLEX_VERSION));
             QVERIFY(about.versionField()->isReadOnly());
             QCOMPARE(about.productLink()->text(), QStringLiteral("VORLEX official home page"));
             QCOMPARE(about.productLink()->url(), chrome::programHomePage());

@@ -1,9 +1,10 @@
 // vorlex-cli batch, run as a user would on real files in a temporary folder.
+#include "tests/support/cli_runner.h"
+#include "tests/support/test_files.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,58 +13,26 @@ namespace {
 const QByteArray kKoiPrivet("\xF0\xD2\xC9\xD7\xC5\xD4"); // "Привет" in KOI8-R
 const QByteArray kWinPrivet("\xCF\xF0\xE8\xE2\xE5\xF2"); // the same in Windows-1251
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class BatchCli : public ::testing::Test {
+class BatchCli : public ProgramTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
+        ProgramTest::SetUp();
         ASSERT_TRUE(QDir().mkpath(dir_.filePath("in")));
         ASSERT_TRUE(QDir().mkpath(dir_.filePath("out")));
-        settings_ = dir_.filePath("settings.ini");
     }
 
     CliRun run(const QStringList& args, const QString& workingFolder = {}) {
-        QProcess process;
-        if (!workingFolder.isEmpty())
-            process.setWorkingDirectory(workingFolder);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VORLEX_SETTINGS", settings_);
-        process.setProcessEnvironment(env);
-        process.start(VORLEX_CLI_PATH, QStringList{"batch"} + args);
-        EXPECT_TRUE(process.waitForStarted());
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(120000));
-        CliRun result;
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return runProgram(VORLEX_CLI_PATH, QStringList{"batch"} + args, settings_, {}, {},
+                          workingFolder);
     }
 
     QString in(const QString& name) const { return dir_.filePath("in/" + name); }
     QString out(const QString& name) const { return dir_.filePath("out/" + name); }
     QString outFolder() const { return dir_.filePath("out"); }
 
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-    static QByteArray readFile(const QString& name) {
-        QFile file(name);
-        if (!file.open(QIODevice::ReadOnly))
-            return "<unreadable>";
-        return file.readAll();
-    }
     static int lines(const QByteArray& text) { return int(text.count('\n')); }
-
-    QTemporaryDir dir_;
-    QString settings_;
 };
 
 TEST_F(BatchCli, ConvertsEveryFileIntoTheFolderUnderItsOwnName) {

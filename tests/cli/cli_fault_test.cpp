@@ -2,14 +2,14 @@
 // file system, a read-only folder, a pipe as the settings file and integers at their limits.
 // Each must end in a clear message or a sound result, with the old target file whole.
 #include "engine/cp1251.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/small_tmpfs.h"
+#include "tests/support/test_files.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
@@ -23,56 +23,17 @@ namespace {
 
 using vorlex::engine::win1251Literal;
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class CliFaultTest : public ::testing::Test {
+class CliFaultTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        settings_ = dir_.filePath("settings.ini");
-    }
-
     // Runs vorlex-cli through the shell, so that a test can set limits first.
     CliRun runShell(const QString& command, const QByteArray& input = {}) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VORLEX_SETTINGS", settings_);
-        env.insert("CLI", VORLEX_CLI_PATH);
-        process.setProcessEnvironment(env);
-        process.start("/bin/sh", {"-c", command});
-        EXPECT_TRUE(process.waitForStarted());
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(300000)) << command.toStdString();
-        CliRun result;
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
-
-    QString path(const QString& name) const { return dir_.filePath(name); }
-
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray readFile(const QString& name) {
-        QFile file(name);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        return file.readAll();
+        return runProgram("/bin/sh", {"-c", command}, settings_, input,
+                          {QStringLiteral("CLI=") + VORLEX_CLI_PATH}, {}, 300000);
     }
 
     static QString quoted(const QString& text) { return "'" + text + "'"; }
-
-    QTemporaryDir dir_;
-    QString settings_;
 };
 
 constexpr qint64 kPastFourGiB = (qint64{1} << 32) + 1;

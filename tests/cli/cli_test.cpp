@@ -1,6 +1,8 @@
 // Runs the built vorlex-cli as a user would, on real files and pipes.
 #include "engine/code_tables.h"
 #include "engine/cp1251.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/test_files.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -8,8 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -20,59 +20,18 @@ namespace {
 
 using vorlex::engine::win1251Literal;
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using namespace vorlex::testing; // the runner, its fixture and the file helpers
 
-class CliTest : public ::testing::Test {
+class CliTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        settings_ = dir_.filePath("settings.ini");
-    }
-
     CliRun run(const QStringList& args, const QByteArray& input = {},
                const QStringList& extraEnv = {}) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VORLEX_SETTINGS", settings_);
-        for (const QString& pair : extraEnv)
-            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        process.setProcessEnvironment(env);
-        process.start(VORLEX_CLI_PATH, args);
-        EXPECT_TRUE(process.waitForStarted());
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(120000));
-        CliRun result;
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
-
-    QString path(const QString& name) const { return dir_.filePath(name); }
-
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray readFile(const QString& name) {
-        QFile file(name);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        return file.readAll();
+        return runProgram(VORLEX_CLI_PATH, args, settings_, input, extraEnv);
     }
 
     static QByteArray win(const char* utf8) {
         return QByteArray::fromStdString(win1251Literal(utf8));
     }
-
-    QTemporaryDir dir_;
-    QString settings_;
 };
 
 // Converts with glibc iconv; an independent reference for the code pages.
@@ -189,6 +148,11 @@ TEST_F(CliTest, Utf8InAndOut) {
     const CliRun invalid = run({"recode", "--from-utf8", "--action", "wk"}, "a\xFF");
     EXPECT_EQ(invalid.exitCode, 1);
     EXPECT_TRUE(invalid.err.contains("invalid UTF-8")) << invalid.err.toStdString();
+
+    // Windows-1251 text shown as Western text, as the clipboard takes it: its bytes.
+    const CliRun western = run({"recode", "--from-utf8", "--action", "kw"}, "Ïðèâåò");
+    EXPECT_EQ(western.exitCode, 0) << western.err.toStdString();
+    EXPECT_EQ(western.out, run({"recode", "--action", "kw"}, win("Привет")).out);
 }
 
 TEST_F(CliTest, StoredSchemesBeforeAndAfterTheStoreIsInitialised) {
@@ -451,7 +415,7 @@ TEST_F(CliTest, AutoOnTextWithoutWords) {
 
     const CliRun json = run({"auto", "--json"}, "");
     EXPECT_EQ(json.exitCode, 0);
-    EXPECT_EQ(json.out, QByteArray("{\"found\": 0, \"variants\": []}\n"));
+    EXPECT_EQ(json.out, QByteArray("{\"found\":0,\"variants\":[]}\n"));
 
     const CliRun best = run({"auto", "--best"}, "no words");
     EXPECT_EQ(best.exitCode, 1);

@@ -1,4 +1,5 @@
 #include "engine/cp1251.h"
+#include "engine/unicode_input.h"
 #include "tests/engine/test_support.h"
 
 #include <cstdint>
@@ -146,6 +147,21 @@ TEST(Cp1251, InvalidUtf8IsReportedWithItsPosition) {
         EXPECT_EQ(result.errorOffset, c.offset) << test::hex(toBytes(c.input));
         EXPECT_EQ(result.errorIndex, c.index) << test::hex(toBytes(c.input));
     }
+}
+
+TEST(UnicodeInput, WesternTextIsTakenAsTheBytesItShows) {
+    // "Привет" in Windows-1251 shown as Latin-1, and Windows-1252's Ž œ € beside é.
+    EXPECT_EQ(utf8ToEightBit("Ïðèâåò").bytes, "\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(utf8ToEightBit("Žœ€é").bytes, "\x8E\x9C\x80\xE9");
+    EXPECT_EQ(utf16ToEightBit(u"Žœ€é").bytes, "\x8E\x9C\x80\xE9");
+    // Cyrillic stays Windows-1251; a mix that neither covers is the first character's error.
+    EXPECT_EQ(utf8ToEightBit("Жук").bytes, win1251Literal("Жук"));
+    const Utf8ToWin1251Result mixed = utf8ToEightBit("Жé");
+    EXPECT_EQ(mixed.error, Utf8ToWin1251Result::Error::unmappable);
+    EXPECT_EQ(mixed.errorCodePoint, U'é');
+    const Utf8ToWin1251Result broken = utf8ToEightBit("é\xFF");
+    EXPECT_EQ(broken.error, Utf8ToWin1251Result::Error::invalidUtf8);
+    EXPECT_EQ(broken.errorOffset, 2u);
 }
 
 TEST(Cp1251, LiteralsOfProgramConstants) {

@@ -3,6 +3,7 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tests/support/test_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +20,9 @@
 namespace vorlex::store {
 namespace {
 
+using vorlex::testing::readFile;
+using vorlex::testing::writeFile;
+
 constexpr std::string_view kDoubleWinKoi =
     "\xD0\x94\xD0\xB2\xD0\xBE\xD0\xB9\xD0\xBD\xD0\xB0\xD1\x8F Win->Koi";
 
@@ -26,17 +30,6 @@ class IniFileTest : public ::testing::Test {
 protected:
     std::string path(const char* name) const {
         return (dir.path() + u'/' + QString::fromUtf8(name)).toStdString();
-    }
-
-    static void writeFile(const std::string& file, const QByteArray& bytes) {
-        QFile f(QString::fromStdString(file));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-
-    static QByteArray readFile(const std::string& file) {
-        QFile f(QString::fromStdString(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     // A copy under a new name is parsed from disk: QSettings shares what it has parsed between

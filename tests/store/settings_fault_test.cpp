@@ -13,6 +13,7 @@
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
+#include "tests/support/test_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,21 +35,13 @@
 namespace vorlex::store {
 namespace {
 
+using vorlex::testing::readFile;
+using vorlex::testing::writeFile;
+
 class SettingsFaultTest : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const {
         return (dir.path() + u'/' + QString::fromStdString(name)).toStdString();
-    }
-
-    static void writeFile(const std::string& file, const QByteArray& bytes) {
-        QFile f(QString::fromStdString(file));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-
-    static QByteArray readFile(const std::string& file) {
-        QFile f(QString::fromStdString(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     // Every switch as a fresh store without the value would give it.

@@ -2,7 +2,9 @@
 #include "engine/filters.h"
 #include "store/memory_settings_store.h"
 #include "store/scheme_catalogue.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/small_tmpfs.h"
+#include "tests/support/test_files.h"
 #include "tools/batch_run.h"
 
 #include <QDir>
@@ -25,19 +27,8 @@ using namespace vorlex::tools;
 const std::string kKoiPrivet = "\xF0\xD2\xC9\xD7\xC5\xD4"; // "Привет" in KOI8-R
 const std::string kWinPrivet = "\xCF\xF0\xE8\xE2\xE5\xF2"; // the same in Windows-1251
 
-std::string readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    const QByteArray data = file.readAll();
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
-}
-
-void writeRaw(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
-}
+using vorlex::testing::readAll;
+using vorlex::testing::writeRaw;
 
 // Every question and progress step in order, as one line each; answers come from queues.
 class ScriptedAnswers final : public BatchAnswers {
@@ -261,27 +252,15 @@ TEST_F(BatchRun, AnOutputNamedLikeAFolderIsAWriteFailureAndTheNextFileIsStillCon
 TEST_F(BatchRun, AWriteCutShortByAFileSizeLimitKeepsTheOldOutput) {
     writeRaw(in("big.txt"), std::string(256 * 1024, '\xF0'));
     writeRaw(out("big.txt"), "the old output");
-    // The limit applies to the child only; SIGXFSZ is ignored so write() reports EFBIG.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            64 * 1024, 64 * 1024
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(vorlex::testing::passesUnderFileSizeLimit(64 * 1024, [&] {
         ScriptedAnswers answers;
         answers.existing = {ExistingOutput::overwrite};
         answers.stops = {false};
         const BatchSummary summary = runBatchConversion(request({in("big.txt")}), answers);
         const std::vector<std::string> expected = {"exists " + s(out("big.txt")),
                                                    "write " + s(out("big.txt")), "progress 0"};
-        ::_exit(summary.failed == 1 && answers.log == expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return summary.failed == 1 && answers.log == expected;
+    }));
     EXPECT_EQ(readAll(out("big.txt")), "the old output");
     EXPECT_EQ(entries(dir_.filePath(QStringLiteral("out"))), QStringList{"big.txt"});
 }

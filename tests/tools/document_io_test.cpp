@@ -1,5 +1,7 @@
 // Whole-document input and output on real files in a temporary folder.
 #include "engine/filters.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/test_files.h"
 #include "tools/document_io.h"
 
 #include <QDir>
@@ -19,19 +21,8 @@ using vorlex::engine::makeFilterList;
 using vorlex::engine::parseAction;
 using namespace vorlex::tools;
 
-std::string readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    const QByteArray data = file.readAll();
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
-}
-
-void writeRaw(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
-}
+using vorlex::testing::readAll;
+using vorlex::testing::writeRaw;
 
 std::span<const std::uint8_t> asBytes(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -148,23 +139,10 @@ TEST_F(DocumentIo, AMissingFolderOrAFolderAsTargetIsACreateFailure) {
 TEST_F(DocumentIo, AWriteCutShortByAFileSizeLimitLeavesTheOldFileAndNoTemporaryFile) {
     writeRaw(path("target.txt"), "the old contents");
     const std::string big(256 * 1024, 'x');
-    // The limit applies to the child only; SIGXFSZ is ignored so write() reports EFBIG.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            64 * 1024, 64 * 1024
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const WriteError error =
-            writeFileAtomically(path("target.txt"), asBytes(big), Existing::replace);
-        ::_exit(error == WriteError::writeFailed ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(vorlex::testing::passesUnderFileSizeLimit(64 * 1024, [&] {
+        return writeFileAtomically(path("target.txt"), asBytes(big), Existing::replace) ==
+               WriteError::writeFailed;
+    }));
     EXPECT_EQ(readAll(path("target.txt")), "the old contents");
     EXPECT_EQ(entries(dir_), QStringList{QStringLiteral("target.txt")});
 }

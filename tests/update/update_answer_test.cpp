@@ -1,5 +1,6 @@
 // The update check's decisions without a network: URLs, status rules, the capped body reads
 // and the build comparison.
+#include "tests/support/build_numbers.h"
 #include "update/update_answer.h"
 
 #include <climits>
@@ -10,6 +11,9 @@ namespace vorlex::update {
 namespace {
 
 using Kind = UpdateAnswer::Kind;
+using testing::newerBuild;
+using testing::olderBuild;
+using testing::ownBuild;
 
 TEST(SplitUrl, HttpUrlsGiveHostPortAndPath) {
     const UrlSplit plain = splitUrl("http://update.vorlex.example/vorlex/update");
@@ -55,9 +59,9 @@ TEST(AtoiLike, ReadsAsAtoi) {
 }
 
 TEST(IsNewerBuild, ComparesWithOwnBuild) {
-    EXPECT_FALSE(isNewerBuild("1031\n"));
-    EXPECT_TRUE(isNewerBuild("1032\n"));
-    EXPECT_FALSE(isNewerBuild("1030"));
+    EXPECT_FALSE(isNewerBuild(ownBuild() + "\n"));
+    EXPECT_TRUE(isNewerBuild(newerBuild() + "\n"));
+    EXPECT_FALSE(isNewerBuild(olderBuild()));
     EXPECT_FALSE(isNewerBuild("new version"));
     EXPECT_FALSE(isNewerBuild(""));
     EXPECT_TRUE(isNewerBuild("99999999999"));
@@ -160,8 +164,9 @@ TEST(ParseUpdateAnswer, AfterARedirectOnly200Counts) {
         EXPECT_EQ(answer.kind, Kind::serverError) << status;
         EXPECT_EQ(answer.status, status);
     }
-    EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, "1032\n", Exchange::afterRedirect).kind,
-              Kind::newVersion);
+    EXPECT_EQ(
+        parseUpdateAnswer(200, std::nullopt, newerBuild() + "\n", Exchange::afterRedirect).kind,
+        Kind::newVersion);
 }
 
 TEST(ParseUpdateAnswer, RedirectTargets) {
@@ -177,11 +182,13 @@ TEST(ParseUpdateAnswer, RedirectTargets) {
 }
 
 TEST(ParseUpdateAnswer, VersionVerdicts) {
-    EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, "1031\nnews\n").kind, Kind::noNewVersion);
-    EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, "1030\n").kind, Kind::noNewVersion);
+    EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, ownBuild() + "\nnews\n").kind,
+              Kind::noNewVersion);
+    EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, olderBuild() + "\n").kind, Kind::noNewVersion);
     EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, "").kind, Kind::noNewVersion);
     EXPECT_EQ(parseUpdateAnswer(200, std::nullopt, "<html>\n").kind, Kind::noNewVersion);
-    const UpdateAnswer newer = parseUpdateAnswer(200, "http://ignored/", "1032\nFaster.\nSafer.");
+    const UpdateAnswer newer =
+        parseUpdateAnswer(200, "http://ignored/", newerBuild() + "\nFaster.\nSafer.");
     EXPECT_EQ(newer.kind, Kind::newVersion);
     EXPECT_EQ(newer.news, "Faster.\nSafer.");
 }

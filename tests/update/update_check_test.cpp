@@ -1,5 +1,6 @@
 // The update check against a real HTTP server on loopback, its messages answered through the
 // queued prompter.
+#include "tests/support/build_numbers.h"
 #include "tests/support/queued_prompter.h"
 #include "tests/update/http_test_server.h"
 #include "update/update_answer.h"
@@ -31,6 +32,10 @@ const QString kNewVersion =
     QStringLiteral("NEW VERSION FOUND!!!\nWould you like to see more info?");
 const QString kNewVersionRu =
     QStringLiteral("НОВАЯ ВЕРСИЯ НАЙДЕНА!!!\nХотите увидеть дополнительную информацию?");
+
+const QByteArray kOwn = QByteArray::fromStdString(vorlex::testing::ownBuild());
+const QByteArray kNewer = QByteArray::fromStdString(vorlex::testing::newerBuild());
+const QByteArray kOlder = QByteArray::fromStdString(vorlex::testing::olderBuild());
 
 QByteArray ok(const QByteArray& body) {
     return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
@@ -115,7 +120,7 @@ private slots:
     // The request itself: one GET of the path with the agent name and Accept header once each.
     void newerBuildSendsTheRequestAndShowsTheNewsOnYes() {
         HttpTestServer server;
-        server.answer("/vorlex/update", ok("1032\r\nVersion 1.0.3.2\r\nFaster.\r\n"));
+        server.answer("/vorlex/update", ok(kNewer + "\r\nVersion 1.0.3.2\r\nFaster.\r\n"));
         QueuedPrompter prompter;
         prompter.expectQuestion(kNewVersion, Answer::yes);
         prompter.expectMessage(QStringLiteral("Version 1.0.3.2\r\nFaster.\r\n"));
@@ -139,15 +144,15 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("message");
         QTest::newRow("same build")
-            << QByteArray("1031\nnothing new\n") << kEnglish << kNoNewVersion;
-        QTest::newRow("older build") << QByteArray("1030") << kEnglish << kNoNewVersion;
+            << QByteArray(kOwn + "\nnothing new\n") << kEnglish << kNoNewVersion;
+        QTest::newRow("older build") << kOlder << kEnglish << kNoNewVersion;
         QTest::newRow("not a number")
             << QByteArray("<html>1032</html>\n") << kEnglish << kNoNewVersion;
         QTest::newRow("empty body") << QByteArray() << kEnglish << kNoNewVersion;
         QTest::newRow("negative") << QByteArray("-1\n") << kEnglish << kNoNewVersion;
-        QTest::newRow("Russian") << QByteArray("1031\n") << kRussian
+        QTest::newRow("Russian") << QByteArray(kOwn + "\n") << kRussian
                                  << QStringLiteral("Нет новой версии.");
-        QTest::newRow("language 5 is English") << QByteArray("1031\n") << 5 << kNoNewVersion;
+        QTest::newRow("language 5 is English") << QByteArray(kOwn + "\n") << 5 << kNoNewVersion;
     }
     void versionAnswers() {
         QFETCH(QByteArray, body);
@@ -171,7 +176,7 @@ private slots:
     }
 
     void onlyFiftyOneLinesAreRead() {
-        QByteArray body = "1032\n";
+        QByteArray body = kNewer + "\n";
         QByteArray news;
         for (int i = 2; i <= 70; ++i) {
             const QByteArray line = "news line " + QByteArray::number(i) + "\n";
@@ -192,14 +197,14 @@ private slots:
         HttpTestServer server;
         // "Новая версия" in Windows-1251: not valid UTF-8.
         server.answer("/vorlex/update",
-                      ok("1032\n\xcd\xee\xe2\xe0\xff \xe2\xe5\xf0\xf1\xe8\xff\n"));
+                      ok(kNewer + "\n\xcd\xee\xe2\xe0\xff \xe2\xe5\xf0\xf1\xe8\xff\n"));
         QueuedPrompter prompter;
         prompter.expectQuestion(kNewVersion, Answer::yes);
         prompter.expectMessage(QStringLiteral("Новая версия\n"));
         run(server, prompter);
         verifyPrompts(prompter);
 
-        server.answer("/vorlex/update", ok("1032\nНовая версия\n"));
+        server.answer("/vorlex/update", ok(kNewer + "\nНовая версия\n"));
         prompter.expectQuestion(kNewVersion, Answer::yes);
         prompter.expectMessage(QStringLiteral("Новая версия\n"));
         run(server, prompter);
@@ -222,10 +227,11 @@ private slots:
         QFETCH(QByteArray, statusLine);
         QFETCH(QString, warning);
         HttpTestServer server;
-        server.answer("/vorlex/update",
-                      "HTTP/1.1 " + statusLine +
-                          "\r\nWWW-Authenticate: Basic realm=\"x\"\r\nLocation: "
-                          "http://127.0.0.1:1/\r\nContent-Length: 5\r\n\r\n1032\n");
+        server.answer("/vorlex/update", "HTTP/1.1 " + statusLine +
+                                            "\r\nWWW-Authenticate: Basic realm=\"x\"\r\nLocation: "
+                                            "http://127.0.0.1:1/\r\nContent-Length: " +
+                                            QByteArray::number(kNewer.size() + 1) + "\r\n\r\n" +
+                                            kNewer + "\n");
         QueuedPrompter prompter;
         prompter.expectWarning(warning + QStringLiteral("\nАдрес: ") +
                                server.url(QStringLiteral("/vorlex/update")));
@@ -238,7 +244,7 @@ private slots:
         HttpTestServer server;
         server.answer("/vorlex/update",
                       redirect(302, server.url("/mirror/update?from=1").toLatin1()));
-        server.answer("/mirror/update?from=1", ok("1032\nfrom the mirror\n"));
+        server.answer("/mirror/update?from=1", ok(kNewer + "\nfrom the mirror\n"));
         QueuedPrompter prompter;
         prompter.expectQuestion(kNewVersion, Answer::yes);
         prompter.expectMessage(QStringLiteral("from the mirror\n"));
@@ -255,7 +261,7 @@ private slots:
         HttpTestServer server;
         server.answer("/vorlex/update", redirect(301, server.url("/b").toLatin1()));
         server.answer("/b", redirect(303, server.url("/c").toLatin1()));
-        server.answer("/c", ok("1032\n"));
+        server.answer("/c", ok(kNewer + "\n"));
         QueuedPrompter prompter;
         // The address is the redirect's target.
         prompter.expectWarning(
@@ -336,7 +342,7 @@ private slots:
     // 64 MB with a 5000-character line: the check reads its 51 lines and drops the connection;
     // the server never gets to send most of it.
     void hugeBodyIsNotReadWhole() {
-        const QByteArray start = "1032\n" + QByteArray(5000, 'x') + "\n";
+        const QByteArray start = kNewer + "\n" + QByteArray(5000, 'x') + "\n";
         const QByteArray repeated = "abcd\n";
         const qint64 length = 64LL * 1024 * 1024;
         HttpTestServer server;
@@ -377,8 +383,8 @@ private slots:
 
     void tricklingServerHitsTheTotalLimit() {
         HttpTestServer server;
-        server.trickle("/vorlex/update", "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n1032",
-                       10);
+        server.trickle("/vorlex/update",
+                       "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + kNewer, 10);
         UpdateCheckOptions options = optionsFor(server.url(QStringLiteral("/vorlex/update")));
         options.limits.idle = std::chrono::milliseconds(20000);
         options.limits.total = std::chrono::milliseconds(300);
@@ -391,7 +397,8 @@ private slots:
 
     void bodyCutShortIsANetworkError() {
         HttpTestServer server;
-        server.answer("/vorlex/update", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n1032\nab");
+        server.answer("/vorlex/update",
+                      "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + kNewer + "\nab");
         const UpdateOutcome outcome = outcomeOf(server.url(QStringLiteral("/vorlex/update")));
         QCOMPARE(outcome.kind, UpdateOutcome::Kind::networkError);
         QVERIFY(!outcome.errorText.isEmpty());
