@@ -261,8 +261,7 @@ int runAuto(std::vector<std::string> args) {
                               "words of two to four letters");
         if (request.best)
             return kExitFailure;
-        const std::string listing =
-            !request.json ? "found 0\n" : "{\"found\": 0, \"variants\": []}\n";
+        const std::string listing = !request.json ? "found 0\n" : jsonListing(detect::PassResult{});
         return writeWholeOutput(sink, listing);
     }
 
