@@ -261,7 +261,8 @@ int runAuto(std::vector<std::string> args) {
                               "words of two to four letters");
         if (request.best)
             return kExitFailure;
-        const std::string listing = !request.json ? "found 0\n" : jsonListing(detect::PassResult{});
+        const detect::PassResult none;
+        const std::string listing = !request.json ? "found 0\n" : jsonListing(none);
         return writeWholeOutput(sink, listing);
     }
 
