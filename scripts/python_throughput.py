@@ -29,11 +29,13 @@ def small_texts(count):
 def main():
     texts = small_texts(int(sys.argv[1]) if len(sys.argv) > 1 else 10_000)
     vorlex.repair(texts[0])  # builds the dictionary
-    start = time.perf_counter()
+    start, start_cpu = time.perf_counter(), time.process_time()
     verdicts = [vorlex.repair(text).verdict for text in texts]
-    elapsed = time.perf_counter() - start
-    print(f"{len(texts)} texts in {elapsed:.2f} s: {len(texts) / elapsed:.0f} texts/s, "
-          f"{elapsed / len(texts) * 1e6:.0f} us each; {verdicts.count('repair')} repaired")
+    elapsed, cpu = time.perf_counter() - start, time.process_time() - start_cpu
+    # The processor time is what Google Benchmark's items_per_second counts.
+    print(f"{len(texts)} texts in {elapsed:.2f} s ({cpu:.2f} s of processor time): "
+          f"{len(texts) / cpu:.0f} texts per processor second, {cpu / len(texts) * 1e6:.0f} us "
+          f"each; {verdicts.count('repair')} repaired")
 
 
 if __name__ == "__main__":
