@@ -3,7 +3,7 @@
 #include "cli/cli_settings.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
-#include "detect/document_decision.h"
+#include "detect/document_repair.h"
 #include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
@@ -262,10 +262,10 @@ int runAuto(std::vector<std::string> args) {
     const detect::PassResult result =
         sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
-    std::optional<detect::DocumentDecision> decision;
+    std::optional<detect::DocumentRepair> repair;
     if (refined)
-        decision = detect::decideDocument(dictionary, text, storedChains, shown);
-    const detect::RefinedRanking* ranking = decision ? &decision->ranking : nullptr;
+        repair = detect::planRepair(dictionary, sample, text, storedChains, shown);
+    const detect::RefinedRanking* ranking = repair ? &repair->ranking : nullptr;
 
     if (!request.best) {
         const std::string listing =
@@ -276,9 +276,9 @@ int runAuto(std::vector<std::string> args) {
     }
 
     std::optional<engine::FilterList> filters;
-    if (ranking) {
+    if (repair) {
         // The chain the whole document decides; the text as it is when that reads best.
-        filters = decision->chain;
+        filters = repair->chain;
         if (!filters) {
             printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
                                   "text, or damaged beyond repair): nothing was written");

@@ -225,22 +225,15 @@ int writeWholeOutput(OutputSink& sink, std::string_view text) {
 int writeRecodedDocument(std::vector<std::uint8_t> document, const engine::FilterList& filters,
                          const engine::LatinOptions& options, bool toUtf8, OutputSink& sink,
                          const std::string& inputName) {
-    constexpr std::string_view kNoMemory = "not enough memory to recode the whole file";
-    std::vector<std::uint8_t> work;
-    try {
-        work.resize(engine::workBufferSize(document.size(), filters, options));
-    } catch (const std::bad_alloc&) {
-        printError(inputName, kNoMemory);
-        return kExitFailure;
-    }
-    const engine::DocumentResult result = engine::recodeDocument(document, work, filters, options);
-    if (result.status != engine::RecodeStatus::ok) {
-        printError(inputName, kNoMemory);
+    const std::optional<std::vector<std::uint8_t>> work =
+        engine::recodeDocumentCopy(document, filters, options);
+    if (!work) {
+        printError(inputName, "not enough memory to recode the whole file");
         return kExitFailure;
     }
     document = {}; // the source is no longer needed; free it before writing
 
-    const std::span<const std::uint8_t> bytes = std::span(work).first(result.length);
+    const std::span<const std::uint8_t> bytes = *work;
     std::string error;
     bool ok = sink.open(error);
     if (ok && toUtf8)

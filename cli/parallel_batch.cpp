@@ -4,8 +4,10 @@
 #include "cli/cli_settings.h"
 #include "cli/command_options.h"
 #include "cli/worker_pool.h"
-#include "detect/document_decision.h"
+#include "detect/binary_content.h"
+#include "detect/document_repair.h"
 #include "detect/pass.h"
+#include "detect/sample.h"
 #include "detect/stored_schemes.h"
 #include "engine/recode.h"
 #include "io/input_file.h"
@@ -348,19 +350,12 @@ Outcome convert(const Shared& shared, const Job& job) {
     if (request.automatic) {
         const std::string_view text(reinterpret_cast<const char*>(document.data()),
                                     document.size());
-        const detect::DocumentDecision decision =
-            detect::decideDocument(*shared.dictionary, text, shared.storedChains, shared.shown);
+        const detect::DocumentRepair decision =
+            detect::planRepair(*shared.dictionary, detect::sampleSource(text), text,
+                               shared.storedChains, shared.shown);
         outcome.verdict = detect::verdictName(decision.ranking.verdict);
-        if (!decision.ranking.candidates.empty()) {
-            const detect::RefinedCandidate* chosen = &decision.ranking.candidates.front();
-            for (const detect::RefinedCandidate& candidate : decision.ranking.candidates)
-                if (decision.chain && candidate.chain == *decision.chain) {
-                    chosen = &candidate;
-                    break;
-                }
-            outcome.confidence = chosen->confidence;
-            outcome.plausibility = chosen->plausibility;
-        }
+        outcome.confidence = decision.confidence();
+        outcome.plausibility = decision.plausibility();
         if (!decision.chain) {
             outcome.action = "not written";
             outcome.error = "no reading of the text is plausible Russian";

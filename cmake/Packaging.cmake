@@ -71,7 +71,10 @@ thousand filter chains on a sample and lists the plausible repairs, best first.
 The package holds the desktop program vorlex, which takes text from a file or
 the clipboard (and can watch the clipboard), previews a repair, saves chains
 as named schemes and converts many files at once, in Russian or English; and
-vorlex-cli, the same recoding and detection for scripts and pipelines.]=])
+vorlex-cli, the same recoding and detection for scripts and pipelines.
+
+Other programs repair text through libvorlex, a C library (vorlex.h, with
+pkg-config and CMake package files), and the Python module vorlex.]=])
 set(CPACK_PACKAGE_HOMEPAGE_URL https://vorlex.example.org/)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vorlex)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -82,5 +85,28 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The SVG image plug-in draws the toolbar and the window icon; it is loaded at run time, so the
 # library scan does not see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
+# The Python module is built for this python3's version (its file name says which).
+if(VORLEX_BUILD_PYTHON)
+  math(EXPR vorlex_python_next "${Python_VERSION_MINOR} + 1")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+         ", python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~)"
+         ", python3 (<< ${Python_VERSION_MAJOR}.${vorlex_python_next})")
+endif()
+# libvorlex: a shlibs file, so that packages built against it depend on this one, and the
+# ldconfig trigger (rather than maintainer scripts that call ldconfig).
+file(WRITE ${package_files}/control/shlibs
+     "libvorlex ${PROJECT_VERSION_MAJOR} vorlex (>= ${PROJECT_VERSION})\n")
+file(WRITE ${package_files}/control/triggers "activate-noawait ldconfig\n")
+# cpack writes a postinst and a postrm that call ldconfig for a library in /usr/lib unless the
+# package brings its own; the trigger does that work, so these only say so.
+foreach(script postinst postrm)
+  file(WRITE ${package_files}/control/${script}
+       "#!/bin/sh\n# ldconfig runs through the package's ldconfig trigger.\nset -e\nexit 0\n")
+  file(CHMOD ${package_files}/control/${script} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+       GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endforeach()
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${package_files}/control/shlibs
+    ${package_files}/control/triggers ${package_files}/control/postinst
+    ${package_files}/control/postrm)
 set(CPACK_GENERATOR DEB)
 include(CPack)

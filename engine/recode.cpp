@@ -197,4 +197,19 @@ DocumentResult recodeDocument(std::span<const std::uint8_t> document, std::span<
     return result;
 }
 
+std::optional<std::vector<std::uint8_t>> recodeDocumentCopy(std::span<const std::uint8_t> document,
+                                                            const FilterList& filters,
+                                                            const LatinOptions& options) noexcept {
+    try {
+        std::vector<std::uint8_t> work(workBufferSize(document.size(), filters, options));
+        const DocumentResult result = recodeDocument(document, work, filters, options);
+        if (result.status != RecodeStatus::ok)
+            return std::nullopt;
+        work.resize(result.length);
+        return work;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace vorlex::engine

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace vorlex::engine {
 
@@ -50,6 +51,13 @@ std::size_t workBufferSize(std::size_t length, const FilterList& filters,
 [[nodiscard]] DocumentResult recodeDocument(std::span<const std::uint8_t> document,
                                             std::span<std::uint8_t> work, const FilterList& filters,
                                             const LatinOptions& options) noexcept;
+
+/// A whole document recoded into a buffer of its own (recodeDocument with a work buffer of
+/// workBufferSize() bytes, cut to the result's length). nullopt when the memory for it could not
+/// be had.
+[[nodiscard]] std::optional<std::vector<std::uint8_t>>
+recodeDocumentCopy(std::span<const std::uint8_t> document, const FilterList& filters,
+                   const LatinOptions& options) noexcept;
 
 /// The byte map of a run of table filters (identity below 0x80); nullopt when the list holds a
 /// transliteration step. An empty list gives the identity.

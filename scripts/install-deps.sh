@@ -11,6 +11,7 @@ packages=(
   weston xwayland wl-clipboard
   clang libclang-rt-14-dev clang-format-14 desktop-file-utils
   dpkg-dev lintian appstream bash-completion man-db
+  python3-dev pybind11-dev python3-pytest python3-dask
 )
 
 missing=()

@@ -141,13 +141,15 @@ TEST_F(FileSource, AFileShortenedWhileItIsReadIsNoCrash) {
             if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) < 0)
                 break;
     });
-    int sampled = 0;
+    // Each read may be refused (the file changed under it) or sampled; what matters is that
+    // none of them brings the program down.
     for (int i = 0; i < 200; ++i)
-        sampled += analyseFile(path).has_value() ? 1 : 0;
+        (void)analyseFile(path);
     stop = true;
     writer.join();
     ::close(fd);
-    EXPECT_GT(sampled, 0);
+    // The writer always ends with a whole file, which then samples as usual.
+    EXPECT_TRUE(analyseFile(path).has_value());
 }
 
 TEST(VariantLimit, AcceptsOneToNinetyNine) {

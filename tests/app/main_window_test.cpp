@@ -114,6 +114,13 @@ private:
     }
     void set(const store::IntSetting& s, int v) { store::writeSetting(*store_, s, v); }
     int get(const store::IntSetting& s) { return store::readSetting(*store_, s); }
+    // Puts text on the clipboard and waits until the pass it starts has ended. The pass may be
+    // over before a poll of passRunning() would see it, so this waits for its end signal.
+    static void copyAndWaitForPass(MainWindow& w, const QString& text) {
+        QSignalSpy finished(&w, &MainWindow::passFinished);
+        QGuiApplication::clipboard()->setText(text);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() > 0, 60000);
+    }
     static void waitForPass(MainWindow& w) {
         if (!w.passRunning())
             return;
@@ -474,9 +481,7 @@ private slots:
     // name; the whole document is written recoded.
     void toFileWritesTheWholeDocument() {
         auto w = open();
-        QGuiApplication::clipboard()->setText(koiShownAsWin());
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, koiShownAsWin());
         list(*w)->setCurrentRow(0);
         const QString out = dir_->filePath(QStringLiteral("out.txt"));
         prompter_.expectSaveFile(out);
@@ -587,9 +592,7 @@ private slots:
         });
         QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Yes"));
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
-        QGuiApplication::clipboard()->setText(koiShownAsWin() + QStringLiteral(" "));
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, koiShownAsWin() + QStringLiteral(" "));
     }
 
     // New scheme stores the editor's chain, refills the box and keeps Auto selected; Delete asks
@@ -759,9 +762,7 @@ private slots:
 
     void watchedClipboardWithKoiTextIsRepaired() {
         auto w = open();
-        QGuiApplication::clipboard()->setText(koiShownAsWin());
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, koiShownAsWin());
         QTRY_VERIFY(list(*w)->count() > 0);
         QVERIFY2(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)), qPrintable(firstLine(*w)));
     }
@@ -792,9 +793,7 @@ private slots:
 
     void ownClipboardWriteNeverReloads() {
         auto w = open();
-        QGuiApplication::clipboard()->setText(koiShownAsWin());
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, koiShownAsWin());
         const std::string sampleBefore(w->sample().textSample());
         const int linesBefore = list(*w)->count();
         QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
@@ -810,9 +809,7 @@ private slots:
         QCOMPARE(list(*w)->count(), linesBefore);
         QCOMPARE(w->clipboardWatching(), int(MainWindow::watchingOn));
         // Another program's text afterwards is loaded again.
-        QGuiApplication::clipboard()->setText(QStringLiteral("Мы были дома все вместе"));
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, QStringLiteral("Мы были дома все вместе"));
     }
 
     void anotherProgramsCopyIsRepaired() {
@@ -1023,9 +1020,7 @@ private slots:
         // A pass that ends minimised with variants found restores the window.
         w->setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(w->isMinimisedState());
-        QGuiApplication::clipboard()->setText(koiShownAsWin());
-        QTRY_VERIFY(w->passRunning());
-        waitForPass(*w);
+        copyAndWaitForPass(*w, koiShownAsWin());
         QTRY_VERIFY(!w->isMinimisedState());
         QVERIFY(!(w->windowState() & Qt::WindowMinimized));
     }

@@ -1,22 +1,10 @@
-#include "detect/document_decision.h"
-
-#include "detect/sample.h"
+#include "detect/binary_content.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
 namespace vorlex::detect {
-
-DocumentDecision decideDocument(const Dictionary& dictionary, std::string_view document,
-                                std::span<const engine::FilterList> storedChains,
-                                std::size_t maxCandidates) {
-    DocumentDecision decision;
-    const Sample sample = sampleSource(document);
-    decision.ranking = refineRanking(dictionary, sample, document, storedChains, maxCandidates);
-    decision.chain = documentChain(decision.ranking, document);
-    return decision;
-}
 
 bool looksBinary(std::span<const std::uint8_t> head) noexcept {
     if (std::find(head.begin(), head.end(), std::uint8_t{0}) != head.end())
