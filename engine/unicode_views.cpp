@@ -15,6 +15,9 @@ constexpr std::array<const std::array<char16_t, 128>*, 8> kHighHalves = {
     &kWindows1251High, &kKoi8rHigh,       &kCp866High,  &kIso8859_5High,
     &kMacCyrillicHigh, &kWindows1252High, &kLatin1High, &kCp437High};
 
+constexpr std::array<std::string_view, 8> kPageNames = {"Win", "Koi",          "Alt",     "Iso",
+                                                        "Mac", "Windows-1252", "Latin-1", "CP437"};
+
 constexpr std::array<std::string_view, 8> kViewCodes = {"uw", "uk", "ua", "ui",
                                                         "um", "ue", "ul", "ud"};
 
@@ -207,6 +210,30 @@ std::string unicodeActionString(const UnicodeAction& action) {
         text += ' ';
     }
     return text + chainActionString(action.chain);
+}
+
+std::string unicodeActionDescription(const UnicodeAction& action, std::string_view separator) {
+    std::string text;
+    for (const UnicodeStep& step : action.steps) {
+        if (!text.empty())
+            text += separator;
+        switch (step.kind) {
+        case UnicodeStepKind::view:
+            text += "Unicode->";
+            text += kPageNames[pageIndex(step.page)];
+            break;
+        case UnicodeStepKind::utf8Decode:
+            text += "UTF-8->Unicode";
+            break;
+        case UnicodeStepKind::utf8Encode:
+            text += "Unicode->UTF-8";
+            break;
+        }
+    }
+    const std::string chain = chainDescription(action.chain, separator);
+    if (!text.empty() && !chain.empty())
+        text += separator;
+    return text + chain;
 }
 
 std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& action,

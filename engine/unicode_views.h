@@ -96,6 +96,10 @@ struct UnicodeAction {
 /// Whether the action string holds a Unicode step code.
 [[nodiscard]] bool holdsUnicodeStep(std::string_view action);
 
+/// Names of the steps and filters joined by `separator` ("Unicode->Win then UTF-8->Unicode").
+[[nodiscard]] std::string unicodeActionDescription(const UnicodeAction& action,
+                                                   std::string_view separator = " then ");
+
 /// The action string: each code followed by one space.
 [[nodiscard]] std::string unicodeActionString(const UnicodeAction& action);
 
