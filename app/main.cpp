@@ -3,7 +3,7 @@
 #include "app/qt_translations.h"
 #include "chrome/prompter.h"
 #include "store/qsettings_store.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 #include "vorlex_version.h"
 
 #include <QApplication>
@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
         QString::fromUtf8(vorlex::kAppId.data(), static_cast<qsizetype>(vorlex::kAppId.size())));
     const std::unique_ptr<vorlex::store::SettingsStore> store = vorlex::store::openUserSettings();
     // The standard buttons and pickers speak the window's language, not the desktop's.
-    vorlex::app::applyQtTranslations(vorlex::store::readSetting(*store, vorlex::store::kLanguage));
+    vorlex::app::applyQtTranslations(vorlex::store::readLanguage(*store));
     vorlex::chrome::QtPrompter prompter;
 
     std::optional<QString> file;

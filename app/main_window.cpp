@@ -9,11 +9,12 @@
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
+#include "schemes/scheme_commands.h"
 #include "setup/font_values.h"
 #include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
+#include "store/pass_setup.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_commands.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
 #include "tools/preview_dialog.h"
@@ -67,20 +68,17 @@ void lowerWorkerPriority() {
 #endif
 }
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-QLabel* makeField(QWidget* parent, int control, Qt::Alignment alignment = Qt::AlignLeft) {
+QLabel* makeField(QWidget* parent, MainWindow::Control control,
+                  Qt::Alignment alignment = Qt::AlignLeft) {
     auto* label = new QLabel(parent);
-    label->setObjectName(objectNameOf(control));
+    label->setObjectName(MainWindow::objectNameOf(control));
     label->setAlignment(alignment | Qt::AlignVCenter);
     return label;
 }
 
-QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
+QPushButton* makeIconButton(QWidget* parent, MainWindow::Control control, const char* icon) {
     auto* button = new QPushButton(parent);
-    button->setObjectName(objectNameOf(control));
+    button->setObjectName(MainWindow::objectNameOf(control));
     button->setIcon(QIcon(QString::fromLatin1(icon)));
     button->setIconSize(QSize(16, 16));
     return button;
@@ -88,13 +86,87 @@ QPushButton* makeIconButton(QWidget* parent, int control, const char* icon) {
 
 } // namespace
 
+QString MainWindow::objectNameOf(Control control) {
+    switch (control) {
+    case recodeButton:
+        return QStringLiteral("recodeButton");
+    case timeField:
+        return QStringLiteral("timeField");
+    case stopButton:
+        return QStringLiteral("stopButton");
+    case variantList:
+        return QStringLiteral("variantList");
+    case progressBar:
+        return QStringLiteral("progressBar");
+    case foundField:
+        return QStringLiteral("foundField");
+    case limitEdit:
+        return QStringLiteral("limitEdit");
+    case schemeBox:
+        return QStringLiteral("schemeBox");
+    case headingField:
+        return QStringLiteral("headingField");
+    case timeLabel:
+        return QStringLiteral("timeLabel");
+    case secondsLabel:
+        return QStringLiteral("secondsLabel");
+    case foundLabel:
+        return QStringLiteral("foundLabel");
+    case foundUnitLabel:
+        return QStringLiteral("foundUnitLabel");
+    case limitLabel:
+        return QStringLiteral("limitLabel");
+    case limitUnitLabel:
+        return QStringLiteral("limitUnitLabel");
+    case editSchemeButton:
+        return QStringLiteral("editSchemeButton");
+    case newSchemeButton:
+        return QStringLiteral("newSchemeButton");
+    case deleteSchemeButton:
+        return QStringLiteral("deleteSchemeButton");
+    case exitButton:
+        return QStringLiteral("exitButton");
+    case defaultButton:
+        return QStringLiteral("defaultButton");
+    }
+    return {};
+}
+
+QString MainWindow::objectNameOf(Command command) {
+    switch (command) {
+    case fromFile:
+        return QStringLiteral("fromFile");
+    case fromClipboard:
+        return QStringLiteral("fromClipboard");
+    case batchConvert:
+        return QStringLiteral("batchConvert");
+    case toFile:
+        return QStringLiteral("toFile");
+    case toClipboard:
+        return QStringLiteral("toClipboard");
+    case viewSource:
+        return QStringLiteral("viewSource");
+    case saveAsScheme:
+        return QStringLiteral("saveAsScheme");
+    case settings:
+        return QStringLiteral("settings");
+    case about:
+        return QStringLiteral("about");
+    case viewResult:
+        return QStringLiteral("viewResult");
+    case checkVersions:
+        return QStringLiteral("checkVersions");
+    }
+    return {};
+}
+
 MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
                        const std::optional<QString>& commandLineFile, QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::main, parent), store_(store), prompter_(prompter),
       pass_(dictionary_) {
     initialiseResources();
-    setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
-    setWindowTitle(mainText(MainText::caption, 1));
+    setWindowIcon(QIcon(QStringLiteral(":/res/vorlex_logo.svg")));
+    setWindowTitle(mainText(MainText::caption, store::Language::english));
     buildControls();
 
     // First run: the built-in schemes, then Flag.
@@ -102,18 +174,17 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     buildToolbar();
     setResultCommandsEnabled(false);
 
-    switches_ = readMainSwitches(store_);
+    settings_ = store::readSettings(store_);
     time_->setText(text(MainText::noValue));
     found_->setText(text(MainText::noValue));
-    // A stored limit outside 1-99 (edited by hand, damaged) would also size the refined list.
-    maximumVariants_ = std::clamp(switches_.totalShow, detect::kMinVariants, detect::kMaxVariants);
+    maximumVariants_ = settings_.totalShow;
     setLimitField(maximumVariants_);
     showPlaceholder();
     recode_->setEnabled(false);
     stop_->setEnabled(false);
     command(viewSource)->setEnabled(false);
 
-    fillSchemeBox();
+    fillSchemeList();
     restoreLastScheme();
     applyInterfaceTexts();
     connectControls();
@@ -123,13 +194,13 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
 
     updateSchemeButtons();
 
-    if (switches_.setClipboardViewer != 0)
+    if (settings_.setClipboardViewer)
         joinClipboardViewer();
     setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
-    shutDown();
+    shutDown(false);
 }
 
 void MainWindow::buildControls() {
@@ -152,24 +223,24 @@ void MainWindow::buildControls() {
     heading_ = makeField(body(), headingField, Qt::AlignHCenter);
     heading_->setGeometry(du.rect(1, 17, 401, 12));
 
-    recode_ = makeIconButton(body(), recodeButton, ":/res/icon139.svg");
+    recode_ = makeIconButton(body(), recodeButton, ":/res/two_arrows.svg");
     recode_->setGeometry(du.rect(4, 183, 29, 12));
-    stop_ = makeIconButton(body(), stopButton, ":/res/icon140.svg");
+    stop_ = makeIconButton(body(), stopButton, ":/res/stop_square.svg");
     stop_->setGeometry(du.rect(35, 183, 21, 12));
-    newScheme_ = makeIconButton(body(), newSchemeButton, ":/res/icon142.svg");
+    newScheme_ = makeIconButton(body(), newSchemeButton, ":/res/new_page.svg");
     newScheme_->setGeometry(du.rect(85, 183, 13, 13));
-    editScheme_ = makeIconButton(body(), editSchemeButton, ":/res/icon138.svg");
+    editScheme_ = makeIconButton(body(), editSchemeButton, ":/res/pencil.svg");
     editScheme_->setGeometry(du.rect(98, 183, 13, 13));
 
     schemes_ = new QComboBox(body());
     schemes_->setObjectName(objectNameOf(schemeBox));
     schemes_->setMaxVisibleItems(8);
     {
-        // The template's height is the opened list's; the closed box is one line high.
+        // The layout's height is the opened list's; the closed box is one line high.
         QRect r = du.rect(111, 183, 97, 13);
         schemes_->setGeometry(r);
     }
-    deleteScheme_ = makeIconButton(body(), deleteSchemeButton, ":/res/icon150.svg");
+    deleteScheme_ = makeIconButton(body(), deleteSchemeButton, ":/res/red_cross.svg");
     deleteScheme_->setGeometry(du.rect(208, 183, 13, 13));
 
     foundLabel_ = makeField(body(), foundLabel, Qt::AlignRight);
@@ -216,7 +287,7 @@ void MainWindow::buildControls() {
     enter->hide();
 
     toolbar_ = new QToolBar(body());
-    toolbar_->setObjectName(QStringLiteral("toolbar147"));
+    toolbar_->setObjectName(QStringLiteral("toolbar"));
     toolbar_->setIconSize(QSize(16, 16));
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
@@ -259,7 +330,7 @@ void MainWindow::buildToolbar() {
         }
         QAction* action =
             toolbar_->addAction(QIcon(QString::fromLatin1(button.icon)), QStringLiteral(" "));
-        action->setObjectName(QStringLiteral("cmd%1").arg(button.command));
+        action->setObjectName(objectNameOf(static_cast<Command>(button.command)));
         action->setEnabled(true);
         commands_[button.command] = action;
     }
@@ -271,6 +342,10 @@ void MainWindow::connectControls() {
     connect(stop_, &QPushButton::clicked, this, &MainWindow::stopPass);
     connect(command(fromFile), &QAction::triggered, this, &MainWindow::loadFromFile);
     connect(command(fromClipboard), &QAction::triggered, this, &MainWindow::loadFromClipboard);
+    connect(schemes_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!showingSchemes_)
+            schemeList_.select(index);
+    });
     connect(schemes_, &QComboBox::activated, this, &MainWindow::schemeChosen);
     connect(limit_, &QLineEdit::textChanged, this, &MainWindow::limitChanged);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::timerTick);
@@ -315,56 +390,58 @@ void MainWindow::setResultCommandsEnabled(bool enabled) {
 
 // --- scheme box ---
 
-void MainWindow::fillSchemeBox() {
-    store::fillSchemeBox(schemes_, store::refreshCatalogue(store_));
+void MainWindow::fillSchemeList() {
+    schemeList_.assign(store::refreshCatalogue(store_).schemes);
+    showSchemeList();
+}
+
+void MainWindow::showSchemeList() {
+    showingSchemes_ = true;
+    schemes_->clear();
+    for (int i = 0; i < schemeList_.size(); ++i)
+        schemes_->addItem(QString::fromStdString(schemeList_.name(i)), schemeList_.number(i));
+    schemes_->setCurrentIndex(schemeList_.selectedIndex());
+    showingSchemes_ = false;
 }
 
 void MainWindow::editScheme(store::EditorMode mode) {
-    if (!store::runSchemeEditor(mode, schemes_, store_, prompter_, this))
+    const bool stored = schemes::runSchemeEditor(mode, schemeList_, store_, prompter_, this);
+    schemes_->setFocus();
+    if (!stored)
         return;
-    fillSchemeBox();
+    fillSchemeList();
     // The editor may have changed the last scheme; the box selects what the store now holds.
-    if (switches_.saveLastScheme != 0)
-        switches_.lastScheme = store::readSetting(store_, store::kLastScheme);
+    if (settings_.saveLastScheme)
+        settings_.lastScheme = store::readSetting(store_, store::kLastScheme);
     restoreLastScheme();
     updateSchemeButtons();
 }
 
 void MainWindow::deleteScheme() {
     // Removes the item itself, without a rescan.
-    store::deleteSelectedScheme(schemes_, store_, prompter_, switches_.language, this);
+    schemes_->setFocus();
+    if (schemes::deleteSelectedScheme(schemeList_, store_, prompter_, settings_.language, this))
+        showSchemeList();
     updateSchemeButtons();
 }
 
 void MainWindow::saveChainAsScheme(QWidget* parent, const QString& actionText,
                                    const engine::FilterList& filters) {
-    store::saveChainAsScheme(parent, store_, prompter_, actionText, filters.filters, schemes_);
+    if (schemes::saveChainAsScheme(parent, store_, prompter_, actionText, filters.filters,
+                                   &schemeList_))
+        showSchemeList();
     updateSchemeButtons();
 }
 
 void MainWindow::openSettings() {
-    const setup::SettingsAfterDialog after = setup::runSettingsDialog(store_, prompter_, this);
-    if (after.language != switches_.language)
-        applyQtTranslations(after.language);
-    switches_.language = after.language;
-    switches_.precision = after.precision;
-    switches_.refineRanking = after.refineRanking;
-    switches_.showNoAutoRecoding = after.showNoAutoRecoding;
-    switches_.showWrongClipboardFormat = after.showWrongClipboardFormat;
-    switches_.autoRecode = after.autoRecode;
-    switches_.autoRecodeFile = after.autoRecodeFile;
-    switches_.autoRecodeClipboard = after.autoRecodeClipboard;
-    switches_.saveLastScheme = after.saveLastScheme;
-    switches_.showPreviewOnDoubleClick = after.showPreviewOnDoubleClick;
-    if (after.lastScheme) {
-        switches_.lastScheme = *after.lastScheme;
-        restoreLastScheme();
-    }
-    switches_.noSj = after.noSj;
-    switches_.wAsVe = after.wAsVe;
+    // The list limit stays the window's own: the dialog does not change it.
+    const store::Language before = settings_.language;
+    settings_ = setup::runSettingsDialog(store_, prompter_, this);
+    if (settings_.language != before)
+        applyQtTranslations(settings_.language);
+    restoreLastScheme();
     updateSchemeButtons();
-    switches_.setClipboardViewer = after.setClipboardViewer;
-    switch (setup::watchingChange(viewerJoined_, after.setClipboardViewer)) {
+    switch (setup::watchingChange(viewerJoined_, settings_.setClipboardViewer)) {
     case setup::WatchingChange::leave:
         leaveClipboardViewer();
         break;
@@ -397,26 +474,20 @@ void MainWindow::leaveClipboardViewer() {
 }
 
 void MainWindow::restoreLastScheme() {
-    if (switches_.saveLastScheme == 0)
+    if (!settings_.saveLastScheme)
         return;
-    std::vector<store::StoredScheme> items;
-    for (int i = 1; i < schemes_->count(); ++i)
-        items.push_back({schemes_->itemData(i).toInt(), schemes_->itemText(i).toStdString(), {}});
-    if (const auto number = store::lastSchemeSelection(items, switches_.lastScheme)) {
-        const int index = schemes_->findData(*number);
-        if (index >= 0)
-            schemes_->setCurrentIndex(index);
-    }
+    schemeList_.selectLastScheme(settings_.lastScheme);
+    showSchemeList();
 }
 
 void MainWindow::updateSchemeButtons() {
-    const bool stored = schemes_->currentData().toInt() != store::kAutoSchemeNumber;
+    const bool stored = schemeList_.selectedScheme() != nullptr;
     editScheme_->setEnabled(stored);
     deleteScheme_->setEnabled(stored);
 }
 
 void MainWindow::schemeChosen(int) {
-    if (recode_->isEnabled() && switches_.autoRecode != 0)
+    if (recode_->isEnabled() && settings_.autoRecode)
         recode();
     updateSchemeButtons();
 }
@@ -449,16 +520,21 @@ void MainWindow::applyInterfaceTexts() {
     delete listMenu_;
     listMenu_ = new QMenu(this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
-    static constexpr std::pair<int, MainText> kMenu[] = {
-        {32774, MainText::menuWriteDocument},
-        {32776, MainText::menuPutDocument},
-        {32777, MainText::menuSaveAsScheme},
-        {32788, MainText::menuPreviewResult},
+    struct MenuItem {
+        int id;
+        MainText label;
+        const char* name;
     };
-    for (const auto& [id, label] : kMenu) {
+    static constexpr MenuItem kMenu[] = {
+        {32774, MainText::menuWriteDocument, "writeDocumentItem"},
+        {32776, MainText::menuPutDocument, "putDocumentItem"},
+        {32777, MainText::menuSaveAsScheme, "saveAsSchemeItem"},
+        {32788, MainText::menuPreviewResult, "previewResultItem"},
+    };
+    for (const auto& [id, label, name] : kMenu) {
         QAction* item = listMenu_->addAction(text(label));
         item->setData(id);
-        item->setObjectName(QStringLiteral("menu%1").arg(id));
+        item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [this, id = id] {
             if (const std::optional<ListCommand> listCommand = listCommandOfId(id))
                 runListCommand(*listCommand);
@@ -485,7 +561,7 @@ void MainWindow::applyListFont() {
 
 void MainWindow::showPlaceholder() {
     list_->clear();
-    addListLine(detect::placeholderLine(switches_.language));
+    addListLine(detect::placeholderLine(static_cast<int>(settings_.language)));
 }
 
 void MainWindow::addListLine(const std::string& line) {
@@ -526,7 +602,7 @@ void MainWindow::applyRefinedOrder() {
         addListLine(detect::buildListLine(candidate.label, candidate.action));
 }
 
-// --- edit 1006 ---
+// --- the maximum-variants field ---
 
 void MainWindow::setLimitField(int value) {
     settingLimit_ = true;
@@ -590,16 +666,15 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         if (replaced > 0)
             prompter_.message(this, text(MainText::caption),
                               text(MainText::clipboardCharactersReplaced).arg(replaced));
-        if (!sample_.hasWords() && switches_.showNoAutoRecoding == 0)
+        if (!sample_.hasWords() && !settings_.showNoAutoRecoding)
             say(noWordsMessage(kind));
-        const int autoSwitch = kind == SourceKind::clipboard ? switches_.autoRecodeClipboard
-                                                             : switches_.autoRecodeFile;
-        if (autoSwitch != 0)
+        if (kind == SourceKind::clipboard ? settings_.autoRecodeClipboard
+                                          : settings_.autoRecodeFile)
             recode();
     } else {
         recode_->setEnabled(false);
         command(viewSource)->setEnabled(false);
-        if (kind != SourceKind::clipboard || switches_.showWrongClipboardFormat == 0)
+        if (kind != SourceKind::clipboard || !settings_.showWrongClipboardFormat)
             say(readFailedMessage(kind));
     }
     if (byCommand)
@@ -700,9 +775,9 @@ void MainWindow::putOnClipboard(std::string_view bytes) {
 void MainWindow::recode() {
     if (passActive_)
         return;
-    if (switches_.saveLastScheme != 0)
-        store::writeSetting(store_, store::kLastScheme, schemes_->currentText().toStdString());
-    const int item = schemes_->currentData().toInt();
+    if (settings_.saveLastScheme)
+        store::writeSetting(store_, store::kLastScheme, schemeList_.selectedName());
+    const int item = schemeList_.selectedNumber();
     if (item != store::kAutoSchemeNumber) {
         const std::string action =
             store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
@@ -712,7 +787,7 @@ void MainWindow::recode() {
             return;
         }
         setResultCommandsEnabled(false);
-        const engine::LatinOptions options{switches_.wAsVe != 0, switches_.noSj != 0, false};
+        const engine::LatinOptions options{settings_.wAsVe, settings_.noSj, false};
         const std::string line = detect::namedSchemeLine(sample_, action, options);
         list_->clear();
         addListLine(line);
@@ -732,17 +807,8 @@ void MainWindow::startPass() {
     progress_->setRange(0, detect::kSearchChainCount);
     progress_->setValue(0);
 
-    detect::PassSetup setup;
-    setup.sample = sample_;
-    for (int i = 0; i < schemes_->count(); ++i)
-        setup.schemeItems.push_back(schemes_->itemData(i).toInt());
-    // The store is read here, on this thread, not by the worker.
-    setup.readAction = detect::snapshotActions(setup.schemeItems, [this](int number) {
-        return store_.readString(store::schemeSectionName(number), store::kSchemeActionValue,
-                                 std::string(store::kMissingValue));
-    });
-    setup.precision = switches_.precision;
-    setup.maxVariants = maximumVariants_;
+    detect::PassSetup setup =
+        store::passSetup(sample_, settings_, schemeList_.schemes(), {{}, maximumVariants_});
     setup.onWorkerStart = lowerWorkerPriority;
     passStoredChains_ = detect::storedSchemeChains(setup);
 
@@ -778,7 +844,7 @@ void MainWindow::timerTick() {
         recode_->setEnabled(true);
         stop_->setEnabled(false);
         passActive_ = false;
-        if (switches_.refineRanking != 0)
+        if (settings_.refineRanking)
             applyRefinedOrder();
         if (accepted > 0 && minimised_) {
             setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -793,7 +859,7 @@ void MainWindow::timerTick() {
 void MainWindow::checkForNewVersion() {
     // The check runs beside the window's work; one at a time.
     command(checkVersions)->setEnabled(false);
-    update::startUpdateCheck(this, prompter_, switches_.language, {},
+    update::startUpdateCheck(this, prompter_, settings_.language, {},
                              [this] { command(checkVersions)->setEnabled(true); });
 }
 
@@ -805,9 +871,9 @@ ListCommandState MainWindow::listCommandState() {
     state.sourcePath = sourcePath_;
     state.clipboardCopy = clipboardCopy_;
     state.sample = &sample_;
-    state.wAsVe = switches_.wAsVe;
-    state.noSj = switches_.noSj;
-    state.separateEnglish = store::readSetting(store_, store::kSeparateEnglish);
+    state.wAsVe = settings_.wAsVe;
+    state.noSj = settings_.noSj;
+    state.separateEnglish = store::readSettings(store_).separateEnglish;
     state.variantList = list_;
     state.newFileCounter = &newFileCounter_;
     return state;
@@ -852,7 +918,7 @@ void MainWindow::listSelectionChanged() {
     if (row < 0 || list_->selectedItems().isEmpty())
         return;
     const SelectionReaction reaction =
-        selectionChanged(listLine(row), listCommandState(), switches_.showPreviewOnDoubleClick);
+        selectionChanged(listLine(row), listCommandState(), settings_.showPreviewOnDoubleClick);
     setResultCommandsEnabled(reaction.enableCommands);
     if (reaction.titleTip)
         list_->showTitleTip(bytesToShownText(*reaction.titleTip));
@@ -873,12 +939,12 @@ void MainWindow::listRightClicked(const QPoint& point) {
 
 void MainWindow::listDoubleClicked() {
     if (const std::optional<ListCommand> listCommand =
-            doubleClickCommand(switches_.showPreviewOnDoubleClick))
+            doubleClickCommand(settings_.showPreviewOnDoubleClick))
         runListCommand(*listCommand);
 }
 
 void MainWindow::showAbout() {
-    chrome::AboutDialog about(switches_.language, prompter_, this);
+    chrome::AboutDialog about(settings_.language, prompter_, this);
     about.exec();
 }
 
@@ -911,17 +977,17 @@ void MainWindow::say(MainText message) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    shutDown();
+    shutDown(true);
     QDialog::done(QDialog::Rejected);
     event->accept();
 }
 
 void MainWindow::done(int result) {
-    shutDown();
+    shutDown(true);
     QDialog::done(result);
 }
 
-void MainWindow::shutDown() {
+void MainWindow::shutDown(bool tellSaveFailure) {
     if (shutDown_)
         return;
     shutDown_ = true;
@@ -936,8 +1002,18 @@ void MainWindow::shutDown() {
     delete listMenu_;
     listMenu_ = nullptr;
     releaseSource();
-    std::string ignored;
-    (void)store_.flush(&ignored);
+    saveSettings(tellSaveFailure);
+}
+
+void MainWindow::saveSettings(bool tellFailure) {
+    int code = 0;
+    if (store_.flush(nullptr, &code) || !tellFailure || saveFailureTold_)
+        return;
+    saveFailureTold_ = true;
+    prompter_.warning(
+        this, text(MainText::caption),
+        text(MainText::settingsNotSaved)
+            .arg(QString::fromStdString(store_.location()), text(saveFailureReason(code))));
 }
 
 } // namespace vorlex::app

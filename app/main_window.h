@@ -12,6 +12,8 @@
 #include "detect/sample.h"
 #include "engine/filters.h"
 #include "store/scheme_editing.h"
+#include "store/scheme_list.h"
+#include "store/settings.h"
 #include "store/settings_store.h"
 
 #include <QString>
@@ -50,30 +52,30 @@ using chrome::Prompter;
 class MainWindow final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the dialog template, also the controls' object names ("c1003").
+    /// The controls; each one's object name is its name here (see objectNameOf()).
     enum Control {
-        recodeButton = 1000,
-        timeField = 1001,
-        stopButton = 1002,
-        variantList = 1003,
-        progressBar = 1004,
-        foundField = 1005,
-        limitEdit = 1006,
-        schemeBox = 1010,
-        headingField = 1013,
-        timeLabel = 1015,
-        secondsLabel = 1016,
-        foundLabel = 1017,
-        foundUnitLabel = 1018,
-        limitLabel = 1019,
-        limitUnitLabel = 1020,
-        editSchemeButton = 1021,
-        newSchemeButton = 1022,
-        deleteSchemeButton = 1023,
-        exitButton = 1028,
-        defaultButton = 1029,
+        recodeButton,
+        timeField,
+        stopButton,
+        variantList,
+        progressBar,
+        foundField,
+        limitEdit,
+        schemeBox,
+        headingField,
+        timeLabel,
+        secondsLabel,
+        foundLabel,
+        foundUnitLabel,
+        limitLabel,
+        limitUnitLabel,
+        editSchemeButton,
+        newSchemeButton,
+        deleteSchemeButton,
+        exitButton,
+        defaultButton,
     };
-    /// Toolbar commands, also the actions' object names ("cmd32778").
+    /// Toolbar commands; each action's object name is its name here (see objectNameOf()).
     enum Command {
         fromFile = 32778,
         fromClipboard = 32779,
@@ -87,6 +89,10 @@ public:
         viewResult = 32787,
         checkVersions = 32790,
     };
+    /// The object name of @p control, for tests and style sheets: "variantList" and the like.
+    [[nodiscard]] static QString objectNameOf(Control control);
+    [[nodiscard]] static QString objectNameOf(Command command);
+
     /// Clipboard watching values.
     enum Watching { watchingOff = 0, watchingOn = 1, watchingOwnWrite = 2 };
 
@@ -117,11 +123,12 @@ public:
     void deleteScheme();
 
     // State, for the commands of the list and for tests.
-    [[nodiscard]] int language() const noexcept { return switches_.language; }
-    [[nodiscard]] const MainSwitches& switches() const noexcept { return switches_; }
+    [[nodiscard]] store::Language language() const noexcept { return settings_.language; }
+    [[nodiscard]] const store::Settings& settingsInUse() const noexcept { return settings_; }
     [[nodiscard]] int clipboardWatching() const noexcept { return watching_; }
     [[nodiscard]] int maximumVariants() const noexcept { return maximumVariants_; }
     [[nodiscard]] bool passRunning() const noexcept { return passActive_; }
+    [[nodiscard]] const store::SchemeList& schemeList() const noexcept { return schemeList_; }
     [[nodiscard]] bool isMinimisedState() const noexcept { return minimised_; }
     [[nodiscard]] bool sourceIsFile() const noexcept { return sourceIsFile_; }
     [[nodiscard]] const QString& sourcePath() const noexcept { return sourcePath_; }
@@ -151,7 +158,10 @@ private:
     void buildControls();
     void buildToolbar();
     void connectControls();
-    void fillSchemeBox();
+    /// Refills the scheme list from a catalogue scan.
+    void fillSchemeList();
+    /// Shows the scheme list in the scheme box.
+    void showSchemeList();
     void restoreLastScheme();
     void updateSchemeButtons();
     void applyListFont();
@@ -187,13 +197,18 @@ private:
     void leaveClipboardViewer();
     /// Replaces the list with the refined ranking of the pass that just ended.
     void applyRefinedOrder();
-    void shutDown();
+    /// Ends the pass and clipboard watching and saves the settings; a failed save is told when
+    /// @p tellSaveFailure is set (not from the destructor).
+    void shutDown(bool tellSaveFailure);
+    /// Saves the settings; tells the first failure of the window's life.
+    void saveSettings(bool tellFailure);
     void say(MainText text);
-    [[nodiscard]] QString text(MainText id) const { return mainText(id, switches_.language); }
+    [[nodiscard]] QString text(MainText id) const { return mainText(id, settings_.language); }
 
     store::SettingsStore& store_;
     Prompter& prompter_;
-    MainSwitches switches_;
+    store::Settings settings_;
+    store::SchemeList schemeList_;
     detect::Dictionary dictionary_;
 
     // Controls.
@@ -231,6 +246,7 @@ private:
 
     int maximumVariants_ = detect::kDefaultVariants;
     bool settingLimit_ = false;
+    bool showingSchemes_ = false;
     bool loading_ = false; ///< a source is being loaded (message boxes run their own loop)
     int watching_ = watchingOff;
     bool viewerJoined_ = false;
@@ -246,6 +262,7 @@ private:
     std::time_t passStart_ = 0;
     QTimer timer_;
     bool shutDown_ = false;
+    bool saveFailureTold_ = false;
 };
 
 } // namespace vorlex::app

@@ -1,45 +1,10 @@
 #include "app/main_window_logic.h"
 
-#include "detect/pass.h"
 #include "store/settings_keys.h"
 
+#include <cerrno>
+
 namespace vorlex::app {
-
-MainSwitches readMainSwitches(const store::SettingsStore& store) {
-    using store::readSetting;
-    MainSwitches s;
-    s.language = readSetting(store, store::kLanguage);
-    s.totalShow = readSetting(store, store::kTotalShow);
-    s.precision = readSetting(store, store::kPrecision);
-    s.showNoAutoRecoding = readSetting(store, store::kShowNoAutoRecoding);
-    s.showWrongClipboardFormat = readSetting(store, store::kShowWrongClipboardFormat);
-    s.autoRecode = readSetting(store, store::kAutoRecode);
-    s.autoRecodeFile = readSetting(store, store::kAutoRecodeFile);
-    s.autoRecodeClipboard = readSetting(store, store::kAutoRecodeClipboard);
-    s.saveLastScheme = readSetting(store, store::kSaveLastScheme);
-    s.showPreviewOnDoubleClick = readSetting(store, store::kShowPreviewOnDoubleClick);
-    s.setClipboardViewer = readSetting(store, store::kSetClipboardViewer);
-    if (s.saveLastScheme != 0)
-        s.lastScheme = readSetting(store, store::kLastScheme);
-    s.noSj = readSetting(store, store::kNoSj);
-    s.wAsVe = readSetting(store, store::kWAsVe);
-    s.separateEnglish = readSetting(store, store::kSeparateEnglish);
-    s.refineRanking = readSetting(store, store::kRefineRanking);
-    return s;
-}
-
-VariantLimitCheck checkVariantLimit(const QString& text) {
-    VariantLimitCheck check;
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok)
-        return check;
-    check.value = value;
-    check.result = value >= detect::kMinVariants && value <= detect::kMaxVariants
-                       ? VariantLimitCheck::Result::ok
-                       : VariantLimitCheck::Result::outOfRange;
-    return check;
-}
 
 MainText noWordsMessage(SourceKind kind) {
     switch (kind) {
@@ -66,6 +31,24 @@ MainText readFailedMessage(SourceKind kind) {
         return MainText::commandLineReadFailed;
     }
     return MainText::fileReadFailed;
+}
+
+MainText saveFailureReason(int code) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return MainText::settingsReadOnly;
+    case ENOSPC:
+    case EDQUOT:
+        return MainText::settingsDiskFull;
+    case EWOULDBLOCK:
+        return MainText::settingsLocked;
+    case EISDIR:
+        return MainText::settingsIsFolder;
+    default:
+        return MainText::settingsWriteFailed;
+    }
 }
 
 } // namespace vorlex::app

@@ -1,6 +1,8 @@
 // Every text the main window shows, in English and Russian, in one table. Look-ups go through
-// the interface language flag: 0 Russian, any other value English.
+// the interface language flag.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -56,10 +58,16 @@ enum class MainText {
     limitOutOfRange,
     limitNotANumber,
     clipboardCharactersReplaced, ///< %1: number of characters
+    settingsNotSaved,            ///< %1: the settings file, %2: one of the reasons below
+    settingsReadOnly,
+    settingsDiskFull,
+    settingsLocked,
+    settingsIsFolder,
+    settingsWriteFailed,
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString mainText(MainText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString mainText(MainText id, store::Language language);
 
 } // namespace vorlex::app

@@ -18,11 +18,12 @@ QLocale localeFor(QLocale::Language language) {
 
 } // namespace
 
-bool applyQtTranslations(int language) {
+bool applyQtTranslations(store::Language language) {
     QCoreApplication* application = QCoreApplication::instance();
     if (application == nullptr)
         return false;
-    const QLocale::Language wanted = language == 0 ? QLocale::Russian : QLocale::English;
+    const QLocale::Language wanted =
+        store::isRussian(language) ? QLocale::Russian : QLocale::English;
     QLocale::setDefault(localeFor(wanted));
 
     auto* installed = application->findChild<QTranslator*>(QLatin1String(kTranslatorName),

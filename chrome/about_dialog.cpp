@@ -27,14 +27,15 @@ QLabel* makeIcon(QWidget* parent, const QRect& box, const QString& resource) {
 
 } // namespace
 
-AboutDialog::AboutDialog(int language, Prompter& prompter, QWidget* parent)
+AboutDialog::AboutDialog(store::Language language, Prompter& prompter, QWidget* parent)
     : CaptionedDialog(CaptionVariant::tool, parent),
       ownOpener_(std::make_unique<SystemLinkOpener>()) {
     build(prompter, *ownOpener_);
     applyTexts(language);
 }
 
-AboutDialog::AboutDialog(int language, Prompter& prompter, LinkOpener& opener, QWidget* parent)
+AboutDialog::AboutDialog(store::Language language, Prompter& prompter, LinkOpener& opener,
+                         QWidget* parent)
     : CaptionedDialog(CaptionVariant::tool, parent) {
     build(prompter, opener);
     applyTexts(language);
@@ -51,13 +52,13 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
 
     auto* companyFrame = new QGroupBox(body());
     companyFrame->setGeometry(du.rect(2, 0, 181, 25));
-    makeIcon(body(), du.rect(2, 4, 21, 20), QStringLiteral(":/res/icon132.svg"));
+    makeIcon(body(), du.rect(2, 4, 21, 20), QStringLiteral(":/res/vorlex_logo_blue.svg"));
 
     companyLink_ = new HyperlinkLabel(opener, prompter, body());
-    companyLink_->setObjectName(QStringLiteral("c1033"));
+    companyLink_->setObjectName(QStringLiteral("companyLink"));
     companyLink_->setGeometry(du.rect(25, 6, 136, 15));
     companyLink_->setAlignment(Qt::AlignCenter);
-    companyLink_->setText(aboutText(AboutText::companyNotice, 1));
+    companyLink_->setText(aboutText(AboutText::companyNotice, store::Language::english));
     companyLink_->setUrl(companyHomePage());
     companyLink_->setColours(QColor(20, 20, 50), QColor(40, 40, 100));
     companyLink_->setUnderline(true);
@@ -65,31 +66,31 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
 
     auto* productFrame = new QGroupBox(body());
     productFrame->setGeometry(du.rect(2, 27, 181, 44));
-    makeIcon(body(), du.rect(3, 41, 21, 20), QStringLiteral(":/res/icon128.svg"));
+    makeIcon(body(), du.rect(3, 41, 21, 20), QStringLiteral(":/res/vorlex_logo.svg"));
 
-    auto* name = new QLabel(aboutText(AboutText::productName, 1), body());
+    auto* name = new QLabel(aboutText(AboutText::productName, store::Language::english), body());
     name->setGeometry(du.rect(25, 42, 136, 8));
     name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     version_ = new QLineEdit(body());
-    version_->setObjectName(QStringLiteral("c1001"));
+    version_->setObjectName(QStringLiteral("versionField"));
     version_->setGeometry(du.rect(25, 53, 136, 12));
     version_->setReadOnly(true);
     version_->setAlignment(Qt::AlignCenter);
-    version_->setText(aboutText(AboutText::version, 1));
+    version_->setText(aboutText(AboutText::version, store::Language::english));
 
     productLink_ = new HyperlinkLabel(opener, prompter, body());
-    productLink_->setObjectName(QStringLiteral("c1032"));
+    productLink_->setObjectName(QStringLiteral("productLink"));
     productLink_->setGeometry(du.rect(14, 77, 110, 14));
     productLink_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    productLink_->setText(aboutText(AboutText::productLink, 1));
+    productLink_->setText(aboutText(AboutText::productLink, store::Language::english));
     productLink_->setUrl(programHomePage());
     productLink_->setColours(productLink_->linkColour(), QColor(255, 0, 0));
     productLink_->setUnderline(true);
     productLink_->setLinkCursor(Qt::PointingHandCursor);
 
     close_ = new QPushButton(body());
-    close_->setObjectName(QStringLiteral("c1"));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(du.rect(140, 77, 43, 14));
     close_->setDefault(true);
     close_->setAutoDefault(true);
@@ -97,7 +98,7 @@ void AboutDialog::build(Prompter& prompter, LinkOpener& opener) {
     close_->setFocus();
 }
 
-void AboutDialog::applyTexts(int language) {
+void AboutDialog::applyTexts(store::Language language) {
     setWindowTitle(aboutText(AboutText::caption, language));
     close_->setText(aboutText(AboutText::closeButton, language));
 }

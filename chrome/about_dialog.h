@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chrome/captioned_dialog.h"
+#include "store/language.h"
 
 #include <memory>
 
@@ -18,11 +19,12 @@ class Prompter;
 class AboutDialog final : public CaptionedDialog {
     Q_OBJECT
 public:
-    /// The box in @p language (0 Russian, else English); links open in the user's browser and
+    /// The box in @p language ; links open in the user's browser and
     /// their failures are told through @p prompter, which must outlive the box.
-    AboutDialog(int language, Prompter& prompter, QWidget* parent = nullptr);
+    AboutDialog(store::Language language, Prompter& prompter, QWidget* parent = nullptr);
     /// The same with links opened through @p opener, which must outlive the box.
-    AboutDialog(int language, Prompter& prompter, LinkOpener& opener, QWidget* parent = nullptr);
+    AboutDialog(store::Language language, Prompter& prompter, LinkOpener& opener,
+                QWidget* parent = nullptr);
     ~AboutDialog() override;
 
     [[nodiscard]] HyperlinkLabel* productLink() const noexcept { return productLink_; }
@@ -31,7 +33,7 @@ public:
     [[nodiscard]] QPushButton* closeButton() const noexcept { return close_; }
 
     /// Sets the caption and the button in @p language.
-    void applyTexts(int language);
+    void applyTexts(store::Language language);
 
 private:
     void build(Prompter& prompter, LinkOpener& opener);

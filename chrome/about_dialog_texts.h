@@ -1,6 +1,8 @@
 // Every text the About box shows, in English and Russian, in one table. Look-ups go through the
-// interface language flag: 0 Russian, any other value English.
+// interface language flag.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -16,7 +18,7 @@ enum class AboutText {
     count_
 };
 
-[[nodiscard]] QString aboutText(AboutText id, int language);
+[[nodiscard]] QString aboutText(AboutText id, store::Language language);
 
 /// The program's and the company's home pages.
 [[nodiscard]] QString programHomePage();

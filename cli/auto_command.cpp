@@ -10,7 +10,8 @@
 #include "engine/cp1251.h"
 #include "engine/recode.h"
 #include "engine/unicode_views.h"
-#include "store/settings_keys.h"
+#include "store/pass_setup.h"
+#include "store/settings.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -312,25 +313,12 @@ int runAuto(std::vector<std::string> args) {
     }
 
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
-    detect::PassSetup setup;
-    setup.sample = detect::sampleSource(*document);
-    setup.precision = request.precision.value_or(store::readSetting(*settings, store::kPrecision));
-    setup.maxVariants =
-        request.maxVariants.value_or(store::readSetting(*settings, store::kTotalShow));
-
-    // The stored schemes as the window's scheme box would list them, "Auto" first.
-    std::map<int, std::string> actions;
-    setup.schemeItems.push_back(detect::kAutoItem);
-    if (!request.noSchemes) {
-        for (const store::StoredScheme& scheme : storedSchemes(*settings)) {
-            setup.schemeItems.push_back(scheme.number);
-            actions[scheme.number] = scheme.action;
-        }
-    }
-    setup.readAction = [&actions](int number) {
-        const auto found = actions.find(number);
-        return found == actions.end() ? std::string(detect::kMissingValue) : found->second;
-    };
+    // The stored schemes as the window's scheme list would show them.
+    const std::vector<store::StoredScheme> schemes =
+        request.noSchemes ? std::vector<store::StoredScheme>() : storedSchemes(*settings);
+    detect::PassSetup setup =
+        store::passSetup(detect::sampleSource(*document), store::readSettings(*settings), schemes,
+                         {request.precision, request.maxVariants});
 
     OutputSink sink(request.stream.output.value_or("-"));
     // The refined ranking follows the pass: for --refined and for --best unless --classic. It
@@ -348,8 +336,8 @@ int runAuto(std::vector<std::string> args) {
     const detect::Dictionary dictionary;
     const std::vector<engine::FilterList> storedChains = detect::storedSchemeChains(setup);
     const detect::Sample sample = setup.sample;
-    const std::size_t shown = static_cast<std::size_t>(
-        std::clamp(setup.maxVariants, detect::kMinVariants, detect::kMaxVariants));
+    // Both the option and the stored value are within bounds.
+    const auto shown = static_cast<std::size_t>(setup.maxVariants);
     const detect::PassResult result =
         sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());

@@ -4,7 +4,7 @@
 #include "engine/filters.h"
 #include "engine/unicode_views.h"
 #include "store/qsettings_store.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 namespace vorlex::cli {
 
@@ -17,11 +17,8 @@ std::vector<store::StoredScheme> storedSchemes(const store::SettingsStore& setti
 }
 
 engine::LatinOptions storedLatinOptions(const store::SettingsStore& settings) {
-    engine::LatinOptions options;
-    options.wAsVe = store::readSetting(settings, store::kWAsVe) != 0;
-    options.noSj = store::readSetting(settings, store::kNoSj) != 0;
-    options.separateEnglish = store::readSetting(settings, store::kSeparateEnglish) != 0;
-    return options;
+    const store::Settings stored = store::readSettings(settings);
+    return {stored.wAsVe, stored.noSj, stored.separateEnglish};
 }
 
 engine::LatinOptions latinOptions(const store::SettingsStore& settings,

@@ -42,7 +42,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${VORLEX_APP_ID}.desktop)
 install(FILES ${package_files}/${VORLEX_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/res/icon128.svg
+install(FILES ${PROJECT_SOURCE_DIR}/res/vorlex_logo.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME vorlex.svg)
 install(FILES ${package_files}/vorlex.1.gz ${package_files}/vorlex-cli.1.gz

@@ -4,7 +4,7 @@
 #include "chrome/prompter.h"
 #include "setup/font_values.h"
 #include "setup/settings_texts.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -22,8 +22,34 @@
 namespace vorlex::setup {
 namespace {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
+QString objectNameOf(SettingsDialog::CheckBox box) {
+    switch (box) {
+    case SettingsDialog::noAutoRecodingBox:
+        return QStringLiteral("noAutoRecodingBox");
+    case SettingsDialog::wrongFormatBox:
+        return QStringLiteral("wrongFormatBox");
+    case SettingsDialog::autoRecodeBox:
+        return QStringLiteral("autoRecodeBox");
+    case SettingsDialog::saveLastSchemeBox:
+        return QStringLiteral("saveLastSchemeBox");
+    case SettingsDialog::wAsVeBox:
+        return QStringLiteral("wAsVeBox");
+    case SettingsDialog::noSjBox:
+        return QStringLiteral("noSjBox");
+    case SettingsDialog::previewBox:
+        return QStringLiteral("previewBox");
+    case SettingsDialog::autoRecodeFileBox:
+        return QStringLiteral("autoRecodeFileBox");
+    case SettingsDialog::autoRecodeClipboardBox:
+        return QStringLiteral("autoRecodeClipboardBox");
+    case SettingsDialog::clipboardViewerBox:
+        return QStringLiteral("clipboardViewerBox");
+    case SettingsDialog::separateEnglishBox:
+        return QStringLiteral("separateEnglishBox");
+    case SettingsDialog::refineRankingBox:
+        return QStringLiteral("refineRankingBox");
+    }
+    return {};
 }
 
 // Breaks @p text into lines no wider than @p width at spaces only (never after a hyphen), for
@@ -62,10 +88,9 @@ QString wrapped(const QString& text, const QFontMetrics& metrics, int width) {
 SettingsDialog::SettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
                                QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store), prompter_(prompter),
-      textLanguage_(store::readSetting(store, store::kLanguage)),
-      storedPrecision_(readSettingsValues(store).precision) {
+      textLanguage_(store::readLanguage(store)), stored_(store::readSettings(store)) {
     buildControls();
-    showValues(readSettingsValues(store_));
+    showValues(stored_);
     applyLanguageTexts();
 }
 
@@ -86,7 +111,7 @@ void SettingsDialog::buildControls() {
     probe.setFont(font());
     const auto need = [&probe](SetupText id) {
         int width = 0;
-        for (int language : {0, 1}) {
+        for (store::Language language : {store::Language::russian, store::Language::english}) {
             probe.setText(setupText(id, language));
             width = std::max(width, probe.sizeHint().width());
         }
@@ -109,16 +134,17 @@ void SettingsDialog::buildControls() {
     };
     const auto shifted = [&](QRect rect) { return rect.translated(extra, 0); };
 
-    // Twelve units taller than the template: room for the refined-ranking box above the buttons.
+    // Twelve units taller than the layout's first form: room for the refined-ranking box above
+    // the buttons.
     setBodySize(QSize(du.x(226) + extra, du.y(217)));
 
     languageLabel_ = new QLabel(body());
     languageLabel_->setGeometry(du.rect(7, 4, 81, 8));
     russian_ = new QRadioButton(body());
-    russian_->setObjectName(objectNameOf(1023));
+    russian_->setObjectName(QStringLiteral("russianButton"));
     russian_->setGeometry(du.rect(103, 4, 46, 8));
     english_ = new QRadioButton(body());
-    english_->setObjectName(objectNameOf(1024));
+    english_->setObjectName(QStringLiteral("englishButton"));
     english_->setGeometry(shifted(du.rect(179, 4, 43, 8)));
     connect(russian_, &QRadioButton::clicked, this, &SettingsDialog::languageClicked);
     connect(english_, &QRadioButton::clicked, this, &SettingsDialog::languageClicked);
@@ -132,7 +158,7 @@ void SettingsDialog::buildControls() {
     addCheck(noAutoRecodingBox, wide(19, 16));
     addCheck(wrongFormatBox, wide(39, 16));
     recodeAfter_ = new QLabel(body());
-    recodeAfter_->setObjectName(objectNameOf(1022));
+    recodeAfter_->setObjectName(QStringLiteral("recodeAfterLabel"));
     recodeAfter_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     recodeAfter_->setGeometry(wide(58, 8));
     // The three boxes of one row share what their texts leave free.
@@ -149,14 +175,14 @@ void SettingsDialog::buildControls() {
     addCheck(previewBox, wide(112, 8));
 
     precision_ = new QLineEdit(body());
-    precision_->setObjectName(objectNameOf(1001));
+    precision_->setObjectName(QStringLiteral("precisionEdit"));
     precision_->setGeometry(du.rect(7, 126, 9, 12));
     precision_->setAlignment(Qt::AlignCenter);
     precision_->setTextMargins(0, 0, 0, 0);
     precision_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), precision_));
     precisionLabel_ = new QLabel(body());
-    precisionLabel_->setObjectName(objectNameOf(1025));
+    precisionLabel_->setObjectName(QStringLiteral("precisionLabel"));
     precisionLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QRect precisionRect = du.rect(19, 124, 200, 16);
     precisionRect.setWidth(precisionRect.width() + extra);
@@ -171,19 +197,19 @@ void SettingsDialog::buildControls() {
     addCheck(refineRankingBox, wide(189, 8));
 
     fonts_ = new QPushButton(body());
-    fonts_->setObjectName(objectNameOf(1027));
+    fonts_->setObjectName(QStringLiteral("fontsButton"));
     fonts_->setGeometry(du.rect(6, 201, 83, 13));
     fonts_->setAutoDefault(false);
     connect(fonts_, &QPushButton::clicked, this, &SettingsDialog::chooseFont);
     close_ = new QPushButton(body());
-    close_->setObjectName(objectNameOf(1));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(shifted(du.rect(180, 200, 43, 14)));
     close_->setDefault(true);
     connect(close_, &QPushButton::clicked, this, &SettingsDialog::accept);
 }
 
-void SettingsDialog::showValues(const SettingsValues& values) {
-    const auto show = [this](CheckBox id, int value) { checks_.at(id)->setChecked(value != 0); };
+void SettingsDialog::showValues(const store::Settings& values) {
+    const auto show = [this](CheckBox id, bool value) { checks_.at(id)->setChecked(value); };
     show(noAutoRecodingBox, values.showNoAutoRecoding);
     show(wrongFormatBox, values.showWrongClipboardFormat);
     show(autoRecodeBox, values.autoRecode);
@@ -195,24 +221,24 @@ void SettingsDialog::showValues(const SettingsValues& values) {
     show(autoRecodeFileBox, values.autoRecodeFile);
     show(autoRecodeClipboardBox, values.autoRecodeClipboard);
     // Any language but the two of the buttons checks neither.
-    russian_->setChecked(values.language == 0);
-    english_->setChecked(values.language == 1);
+    russian_->setChecked(values.language == store::Language::russian);
+    english_->setChecked(values.language == store::Language::english);
     show(clipboardViewerBox, values.setClipboardViewer);
     show(separateEnglishBox, values.separateEnglish);
     show(refineRankingBox, values.refineRanking);
 }
 
-int SettingsDialog::radioValue() const {
+store::Language SettingsDialog::radioValue() const {
     if (russian_->isChecked())
-        return 0;
+        return store::Language::russian;
     if (english_->isChecked())
-        return 1;
-    return kNoLanguageChosen;
+        return store::Language::english;
+    return store::Language::neither;
 }
 
-SettingsValues SettingsDialog::takeValues(const PrecisionCheck& check) const {
-    const auto take = [this](CheckBox id) { return checks_.at(id)->isChecked() ? 1 : 0; };
-    SettingsValues values;
+store::Settings SettingsDialog::takeValues(const PrecisionCheck& check) const {
+    const auto take = [this](CheckBox id) { return checks_.at(id)->isChecked(); };
+    store::Settings values = stored_;
     values.showNoAutoRecoding = take(noAutoRecodingBox);
     values.showWrongClipboardFormat = take(wrongFormatBox);
     values.autoRecode = take(autoRecodeBox);
@@ -220,7 +246,7 @@ SettingsValues SettingsDialog::takeValues(const PrecisionCheck& check) const {
     values.wAsVe = take(wAsVeBox);
     values.noSj = take(noSjBox);
     values.showPreviewOnDoubleClick = take(previewBox);
-    values.precision = check.result == PrecisionCheck::Result::ok ? check.value : storedPrecision_;
+    values.precision = check.result == PrecisionCheck::Result::ok ? check.value : stored_.precision;
     values.autoRecodeFile = take(autoRecodeFileBox);
     values.autoRecodeClipboard = take(autoRecodeClipboardBox);
     values.language = radioValue();
@@ -244,7 +270,10 @@ PrecisionCheck SettingsDialog::checkPrecisionBox() {
 
 void SettingsDialog::save(const PrecisionCheck& check) {
     saved_ = true;
-    writeSettingsValues(store_, takeValues(check), check.result == PrecisionCheck::Result::ok);
+    store::writeSettings(store_, takeValues(check),
+                         check.result == PrecisionCheck::Result::ok
+                             ? store::PrecisionWrite::write
+                             : store::PrecisionWrite::keepStored);
 }
 
 void SettingsDialog::done(int result) {
@@ -293,7 +322,7 @@ void SettingsDialog::setCheckText(QCheckBox* box, const QString& text) {
 
 void SettingsDialog::applyLanguageTexts() {
     setUpdatesEnabled(false);
-    const int language = textLanguage_;
+    const store::Language language = textLanguage_;
     const auto text = [language](SetupText id) { return setupText(id, language); };
     setWindowTitle(text(SetupText::title));
     close_->setText(text(SetupText::closeButton));
@@ -326,13 +355,13 @@ void SettingsDialog::applyLanguageTexts() {
     update();
 }
 
-SettingsAfterDialog runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
-                                      QWidget* parent) {
+store::Settings runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
+                                  QWidget* parent) {
     {
         SettingsDialog dialog(store, prompter, parent);
         dialog.exec();
     }
-    return readSettingsAfterDialog(store);
+    return store::readSettings(store);
 }
 
 } // namespace vorlex::setup

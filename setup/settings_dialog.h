@@ -5,6 +5,7 @@
 
 #include "chrome/captioned_dialog.h"
 #include "setup/settings_values.h"
+#include "store/settings.h"
 #include "store/settings_store.h"
 
 #include <map>
@@ -24,20 +25,20 @@ namespace vorlex::setup {
 class SettingsDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Check boxes by their control number; kRefineRankingBox is the refined-ranking switch.
+    /// The check boxes; each one's object name is its name here.
     enum CheckBox {
-        noAutoRecodingBox = 1013,
-        wrongFormatBox = 1014,
-        autoRecodeBox = 1015,
-        saveLastSchemeBox = 1016,
-        wAsVeBox = 1017,
-        noSjBox = 1018,
-        previewBox = 1019,
-        autoRecodeFileBox = 1020,
-        autoRecodeClipboardBox = 1021,
-        clipboardViewerBox = 1026,
-        separateEnglishBox = 1028,
-        refineRankingBox = 1029,
+        noAutoRecodingBox,
+        wrongFormatBox,
+        autoRecodeBox,
+        saveLastSchemeBox,
+        wAsVeBox,
+        noSjBox,
+        previewBox,
+        autoRecodeFileBox,
+        autoRecodeClipboardBox,
+        clipboardViewerBox,
+        separateEnglishBox,
+        refineRankingBox,
     };
 
     /// Reads every value from @p store and shows it; messages and the font dialog go through
@@ -59,14 +60,14 @@ public:
     [[nodiscard]] QPushButton* fontsButton() const noexcept { return fonts_; }
     [[nodiscard]] QPushButton* closeButton() const noexcept { return close_; }
     /// The language the dialog's texts are shown in.
-    [[nodiscard]] int textLanguage() const noexcept { return textLanguage_; }
+    [[nodiscard]] store::Language textLanguage() const noexcept { return textLanguage_; }
 
 private:
     void buildControls();
-    void showValues(const SettingsValues& values);
+    void showValues(const store::Settings& values);
     /// The values in the controls; the precision is the one stored when the box is not valid.
-    [[nodiscard]] SettingsValues takeValues(const PrecisionCheck& check) const;
-    [[nodiscard]] int radioValue() const;
+    [[nodiscard]] store::Settings takeValues(const PrecisionCheck& check) const;
+    [[nodiscard]] store::Language radioValue() const;
     /// Tells the user when the precision box is not 0-9.
     PrecisionCheck checkPrecisionBox();
     void save(const PrecisionCheck& check);
@@ -77,8 +78,9 @@ private:
 
     store::SettingsStore& store_;
     chrome::Prompter& prompter_;
-    int textLanguage_;
-    int storedPrecision_;
+    store::Language textLanguage_;
+    /// As read when the dialog opened; the values it does not show are written back unchanged.
+    store::Settings stored_;
     bool saved_ = false;
 
     std::map<int, QCheckBox*> checks_;
@@ -94,8 +96,8 @@ private:
 };
 
 /// The settings command of the main window up to the dialog's end: runs the dialog modally and
-/// returns what the main window then re-reads (steps 1 to 6 of applying the settings).
-SettingsAfterDialog runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
-                                      QWidget* parent);
+/// returns the settings as the store then holds them.
+store::Settings runSettingsDialog(store::SettingsStore& store, chrome::Prompter& prompter,
+                                  QWidget* parent);
 
 } // namespace vorlex::setup

@@ -1,6 +1,8 @@
 // Every text of the settings dialog, in English and Russian, in one table. Look-ups go through
-// the dialog's text language: 0 Russian, any other value English.
+// the dialog's text language.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -35,7 +37,7 @@ enum class SetupText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString setupText(SetupText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString setupText(SetupText id, store::Language language);
 
 } // namespace vorlex::setup

@@ -69,14 +69,19 @@ int MemorySettingsStore::deleteSection(std::string_view section) {
     return 0;
 }
 
-bool MemorySettingsStore::flush(std::string* error) {
+bool MemorySettingsStore::flush(std::string* error, int* code) {
     const std::lock_guard lock(mutex_);
     std::string problem = flushError_;
-    if (problem.empty() && !rejectedWrite_.empty())
+    int problemCode = flushCode_;
+    if (problem.empty() && !rejectedWrite_.empty()) {
         problem = "a value with a malformed name was not stored: " + rejectedWrite_;
+        problemCode = EINVAL;
+    }
     rejectedWrite_.clear();
     if (problem.empty())
         return true;
+    if (code != nullptr)
+        *code = problemCode;
     if (error != nullptr)
         *error = std::move(problem);
     return false;
@@ -87,9 +92,10 @@ void MemorySettingsStore::setDeleteError(int code) {
     deleteError_ = code;
 }
 
-void MemorySettingsStore::setFlushError(std::string error) {
+void MemorySettingsStore::setFlushError(std::string error, int code) {
     const std::lock_guard lock(mutex_);
     flushError_ = std::move(error);
+    flushCode_ = code;
 }
 
 } // namespace vorlex::store

@@ -4,6 +4,7 @@
 
 #include "store/settings_store.h"
 
+#include <cerrno>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,14 +22,15 @@ public:
     void writeString(std::string_view section, std::string_view name,
                      std::string_view value) override;
     [[nodiscard]] int deleteSection(std::string_view section) override;
-    [[nodiscard]] bool flush(std::string* error) override;
+    [[nodiscard]] bool flush(std::string* error, int* code = nullptr) override;
 
     /// Makes every later deleteSection() of an existing section fail with @p code and change
     /// nothing (0 restores normal behaviour), as a store whose file cannot be written would.
     void setDeleteError(int code);
 
-    /// Makes every later flush() fail with @p error (empty restores normal behaviour).
-    void setFlushError(std::string error);
+    /// Makes every later flush() fail with @p error and @p code (an empty error restores normal
+    /// behaviour).
+    void setFlushError(std::string error, int code = EIO);
 
 private:
     using Value = std::variant<int, std::string>;
@@ -42,6 +44,7 @@ private:
     std::string rejectedWrite_; // first write dropped for a malformed name, until flushed
     int deleteError_ = 0;
     std::string flushError_;
+    int flushCode_ = 0;
 };
 
 } // namespace vorlex::store

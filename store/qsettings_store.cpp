@@ -1,15 +1,21 @@
 #include "store/qsettings_store.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <mutex>
+#include <unistd.h>
+#include <vector>
 
 #if defined(__has_include)
 #if __has_include(<sanitizer/lsan_interface.h>) && defined(__SANITIZE_ADDRESS__)
@@ -73,6 +79,40 @@ bool saveLockAvailable(const QString& settingsFile, int waitMs) {
     // A lock file that cannot be made at all (the folder is missing or read-only) is no
     // reason to wait: QSettings makes the folder, or fails at once and says so.
     return lock.error() != QLockFile::LockFailedError;
+}
+
+// QSettings does not say why a save failed, so the file system is asked the same question: a
+// file of the same size and more is written beside the settings file and removed again.
+// Returns the errno value that stops such a write, or EIO when nothing does.
+int whySaveFailed(const QString& settingsFile, const QString& namedFile) {
+    const QFileInfo named(namedFile);
+    if (named.isDir())
+        return EISDIR;
+    const QFileInfo info(settingsFile);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    if (::access(folder.constData(), W_OK) != 0)
+        return errno == ENOENT ? ENOENT : errno;
+    if (info.exists() &&
+        ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0)
+        return errno;
+    QByteArray probe = folder + "/.vorlex-save-probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return errno;
+    int code = EIO;
+    const std::vector<char> block(4096, ' ');
+    for (qint64 left = std::max<qint64>(info.size(), 0) + 4096; left > 0 && code == EIO;) {
+        const ssize_t n = ::write(fd, block.data(), block.size());
+        if (n < 0)
+            code = errno;
+        else
+            left -= n;
+    }
+    if (code == EIO && ::fsync(fd) != 0)
+        code = errno;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return code;
 }
 
 // An object left undestroyed on purpose is not a leak for the leak checker.
@@ -141,7 +181,7 @@ struct QSettingsStore::Impl {
         }
     }
 
-    bool save(std::string* error);
+    bool save(std::string* error, int* code);
     void write(std::string_view section, std::string_view name, const QVariant& value);
 
     const QSettings::Format format;
@@ -165,10 +205,12 @@ void QSettingsStore::Impl::write(std::string_view section, std::string_view name
     unsaved = true;
 }
 
-bool QSettingsStore::Impl::save(std::string* error) {
+bool QSettingsStore::Impl::save(std::string* error, int* code) {
     if (!unsaved)
         return true;
     if (!saveLockAvailable(settings.fileName(), kSaveLockWaitMs)) {
+        if (code != nullptr)
+            *code = EWOULDBLOCK;
         if (error != nullptr)
             *error = "the settings file " + toStdString(fileName) +
                      " is locked by another program; the changes are kept until the next save";
@@ -192,8 +234,12 @@ bool QSettingsStore::Impl::save(std::string* error) {
         unsaved = false;
         return true;
     }
+    const int reason = whySaveFailed(settings.fileName(), fileName);
+    if (code != nullptr)
+        *code = reason;
     if (error != nullptr)
-        *error = "cannot write the settings file " + toStdString(fileName);
+        *error =
+            "cannot write the settings file " + toStdString(fileName) + ": " + errorMessage(reason);
     return false;
 }
 
@@ -214,7 +260,7 @@ std::unique_ptr<QSettingsStore> QSettingsStore::openNative() {
 
 QSettingsStore::~QSettingsStore() {
     const std::lock_guard lock(impl_->mutex);
-    (void)impl_->save(nullptr);
+    (void)impl_->save(nullptr, nullptr);
 }
 
 std::string QSettingsStore::location() const {
@@ -267,18 +313,21 @@ int QSettingsStore::deleteSection(std::string_view section) {
 
     settings.remove(group);
     impl_->unsaved = true;
-    if (impl_->save(nullptr))
+    if (impl_->save(nullptr, nullptr))
         return 0;
     for (qsizetype i = 0; i < keys.size(); ++i)
         settings.setValue(group + u'/' + keys[i], values[i]);
     return EACCES;
 }
 
-bool QSettingsStore::flush(std::string* error) {
+bool QSettingsStore::flush(std::string* error, int* code) {
     const std::lock_guard lock(impl_->mutex);
     std::string problem;
-    if (impl_->save(&problem) && !impl_->rejectedWrite.empty())
+    if (impl_->save(&problem, code) && !impl_->rejectedWrite.empty()) {
         problem = "a value with a malformed name was not stored: " + impl_->rejectedWrite;
+        if (code != nullptr)
+            *code = EINVAL;
+    }
     impl_->rejectedWrite.clear();
     if (problem.empty())
         return true;

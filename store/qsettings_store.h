@@ -36,7 +36,7 @@ public:
     QSettingsStore& operator=(const QSettingsStore&) = delete;
 
     /// Where the values are kept (a file path in UTF-8 on Linux).
-    [[nodiscard]] std::string location() const;
+    [[nodiscard]] std::string location() const override;
 
     [[nodiscard]] int readInt(std::string_view section, std::string_view name,
                               int defaultValue) const override;
@@ -46,7 +46,7 @@ public:
     void writeString(std::string_view section, std::string_view name,
                      std::string_view value) override;
     [[nodiscard]] int deleteSection(std::string_view section) override;
-    [[nodiscard]] bool flush(std::string* error) override;
+    [[nodiscard]] bool flush(std::string* error, int* code = nullptr) override;
 
 private:
     struct Impl;

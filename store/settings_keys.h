@@ -9,15 +9,24 @@
 
 #include "store/settings_store.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <string_view>
 
 namespace vorlex::store {
 
+/// An integer value; a value read through readBounded() is brought into [lowest, highest].
 struct IntSetting {
     std::string_view section;
     std::string_view name;
     int defaultValue;
+    int lowest = INT_MIN;
+    int highest = INT_MAX;
+
+    [[nodiscard]] constexpr int bounded(int value) const noexcept {
+        return std::clamp(value, lowest, highest);
+    }
 };
 
 struct StringSetting {
@@ -68,10 +77,10 @@ inline constexpr IntSetting kFontFamily{kParametersSection, "FontFamily", 0};
 inline constexpr StringSetting kFontName{kParametersSection, "FontName", " "};
 
 // Section "Recoding Parameters".
-/// Most variants shown in the list (1-99).
-inline constexpr IntSetting kTotalShow{kRecodingParametersSection, "Total Show", 20};
-/// Precision of automatic recoding, 0-9 (0 shows all).
-inline constexpr IntSetting kPrecision{kRecodingParametersSection, "Precision", 7};
+/// Most variants shown in the list.
+inline constexpr IntSetting kTotalShow{kRecodingParametersSection, "Total Show", 20, 1, 99};
+/// Precision of automatic recoding (0 shows all); it indexes a table of ten thresholds.
+inline constexpr IntSetting kPrecision{kRecodingParametersSection, "Precision", 7, 0, 9};
 /// Non-zero: the variant list is re-ordered by the refined ranking once a pass ends.
 inline constexpr IntSetting kRefineRanking{kRecodingParametersSection, "Refine ranking", 0};
 
@@ -89,6 +98,11 @@ inline constexpr std::string_view kMissingValue = "~-^-~";
 [[nodiscard]] inline std::string readSetting(const SettingsStore& store,
                                              const StringSetting& setting) {
     return store.readString(setting.section, setting.name, std::string(setting.defaultValue));
+}
+
+/// The stored value brought into the setting's bounds (a value edited by hand or damaged).
+[[nodiscard]] inline int readBounded(const SettingsStore& store, const IntSetting& setting) {
+    return setting.bounded(readSetting(store, setting));
 }
 
 inline void writeSetting(SettingsStore& store, const IntSetting& setting, int value) {

@@ -49,9 +49,16 @@ public:
 
     /// Saves everything written so far.
     /// @return true when every write and removal so far has reached permanent storage; false
-    ///         otherwise, with a description in English in @p error when it is not null. The
-    ///         values stay readable in this store either way, and a later flush() tries again.
-    [[nodiscard]] virtual bool flush(std::string* error) = 0;
+    ///         otherwise, with a description in English in @p error and an errno value in
+    ///         @p code, each when it is not null: EACCES, EPERM or EROFS for a file or folder
+    ///         that cannot be written, ENOSPC or EDQUOT for a full disk, EWOULDBLOCK for a file
+    ///         another program keeps locked, EISDIR when the file is a folder, EINVAL for a
+    ///         value with a malformed name, EIO when the reason is not known. The values stay
+    ///         readable in this store either way, and a later flush() tries again.
+    [[nodiscard]] virtual bool flush(std::string* error, int* code = nullptr) = 0;
+
+    /// Where the values are kept, for messages: a file path in UTF-8, or empty.
+    [[nodiscard]] virtual std::string location() const { return {}; }
 };
 
 /// The system's text for an errno-style code returned by SettingsStore::deleteSection().

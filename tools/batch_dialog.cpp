@@ -2,8 +2,9 @@
 
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
+#include "chrome/wait_cursor.h"
 #include "store/scheme_catalogue.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 #include "tools/batch_dialog_texts.h"
 #include "tools/batch_run.h"
 
@@ -19,32 +20,10 @@
 namespace vorlex::tools {
 namespace {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-// The wait cursor of a running batch. It is lifted while a question is on the screen, so the
-// user answers with the ordinary pointer.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-    class Lifted {
-    public:
-        Lifted() { QGuiApplication::restoreOverrideCursor(); }
-        ~Lifted() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-        Lifted(const Lifted&) = delete;
-        Lifted& operator=(const Lifted&) = delete;
-    };
-};
-
 // The batch's questions as the dialog's message boxes and Save-as dialog.
 class PromptedAnswers final : public BatchAnswers {
 public:
-    PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, int language,
+    PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, store::Language language,
                     QProgressBar* progress)
         : owner_(owner), prompter_(prompter), language_(language), progress_(progress) {}
 
@@ -55,7 +34,7 @@ public:
         return stop(text(BatchText::cantAllocate));
     }
     ExistingOutput outputExists(const QString& path) override {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         switch (prompter_.ask(owner_, text(BatchText::messageCaption),
                               text(BatchText::outputExists).arg(path),
                               chrome::QuestionIcon::question, true)) {
@@ -69,7 +48,7 @@ public:
         return ExistingOutput::skip;
     }
     std::optional<QString> otherOutputPath(const QString& proposed) override {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         return prompter_.saveFile(owner_, proposed);
     }
     bool stopAfterWriteFailure(const QString& path, WriteError, const QString&) override {
@@ -80,14 +59,14 @@ public:
 private:
     [[nodiscard]] QString text(BatchText id) const { return batchText(id, language_); }
     bool stop(const QString& question) {
-        const WaitCursor::Lifted lifted;
+        const chrome::WaitCursor::Lifted lifted;
         return prompter_.ask(owner_, text(BatchText::messageCaption), question,
                              chrome::QuestionIcon::stop) == chrome::Answer::yes;
     }
 
     QWidget* owner_;
     chrome::Prompter& prompter_;
-    int language_;
+    store::Language language_;
     QProgressBar* progress_;
 };
 
@@ -96,9 +75,10 @@ private:
 BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter, QWidget* parent)
     : chrome::CaptionedDialog(chrome::CaptionVariant::dialog, parent), store_(store),
       prompter_(prompter) {
-    language_ = store::readSetting(store_, store::kLanguage);
-    options_.noSj = store::readSetting(store_, store::kNoSj) != 0;
-    options_.wAsVe = store::readSetting(store_, store::kWAsVe) != 0;
+    const store::Settings settings = store::readSettings(store_);
+    language_ = settings.language;
+    options_.noSj = settings.noSj;
+    options_.wAsVe = settings.wAsVe;
     buildControls();
     applyTexts();
     fillSchemeBox();
@@ -112,7 +92,7 @@ void BatchDialog::buildControls() {
     setBodySize(QSize(du.x(171), du.y(60)));
 
     label_ = new QLineEdit(body());
-    label_->setObjectName(objectNameOf(schemeLabel));
+    label_->setObjectName(QStringLiteral("schemeLabel"));
     label_->setGeometry(du.rect(14, 5, 37, 12));
     label_->setReadOnly(true);
     label_->setFrame(false);
@@ -123,25 +103,25 @@ void BatchDialog::buildControls() {
     label_->setPalette(palette);
 
     schemes_ = new QComboBox(body());
-    schemes_->setObjectName(objectNameOf(schemeBox));
-    // The template's height is that of the opened list; the closed box is one line high.
+    schemes_->setObjectName(QStringLiteral("schemeBox"));
+    // The layout's height is that of the opened list; the closed box is one line high.
     schemes_->setGeometry(du.rect(60, 3, 97, 13));
     schemes_->setMaxVisibleItems(8);
 
     convert_ = new QPushButton(body());
-    convert_->setObjectName(objectNameOf(convertButton));
+    convert_->setObjectName(QStringLiteral("convertButton"));
     convert_->setGeometry(du.rect(14, 22, 143, 14));
     convert_->setAutoDefault(false);
 
     progress_ = new QProgressBar(body());
-    progress_->setObjectName(objectNameOf(progressBar));
+    progress_->setObjectName(QStringLiteral("progressBar"));
     progress_->setGeometry(du.rect(2, 43, 113, 12));
     progress_->setTextVisible(false);
     progress_->setRange(0, 100);
     progress_->setValue(0);
 
     close_ = new QPushButton(body());
-    close_->setObjectName(objectNameOf(closeButton));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(du.rect(118, 42, 50, 14));
     close_->setDefault(true);
 }
@@ -163,9 +143,8 @@ void BatchDialog::fillSchemeBox() {
     if (names.empty())
         return;
     schemes_->setCurrentIndex(0);
-    if (store::readSetting(store_, store::kSaveLastScheme) != 0) {
-        const std::string last = store::readSetting(store_, store::kLastScheme);
-        if (const auto found = store::findFirstByPrefixIgnoringCase(names, last))
+    if (const store::Settings settings = store::readSettings(store_); settings.saveLastScheme) {
+        if (const auto found = store::findFirstByPrefixIgnoringCase(names, settings.lastScheme))
             schemes_->setCurrentIndex(static_cast<int>(*found));
     }
 }
@@ -219,9 +198,9 @@ void BatchDialog::convert() {
     request.filters = *filters;
     request.options = options_;
     // Transliteration reads this switch afresh for every run.
-    request.options.separateEnglish = store::readSetting(store_, store::kSeparateEnglish) != 0;
+    request.options.separateEnglish = store::readSettings(store_).separateEnglish;
 
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     PromptedAnswers answers(this, prompter_, language_, progress_);
     runBatchConversion(request, answers);
 }

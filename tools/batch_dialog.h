@@ -5,6 +5,7 @@
 
 #include "chrome/captioned_dialog.h"
 #include "engine/latin.h"
+#include "store/language.h"
 #include "store/settings_store.h"
 
 class QComboBox;
@@ -21,15 +22,6 @@ namespace vorlex::tools {
 class BatchDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the dialog template, also the controls' object names ("c1010").
-    enum Control {
-        closeButton = 1,
-        progressBar = 1004,
-        schemeBox = 1010,
-        convertButton = 1014,
-        schemeLabel = 1017,
-    };
-
     /// Reads the language, the transliteration switches and the stored schemes from @p store
     /// and selects the last used scheme. Nothing is written to the store. @p store and
     /// @p prompter must outlive the dialog.
@@ -43,7 +35,7 @@ public:
     /// scheme's action afresh and converts, asking about each file that fails or exists.
     void convert();
 
-    [[nodiscard]] int language() const noexcept { return language_; }
+    [[nodiscard]] store::Language language() const noexcept { return language_; }
     /// Whether the scheme box lists at least one scheme.
     [[nodiscard]] bool hasSchemes() const;
     /// Scheme number of the selected item, or -1 when the box is empty.
@@ -56,7 +48,7 @@ private:
 
     store::SettingsStore& store_;
     chrome::Prompter& prompter_;
-    int language_ = 1;
+    store::Language language_ = store::Language::english;
     engine::LatinOptions options_;
     QLineEdit* label_ = nullptr;
     QComboBox* schemes_ = nullptr;

@@ -1,6 +1,8 @@
 // Every text the batch dialog shows, in English and Russian, in one table. Look-ups go through
-// the interface language flag: 0 Russian, any other value English.
+// the interface language flag.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -24,7 +26,7 @@ enum class BatchText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString batchText(BatchText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString batchText(BatchText id, store::Language language);
 
 } // namespace vorlex::tools

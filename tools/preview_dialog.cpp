@@ -11,11 +11,7 @@
 namespace vorlex::tools {
 namespace {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
-
-// A label wider than its box (a font broader than the template's) gets a slightly smaller font
+// A label wider than its box (a font broader than the layout's) gets a slightly smaller font
 // rather than losing its ends.
 void fitText(QLineEdit* edit) {
     QFont font = edit->parentWidget()->font();
@@ -71,41 +67,41 @@ void PreviewDialog::buildControls() {
     area->setFont(chrome::dialogFont());
 
     text_ = new QPlainTextEdit(area);
-    text_->setObjectName(objectNameOf(textBox));
+    text_->setObjectName(QStringLiteral("textBox"));
     text_->setReadOnly(true);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setGeometry(units.rect(7, 24, 350, 121));
 
     label_ = new QLineEdit(area);
-    label_->setObjectName(objectNameOf(actionLabel));
+    label_->setObjectName(QStringLiteral("actionLabel"));
     label_->setReadOnly(true);
     label_->setFocusPolicy(Qt::NoFocus);
     label_->setGeometry(units.rect(7, 9, 112, 12));
 
     action_ = new QLineEdit(area);
-    action_->setObjectName(objectNameOf(actionField));
+    action_->setObjectName(QStringLiteral("actionField"));
     action_->setReadOnly(true);
     action_->setGeometry(units.rect(124, 9, 144, 12));
 
     saveScheme_ = new QPushButton(area);
-    saveScheme_->setObjectName(objectNameOf(saveSchemeButton));
+    saveScheme_->setObjectName(QStringLiteral("saveSchemeButton"));
     saveScheme_->setAutoDefault(false);
     saveScheme_->setGeometry(units.rect(273, 5, 84, 14));
     saveScheme_->setEnabled(outputs_.canSaveAsScheme());
 
     write_ = new QPushButton(area);
-    write_->setObjectName(objectNameOf(writeButton));
+    write_->setObjectName(QStringLiteral("writeButton"));
     write_->setAutoDefault(false);
     write_->setGeometry(units.rect(7, 149, 125, 17));
 
     put_ = new QPushButton(area);
-    put_->setObjectName(objectNameOf(putButton));
+    put_->setObjectName(QStringLiteral("putButton"));
     put_->setAutoDefault(false);
     put_->setGeometry(units.rect(134, 149, 156, 17));
     put_->setEnabled(outputs_.canPutOnClipboard());
 
     close_ = new QPushButton(area);
-    close_->setObjectName(objectNameOf(closeButton));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setDefault(true);
     close_->setGeometry(units.rect(310, 149, 47, 17));
 

@@ -1,4 +1,4 @@
-// The preview window (template 129): the recoded beginning of a document with its three
+// The preview window: the recoded beginning of a document with its three
 // whole-document outputs, or a part of the untouched source text; silent runs perform one
 // output without any window.
 #pragma once
@@ -23,17 +23,6 @@ namespace vorlex::tools {
 class PreviewDialog final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// Control identifiers of the template, also the controls' object names ("c1001").
-    enum Control {
-        closeButton = 1,
-        writeButton = 1000,
-        textBox = 1001,
-        putButton = 1002,
-        saveSchemeButton = 1003,
-        actionField = 1005,
-        actionLabel = 1006,
-    };
-
     /// Builds the window of document mode, or of source mode when inputs.sourceMode is set
     /// (inputs.silent is ignored here: use run() or runSilently()). Reads `Language` from
     /// @p store; @p store and @p prompter must outlive the window.
@@ -50,7 +39,7 @@ public:
                             const PreviewInputs& inputs, const PreviewCallbacks& callbacks,
                             QWidget* parent);
 
-    [[nodiscard]] int language() const noexcept { return outputs_.language(); }
+    [[nodiscard]] store::Language language() const noexcept { return outputs_.language(); }
 
     // The buttons' commands.
     void writeDocumentToFile() { outputs_.writeToFile(this); }

@@ -1,26 +1,15 @@
 #include "tools/preview_outputs.h"
 
 #include "chrome/prompter.h"
+#include "chrome/wait_cursor.h"
 #include "engine/cp1251.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <algorithm>
 
 namespace vorlex::tools {
-namespace {
-
-// The wait cursor for the length of a recoding, restored however the scope ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept {
     const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
@@ -73,7 +62,7 @@ std::optional<PreviewText> writeMessage(WriteError error) noexcept {
 PreviewOutputs::PreviewOutputs(const store::SettingsStore& store, chrome::Prompter& prompter,
                                const PreviewInputs& inputs, const PreviewCallbacks& callbacks)
     : store_(store), prompter_(prompter), inputs_(inputs), callbacks_(callbacks),
-      language_(store::readSetting(store, store::kLanguage)) {}
+      language_(store::readLanguage(store)) {}
 
 std::span<const std::uint8_t> PreviewOutputs::bufferDocument() const noexcept {
     if (!inputs_.documentData)
@@ -83,7 +72,7 @@ std::span<const std::uint8_t> PreviewOutputs::bufferDocument() const noexcept {
 }
 
 engine::LatinOptions PreviewOutputs::latinOptions() const {
-    return {inputs_.wAsVe, inputs_.noSj, store::readSetting(store_, store::kSeparateEnglish) != 0};
+    return {inputs_.wAsVe, inputs_.noSj, store::readSettings(store_).separateEnglish};
 }
 
 void PreviewOutputs::say(QWidget* parent, PreviewText id) const {
@@ -104,7 +93,7 @@ FirstPart PreviewOutputs::firstPart() const {
     RecodedDocument recoded;
     ReadError error = ReadError::none;
     {
-        const WaitCursor wait;
+        const chrome::WaitCursor wait;
         error = DocumentReader::recodeBuffer(part, inputs_.filters, latinOptions(), recoded);
     }
     // A buffer document of no bytes shows nothing, as an empty file reads as a failure.
@@ -116,7 +105,7 @@ FirstPart PreviewOutputs::firstPart() const {
 }
 
 ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     if (inputs_.documentIsFile) {
         return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
                                           out, nullptr, kMaxWholeDocumentBytes);
@@ -151,7 +140,7 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
     }
     WriteError written = WriteError::none;
     {
-        const WaitCursor wait;
+        const chrome::WaitCursor wait;
         written = writeFileAtomically(*target, recoded.bytes(), Existing::replace);
     }
     recoded.clear();
@@ -173,7 +162,7 @@ void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
         say(promptParent, *failure);
         return;
     }
-    const WaitCursor wait;
+    const chrome::WaitCursor wait;
     // Clipboard text ends at the first zero byte, as every reader of it sees it.
     callbacks_.putOnClipboard(untilZero(recoded.bytes()));
 }

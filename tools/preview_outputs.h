@@ -67,7 +67,7 @@ public:
     PreviewOutputs(const store::SettingsStore& store, chrome::Prompter& prompter,
                    const PreviewInputs& inputs, const PreviewCallbacks& callbacks);
 
-    [[nodiscard]] int language() const noexcept { return language_; }
+    [[nodiscard]] store::Language language() const noexcept { return language_; }
     [[nodiscard]] QString text(PreviewText id) const { return previewText(id, language_); }
 
     /// The first kPreviewBytes bytes recoded, up to the first zero byte of the result.
@@ -103,7 +103,7 @@ private:
     chrome::Prompter& prompter_;
     const PreviewInputs& inputs_;
     const PreviewCallbacks& callbacks_;
-    int language_;
+    store::Language language_;
 };
 
 } // namespace vorlex::tools

@@ -1,6 +1,8 @@
 // Every text the preview window shows, in English and Russian, in one table. Look-ups go
-// through the window's language: 0 Russian, any other value English.
+// through the window's language.
 #pragma once
+
+#include "store/language.h"
 
 #include <QString>
 
@@ -24,7 +26,7 @@ enum class PreviewText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString previewText(PreviewText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString previewText(PreviewText id, store::Language language);
 
 } // namespace vorlex::tools

@@ -74,7 +74,7 @@ QString seconds(std::chrono::milliseconds limit) {
 }
 
 // The failure's first line, then the address and the reason in the interface language.
-QString failureText(const QString& first, const UpdateOutcome& outcome, int language) {
+QString failureText(const QString& first, const UpdateOutcome& outcome, store::Language language) {
     QString text = first;
     if (!outcome.address.isEmpty())
         text += QLatin1Char('\n') + updateText(UpdateText::address, language) + outcome.address;
@@ -195,13 +195,13 @@ void UpdateCheck::finish(UpdateOutcome outcome) {
     emit finished(outcome);
 }
 
-void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language,
+void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                        const UpdateOutcome& outcome) {
     const QString caption = QCoreApplication::applicationName();
     const auto warn = [&](const QString& first) {
         prompter.warning(parent, caption, failureText(first, outcome, language));
     };
-    const auto fail = [&](UpdateText id) { warn(updateText(id, 1)); };
+    const auto fail = [&](UpdateText id) { warn(updateText(id, store::Language::english)); };
     switch (outcome.kind) {
     case UpdateOutcome::Kind::badUrl:
         fail(UpdateText::badUrl);
@@ -219,7 +219,8 @@ void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language
         fail(UpdateText::redirectNotHttp);
         return;
     case UpdateOutcome::Kind::serverError:
-        warn(updateText(UpdateText::serverError, 1) + QString::number(outcome.status));
+        warn(updateText(UpdateText::serverError, store::Language::english) +
+             QString::number(outcome.status));
         return;
     case UpdateOutcome::Kind::networkError:
         warn(outcome.errorText);
@@ -237,7 +238,7 @@ void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language
     }
 }
 
-UpdateCheck* startUpdateCheck(QWidget* parent, chrome::Prompter& prompter, int language,
+UpdateCheck* startUpdateCheck(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                               const UpdateCheckOptions& options, std::function<void()> ended) {
     auto* check = new UpdateCheck(parent);
     auto* box = new UpdateProgressBox(language, options.url, parent);

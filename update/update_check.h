@@ -3,6 +3,7 @@
 // the event loop of the window: the window keeps painting and taking input while it waits.
 #pragma once
 
+#include "store/language.h"
 #include "update/update_fetch.h"
 
 #include <QObject>
@@ -93,9 +94,9 @@ private:
 
 /// Tells the user what @p outcome means, through @p prompter: the failures with the exclamation
 /// icon, their first line in English, then the address and the reason in the interface language
-/// @p language (0 Russian, anything else English); the results in the interface language; a new
+/// @p language; the results in the interface language; a new
 /// version asks whether to show the news and shows them on Yes. A cancelled check tells nothing.
-void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, int language,
+void showUpdateOutcome(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                        const UpdateOutcome& outcome);
 
 /// Options of startUpdateCheck; the defaults are what the program uses.
@@ -109,7 +110,7 @@ struct UpdateCheckOptions {
 /// told over @p parent, then @p ended is called (after Cancel too). The check and the box belong
 /// to @p parent: destroying it ends the check silently, without calling @p ended. Returns the
 /// running check.
-UpdateCheck* startUpdateCheck(QWidget* parent, chrome::Prompter& prompter, int language,
+UpdateCheck* startUpdateCheck(QWidget* parent, chrome::Prompter& prompter, store::Language language,
                               const UpdateCheckOptions& options = {},
                               std::function<void()> ended = {});
 

@@ -19,8 +19,8 @@ class QNetworkReply;
 
 namespace vorlex::update {
 
-/// How long a request may wait. The design's synchronous request could wait for ever on a server
-/// that accepts and never answers; these bound the wait.
+/// How long a request may wait. A request without limits could wait for ever on a server that
+/// accepts and never answers; these bound the wait.
 struct FetchLimits {
     /// The longest time without any answer or new body bytes.
     std::chrono::milliseconds idle{15000};

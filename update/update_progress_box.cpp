@@ -17,7 +17,8 @@ constexpr int kAddressWidthUnits = 180;
 
 } // namespace
 
-UpdateProgressBox::UpdateProgressBox(int language, const QString& address, QWidget* parent)
+UpdateProgressBox::UpdateProgressBox(store::Language language, const QString& address,
+                                     QWidget* parent)
     : CaptionedDialog(chrome::CaptionVariant::dialog, parent) {
     setObjectName(QStringLiteral("updateProgressBox"));
     setWindowTitle(QCoreApplication::applicationName());

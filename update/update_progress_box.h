@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chrome/captioned_dialog.h"
+#include "store/language.h"
 
 #include <QString>
 
@@ -13,9 +14,9 @@ namespace vorlex::update {
 class UpdateProgressBox final : public chrome::CaptionedDialog {
     Q_OBJECT
 public:
-    /// A box for a check of @p address, its texts in @p language (0 Russian, anything else
-    /// English). Cancel, Escape and the close box reject it.
-    UpdateProgressBox(int language, const QString& address, QWidget* parent = nullptr);
+    /// A box for a check of @p address, its texts in @p language. Cancel, Escape and the close
+    /// box reject it.
+    UpdateProgressBox(store::Language language, const QString& address, QWidget* parent = nullptr);
 
     [[nodiscard]] QPushButton* cancelButton() const noexcept { return cancel_; }
 

@@ -3,6 +3,8 @@
 // interface language.
 #pragma once
 
+#include "store/language.h"
+
 #include <QString>
 
 namespace vorlex::update {
@@ -26,7 +28,7 @@ enum class UpdateText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString updateText(UpdateText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString updateText(UpdateText id, store::Language language);
 
 } // namespace vorlex::update

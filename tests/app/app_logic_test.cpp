@@ -165,54 +165,35 @@ TEST(VariantLimit, AcceptsOneToNinetyNine) {
             << bad;
 }
 
-TEST(MainSwitchesTest, DefaultsOnAnEmptyStore) {
-    store::MemorySettingsStore empty;
-    const MainSwitches s = readMainSwitches(empty);
-    EXPECT_EQ(s.language, 1);
-    EXPECT_EQ(s.totalShow, 20);
-    EXPECT_EQ(s.precision, 7);
-    EXPECT_EQ(s.autoRecode, 1);
-    EXPECT_EQ(s.autoRecodeFile, 1);
-    EXPECT_EQ(s.autoRecodeClipboard, 1);
-    EXPECT_EQ(s.saveLastScheme, 1);
-    EXPECT_EQ(s.setClipboardViewer, 1);
-    EXPECT_EQ(s.showNoAutoRecoding, 0);
-    EXPECT_EQ(s.showWrongClipboardFormat, 0);
-    EXPECT_EQ(s.lastScheme, "Auto");
-}
-
-TEST(MainSwitchesTest, LastSchemeIsReadOnlyWhenSaved) {
-    store::MemorySettingsStore settings;
-    store::writeSetting(settings, store::kLastScheme, "Koi->Win");
-    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Koi->Win");
-    store::writeSetting(settings, store::kSaveLastScheme, 0);
-    EXPECT_EQ(readMainSwitches(settings).lastScheme, "Auto");
-}
-
 TEST(MainTexts, ZeroIsRussianAnythingElseEnglish) {
-    EXPECT_EQ(mainText(MainText::exitButton, 0), QStringLiteral("ВЫХОД"));
-    EXPECT_EQ(mainText(MainText::exitButton, 1), QStringLiteral("EXIT"));
-    EXPECT_EQ(mainText(MainText::exitButton, 2), QStringLiteral("EXIT"));
-    EXPECT_EQ(mainText(MainText::exitButton, -1), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(0)),
+              QStringLiteral("ВЫХОД"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(1)), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(2)), QStringLiteral("EXIT"));
+    EXPECT_EQ(mainText(MainText::exitButton, vorlex::store::languageOf(-1)),
+              QStringLiteral("EXIT"));
     // Every text exists in both languages.
     for (int id = 0; id < static_cast<int>(MainText::count_); ++id) {
-        EXPECT_FALSE(mainText(static_cast<MainText>(id), 0).isEmpty()) << id;
-        EXPECT_FALSE(mainText(static_cast<MainText>(id), 1).isEmpty()) << id;
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), vorlex::store::languageOf(0)).isEmpty())
+            << id;
+        EXPECT_FALSE(mainText(static_cast<MainText>(id), vorlex::store::languageOf(1)).isEmpty())
+            << id;
     }
 }
 
 TEST(MainTexts, EachSourceHasItsOwnMessages) {
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::droppedFile), 1),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::droppedFile), vorlex::store::languageOf(1)),
               QStringLiteral("This tex can not be auto-recoding"));
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::clipboard), 0),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::clipboard), vorlex::store::languageOf(0)),
               QStringLiteral("К сожалению, этот текст не может быть автоматически перекодирован"));
-    EXPECT_EQ(mainText(noWordsMessage(SourceKind::chosenFile), 0),
+    EXPECT_EQ(mainText(noWordsMessage(SourceKind::chosenFile), vorlex::store::languageOf(0)),
               QStringLiteral("К сожалению, этот файл не может быть автоматически перекодирован"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::commandLineFile), 1),
-              QStringLiteral("Error reading from file"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::chosenFile), 1),
+    EXPECT_EQ(
+        mainText(readFailedMessage(SourceKind::commandLineFile), vorlex::store::languageOf(1)),
+        QStringLiteral("Error reading from file"));
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::chosenFile), vorlex::store::languageOf(1)),
               QStringLiteral("Error reading file"));
-    EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), 1),
+    EXPECT_EQ(mainText(readFailedMessage(SourceKind::clipboard), vorlex::store::languageOf(1)),
               QStringLiteral("Clipboard contains wrong data format"));
 }
 

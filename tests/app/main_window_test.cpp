@@ -1,5 +1,5 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
-// edit 1006, languages and closing. Every test starts from a fresh INI file.
+// the maximum-variants field, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
 #include "chrome/caption_bar.h"
 #include "chrome/title_tip.h"
@@ -81,17 +81,21 @@ private:
     std::unique_ptr<MainWindow> open(const std::optional<QString>& file = std::nullopt) {
         return std::make_unique<MainWindow>(*store_, prompter_, file);
     }
-    template <typename T> static T* control(MainWindow& w, int id) {
-        T* found = w.findChild<T*>(QStringLiteral("c%1").arg(id));
+    template <typename T> static T* control(MainWindow& w, MainWindow::Control id) {
+        T* found = w.findChild<T*>(MainWindow::objectNameOf(id));
         if (found == nullptr)
-            qFatal("no control %d", id);
+            qFatal("no control %s", qPrintable(MainWindow::objectNameOf(id)));
         return found;
     }
     static QListWidget* list(MainWindow& w) {
         return control<QListWidget>(w, MainWindow::variantList);
     }
-    static QPushButton* button(MainWindow& w, int id) { return control<QPushButton>(w, id); }
-    static QString field(MainWindow& w, int id) { return control<QLabel>(w, id)->text(); }
+    static QPushButton* button(MainWindow& w, MainWindow::Control id) {
+        return control<QPushButton>(w, id);
+    }
+    static QString field(MainWindow& w, MainWindow::Control id) {
+        return control<QLabel>(w, id)->text();
+    }
     static QString firstLine(MainWindow& w) {
         return list(w)->count() == 0 ? QString() : list(w)->item(0)->text();
     }
@@ -184,7 +188,7 @@ private slots:
         // English, 20 variants, the placeholder line.
         QCOMPARE(button(*w, MainWindow::exitButton)->text(), QStringLiteral("EXIT"));
         QCOMPARE(control<QLineEdit>(*w, MainWindow::limitEdit)->text(), QStringLiteral("20"));
-        QCOMPARE(w->switches().precision, 7);
+        QCOMPARE(w->settingsInUse().precision, 7);
         QCOMPARE(list(*w)->count(), 1);
         QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
         QCOMPARE(field(*w, MainWindow::timeField), QStringLiteral("- -"));
@@ -500,7 +504,7 @@ private slots:
         waitForPass(*w);
         list(*w)->setCurrentRow(0);
         const int lines = list(*w)->count();
-        QAction* put = w->listMenu()->findChild<QAction*>(QStringLiteral("menu32776"));
+        QAction* put = w->listMenu()->findChild<QAction*>(QStringLiteral("putDocumentItem"));
         QVERIFY(put != nullptr);
         put->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8(kRepaired));
@@ -562,9 +566,10 @@ private slots:
             d.checkBox(vorlex::setup::SettingsDialog::clipboardViewerBox)->setChecked(false);
             d.fontsButton()->click();
         });
-        QCOMPARE(w->language(), 0);
-        QCOMPARE(field(*w, MainWindow::headingField),
-                 vorlex::app::mainText(vorlex::app::MainText::heading, 0));
+        QCOMPARE(w->language(), vorlex::store::Language::russian);
+        QCOMPARE(
+            field(*w, MainWindow::headingField),
+            vorlex::app::mainText(vorlex::app::MainText::heading, vorlex::store::languageOf(0)));
         // Qt's own texts follow the window's language.
         QCOMPARE(standardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Да"));
         QCOMPARE(standardButtonText(QDialogButtonBox::Cancel), QStringLiteral("Отмена"));
@@ -598,7 +603,7 @@ private slots:
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr)
                 return;
-            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("c1001"));
+            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("nameEdit"));
             const QList<QComboBox*> filters = modal->findChildren<QComboBox*>();
             if (name == nullptr || filters.isEmpty())
                 return;
@@ -608,7 +613,7 @@ private slots:
                 emit filters[i]->activated(i + 2);
             }
             name->setText(QStringLiteral("My scheme"));
-            if (auto* ok = modal->findChild<QPushButton*>(QStringLiteral("c1")))
+            if (auto* ok = modal->findChild<QPushButton*>(QStringLiteral("okButton")))
                 ok->click();
             // Never leave the test waiting on a dialog that refused to close.
             if (modal->isVisible())
@@ -643,9 +648,9 @@ private slots:
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr)
                 return;
-            if (auto* name = modal->findChild<QLineEdit*>(QStringLiteral("c1001")))
+            if (auto* name = modal->findChild<QLineEdit*>(QStringLiteral("nameEdit")))
                 name->setText(QStringLiteral("From the list"));
-            if (auto* save = modal->findChild<QPushButton*>(QStringLiteral("c1")))
+            if (auto* save = modal->findChild<QPushButton*>(QStringLiteral("saveButton")))
                 save->click();
             if (modal->isVisible())
                 qobject_cast<QDialog*>(modal)->reject();

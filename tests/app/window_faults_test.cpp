@@ -92,10 +92,10 @@ private:
     std::unique_ptr<MainWindow> open(const std::optional<QString>& file = std::nullopt) {
         return std::make_unique<MainWindow>(*store_, prompter_, file);
     }
-    template <typename T> static T* control(QWidget& w, int id) {
-        T* found = w.findChild<T*>(QStringLiteral("c%1").arg(id));
+    template <typename T> static T* control(QWidget& w, MainWindow::Control id) {
+        T* found = w.findChild<T*>(MainWindow::objectNameOf(id));
         if (found == nullptr)
-            qFatal("no control %d", id);
+            qFatal("no control %s", qPrintable(MainWindow::objectNameOf(id)));
         return found;
     }
     static QListWidget* list(MainWindow& w) {
@@ -141,8 +141,7 @@ private:
             auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (preview == nullptr)
                 return;
-            text = control<QPlainTextEdit>(*preview, vorlex::tools::PreviewDialog::textBox)
-                       ->toPlainText();
+            text = preview->findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText();
             preview->done(0);
         });
         w.runListCommand(ListCommand::viewResult);
@@ -361,7 +360,7 @@ private slots:
             auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
             QVERIFY(box->findText(QStringLiteral("Mine")) >= 1);
             QVERIFY(w->maximumVariants() >= 1 && w->maximumVariants() <= 99);
-            QVERIFY(w->switches().precision >= 0 && w->switches().precision <= 9);
+            QVERIFY(w->settingsInUse().precision >= 0 && w->settingsInUse().precision <= 9);
             QVERIFY(w->close());
         }
         reopenStore();
@@ -375,7 +374,11 @@ private slots:
         reopenStore();
         auto w = open();
         QCOMPARE(control<QComboBox>(*w, MainWindow::schemeBox)->count(), 24);
-        QCOMPARE(w->language(), 1);
+        QCOMPARE(w->language(), vorlex::store::Language::english);
+        prompter_.expectWarning(
+            QStringLiteral("The settings could not be saved to the file %1: there is a folder of "
+                           "that name.")
+                .arg(iniPath()));
         QVERIFY(w->close());
         QVERIFY(QFileInfo(iniPath()).isDir());
     }
@@ -414,6 +417,9 @@ private slots:
             auto w = open();
             control<QLineEdit>(*w, MainWindow::limitEdit)->setText(QStringLiteral("9"));
             QCoreApplication::processEvents(); // QSettings' own save request
+            prompter_.expectWarning(QStringLiteral("The settings could not be saved to the file "
+                                                   "%1: another program keeps the file locked.")
+                                        .arg(iniPath()));
             QVERIFY(w->close());
         }
         store_.reset();
@@ -422,6 +428,49 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before);
         reopenStore();
+    }
+
+    // A save that fails on a read-only or full disk is told once, in the window's language,
+    // naming the file and the reason; the file keeps what it held.
+    void failedSettingsSaveIsTold_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read-only") << true
+                                   << QStringLiteral("The settings could not be saved to the "
+                                                     "file %1: the file or its folder cannot be "
+                                                     "written.");
+        QTest::newRow("full, Russian")
+            << false
+            << QStringLiteral("Не удалось сохранить настройки в файл %1: диск переполнен.");
+    }
+    void failedSettingsSaveIsTold() {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, message);
+        const QString folder = dir_->filePath(QStringLiteral("small"));
+        SmallTmpfs small(folder, "size=8k");
+        if (!small.mounted())
+            QSKIP("mounting a small tmpfs needs root");
+        const QString ini = folder + QStringLiteral("/v.ini");
+        writeFile(QStringLiteral("small/v.ini"),
+                  QByteArray("[Parameters]\nLanguage=") + (readOnly ? "1" : "0") + "\n");
+        if (readOnly && !small.makeReadOnly())
+            QSKIP("remounting read-only is not permitted here");
+        if (!readOnly) {
+            // Fill what is left of the disk.
+            QFile filler(folder + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(512, 'x')) > 0 && filler.flush()) {
+            }
+        }
+        store_ = std::make_unique<store::QSettingsStore>(ini.toStdString());
+        auto w = open();
+        control<QLineEdit>(*w, MainWindow::limitEdit)->setText(QStringLiteral("9"));
+        prompter_.expectWarning(message.arg(ini));
+        QVERIFY(w->close());
+        w.reset();
+        QCOMPARE(readAll(ini),
+                 QByteArray("[Parameters]\nLanguage=") + (readOnly ? "1" : "0") + "\n");
+        store_.reset();
     }
 
     // Every integer of the main window and the settings dialog at an extreme.
@@ -473,7 +522,7 @@ private slots:
         const int shownLimit = control<QLineEdit>(*w, MainWindow::limitEdit)->text().toInt();
         QVERIFY(shownLimit >= 1 && shownLimit <= 99);
         QVERIFY(list(*w)->count() <= 99);
-        QCOMPARE(w->language() != 0, parses ? number != 0 : true);
+        QCOMPARE(!vorlex::store::isRussian(w->language()), parses ? number != 0 : true);
         const QFont listFont = list(*w)->font();
         QVERIFY(listFont.pixelSize() <= 1000);
         QVERIFY(listFont.family().size() <= 31);

@@ -273,11 +273,16 @@ TEST(SystemLinkOpener, AnEmptyAddressIsNotHandedOn) {
 }
 
 TEST(AboutTexts, BothLanguages) {
-    EXPECT_EQ(aboutText(AboutText::caption, 1), QStringLiteral("About program"));
-    EXPECT_EQ(aboutText(AboutText::caption, 0), QStringLiteral("О программе"));
-    EXPECT_EQ(aboutText(AboutText::closeButton, 7), QStringLiteral("Close"));
-    EXPECT_EQ(aboutText(AboutText::closeButton, 0), QStringLiteral("Закрыть"));
-    EXPECT_EQ(aboutText(AboutText::version, 0), QStringLiteral("Version " VORLEX_VERSION));
+    EXPECT_EQ(aboutText(AboutText::caption, vorlex::store::languageOf(1)),
+              QStringLiteral("About program"));
+    EXPECT_EQ(aboutText(AboutText::caption, vorlex::store::languageOf(0)),
+              QStringLiteral("О программе"));
+    EXPECT_EQ(aboutText(AboutText::closeButton, vorlex::store::languageOf(7)),
+              QStringLiteral("Close"));
+    EXPECT_EQ(aboutText(AboutText::closeButton, vorlex::store::languageOf(0)),
+              QStringLiteral("Закрыть"));
+    EXPECT_EQ(aboutText(AboutText::version, vorlex::store::languageOf(0)),
+              QStringLiteral("Version " VORLEX_VERSION));
     EXPECT_NE(programHomePage(), companyHomePage());
 }
 

@@ -489,7 +489,7 @@ private slots:
         FakeOpener opener;
         testing::QueuedPrompter prompter;
         for (const int language : {0, 1}) {
-            chrome::AboutDialog about(language, prompter, opener);
+            chrome::AboutDialog about(vorlex::store::languageOf(language), prompter, opener);
             QCOMPARE(about.captionVariant(), CaptionVariant::tool);
             QCOMPARE(about.windowTitle(), language == 0 ? QStringLiteral("О программе")
                                                         : QStringLiteral("About program"));
@@ -524,7 +524,7 @@ private slots:
     void aboutBoxProductLinkTurnsRedAndCloseCloses() {
         FakeOpener opener;
         testing::QueuedPrompter prompter;
-        chrome::AboutDialog about(1, prompter, opener);
+        chrome::AboutDialog about(vorlex::store::languageOf(1), prompter, opener);
         about.show();
         QTest::mouseClick(about.productLink(), Qt::LeftButton);
         QCOMPARE(opener.addresses, QStringList{chrome::programHomePage()});

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
             chrome::CaptionedDialog dialog(v.variant);
             dialog.setWindowTitle(QString::fromUtf8(v.title));
             if (v.variant == chrome::CaptionVariant::main)
-                dialog.setWindowIcon(QIcon(QStringLiteral(":/res/icon128.svg")));
+                dialog.setWindowIcon(QIcon(QStringLiteral(":/res/vorlex_logo.svg")));
             dialog.setBodySize(QSize(360, 60));
             auto* label = new QLabel(QStringLiteral("Body of the window"), dialog.body());
             label->setGeometry(10, 10, 300, 20);
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     NoOpener opener;
     testing::QueuedPrompter prompter;
     for (const int language : {0, 1}) {
-        chrome::AboutDialog about(language, prompter, opener);
+        chrome::AboutDialog about(vorlex::store::languageOf(language), prompter, opener);
         ok &= save(about,
                    folder + QStringLiteral("/chrome-about-%1.png")
                                 .arg(language == 0 ? QStringLiteral("ru") : QStringLiteral("en")));

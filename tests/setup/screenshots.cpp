@@ -1,12 +1,12 @@
 // Not a test: saves pictures of the settings dialog and the two scheme dialogs in both
 // languages into the folder named on the command line, for a look at their layout.
+#include "schemes/scheme_commands.h"
+#include "schemes/scheme_editor_dialog.h"
+#include "schemes/scheme_name_dialog.h"
 #include "setup/settings_dialog.h"
 #include "store/builtin_schemes.h"
 #include "store/memory_settings_store.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_commands.h"
-#include "store/scheme_editor_dialog.h"
-#include "store/scheme_name_dialog.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
 
@@ -50,9 +50,9 @@ int main(int argc, char* argv[]) {
         store::writeBuiltInSchemes(store);
         store::writeSetting(store, store::kFlag, 1);
         store::writeSetting(store, store::kLanguage, language);
-        QComboBox box;
-        store::fillSchemeBox(&box, store::refreshCatalogue(store));
-        box.setCurrentIndex(box.findData(14));
+        store::SchemeList list;
+        list.assign(store::refreshCatalogue(store).schemes);
+        list.selectNumber(14);
 
         {
             setup::SettingsDialog dialog(store, prompter);
@@ -60,12 +60,14 @@ int main(int argc, char* argv[]) {
             dialog.done(QDialog::Accepted);
         }
         {
-            store::SchemeEditorDialog dialog(store::EditorMode::edit, &box, store, prompter);
+            schemes::SchemeEditorDialog dialog(store::EditorMode::edit,
+                                               {list.selectedName(), list.selectedNumber()}, store,
+                                               prompter);
             ok &= save(dialog, folder + QStringLiteral("/setup-editor-%1.png").arg(suffix));
         }
         {
             const std::array<int, 5> chain{8, -2, -1, -1, -1};
-            store::SchemeNameDialog dialog(QStringLiteral("kw wl "), chain, store, prompter);
+            schemes::SchemeNameDialog dialog(QStringLiteral("kw wl "), chain, store, prompter);
             dialog.nameEdit()->setText(QStringLiteral("Koi->Latinica"));
             ok &= save(dialog, folder + QStringLiteral("/setup-name-%1.png").arg(suffix));
         }

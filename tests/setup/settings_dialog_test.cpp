@@ -77,7 +77,7 @@ private slots:
     void russianRelabelsAtOnceAndEscStoresIt() {
         SettingsDialog dialog(*store, prompter);
         dialog.russianButton()->click();
-        QCOMPARE(dialog.textLanguage(), 0);
+        QCOMPARE(dialog.textLanguage(), store::Language::russian);
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Установки программы"));
         QCOMPARE(dialog.fontsButton()->text(), QString::fromUtf8("Шрифты"));
         QCOMPARE(dialog.checkBox(Box::separateEnglishBox)->text(),
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(!dialog.russianButton()->isChecked());
         QVERIFY(!dialog.englishButton()->isChecked());
         dialog.accept();
-        QCOMPARE(stored(*store, store::kLanguage), kNoLanguageChosen);
+        QCOMPARE(stored(*store, store::kLanguage), -1);
     }
 
     void destroyedWithoutClosingStillWrites() {
@@ -184,7 +184,7 @@ private slots:
         for (int language : {0, 1}) {
             writeSetting(*store, store::kLanguage, language);
             SettingsDialog dialog(*store, prompter);
-            QCOMPARE(dialog.textLanguage(), language);
+            QCOMPARE(dialog.textLanguage(), store::languageOf(language));
             const QList<QWidget*> controls =
                 dialog.body()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
             QVERIFY(controls.size() >= 20);
@@ -228,10 +228,10 @@ private slots:
             dialog->checkBox(Box::noSjBox)->click();
             dialog->closeButton()->click();
         });
-        const SettingsAfterDialog after = runSettingsDialog(*store, prompter, nullptr);
-        QCOMPARE(after.language, 0);
-        QCOMPARE(after.noSj, 1);
-        QCOMPARE(after.lastScheme, std::optional<std::string>("Koi->Win"));
+        const store::Settings after = runSettingsDialog(*store, prompter, nullptr);
+        QCOMPARE(after.language, store::Language::russian);
+        QVERIFY(after.noSj);
+        QCOMPARE(after.lastScheme, std::string("Koi->Win"));
     }
 
 private:

@@ -1,6 +1,7 @@
 // Built-in schemes, the first-run rule and the catalogue scan, on both stores.
 #include "store/builtin_schemes.h"
 #include "store/scheme_catalogue.h"
+#include "store/scheme_list.h"
 #include "store/settings_keys.h"
 #include "store_makers.h"
 
@@ -242,6 +243,28 @@ TEST(LastSchemeSelection, PicksTheFirstItemThatBeginsWithTheNameIgnoringCase) {
     EXPECT_EQ(lastSchemeSelection(schemes, "Koi->Win (mail) old"), std::nullopt);
     EXPECT_EQ(lastSchemeSelection(schemes, "Mac"), std::nullopt);
     EXPECT_EQ(lastSchemeSelection({}, "Koi->Win"), std::nullopt);
+}
+
+TEST(SchemeList, SelectsByNumberAndLastSchemeAndRemovesTheSelected) {
+    SchemeList list;
+    EXPECT_EQ(list.size(), 1);
+    EXPECT_EQ(list.selectedName(), "Auto");
+    EXPECT_EQ(list.selectedScheme(), nullptr);
+    list.assign({{4, "Koi->Win", "kw"}, {9, "Alt->Win", "aw"}});
+    EXPECT_EQ(list.size(), 3);
+    EXPECT_EQ(list.selectedNumber(), kAutoSchemeNumber);
+    list.selectLastScheme("alt");
+    EXPECT_EQ(list.selectedNumber(), 9);
+    list.selectLastScheme("nothing like it");
+    EXPECT_EQ(list.selectedIndex(), 2);
+    list.select(7);
+    EXPECT_EQ(list.selectedIndex(), 2);
+    EXPECT_FALSE(list.selectNumber(5));
+    ASSERT_TRUE(list.selectNumber(4));
+    list.removeSelected();
+    EXPECT_EQ(list.selectedIndex(), 0);
+    EXPECT_EQ(list.size(), 2);
+    EXPECT_EQ(list.name(1), "Alt->Win");
 }
 
 TEST(FindFirstByPrefixIgnoringCase, SearchesFromTheTop) {

@@ -1,17 +1,16 @@
 // Settings files a user's disk may really hold, and values at the limits of their type, read
 // through the readers the programs use: the store, the main window's switches, the command
 // line's switches and the pass that takes the precision and the variant limit.
-#include "app/main_window_logic.h"
 #include "cli/cli_settings.h"
 #include "detect/candidates.h"
 #include "detect/dictionary.h"
-#include "detect/list_line.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
 #include "engine/cp1251.h"
 #include "store/builtin_schemes.h"
 #include "store/qsettings_store.h"
 #include "store/scheme_catalogue.h"
+#include "store/settings.h"
 #include "store/settings_keys.h"
 #include "tests/support/test_files.h"
 
@@ -46,16 +45,7 @@ protected:
 
     // Every switch as a fresh store without the value would give it.
     static void expectDefaults(const SettingsStore& store, const std::string& what) {
-        const app::MainSwitches read = app::readMainSwitches(store);
-        const app::MainSwitches defaults;
-        EXPECT_EQ(read.language, defaults.language) << what;
-        EXPECT_EQ(read.totalShow, defaults.totalShow) << what;
-        EXPECT_EQ(read.precision, defaults.precision) << what;
-        EXPECT_EQ(read.autoRecode, defaults.autoRecode) << what;
-        EXPECT_EQ(read.setClipboardViewer, defaults.setClipboardViewer) << what;
-        EXPECT_EQ(read.lastScheme, defaults.lastScheme) << what;
-        EXPECT_EQ(read.separateEnglish, defaults.separateEnglish) << what;
-        EXPECT_EQ(read.refineRanking, defaults.refineRanking) << what;
+        EXPECT_EQ(readSettings(store), Settings{}) << what;
         const engine::LatinOptions latin = cli::storedLatinOptions(store);
         EXPECT_FALSE(latin.wAsVe || latin.noSj || latin.separateEnglish) << what;
         EXPECT_EQ(scanCatalogue(store).count(), 0) << what;
@@ -225,11 +215,10 @@ TEST_F(SettingsFaultTest, IntegersAtTheLimitsGiveSoundValuesEverywhere) {
             EXPECT_EQ(readSetting(store, *setting), stored.value.value_or(setting->defaultValue))
                 << setting->name << " = " << stored.text;
 
-        const app::MainSwitches s = app::readMainSwitches(store);
+        const Settings s = readSettings(store);
         // Language: 0 Russian, any other value English.
-        EXPECT_EQ(detect::placeholderLine(s.language),
-                  s.language == 0 ? detect::placeholderLine(0) : std::string("No recoding"));
-        const int precision = detect::clampPrecision(s.precision);
+        EXPECT_EQ(isRussian(s.language), stored.value == 0) << stored.text;
+        const int precision = s.precision;
         EXPECT_TRUE(precision >= 0 && precision <= 9) << stored.text;
         EXPECT_TRUE(
             std::isfinite(detect::kPrecisionThresholds[static_cast<std::size_t>(precision)]));

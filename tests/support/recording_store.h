@@ -32,7 +32,9 @@ public:
     [[nodiscard]] int deleteSection(std::string_view section) override {
         return inner_.deleteSection(section);
     }
-    [[nodiscard]] bool flush(std::string* error) override { return inner_.flush(error); }
+    [[nodiscard]] bool flush(std::string* error, int* code = nullptr) override {
+        return inner_.flush(error, code);
+    }
 
     /// "Section/Name" of every write so far.
     [[nodiscard]] const std::vector<std::string>& writes() const noexcept { return writes_; }

@@ -103,8 +103,10 @@ private:
         store::writeScheme(*store_, 7, "Koi->Latinica", "kw wl");
         store_->writeString("8", "Action", "wk"); // no Name: not a scheme
     }
-    static QComboBox* schemeBox(BatchDialog& d) { return d.findChild<QComboBox*>("c1010"); }
-    static QProgressBar* progressBar(BatchDialog& d) { return d.findChild<QProgressBar*>("c1004"); }
+    static QComboBox* schemeBox(BatchDialog& d) { return d.findChild<QComboBox*>("schemeBox"); }
+    static QProgressBar* progressBar(BatchDialog& d) {
+        return d.findChild<QProgressBar*>("progressBar");
+    }
     void checkPrompts() {
         const QStringList problems = queued_.problems();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
@@ -163,17 +165,18 @@ private slots:
         {
             BatchDialog dialog(*store_, queued_);
             QCOMPARE(dialog.windowTitle(), QString("Пакетное преобразование"));
-            QCOMPARE(dialog.findChild<QPushButton*>("c1")->text(), QString("Закрыть"));
-            QCOMPARE(dialog.findChild<QPushButton*>("c1014")->text(), QString("Конвертировать"));
-            QCOMPARE(dialog.findChild<QLineEdit*>("c1017")->text(), QString("Схема"));
-            QVERIFY(dialog.findChild<QLineEdit*>("c1017")->isReadOnly());
+            QCOMPARE(dialog.findChild<QPushButton*>("closeButton")->text(), QString("Закрыть"));
+            QCOMPARE(dialog.findChild<QPushButton*>("convertButton")->text(),
+                     QString("Конвертировать"));
+            QCOMPARE(dialog.findChild<QLineEdit*>("schemeLabel")->text(), QString("Схема"));
+            QVERIFY(dialog.findChild<QLineEdit*>("schemeLabel")->isReadOnly());
         }
         store::writeSetting(*store_, store::kLanguage, 5);
         BatchDialog dialog(*store_, queued_);
         QCOMPARE(dialog.windowTitle(), QString("Batch convert"));
-        QCOMPARE(dialog.findChild<QPushButton*>("c1")->text(), QString("Close"));
-        QCOMPARE(dialog.findChild<QPushButton*>("c1014")->text(), QString("Convert"));
-        QCOMPARE(dialog.findChild<QLineEdit*>("c1017")->text(), QString("Scheme"));
+        QCOMPARE(dialog.findChild<QPushButton*>("closeButton")->text(), QString("Close"));
+        QCOMPARE(dialog.findChild<QPushButton*>("convertButton")->text(), QString("Convert"));
+        QCOMPARE(dialog.findChild<QLineEdit*>("schemeLabel")->text(), QString("Scheme"));
     }
 
     void withoutSchemesSaysSoAndClosesWithoutShowing() {
@@ -193,7 +196,7 @@ private slots:
         bool shown = false;
         QTimer::singleShot(0, &dialog, [&] {
             shown = dialog.isVisible();
-            dialog.findChild<QPushButton*>("c1")->click();
+            dialog.findChild<QPushButton*>("closeButton")->click();
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QVERIFY(shown);

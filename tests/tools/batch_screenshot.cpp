@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(300, &dialog, [&] {
             if (!dialog.grab().save(out.filePath("batch-idle-" + suffix + ".png")))
                 status = 1;
-            auto* progress = dialog.findChild<QProgressBar*>(QStringLiteral("c1004"));
+            auto* progress = dialog.findChild<QProgressBar*>(QStringLiteral("progressBar"));
             progress->setRange(0, 3);
             progress->setValue(2);
             if (!dialog.grab().save(out.filePath("batch-running-" + suffix + ".png")))

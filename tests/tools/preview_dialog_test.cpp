@@ -258,12 +258,12 @@ void PreviewDialogTest::documentModeShowsTheFirst64000BytesRecoded() {
 
     PreviewDialog dialog(*store_, *prompter_, inputs, {});
     const QString expected = shown(repeated(kWinWord, 9142) + kWinWord.substr(0, 6));
-    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("c1001"))->toPlainText(), expected);
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("c1005"))->text(),
+    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText(), expected);
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("actionField"))->text(),
              QStringLiteral("Koi->Win  "));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("c1006"))->text(), label);
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("actionLabel"))->text(), label);
     QCOMPARE(dialog.windowTitle(), caption);
-    QCOMPARE(dialog.language(), language);
+    QCOMPARE(dialog.language(), vorlex::store::languageOf(language));
 
     // The whole-document output still takes every byte.
     const QString target = dir_->filePath(QStringLiteral("out.txt"));
@@ -275,7 +275,7 @@ void PreviewDialogTest::documentModeShowsTheFirst64000BytesRecoded() {
 void PreviewDialogTest::aZeroByteCutsTheShownTextButNotTheWrittenFile() {
     const std::string koi = kKoiWord + std::string(1, '\0') + kKoiWord;
     PreviewDialog dialog(*store_, *prompter_, bufferDocument(koi, "kw"), clipboardCallbacks());
-    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("c1001"))->toPlainText(),
+    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText(),
              shown(kWinWord));
     const QString target = dir_->filePath(QStringLiteral("zero.txt"));
     prompter_->expectSaveFile(target);
@@ -291,7 +291,7 @@ void PreviewDialogTest::anEmptyOrMissingFileIsAReadError() {
         prompter_->expectMessage(QStringLiteral("Error reading file"));
         PreviewDialog dialog(*store_, *prompter_, fileDocument(path, "kw"), {});
         QVERIFY(
-            dialog.findChild<QPlainTextEdit*>(QStringLiteral("c1001"))->toPlainText().isEmpty());
+            dialog.findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText().isEmpty());
         // Each output reports it again and asks nothing.
         prompter_->expectMessage(QStringLiteral("Error reading file"));
         dialog.writeDocumentToFile();
@@ -305,13 +305,15 @@ void PreviewDialogTest::sourceModeShowsTheSampleAndHidesTheOutputs() {
     inputs.shownText = kKoiWord + "\r\n" + kKoiWord;
     PreviewDialog dialog(*store_, *prompter_, inputs, clipboardCallbacks());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Просмотр части исходного текста"));
-    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("c1001"))->toPlainText(),
+    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText(),
              shown(kKoiWord + "\n" + kKoiWord));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("c1005"))->text(), QStringLiteral("- -"));
-    for (const char* name : {"c1000", "c1002", "c1003", "c1005", "c1006"})
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("actionField"))->text(),
+             QStringLiteral("- -"));
+    for (const char* name :
+         {"writeButton", "putButton", "saveSchemeButton", "actionField", "actionLabel"})
         QVERIFY2(dialog.findChild<QWidget*>(QString::fromLatin1(name))->isHidden(), name);
-    QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("c1"))->isHidden());
-    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("c1"))->text(),
+    QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("closeButton"))->isHidden());
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("closeButton"))->text(),
              QStringLiteral("Закрыть"));
 }
 
@@ -343,7 +345,7 @@ void PreviewDialogTest::runOpensTheWindowModally() {
         auto* dialog = qobject_cast<PreviewDialog*>(QApplication::activeModalWidget());
         sawIt = dialog != nullptr && dialog->isVisible();
         if (dialog != nullptr)
-            dialog->findChild<QPushButton*>(QStringLiteral("c1"))->click();
+            dialog->findChild<QPushButton*>(QStringLiteral("closeButton"))->click();
     });
     QCOMPARE(PreviewDialog::run(*store_, *prompter_, bufferDocument(kKoiWord, "kw"), {}, nullptr),
              int(QDialog::Accepted));
@@ -381,11 +383,11 @@ void PreviewDialogTest::theButtonsRunTheirOutputs() {
     dialog.show();
     const QString target = dir_->filePath(QStringLiteral("button.txt"));
     prompter_->expectSaveFile(target);
-    dialog.findChild<QPushButton*>(QStringLiteral("c1000"))->click();
+    dialog.findChild<QPushButton*>(QStringLiteral("writeButton"))->click();
     QCOMPARE(readAll(target), kWinWord);
-    dialog.findChild<QPushButton*>(QStringLiteral("c1002"))->click();
+    dialog.findChild<QPushButton*>(QStringLiteral("putButton"))->click();
     QCOMPARE(clipboardWrites_, 1);
-    dialog.findChild<QPushButton*>(QStringLiteral("c1"))->click();
+    dialog.findChild<QPushButton*>(QStringLiteral("closeButton"))->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
@@ -552,8 +554,8 @@ void PreviewDialogTest::saveAsSchemeHandsOverOrIsDisabled() {
     inputs.actionText = QStringLiteral("Win->Koi  Koi->Iso  ");
     {
         PreviewDialog dialog(*store_, *prompter_, inputs, {});
-        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("c1003"))->isEnabled());
-        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("c1002"))->isEnabled());
+        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("saveSchemeButton"))->isEnabled());
+        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("putButton"))->isEnabled());
     }
     QWidget parent;
     QWidget* givenParent = nullptr;
@@ -573,7 +575,7 @@ void PreviewDialogTest::saveAsSchemeHandsOverOrIsDisabled() {
     QVERIFY(givenFilters == parseAction("wk ki"));
 
     PreviewDialog dialog(*store_, *prompter_, inputs, callbacks);
-    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("c1003"));
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("saveSchemeButton"));
     QVERIFY(button->isEnabled());
     givenParent = nullptr;
     dialog.show();

@@ -83,8 +83,8 @@ private:
     static void runCheck(QueuedPrompter& prompter, int language,
                          const UpdateCheckOptions& options) {
         bool ended = false;
-        vorlex::update::startUpdateCheck(nullptr, prompter, language, options,
-                                         [&ended] { ended = true; });
+        vorlex::update::startUpdateCheck(nullptr, prompter, vorlex::store::languageOf(language),
+                                         options, [&ended] { ended = true; });
         QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
     }
     static void run(HttpTestServer& server, QueuedPrompter& prompter, int language = kEnglish,
@@ -472,8 +472,8 @@ private slots:
         QueuedPrompter prompter; // nothing is told after Cancel
         bool ended = false;
         const UpdateCheck* check = vorlex::update::startUpdateCheck(
-            &window, prompter, kEnglish, optionsFor(server.url(QStringLiteral("/vorlex/update"))),
-            [&] { ended = true; });
+            &window, prompter, vorlex::store::Language::english,
+            optionsFor(server.url(QStringLiteral("/vorlex/update"))), [&] { ended = true; });
         QVERIFY(check->running());
         QTRY_VERIFY_WITH_TIMEOUT(ended, 5000);
         verifyPrompts(prompter);

@@ -1,11 +1,11 @@
 // The scheme editor, the scheme-name dialog and the scheme commands, headless, on a memory
 // store; every message and question is answered by the queued prompter.
+#include "schemes/scheme_commands.h"
+#include "schemes/scheme_editor_dialog.h"
+#include "schemes/scheme_name_dialog.h"
 #include "store/builtin_schemes.h"
 #include "store/memory_settings_store.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_commands.h"
-#include "store/scheme_editor_dialog.h"
-#include "store/scheme_name_dialog.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
 
@@ -21,6 +21,7 @@
 
 using namespace vorlex;
 using namespace vorlex::store;
+using namespace vorlex::schemes;
 using testing::Answer;
 using testing::QuestionIcon;
 
@@ -50,8 +51,7 @@ private slots:
         store = std::make_unique<MemorySettingsStore>();
         writeBuiltInSchemes(*store);
         writeSetting(*store, kFlag, 1);
-        box = std::make_unique<QComboBox>();
-        fillSchemeBox(box.get(), refreshCatalogue(*store));
+        list.assign(refreshCatalogue(*store).schemes);
         prompter.clear();
     }
     void cleanup() {
@@ -59,12 +59,12 @@ private slots:
     }
 
     void editorCreatesASchemeFromTheFirstBoxesUpToAGap() {
-        SchemeEditorDialog dialog(EditorMode::create, box.get(), *store, prompter);
+        SchemeEditorDialog dialog(EditorMode::create, selection(), *store, prompter);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Create new scheme"));
         QCOMPARE(dialog.filterBox(0)->count(), 17);
         QCOMPARE(dialog.filterBox(0)->itemText(0), QStringLiteral("No"));
         QCOMPARE(dialog.filterBox(3)->itemText(16), QStringLiteral("Latinica->Win"));
-        QCOMPARE(labelText(&dialog, "c1022"), QStringLiteral("Scheme name :"));
+        QCOMPARE(labelText(&dialog, "nameLabel"), QStringLiteral("Scheme name :"));
         QVERIFY(!dialog.okButton()->isEnabled());
 
         dialog.nameEdit()->setText(QStringLiteral("ab"));
@@ -86,15 +86,15 @@ private slots:
     }
 
     void editorNameIsLimitedTo25Characters() {
-        SchemeEditorDialog dialog(EditorMode::create, box.get(), *store, prompter);
+        SchemeEditorDialog dialog(EditorMode::create, selection(), *store, prompter);
         dialog.nameEdit()->setText(QString(40, QLatin1Char('x')));
         QCOMPARE(dialog.nameEdit()->text().size(), 25);
     }
 
     void editorInRussianShowsTheSchemeAndWaitsForAChange() {
         writeSetting(*store, kLanguage, 0);
-        box->setCurrentIndex(box->findData(12));
-        SchemeEditorDialog dialog(EditorMode::edit, box.get(), *store, prompter);
+        list.selectNumber(12);
+        SchemeEditorDialog dialog(EditorMode::edit, selection(), *store, prompter);
         QCOMPARE(dialog.windowTitle(),
                  QString::fromUtf8("Редактирование схемы \"Двойная Win->Koi\""));
         QCOMPARE(dialog.nameEdit()->text(), QString::fromUtf8("Двойная Win->Koi"));
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(dialog.filterBox(1)->currentText(), QStringLiteral("Win->Koi"));
         QCOMPARE(dialog.filterBox(2)->currentIndex(), 0);
         QCOMPARE(dialog.filterBox(2)->itemText(0), QString::fromUtf8("нет"));
-        QCOMPARE(labelText(&dialog, "c1017"), QString::fromUtf8("Фильтр 1 :"));
+        QCOMPARE(labelText(&dialog, "filterLabel1"), QString::fromUtf8("Фильтр 1 :"));
         QCOMPARE(dialog.cancelButton()->text(), QString::fromUtf8("Отмена"));
         QCOMPARE(dialog.okButton()->text(), QStringLiteral("OK"));
 
@@ -118,11 +118,13 @@ private slots:
     }
 
     void editorOnASchemeWithoutActionStartsEmpty() {
-        box->addItem(QStringLiteral("Ghost"), 40);
-        box->setCurrentIndex(box->count() - 1);
+        std::vector<StoredScheme> schemes = list.schemes();
+        schemes.push_back({40, "Ghost", {}});
+        list.assign(schemes);
+        list.select(list.size() - 1);
         store->writeString("40", kSchemeNameValue, "Ghost");
         prompter.expectMessage(QStringLiteral("Error reading config file"));
-        SchemeEditorDialog dialog(EditorMode::edit, box.get(), *store, prompter);
+        SchemeEditorDialog dialog(EditorMode::edit, selection(), *store, prompter);
         QCOMPARE(dialog.nameEdit()->text(), QStringLiteral("Ghost"));
         for (int i = 0; i < kSchemeFilterBoxes; ++i)
             QCOMPARE(dialog.filterBox(i)->currentIndex(), 0);
@@ -131,7 +133,7 @@ private slots:
     }
 
     void editorClashKeepsTheDialogOpen() {
-        SchemeEditorDialog dialog(EditorMode::create, box.get(), *store, prompter);
+        SchemeEditorDialog dialog(EditorMode::create, selection(), *store, prompter);
         dialog.nameEdit()->setText(QStringLiteral("Koi->Win"));
         choose(dialog.filterBox(0), itemOf(dialog.filterBox(0), "Koi->Win"));
         prompter.expectMessage(
@@ -155,7 +157,7 @@ private slots:
         for (int language : {0, 1}) {
             writeSetting(*store, kLanguage, language);
             const std::array<int, 5> chain{8, -1, -1, -1, -1};
-            SchemeEditorDialog editor(EditorMode::create, box.get(), *store, prompter);
+            SchemeEditorDialog editor(EditorMode::create, selection(), *store, prompter);
             SchemeNameDialog name(QStringLiteral("kw "), chain, *store, prompter);
             for (QWidget* dialog : {static_cast<QWidget*>(&editor), static_cast<QWidget*>(&name)}) {
                 for (QWidget* control :
@@ -177,8 +179,8 @@ private slots:
     }
 
     void editCommandOnAutoDoesNothing() {
-        box->setCurrentIndex(0);
-        QVERIFY(!runSchemeEditor(EditorMode::edit, box.get(), *store, prompter, nullptr));
+        list.select(0);
+        QVERIFY(!runSchemeEditor(EditorMode::edit, list, *store, prompter, nullptr));
     }
 
     void editorRunsModallyAndCancelChangesNothing() {
@@ -190,8 +192,8 @@ private slots:
             dialog->nameEdit()->setText(QStringLiteral("Changed"));
             dialog->cancelButton()->click();
         });
-        box->setCurrentIndex(box->findData(3));
-        QVERIFY(!runSchemeEditor(EditorMode::edit, box.get(), *store, prompter, nullptr));
+        list.selectNumber(3);
+        QVERIFY(!runSchemeEditor(EditorMode::edit, list, *store, prompter, nullptr));
         QVERIFY(seen);
         QCOMPARE(readScheme(*store, 3), (StoredScheme{3, "Iso->Alt", "ia"}));
     }
@@ -200,7 +202,7 @@ private slots:
         const std::array<int, 5> doubled{11, 11, -1, -1, -1};
         SchemeNameDialog dialog(QStringLiteral("wk wk "), doubled, *store, prompter);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Save wk wk  as scheme"));
-        QCOMPARE(labelText(&dialog, "c1013"), QStringLiteral("Enter scheme name"));
+        QCOMPARE(labelText(&dialog, "enterNameLabel"), QStringLiteral("Enter scheme name"));
         QCOMPARE(dialog.saveButton()->text(), QStringLiteral("Save"));
         QVERIFY(!dialog.saveButton()->isEnabled());
         dialog.nameEdit()->setText(QStringLiteral("ab"));
@@ -226,7 +228,7 @@ private slots:
         const std::array<int, 5> chain{8, -1, -1, -1, -1};
         SchemeNameDialog dialog(QStringLiteral("kw "), chain, *store, prompter);
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Сохранить kw  как схему"));
-        QCOMPARE(labelText(&dialog, "c1013"), QString::fromUtf8("Введите название схемы"));
+        QCOMPARE(labelText(&dialog, "enterNameLabel"), QString::fromUtf8("Введите название схемы"));
         QCOMPARE(dialog.saveButton()->text(), QString::fromUtf8("Сохранить"));
         QCOMPARE(dialog.cancelButton()->text(), QString::fromUtf8("Отмена"));
         dialog.nameEdit()->setText(QStringLiteral("Koi->Win"));
@@ -237,7 +239,7 @@ private slots:
 
     void saveAsSchemeRefillsTheBoxAndSelectsTheLastScheme() {
         writeSetting(*store, kLastScheme, "koi->w");
-        box->setCurrentIndex(0);
+        list.select(0);
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<SchemeNameDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
@@ -245,57 +247,60 @@ private slots:
             dialog->saveButton()->click();
         });
         const std::array<int, 5> chain{1, 1, -1, -1, -1};
-        QVERIFY(saveChainAsScheme(nullptr, *store, prompter, QStringLiteral("ak ak "), chain,
-                                  box.get()));
-        QCOMPARE(box->count(), 25);
-        QCOMPARE(box->itemText(24), QStringLiteral("Mine"));
-        QCOMPARE(box->currentData().toInt(), 8);
+        QVERIFY(
+            saveChainAsScheme(nullptr, *store, prompter, QStringLiteral("ak ak "), chain, &list));
+        QCOMPARE(list.size(), 25);
+        QCOMPARE(QString::fromStdString(list.name(24)), QStringLiteral("Mine"));
+        QCOMPARE(list.selectedNumber(), 8);
         QCOMPARE(readSetting(*store, kTotalSchemes), 24);
     }
 
     void deleteAsksAndSelectsTheItemBefore() {
-        box->setCurrentIndex(box->findData(0)); // the first stored scheme
+        list.selectNumber(0); // the first stored scheme
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::no);
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        QVERIFY(!deleteSelectedScheme(list, *store, prompter, languageOf(1), nullptr));
         QCOMPARE(prompter.lastIcon(), QuestionIcon::question);
-        QCOMPARE(box->count(), 24);
+        QCOMPARE(list.size(), 24);
         QVERIFY(readScheme(*store, 0).has_value());
 
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::yes);
-        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
-        QCOMPARE(box->count(), 23);
-        QCOMPARE(box->currentIndex(), 0); // "Auto"
+        QVERIFY(deleteSelectedScheme(list, *store, prompter, languageOf(1), nullptr));
+        QCOMPARE(list.size(), 23);
+        QCOMPARE(list.selectedIndex(), 0); // "Auto"
         QVERIFY(!readScheme(*store, 0).has_value());
         QCOMPARE(readSetting(*store, kTotalSchemes), 22);
 
-        box->setCurrentIndex(box->findData(7));
+        list.selectNumber(7);
         prompter.expectQuestion(QString::fromUtf8("Вы действительно хотите удалить эту схему?"),
                                 Answer::yes);
-        QVERIFY(deleteSelectedScheme(box.get(), *store, prompter, 0, nullptr));
-        QCOMPARE(box->currentData().toInt(), 6);
+        QVERIFY(deleteSelectedScheme(list, *store, prompter, languageOf(0), nullptr));
+        QCOMPARE(list.selectedNumber(), 6);
 
         // "Auto": nothing is asked.
-        box->setCurrentIndex(0);
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
+        list.select(0);
+        QVERIFY(!deleteSelectedScheme(list, *store, prompter, languageOf(1), nullptr));
     }
 
     void failedDeleteShowsTheErrorAndKeepsTheScheme() {
         store->setDeleteError(EACCES);
-        box->setCurrentIndex(box->findData(4));
+        list.selectNumber(4);
         prompter.expectQuestion(QStringLiteral("Do you really want to delete this scheme?"),
                                 Answer::yes);
         prompter.expectMessage(QString::fromStdString(errorMessage(EACCES)));
-        QVERIFY(!deleteSelectedScheme(box.get(), *store, prompter, 1, nullptr));
-        QCOMPARE(box->count(), 24);
-        QCOMPARE(box->currentData().toInt(), 4);
+        QVERIFY(!deleteSelectedScheme(list, *store, prompter, languageOf(1), nullptr));
+        QCOMPARE(list.size(), 24);
+        QCOMPARE(list.selectedNumber(), 4);
         QCOMPARE(readSetting(*store, kTotalSchemes), 23);
     }
 
 private:
     std::unique_ptr<MemorySettingsStore> store;
-    std::unique_ptr<QComboBox> box;
+    SchemeList list;
+    [[nodiscard]] SchemeBoxSelection selection() const {
+        return {list.selectedName(), list.selectedNumber()};
+    }
     testing::QueuedPrompter prompter;
 };
 

@@ -1,13 +1,14 @@
 // Every text of the scheme editor, the scheme-name dialog and the deletion of a scheme, in
 // English and Russian, in one table: the dialogs share their clash messages. Look-ups go through
-// the language: 0 Russian, any other value English.
+// the language.
 #pragma once
 
+#include "store/language.h"
 #include "store/scheme_editing.h"
 
 #include <QString>
 
-namespace vorlex::store {
+namespace vorlex::schemes {
 
 enum class SchemeText {
     // Scheme editor.
@@ -38,13 +39,13 @@ enum class SchemeText {
     count_
 };
 
-/// The text of @p id in the language of @p language (0 Russian, anything else English).
-[[nodiscard]] QString schemeText(SchemeText id, int language);
+/// The text of @p id in @p language.
+[[nodiscard]] QString schemeText(SchemeText id, store::Language language);
 
 /// The message for @p clash ("Scheme with this name already exists"); empty for none.
-[[nodiscard]] QString clashMessage(Clash clash, int language);
+[[nodiscard]] QString clashMessage(store::Clash clash, store::Language language);
 
 /// What the user is told when a scheme was not stored; empty when it was.
-[[nodiscard]] QString saveFailureMessage(const SaveResult& result, int language);
+[[nodiscard]] QString saveFailureMessage(const store::SaveResult& result, store::Language language);
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes

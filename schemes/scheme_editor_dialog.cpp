@@ -1,11 +1,11 @@
-#include "store/scheme_editor_dialog.h"
+#include "schemes/scheme_editor_dialog.h"
 
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
 #include "engine/filters.h"
+#include "schemes/scheme_dialog_texts.h"
 #include "store/scheme_catalogue.h"
-#include "store/scheme_dialog_texts.h"
-#include "store/settings_keys.h"
+#include "store/settings.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,26 +13,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace vorlex::store {
-namespace {
+namespace vorlex::schemes {
 
-QString objectNameOf(int control) {
-    return QStringLiteral("c%1").arg(control);
-}
+using namespace store;
+namespace {} // namespace
 
-} // namespace
-
-SchemeEditorDialog::SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, SettingsStore& store,
-                                       chrome::Prompter& prompter, QWidget* parent)
-    : CaptionedDialog(chrome::CaptionVariant::dialog, parent), mode_(mode), schemeBox_(schemeBox),
-      store_(store), prompter_(prompter), language_(readSetting(store, kLanguage)) {
-    if (schemeBox_ != nullptr) {
-        box_.text = schemeBox_->currentText().toStdString();
-        const QVariant data = schemeBox_->currentData();
-        box_.number = data.isValid() ? data.toInt() : kAutoSchemeNumber;
-    }
+SchemeEditorDialog::SchemeEditorDialog(store::EditorMode mode, store::SchemeBoxSelection selected,
+                                       store::SettingsStore& store, chrome::Prompter& prompter,
+                                       QWidget* parent)
+    : SchemeSaveDialog(store, prompter, parent), mode_(mode), box_(std::move(selected)) {
     buildControls();
-    ok_->setEnabled(false);
+    storeButton_->setEnabled(false);
     if (mode_ == EditorMode::edit) {
         setWindowTitle(schemeText(SchemeText::editTitle, language_) + QStringLiteral(" \"") +
                        QString::fromStdString(box_.text) + QLatin1Char('"'));
@@ -43,7 +34,7 @@ SchemeEditorDialog::SchemeEditorDialog(EditorMode mode, QComboBox* schemeBox, Se
     }
     applyLanguageTexts();
     // Filling the controls is not a change by the user: OK waits for one.
-    ok_->setEnabled(false);
+    storeButton_->setEnabled(false);
 }
 
 void SchemeEditorDialog::buildControls() {
@@ -52,25 +43,23 @@ void SchemeEditorDialog::buildControls() {
     setBodySize(QSize(du.x(324), du.y(62)));
 
     struct Place {
-        int control;
-        int label;
         QRect box;
         QRect labelRect;
     };
     const std::array<Place, kSchemeFilterBoxes> places = {{
-        {1010, 1017, du.rect(65, 3, 97, 12), du.rect(1, 4, 64, 8)},
-        {1011, 1019, du.rect(223, 3, 97, 12), du.rect(167, 5, 56, 8)},
-        {1012, 1018, du.rect(65, 25, 97, 12), du.rect(1, 27, 64, 8)},
-        {1013, 1021, du.rect(223, 25, 97, 12), du.rect(167, 27, 56, 8)},
+        {du.rect(65, 3, 97, 12), du.rect(1, 4, 64, 8)},
+        {du.rect(223, 3, 97, 12), du.rect(167, 5, 56, 8)},
+        {du.rect(65, 25, 97, 12), du.rect(1, 27, 64, 8)},
+        {du.rect(223, 25, 97, 12), du.rect(167, 27, 56, 8)},
     }};
     for (std::size_t i = 0; i < places.size(); ++i) {
         auto* label = new QLabel(body());
-        label->setObjectName(objectNameOf(places[i].label));
+        label->setObjectName(QStringLiteral("filterLabel%1").arg(i + 1));
         label->setGeometry(places[i].labelRect);
         filterLabels_[i] = label;
 
         auto* box = new QComboBox(body());
-        box->setObjectName(objectNameOf(places[i].control));
+        box->setObjectName(QStringLiteral("filterBox%1").arg(i + 1));
         box->setGeometry(places[i].box);
         box->setMaxVisibleItems(17);
         box->addItem(schemeText(SchemeText::noFilter, language_), engine::kEndOfFilters);
@@ -82,23 +71,11 @@ void SchemeEditorDialog::buildControls() {
     }
 
     nameLabel_ = new QLabel(body());
-    nameLabel_->setObjectName(objectNameOf(1022));
+    nameLabel_->setObjectName(QStringLiteral("nameLabel"));
     nameLabel_->setGeometry(du.rect(1, 49, 64, 8));
-    name_ = new QLineEdit(body());
-    name_->setObjectName(objectNameOf(1001));
-    name_->setGeometry(du.rect(65, 47, 97, 12));
-    name_->setMaxLength(kSchemeNameMaxLength);
+    addNameAndButtons(du.rect(65, 47, 97, 12), du.rect(215, 44, 50, 14), QStringLiteral("okButton"),
+                      du.rect(270, 44, 50, 14));
     connect(name_, &QLineEdit::textChanged, this, &SchemeEditorDialog::changed);
-
-    ok_ = new QPushButton(body());
-    ok_->setObjectName(objectNameOf(1));
-    ok_->setGeometry(du.rect(215, 44, 50, 14));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &SchemeEditorDialog::accept);
-    cancel_ = new QPushButton(body());
-    cancel_->setObjectName(objectNameOf(2));
-    cancel_->setGeometry(du.rect(270, 44, 50, 14));
-    connect(cancel_, &QPushButton::clicked, this, &SchemeEditorDialog::reject);
 }
 
 void SchemeEditorDialog::loadScheme() {
@@ -117,7 +94,7 @@ void SchemeEditorDialog::loadScheme() {
 }
 
 void SchemeEditorDialog::changed() {
-    ok_->setEnabled(
+    storeButton_->setEnabled(
         editorCanStore(static_cast<int>(name_->text().size()), filters_[0]->currentData().toInt()));
 }
 
@@ -130,24 +107,10 @@ std::array<int, kSchemeFilterBoxes> SchemeEditorDialog::chosenFilters() const {
 
 void SchemeEditorDialog::accept() {
     // Only a change handler enables OK; Enter in the name edit must not bypass it.
-    if (!ok_->isEnabled())
+    if (!storeButton_->isEnabled())
         return;
-    const std::string name = name_->text().left(kSchemeNameMaxLength).toStdString();
-    const std::string action = buildActionString(chosenFilters());
-    const SaveResult result = saveFromEditor(store_, mode_, box_, name, action);
-    if (result.outcome == SaveResult::Outcome::stored) {
-        storedNumber_ = result.number;
-        CaptionedDialog::accept();
-        return;
-    }
-    prompter_.message(this, QCoreApplication::applicationName(),
-                      saveFailureMessage(result, language_));
-}
-
-void SchemeEditorDialog::done(int result) {
-    if (schemeBox_ != nullptr)
-        schemeBox_->setFocus();
-    CaptionedDialog::done(result);
+    finishSave(
+        saveFromEditor(store_, mode_, box_, schemeName(), buildActionString(chosenFilters())));
 }
 
 void SchemeEditorDialog::applyLanguageTexts() {
@@ -157,8 +120,8 @@ void SchemeEditorDialog::applyLanguageTexts() {
     for (std::size_t i = 0; i < labels.size(); ++i)
         filterLabels_[i]->setText(schemeText(labels[i], language_));
     nameLabel_->setText(schemeText(SchemeText::nameLabel, language_));
-    ok_->setText(schemeText(SchemeText::okButton, language_));
+    storeButton_->setText(schemeText(SchemeText::okButton, language_));
     cancel_->setText(schemeText(SchemeText::cancelButton, language_));
 }
 
-} // namespace vorlex::store
+} // namespace vorlex::schemes
