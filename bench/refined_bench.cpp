@@ -2,8 +2,10 @@
 // classic pass for scale.
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
+#include "detect/unicode_repair.h"
 #include "engine/code_tables.h"
 #include "engine/cp1251.h"
+#include "engine/unicode_views.h"
 
 #include <benchmark/benchmark.h>
 #include <string>
@@ -75,6 +77,27 @@ void BM_RefinedStage4KiB(benchmark::State& state) {
             vorlex::detect::refineRanking(dictionary, sample, document, stored));
 }
 BENCHMARK(BM_RefinedStage4KiB)->Unit(benchmark::kMillisecond);
+
+// The refined stage for text that arrived as Unicode, 4 KiB of 8-bit text as the ranking sees
+// it: KOI8-R read as Windows-1251 and pasted (0), UTF-8 read as Windows-1251 (1), the same
+// twice (2), correct Russian text (3).
+void BM_UnicodeStage4KiB(benchmark::State& state) {
+    using vorlex::engine::DisplayPage;
+    const vorlex::detect::Dictionary dictionary;
+    const std::string koi = koiDocument(vorlex::detect::kRefinedSampleBytes);
+    const std::string pasted = vorlex::engine::win1251ToUtf8(koi);
+    const std::string text = vorlex::engine::showThrough(koi, DisplayPage::koi8r);
+    const std::string once = vorlex::engine::showThrough(text, DisplayPage::windows1251);
+    const std::string twice = vorlex::engine::showThrough(once, DisplayPage::windows1251);
+    const std::string inputs[] = {pasted, once, twice, text};
+    const std::string& input = inputs[state.range(0)];
+    const std::vector<vorlex::engine::FilterList> stored = {vorlex::engine::parseAction("wk wk"),
+                                                            vorlex::engine::parseAction("mw"),
+                                                            vorlex::engine::parseAction("wm")};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vorlex::detect::rankUnicode(dictionary, input, stored));
+}
+BENCHMARK(BM_UnicodeStage4KiB)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // The whole-document check before --best writes a document, per byte of the document.
 void BM_WholeDocumentCheck(benchmark::State& state) {

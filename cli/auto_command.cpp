@@ -7,8 +7,10 @@
 #include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
+#include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
+#include "engine/unicode_views.h"
 #include "store/pass_setup.h"
 #include "store/settings.h"
 
@@ -125,6 +127,66 @@ std::string jsonRefinedListing(const detect::PassResult& result,
                      {"variants", variants}});
 }
 
+std::string jsonUnicodeListing(const detect::PassResult& result,
+                               const detect::UnicodeRanking& ranking) {
+    QJsonArray variants;
+    for (const detect::UnicodeCandidate& candidate : ranking.candidates)
+        variants.append(QJsonObject{{"action", QString::fromStdString(candidate.action)},
+                                    {"label", QString::fromStdString(candidate.label)},
+                                    {"score", candidate.reading.score},
+                                    {"confidence", candidate.reading.confidence},
+                                    {"plausibility", candidate.reading.plausibility}});
+    return jsonText({{"found", result.found},
+                     {"input", "unicode"},
+                     {"ambiguous", ranking.ambiguous},
+                     {"verdict", QString::fromUtf8(detect::verdictName(ranking.verdict))},
+                     {"variants", variants}});
+}
+
+std::string plainUnicodeListing(const detect::PassResult& result,
+                                const detect::UnicodeRanking& ranking) {
+    std::string text;
+    for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
+        char confidence[16];
+        std::snprintf(confidence, sizeof confidence, "%.2f", candidate.reading.confidence);
+        text += candidate.action.empty() ? std::string("As it is")
+                                         : engine::unicodeActionDescription(candidate.steps);
+        text += '\t';
+        text += confidence;
+        text += '\t';
+        text += candidate.label;
+        text += '\n';
+    }
+    if (ranking.ambiguous)
+        text += "ambiguous\n";
+    text += "verdict " + std::string(detect::verdictName(ranking.verdict)) + '\n';
+    text += "found " + std::to_string(result.found) + '\n';
+    return text;
+}
+
+// --best for text that arrived as Unicode: the first plausible candidate whose action runs over
+// the whole text (a character past the judged start may be missing from a view's page).
+int writeUnicodeBest(const detect::UnicodeRanking& ranking, std::string_view text,
+                     const engine::LatinOptions& options, OutputSink& sink,
+                     const std::string& inputName) {
+    if (ranking.verdict == detect::Verdict::none) {
+        printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
+                              "text, or damaged beyond repair): nothing was written");
+        return kExitFailure;
+    }
+    for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
+        if (candidate.reading.plausibility < detect::kPlausibleFrom)
+            break;
+        engine::UnicodeActionError error{};
+        if (const auto result =
+                engine::applyUnicodeAction(candidate.steps, text, true, options, error))
+            return writeWholeOutput(sink, engine::resultAsUtf8(*result));
+    }
+    printError(inputName, "the repair found on the start of the text does not fit the rest of "
+                          "it: nothing was written");
+    return kExitFailure;
+}
+
 std::string plainRefinedListing(const detect::PassResult& result,
                                 const detect::RefinedRanking& ranking) {
     std::string text;
@@ -223,10 +285,29 @@ int runAuto(std::vector<std::string> args) {
     const std::string inputPath = request.stream.input.value_or("-");
     const std::string inputName = displayName(inputPath);
     std::string error;
+    // The refined ranking and --best read text that arrives as Unicode (valid UTF-8 with a
+    // character above U+007F, or any input with --from-utf8) as Unicode; the classic list
+    // stays byte-based.
+    const bool refined = request.refined || (request.best && !request.classic);
+    const bool mayBeUnicode = refined && !request.stream.bytesInput;
     std::optional<std::vector<std::uint8_t>> document =
-        readAutoInput(inputPath, request.best, request.stream.fromUtf8, error);
-    if (document && request.stream.fromUtf8)
-        document = utf8InputToWin1251(*document, error);
+        readAutoInput(inputPath, request.best, request.stream.fromUtf8 || mayBeUnicode, error);
+    std::optional<std::string> unicodeText;
+    if (document && mayBeUnicode) {
+        std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
+        if (detect::arrivesAsUnicode(text) ||
+            (request.stream.fromUtf8 && engine::isValidUtf8(text)))
+            unicodeText = std::string(text);
+    }
+    if (document && (request.stream.fromUtf8 || unicodeText)) {
+        // The classic pass sees the 8-bit form; a Unicode text it cannot take is still ranked.
+        std::string ignored;
+        auto bytes = utf8InputToWin1251(*document, unicodeText ? ignored : error);
+        if (bytes || !unicodeText)
+            document = std::move(bytes);
+    }
     if (!document) {
         printError(inputName, error);
         return kExitFailure;
@@ -243,7 +324,6 @@ int runAuto(std::vector<std::string> args) {
     OutputSink sink(request.stream.output.value_or("-"));
     // The refined ranking follows the pass: for --refined and for --best unless --classic. It
     // judges a sample of its own and answers every text; the classic pass may refuse.
-    const bool refined = request.refined || (request.best && !request.classic);
     if (!setup.sample.hasWords() && !refined) {
         printError(inputName, "the text cannot be recoded automatically: it has no Cyrillic "
                               "words of two to four letters");
@@ -262,6 +342,15 @@ int runAuto(std::vector<std::string> args) {
     const detect::PassResult result =
         sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
+    if (unicodeText) {
+        const detect::UnicodeRanking unicode =
+            detect::rankUnicode(dictionary, *unicodeText, storedChains, shown);
+        if (request.best)
+            return writeUnicodeBest(unicode, *unicodeText, storedLatinOptions(*settings), sink,
+                                    inputName);
+        return writeWholeOutput(sink, request.json ? jsonUnicodeListing(result, unicode)
+                                                   : plainUnicodeListing(result, unicode));
+    }
     std::optional<detect::DocumentRepair> repair;
     if (refined)
         repair = detect::planRepair(dictionary, sample, text, storedChains, shown);

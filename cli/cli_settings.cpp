@@ -2,6 +2,7 @@
 
 #include "cli/cli_common.h"
 #include "engine/filters.h"
+#include "engine/unicode_views.h"
 #include "store/qsettings_store.h"
 #include "store/settings.h"
 
@@ -46,8 +47,11 @@ std::string knownCodes() {
 
 std::variant<std::string, int> chosenAction(const store::SettingsStore& settings,
                                             const std::optional<std::string>& action,
-                                            const std::optional<std::string>& scheme) {
+                                            const std::optional<std::string>& scheme,
+                                            bool unicodeSteps) {
     if (action) {
+        if (unicodeSteps && engine::holdsUnicodeStep(*action))
+            return *action; // the command checks it whole
         if (engine::parseAction(*action).count == 0)
             return usageError("the action \"" + *action +
                               "\" names no filter; filter codes are: " + knownCodes());

@@ -30,9 +30,11 @@ engine::LatinOptions latinOptions(const store::SettingsStore& settings,
 
 /// The action string of `--action CODES` or of the stored scheme `--scheme NAME` (one of them
 /// is set). When neither gives one, the reason is printed and the exit status comes back
-/// instead: usage for an action that names no filter, failure for an unknown scheme.
+/// instead: usage for an action that names no filter, failure for an unknown scheme. With
+/// `unicodeSteps` an action holding Unicode steps is returned as it is.
 std::variant<std::string, int> chosenAction(const store::SettingsStore& settings,
                                             const std::optional<std::string>& action,
-                                            const std::optional<std::string>& scheme);
+                                            const std::optional<std::string>& scheme,
+                                            bool unicodeSteps = false);
 
 } // namespace vorlex::cli

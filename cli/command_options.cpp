@@ -52,6 +52,13 @@ std::optional<std::string> ChainOptions::check(std::string_view command) const {
 bool StreamOptions::take(ArgumentReader& reader, std::string& error) {
     if (reader.option("-o", output, error) || reader.option("--output", output, error))
         return true;
+    std::optional<std::string> mode;
+    if (reader.option("--input", mode, error)) {
+        if (mode && *mode != "bytes")
+            error = "--input takes bytes (read UTF-8 input as 8-bit bytes)";
+        bytesInput = mode.has_value() && error.empty();
+        return true;
+    }
     for (const auto& [name, value] :
          {std::pair{"--from-utf8", &fromUtf8}, std::pair{"--to-utf8", &toUtf8}})
         if (reader.flag(name)) {
@@ -71,17 +78,19 @@ std::optional<std::string> StreamOptions::takeInput(std::string file, std::strin
 std::optional<std::string> StreamOptions::check() const {
     if (output && output->empty())
         return "the output file name is empty";
+    if (bytesInput && fromUtf8)
+        return "--input bytes and --from-utf8 contradict each other; give one of them";
     return std::nullopt;
 }
 
-std::variant<ChosenChain, int> chooseChain(const ChainOptions& chain) {
+std::variant<ChosenChain, int> chooseChain(const ChainOptions& chain, bool unicodeSteps) {
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
     const std::variant<std::string, int> chosen =
-        chosenAction(*settings, chain.action, chain.scheme);
+        chosenAction(*settings, chain.action, chain.scheme, unicodeSteps);
     if (const int* status = std::get_if<int>(&chosen))
         return *status;
     return ChosenChain{engine::parseAction(std::get<std::string>(chosen)),
-                       latinOptions(*settings, chain.switches)};
+                       latinOptions(*settings, chain.switches), std::get<std::string>(chosen)};
 }
 
 } // namespace vorlex::cli

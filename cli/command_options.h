@@ -43,6 +43,8 @@ struct StreamOptions {
     std::optional<std::string> output;
     bool fromUtf8 = false;
     bool toUtf8 = false;
+    /// --input bytes: read the input as 8-bit bytes even when it is UTF-8.
+    bool bytesInput = false;
 
     /// Takes one of the options if it is next.
     bool take(ArgumentReader& reader, std::string& error);
@@ -56,10 +58,12 @@ struct StreamOptions {
 struct ChosenChain {
     engine::FilterList filters;
     engine::LatinOptions options;
+    std::string action; ///< the action string the filters were parsed from
 };
 
 /// The chain of @p chain, from the command line and the user's settings. When there is none,
-/// the reason has been printed and the exit status comes back instead.
-std::variant<ChosenChain, int> chooseChain(const ChainOptions& chain);
+/// the reason has been printed and the exit status comes back instead. With `unicodeSteps` an
+/// action holding Unicode steps is passed on unchecked (the command parses it whole).
+std::variant<ChosenChain, int> chooseChain(const ChainOptions& chain, bool unicodeSteps = false);
 
 } // namespace vorlex::cli

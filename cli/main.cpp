@@ -22,6 +22,11 @@ Commands:
       CODES are filter codes separated by single spaces, first filter first,
       e.g. "kw" (Koi->Win) or "wk wk"; the codes are
       lw wl ai ak aw ia ik iw ka ki kw wa wi wk mw wm.
+      Unicode steps may come before them, as the refined ranking reports:
+      uw uk ua ui um ue ul ud turn Unicode text into the bytes of Win, Koi,
+      Alt, Iso, Mac, Windows-1252, Latin-1 or CP437 (DOS); 8u reads bytes as
+      UTF-8 and u8 writes Unicode text as UTF-8. Such an action takes UTF-8
+      input and writes UTF-8.
       --scheme NAME       use the action of the stored scheme with this exact name
       --w-as-ve           Latin w gives В instead of Щ (lw)
       --no-sj             the Latin pair sj is not read as Щ (lw)
@@ -33,13 +38,19 @@ Commands:
                           end) instead of standard output
 
   auto [--precision N] [--max N] [--no-schemes] [--json] [--best]
-       [--refined|--classic] [--from-utf8] [--to-utf8] [-o OUT] [FILE|-]
+       [--refined|--classic] [--from-utf8] [--input bytes] [--to-utf8]
+       [-o OUT] [FILE|-]
       Try every filter chain on a sample of the text and list the plausible
       repairs, best first, then "found N". --refined lists them in the
       refined order, with a confidence and "ambiguous" when the first two are
       close. --best writes only the whole document recoded by the first
       repair of the refined order (of the classic one with --classic), as
       UTF-8 with --to-utf8; -o OUT writes to OUT instead of standard output.
+      Text that arrives as Unicode (valid UTF-8 holding a character above
+      U+007F, or any input with --from-utf8) is ranked and repaired as
+      Unicode by --refined and --best, including UTF-8 read as 8-bit text
+      and text shown through a Western page, and written as UTF-8;
+      --input bytes reads it as 8-bit bytes instead.
 
   schemes
       List the stored schemes: number, name, action string.

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
+#include "engine/unicode_views.h"
 
 #include <new>
 
@@ -41,6 +42,56 @@ bool emit(OutputSink& sink, std::span<const std::uint8_t> bytes, bool toUtf8, st
     return sink.write(engine::win1251ToUtf8(bytes), error);
 }
 
+std::string_view textOf(const std::vector<std::uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// An action with Unicode steps: the input is Unicode text unless the action starts by decoding
+// bytes; the result is UTF-8 unless it is bytes made from bytes.
+int runUnicodeAction(const RecodeRequest& request, const engine::UnicodeAction& action,
+                     const engine::LatinOptions& options) {
+    const std::string inputPath = request.stream.input.value_or("-");
+    const std::string inputName = displayName(inputPath);
+    std::string error;
+    const std::optional<std::vector<std::uint8_t>> document = readWholeInput(inputPath, error);
+    if (!document) {
+        printError(inputName, error);
+        return kExitFailure;
+    }
+    std::string_view text = textOf(*document);
+    const bool fromUnicode =
+        action.steps.empty() || action.steps.front().kind != engine::UnicodeStepKind::utf8Decode;
+    if (fromUnicode && request.stream.bytesInput)
+        return usageError("the action starts with a view of Unicode text; --input bytes "
+                          "cannot give it");
+    if (fromUnicode && text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    engine::UnicodeActionError failure{};
+    const std::optional<engine::UnicodeActionResult> result =
+        engine::applyUnicodeAction(action, text, fromUnicode, options, failure);
+    if (!result) {
+        switch (failure) {
+        case engine::UnicodeActionError::lossyView:
+            error = "the text holds a character the action's view page lacks";
+            break;
+        case engine::UnicodeActionError::invalidUtf8:
+            error = "the text is not valid UTF-8";
+            break;
+        case engine::UnicodeActionError::outOfMemory:
+            error = "not enough memory";
+            break;
+        default:
+            error = "the action's steps do not fit together";
+        }
+        printError(inputName, error + "; nothing was written");
+        return kExitFailure;
+    }
+    OutputSink sink(request.stream.output.value_or("-"));
+    if (!fromUnicode && !result->unicode && !request.stream.toUtf8)
+        return writeWholeOutput(sink, result->text);
+    return writeWholeOutput(sink, engine::resultAsUtf8(*result));
+}
+
 } // namespace
 
 int runRecode(std::vector<std::string> args) {
@@ -48,10 +99,18 @@ int runRecode(std::vector<std::string> args) {
     if (const auto problem = parseRequest(std::move(args), request))
         return usageError(*problem);
 
-    const std::variant<ChosenChain, int> chosen = chooseChain(request.chain);
+    const std::variant<ChosenChain, int> chosen = chooseChain(request.chain, true);
     if (const int* status = std::get_if<int>(&chosen))
         return *status;
-    const auto& [filters, options] = std::get<ChosenChain>(chosen);
+    const auto& [filters, options, actionText] = std::get<ChosenChain>(chosen);
+    if (engine::holdsUnicodeStep(actionText)) {
+        const std::optional<engine::UnicodeAction> action = engine::parseUnicodeAction(actionText);
+        if (!action)
+            return usageError("the action \"" + actionText +
+                              "\" mixes Unicode steps with codes it cannot run: Unicode steps "
+                              "come first, then at most five filter codes");
+        return runUnicodeAction(request, *action, options);
+    }
 
     const std::string inputPath = request.stream.input.value_or("-");
     const std::string inputName = displayName(inputPath);

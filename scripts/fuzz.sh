@@ -16,7 +16,7 @@ build="${VORLEX_FUZZ_BUILD:-$root/build-fuzz}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_parse_action fuzz_recode_text fuzz_recode_document fuzz_sample_source
-           fuzz_read_list_line fuzz_update_answer)
+           fuzz_read_list_line fuzz_update_answer fuzz_unicode_views)
 fi
 
 if [ ! -f "$build/CMakeCache.txt" ]; then

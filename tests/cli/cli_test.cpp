@@ -2,6 +2,7 @@
 #include "engine/code_tables.h"
 #include "engine/cp1251.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/mojibake.h"
 #include "tests/support/test_files.h"
 
 #include <QByteArray>
@@ -405,6 +406,40 @@ TEST_F(CliTest, AutoBestLeavesRussianAsItIsAndRefusesWhatIsNoRussian) {
     EXPECT_FALSE(QFile::exists(path("none.txt")));
     EXPECT_EQ(none.err.count('\n'), 1) << none.err.toStdString();
     EXPECT_TRUE(none.err.contains("plausible Russian")) << none.err.toStdString();
+}
+
+TEST_F(CliTest, TextArrivingAsUnicodeIsRepairedAndTheActionReplays) {
+    const std::string text = "Когда мы пришли домой, уже было темно: see http://x.org/a?b=1.";
+    for (const auto& family : vorlex::test::mojibakeFamilies()) {
+        const QByteArray damaged = QByteArray::fromStdString(family.damage(text));
+        writeFile(path("in.txt"), damaged);
+        const CliRun best = run({"auto", "--best", "--to-utf8", path("in.txt")});
+        ASSERT_EQ(best.exitCode, 0) << family.name << best.err.toStdString();
+        EXPECT_EQ(best.out.toStdString(), text) << family.name;
+        const CliRun json = run({"auto", "--refined", "--json", path("in.txt")});
+        const QJsonObject object = QJsonDocument::fromJson(json.out).object();
+        EXPECT_EQ(object["input"].toString(), "unicode");
+        EXPECT_EQ(object["verdict"].toString(), "repair") << family.name;
+        const QString action = object["variants"].toArray()[0].toObject()["action"].toString();
+        const CliRun replay = run({"recode", "--action", action}, damaged);
+        EXPECT_EQ(replay.out.toStdString(), text) << family.name << ' ' << action.toStdString();
+    }
+    // Correct Unicode text stays as it is, and comes out as UTF-8 without --to-utf8.
+    const CliRun same = run({"auto", "--best"}, QByteArray::fromStdString(text));
+    EXPECT_EQ(same.out.toStdString(), text);
+    // --input bytes reads the UTF-8 of correct Russian text as 8-bit bytes: no Russian there.
+    const CliRun bytes =
+        run({"auto", "--best", "--input", "bytes"}, QByteArray::fromStdString(text));
+    EXPECT_EQ(bytes.exitCode, 1);
+    for (const QStringList& args :
+         {QStringList{"recode", "--action", "uw 8u wk kw wk kw wk kw"},
+          QStringList{"recode", "--action", "kw uw"}, QStringList{"auto", "--input", "text"},
+          QStringList{"auto", "--input", "bytes", "--from-utf8"},
+          QStringList{"batch", "--action", "uw 8u ", "--out", path("o"), path("in.txt")}})
+        EXPECT_EQ(run(args, "x").exitCode, 2) << args.join(' ').toStdString();
+    const CliRun lossy = run({"recode", "--action", "ue "}, "Привет");
+    EXPECT_EQ(lossy.exitCode, 1);
+    EXPECT_TRUE(lossy.out.isEmpty());
 }
 
 TEST_F(CliTest, AutoOnTextWithoutWords) {

@@ -173,19 +173,20 @@ TEST(Pass, StoredSchemesThatAreNotScored) {
     const PassRun none = runRecorded(setupFor(sample, 3, 99));
     ASSERT_GT(none.found, 0);
     // A single basic filter (stage 1 covers it), any transliteration, a missing action and an
-    // empty or unparsable action add nothing; "Auto" and items with data -1 are not read.
+    // empty or unparsable action (a Unicode action among them) add nothing; "Auto" and items
+    // with data -1 are not read.
     std::vector<int> read;
-    const std::map<int, std::string> actions = {{1, "wk"},    {2, "wl"}, {3, "kw wl"},
-                                                {4, "lw wk"}, {6, ""},   {7, "Wk"}};
+    const std::map<int, std::string> actions = {
+        {1, "wk"}, {2, "wl"}, {3, "kw wl"}, {4, "lw wk"}, {6, ""}, {7, "Wk"}, {8, "uw 8u kw "}};
     ActionReader reader = [&](int number) {
         read.push_back(number);
         return readerOf(actions)(number);
     };
     const PassRun with =
-        runRecorded(setupFor(sample, 3, 99, {-1, 1, 2, -1, 3, 4, 5, 6, 7}, reader));
+        runRecorded(setupFor(sample, 3, 99, {-1, 1, 2, -1, 3, 4, 5, 6, 7, 8}, reader));
     EXPECT_EQ(with.ops, none.ops);
     EXPECT_EQ(with.found, none.found);
-    EXPECT_EQ(read, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(read, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
     // With a single item (just "Auto") nothing is read at all.
     read.clear();
     (void)runRecorded(setupFor(sample, 3, 99, {-1}, reader));

@@ -1,0 +1,299 @@
+#include "engine/unicode_views.h"
+
+#include "engine/cp1251.h"
+#include "engine/recode.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vorlex::engine {
+namespace {
+
+#include "engine/display_pages.inc"
+
+constexpr std::array<const std::array<char16_t, 128>*, 8> kHighHalves = {
+    &kWindows1251High, &kKoi8rHigh,       &kCp866High,  &kIso8859_5High,
+    &kMacCyrillicHigh, &kWindows1252High, &kLatin1High, &kCp437High};
+
+constexpr std::array<std::string_view, 8> kPageNames = {"Win", "Koi",          "Alt",     "Iso",
+                                                        "Mac", "Windows-1252", "Latin-1", "CP437"};
+
+constexpr std::array<std::string_view, 8> kViewCodes = {"uw", "uk", "ua", "ui",
+                                                        "um", "ue", "ul", "ud"};
+
+struct Reverse {
+    char16_t cp;
+    std::uint8_t byte;
+};
+using ReverseTable = std::array<Reverse, 128>;
+
+constexpr ReverseTable reverseOf(const std::array<char16_t, 128>& high) {
+    ReverseTable table{};
+    for (std::size_t i = 0; i < 128; ++i)
+        table[i] = {high[i], static_cast<std::uint8_t>(0x80 + i)};
+    std::sort(table.begin(), table.end(),
+              [](const Reverse& a, const Reverse& b) { return a.cp < b.cp; });
+    return table;
+}
+
+constexpr std::array<ReverseTable, 8> kReverse = {
+    reverseOf(kWindows1251High), reverseOf(kKoi8rHigh),       reverseOf(kCp866High),
+    reverseOf(kIso8859_5High),   reverseOf(kMacCyrillicHigh), reverseOf(kWindows1252High),
+    reverseOf(kLatin1High),      reverseOf(kCp437High)};
+
+constexpr std::size_t pageIndex(DisplayPage page) {
+    return static_cast<std::size_t>(page);
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::optional<UnicodeStep> unicodeStepOfCode(std::string_view code) {
+    if (code == "8u")
+        return UnicodeStep{UnicodeStepKind::utf8Decode};
+    if (code == "u8")
+        return UnicodeStep{UnicodeStepKind::utf8Encode};
+    for (const DisplayPage page : kDisplayPages)
+        if (kViewCodes[pageIndex(page)] == code)
+            return UnicodeStep{UnicodeStepKind::view, page};
+    return std::nullopt;
+}
+
+// The tokens of an action string, or nullopt when it is not codes separated by single spaces.
+std::optional<std::vector<std::string_view>> tokensOf(std::string_view action) {
+    std::vector<std::string_view> tokens;
+    if (!action.empty() && action.back() == ' ')
+        action.remove_suffix(1);
+    while (!action.empty()) {
+        const std::size_t space = action.find(' ');
+        const std::string_view token = action.substr(0, space);
+        if (token.empty() || tokens.size() > kMaxUnicodeSteps + kMaxFilters)
+            return std::nullopt;
+        tokens.push_back(token);
+        if (space == std::string_view::npos)
+            break;
+        action.remove_prefix(space + 1);
+        if (action.empty())
+            return std::nullopt;
+    }
+    return tokens;
+}
+
+} // namespace
+
+std::string_view viewCode(DisplayPage page) noexcept {
+    return kViewCodes[pageIndex(page)];
+}
+
+char32_t pageToUnicode(DisplayPage page, std::uint8_t byte) noexcept {
+    if (byte < 0x80)
+        return byte;
+    return (*kHighHalves[pageIndex(page)])[byte - 0x80];
+}
+
+std::optional<std::uint8_t> unicodeToPage(DisplayPage page, char32_t cp) noexcept {
+    if (cp < 0x80)
+        return static_cast<std::uint8_t>(cp);
+    const ReverseTable& table = kReverse[pageIndex(page)];
+    const auto it =
+        std::lower_bound(table.begin(), table.end(), cp,
+                         [](const Reverse& entry, char32_t key) { return entry.cp < key; });
+    if (it == table.end() || it->cp != cp)
+        return std::nullopt;
+    return it->byte;
+}
+
+std::string showThrough(std::string_view bytes, DisplayPage page) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes)
+        appendUtf8(out, pageToUnicode(page, static_cast<std::uint8_t>(c)));
+    return out;
+}
+
+std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto lead = static_cast<std::uint8_t>(utf8[pos]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(utf8, pos, cp);
+        if (length == 0)
+            return std::nullopt;
+        const std::optional<std::uint8_t> byte = unicodeToPage(page, cp);
+        if (!byte)
+            return std::nullopt;
+        out += static_cast<char>(*byte);
+        pos += length;
+    }
+    return out;
+}
+
+bool isValidUtf8(std::string_view bytes) noexcept {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        if (static_cast<std::uint8_t>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(bytes, pos, cp);
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
+bool isMultibyteUtf8(std::string_view bytes) noexcept {
+    const bool multibyte = std::any_of(bytes.begin(), bytes.end(),
+                                       [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
+    return multibyte && isValidUtf8(bytes);
+}
+
+std::optional<UnicodeAction> parseUnicodeAction(std::string_view action) {
+    const auto tokens = tokensOf(action);
+    if (!tokens)
+        return std::nullopt;
+    UnicodeAction parsed;
+    for (const std::string_view token : *tokens) {
+        if (const auto step = unicodeStepOfCode(token)) {
+            if (parsed.chain.count > 0 || parsed.steps.size() >= kMaxUnicodeSteps)
+                return std::nullopt;
+            parsed.steps.push_back(*step);
+        } else if (const auto filter = filterIndexOfCode(token)) {
+            if (!parsed.chain.append(*filter))
+                return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+bool holdsUnicodeStep(std::string_view action) {
+    const auto tokens = tokensOf(action);
+    if (!tokens)
+        return false;
+    return std::any_of(tokens->begin(), tokens->end(),
+                       [](std::string_view token) { return unicodeStepOfCode(token).has_value(); });
+}
+
+std::string unicodeActionString(const UnicodeAction& action) {
+    std::string text;
+    for (const UnicodeStep& step : action.steps) {
+        switch (step.kind) {
+        case UnicodeStepKind::view:
+            text += viewCode(step.page);
+            break;
+        case UnicodeStepKind::utf8Decode:
+            text += "8u";
+            break;
+        case UnicodeStepKind::utf8Encode:
+            text += "u8";
+            break;
+        }
+        text += ' ';
+    }
+    return text + chainActionString(action.chain);
+}
+
+std::string unicodeActionDescription(const UnicodeAction& action, std::string_view separator) {
+    std::string text;
+    for (const UnicodeStep& step : action.steps) {
+        if (!text.empty())
+            text += separator;
+        switch (step.kind) {
+        case UnicodeStepKind::view:
+            text += "Unicode->";
+            text += kPageNames[pageIndex(step.page)];
+            break;
+        case UnicodeStepKind::utf8Decode:
+            text += "UTF-8->Unicode";
+            break;
+        case UnicodeStepKind::utf8Encode:
+            text += "Unicode->UTF-8";
+            break;
+        }
+    }
+    const std::string chain = chainDescription(action.chain, separator);
+    if (!text.empty() && !chain.empty())
+        text += separator;
+    return text + chain;
+}
+
+std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& action,
+                                                      std::string_view input, bool inputIsUnicode,
+                                                      const LatinOptions& options,
+                                                      UnicodeActionError& error) {
+    error = UnicodeActionError::none;
+    UnicodeActionResult state{std::string(input), inputIsUnicode};
+    if (inputIsUnicode && !isValidUtf8(state.text)) {
+        error = UnicodeActionError::invalidUtf8;
+        return std::nullopt;
+    }
+    for (const UnicodeStep& step : action.steps) {
+        const bool wantsUnicode = step.kind != UnicodeStepKind::utf8Decode;
+        if (wantsUnicode != state.unicode) {
+            error = state.unicode ? UnicodeActionError::notBytes : UnicodeActionError::notUnicode;
+            return std::nullopt;
+        }
+        switch (step.kind) {
+        case UnicodeStepKind::view: {
+            std::optional<std::string> bytes = viewThrough(state.text, step.page);
+            if (!bytes) {
+                error = UnicodeActionError::lossyView;
+                return std::nullopt;
+            }
+            state.text = std::move(*bytes);
+            break;
+        }
+        case UnicodeStepKind::utf8Decode:
+            if (!isValidUtf8(state.text)) {
+                error = UnicodeActionError::invalidUtf8;
+                return std::nullopt;
+            }
+            break; // the bytes are the UTF-8 form of the text
+        case UnicodeStepKind::utf8Encode:
+            break;
+        }
+        state.unicode =
+            step.kind != UnicodeStepKind::view && step.kind != UnicodeStepKind::utf8Encode;
+    }
+    if (action.chain.count == 0)
+        return state;
+    if (state.unicode) {
+        error = UnicodeActionError::notBytes;
+        return std::nullopt;
+    }
+    const auto* data = reinterpret_cast<const std::uint8_t*>(state.text.data());
+    const std::span<const std::uint8_t> document(data, state.text.size());
+    std::vector<std::uint8_t> work(workBufferSize(document.size(), action.chain, options));
+    const DocumentResult done = recodeDocument(document, work, action.chain, options);
+    if (done.status != RecodeStatus::ok) {
+        error = UnicodeActionError::outOfMemory;
+        return std::nullopt;
+    }
+    return UnicodeActionResult{std::string(reinterpret_cast<const char*>(work.data()), done.length),
+                               false};
+}
+
+std::string resultAsUtf8(const UnicodeActionResult& result) {
+    return result.unicode ? result.text : win1251ToUtf8(result.text);
+}
+
+} // namespace vorlex::engine

@@ -1,0 +1,65 @@
+#include "detect/unicode_repair.h"
+#include "tests/support/mojibake.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace vorlex::detect {
+namespace {
+
+const Dictionary& dictionary() {
+    static const Dictionary d;
+    return d;
+}
+
+const std::vector<engine::FilterList> kStored = {
+    engine::parseAction("wk wk"), engine::parseAction("mw"), engine::parseAction("wm")};
+
+// What the first candidate's action makes of the text.
+std::string repaired(const UnicodeRanking& ranking, std::string_view text) {
+    if (ranking.candidates.empty())
+        return "<no candidate>";
+    engine::UnicodeActionError error{};
+    const auto parsed = engine::parseUnicodeAction(ranking.candidates.front().action);
+    const auto result = applyUnicodeAction(*parsed, text, true, {}, error);
+    return result ? engine::resultAsUtf8(*result) : "<failed>";
+}
+
+class Family : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(Family, FirstCandidateGivesTheTextBackAndKeepsTheRest) {
+    const auto& family = vorlex::test::mojibakeFamilies()[GetParam()];
+    for (const std::string text :
+         {"Вечером мы пошли гулять в парк.",
+          "Отчёт за 2024 год: see https://example.org/report?id=42, версия 3.1 (draft)."}) {
+        const std::string damaged = family.damage(text);
+        const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
+        EXPECT_EQ(repaired(ranking, damaged), text) << family.name;
+        EXPECT_EQ(ranking.verdict, Verdict::repair) << family.name;
+        EXPECT_LE(ranking.rankings, 3) << family.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Mojibake, Family, ::testing::Range<std::size_t>(0, 10),
+                         [](const auto& info) {
+                             return std::string(vorlex::test::mojibakeFamilies()[info.param].name);
+                         });
+
+TEST(UnicodeRepair, CorrectTextIsLeftAsItIs) {
+    for (const std::string text :
+         {"Привет, как дела? Всё хорошо, спасибо.", "Ёлки-палки, «ёжик» — это 100% правда №1."}) {
+        const UnicodeRanking ranking = rankUnicode(dictionary(), text, kStored);
+        ASSERT_FALSE(ranking.candidates.empty());
+        EXPECT_EQ(ranking.verdict, Verdict::unchanged) << text;
+        EXPECT_EQ(ranking.candidates.front().action, "");
+        EXPECT_EQ(ranking.rankings, 1);
+    }
+    EXPECT_EQ(rankUnicode(dictionary(), "Grüße aus München, schöne Woche!", kStored).verdict,
+              Verdict::none);
+    EXPECT_TRUE(arrivesAsUnicode("Привет"));
+    EXPECT_FALSE(arrivesAsUnicode("ascii only"));
+    EXPECT_FALSE(arrivesAsUnicode("\xCF\xF0\xE8"));
+}
+
+} // namespace
+} // namespace vorlex::detect

@@ -1,0 +1,99 @@
+#include "engine/unicode_views.h"
+#include "tests/engine/test_support.h"
+#include "tests/support/mojibake.h"
+
+#include <gtest/gtest.h>
+
+namespace vorlex::engine {
+namespace {
+
+using test::iconvConvert;
+
+constexpr std::array<const char*, 8> kIconvNames = {
+    "CP1251", "KOI8-R", "CP866", "ISO-8859-5", "MAC-CYRILLIC", "CP1252", "ISO-8859-1", "CP437"};
+
+TEST(UnicodeViews, PagesAgreeWithIconvAndRoundTrip) {
+    for (const DisplayPage page : kDisplayPages) {
+        const char* name = kIconvNames[static_cast<std::size_t>(page)];
+        int disagreements = 0;
+        for (int b = 0; b < 256; ++b) {
+            const auto byte = static_cast<std::uint8_t>(b);
+            const char32_t cp = pageToUnicode(page, byte);
+            ASSERT_EQ(unicodeToPage(page, cp), byte) << name << ' ' << b;
+            const std::string shown = showThrough(std::string(1, static_cast<char>(b)), page);
+            const auto iconv = iconvConvert(name, "UTF-8", std::string(1, static_cast<char>(b)));
+            if (iconv && *iconv != shown)
+                ++disagreements;
+        }
+        // glibc's Mac Cyrillic is the later revision (the euro sign and Ukrainian Ґ ґ).
+        EXPECT_LE(disagreements, page == DisplayPage::macCyrillic ? 3 : 0) << name;
+    }
+    // Undefined bytes are the C1 control of the same number.
+    EXPECT_EQ(pageToUnicode(DisplayPage::windows1252, 0x81), U'\u0081');
+    EXPECT_EQ(pageToUnicode(DisplayPage::windows1251, 0x98), U'\u0098');
+}
+
+TEST(UnicodeViews, ViewIsLosslessOrFails) {
+    EXPECT_EQ(viewThrough("Ïðèâåò, world", DisplayPage::windows1252),
+              "\xCF\xF0\xE8\xE2\xE5\xF2, world");
+    EXPECT_FALSE(viewThrough("Ïðèâåò", DisplayPage::windows1251));
+    EXPECT_FALSE(viewThrough("Привет \xF0\x9F\x98\x80", DisplayPage::windows1251)); // emoji
+    EXPECT_FALSE(viewThrough("\xD0", DisplayPage::latin1));                         // cut UTF-8
+    for (const DisplayPage page : kDisplayPages) {
+        std::string all;
+        for (int b = 0; b < 256; ++b)
+            all += static_cast<char>(b);
+        EXPECT_EQ(viewThrough(showThrough(all, page), page), all);
+    }
+    EXPECT_TRUE(isMultibyteUtf8("Привет"));
+    EXPECT_FALSE(isMultibyteUtf8("plain"));
+    EXPECT_FALSE(isMultibyteUtf8("\xCF\xF0\xE8\xE2\xE5\xF2"));
+}
+
+TEST(UnicodeViews, ActionStringsParseStrictlyAndRoundTrip) {
+    const auto action = parseUnicodeAction("uw 8u uw kw ");
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->steps.size(), 3u);
+    EXPECT_EQ(action->chain, makeFilterList({8}));
+    EXPECT_EQ(unicodeActionString(*action), "uw 8u uw kw ");
+    EXPECT_EQ(parseUnicodeAction("")->steps.size(), 0u);
+    for (const char* bad : {"kw uw", "uw  kw", "uw Kw", "ux", " uw", "uw 8u uw 8u uw 8u uw 8u uw"})
+        EXPECT_FALSE(parseUnicodeAction(bad)) << bad;
+    EXPECT_TRUE(holdsUnicodeStep("ue "));
+    EXPECT_FALSE(holdsUnicodeStep("wk kw "));
+    // The classic parser ends at the first Unicode code: such an action is an empty chain.
+    EXPECT_EQ(parseAction("uw 8u kw ").count, 0);
+}
+
+TEST(UnicodeViews, ActionsUndoEachFamilyAndCheckTheirState) {
+    const std::string text = "Привет, мир! Ёлка 2024 http://x.ru";
+    const std::array<const char*, 10> repairs = {"uw 8u ", "uk 8u ", "ua 8u ", "ue 8u ",
+                                                 "ue ",    "ul kw ", "ud aw ", "uw 8u uw 8u ",
+                                                 "uw kw ", "uw aw "};
+    const auto& families = vorlex::test::mojibakeFamilies();
+    for (std::size_t i = 0; i < families.size(); ++i) {
+        UnicodeActionError error{};
+        const auto result = applyUnicodeAction(*parseUnicodeAction(repairs[i]),
+                                               families[i].damage(text), true, {}, error);
+        ASSERT_TRUE(result) << families[i].name;
+        EXPECT_EQ(resultAsUtf8(*result), text) << families[i].name;
+    }
+    UnicodeActionError error{};
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("8u "), "x", true, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::notBytes);
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("uw "), "x", false, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::notUnicode);
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("uw 8u "), "Привет", true, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::invalidUtf8);
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("ue "), "Привет", true, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::lossyView);
+    // Bytes that were UTF-8, then a Unicode view again: "u8" is the way back.
+    const auto back =
+        applyUnicodeAction(*parseUnicodeAction("8u u8 "), "\xD0\x9F", false, {}, error);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text, "\xD0\x9F");
+    EXPECT_FALSE(back->unicode);
+}
+
+} // namespace
+} // namespace vorlex::engine
