@@ -176,8 +176,8 @@ TEST(Pass, StoredSchemesThatAreNotScored) {
     // empty or unparsable action (a Unicode action among them) add nothing; "Auto" and items
     // with data -1 are not read.
     std::vector<int> read;
-    const std::map<int, std::string> actions = {
-        {1, "wk"}, {2, "wl"}, {3, "kw wl"}, {4, "lw wk"}, {6, ""}, {7, "Wk"}, {8, "uw 8u kw "}};
+    const std::map<int, std::string> actions = {{1, "wk"}, {2, "wl"}, {3, "kw wl"},    {4, "lw wk"},
+                                                {6, ""},   {7, "Wk"}, {8, "uw 8u kw "}};
     ActionReader reader = [&](int number) {
         read.push_back(number);
         return readerOf(actions)(number);
