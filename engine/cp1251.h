@@ -22,6 +22,10 @@ std::optional<std::uint8_t> unicodeToWin1251(char32_t codePoint) noexcept;
 /// (truncated, overlong, a surrogate, or beyond U+10FFFF).
 std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
 
+/// Appends the UTF-8 form of `cp`, a code point of the Basic Multilingual Plane (every
+/// character of the 8-bit pages is one).
+void appendUtf8(std::string& out, char32_t cp);
+
 /// Decodes Windows-1251 bytes into UTF-8.
 std::string win1251ToUtf8(std::span<const std::uint8_t> bytes);
 std::string win1251ToUtf8(std::string_view bytes);

@@ -45,19 +45,6 @@ constexpr std::size_t pageIndex(DisplayPage page) {
     return static_cast<std::size_t>(page);
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::optional<UnicodeStep> unicodeStepOfCode(std::string_view code) {
     if (code == "8u")
         return UnicodeStep{UnicodeStepKind::utf8Decode};
