@@ -1,7 +1,10 @@
 #include "app/list_commands.h"
 
+#include "app/refined_list.h"
+#include "app/source_text.h"
 #include "detect/list_line.h"
 #include "engine/recode.h"
+#include "engine/unicode_views.h"
 
 #include <array>
 
@@ -80,7 +83,8 @@ std::optional<LineAction> lineAction(std::string_view line) {
 
 bool isPlaceholderLine(std::string_view line) {
     // Either language: a placeholder keeps its language after the interface language changes.
-    return line == detect::placeholderLine(0) || line == detect::placeholderLine(1);
+    return line == detect::placeholderLine(0) || line == detect::placeholderLine(1) ||
+           isNoPlausibleLine(line);
 }
 
 std::string recodedSample(const detect::Sample& sample, const engine::FilterList& filters,
@@ -94,15 +98,14 @@ std::string recodedSample(const detect::Sample& sample, const engine::FilterList
     return std::string(text.substr(0, text.find('\0')));
 }
 
-std::optional<tools::PreviewInputs> previewInputsFor(ListCommand command, std::string_view line,
-                                                     const ListCommandState& state) {
-    const std::optional<LineAction> action = lineAction(line);
-    if (!action)
-        return std::nullopt;
+namespace {
 
+// The inputs of a command on a line; the document is the current source.
+tools::PreviewInputs commandInputs(ListCommand command, const engine::FilterList& filters,
+                                   const std::string& description, const ListCommandState& state) {
     tools::PreviewInputs inputs;
-    inputs.filters = action->filters;
-    inputs.actionText = QString::fromStdString(action->description);
+    inputs.filters = filters;
+    inputs.actionText = QString::fromStdString(description);
     inputs.silent = command != ListCommand::viewResult;
     switch (command) {
     case ListCommand::toFile:
@@ -122,9 +125,10 @@ std::optional<tools::PreviewInputs> previewInputsFor(ListCommand command, std::s
 
     inputs.sourceMode = false;
     if (command != ListCommand::viewResult && state.sample != nullptr)
-        inputs.shownText = recodedSample(*state.sample, action->filters, latinOptions(state));
-    inputs.documentIsFile = state.sourceIsFile;
-    if (state.sourceIsFile)
+        inputs.shownText = recodedSample(*state.sample, filters, latinOptions(state));
+    // A file that arrived as Unicode is recoded in its 8-bit form, which the list was made of.
+    inputs.documentIsFile = state.sourceIsFile && !state.clipboardCopy;
+    if (inputs.documentIsFile)
         inputs.documentPath = state.sourcePath;
     else
         inputs.documentData = state.clipboardCopy;
@@ -134,6 +138,54 @@ std::optional<tools::PreviewInputs> previewInputsFor(ListCommand command, std::s
         inputs.newFileCounter = state.newFileCounter;
     if (command == ListCommand::viewResult)
         inputs.fontSource = state.variantList;
+    return inputs;
+}
+
+} // namespace
+
+std::optional<tools::PreviewInputs> previewInputsFor(ListCommand command, std::string_view line,
+                                                     const ListCommandState& state) {
+    if (isUnicodeLine(line))
+        return std::nullopt;
+    const std::optional<LineAction> action = lineAction(line);
+    if (!action)
+        return std::nullopt;
+    return commandInputs(command, action->filters, action->description, state);
+}
+
+bool isUnicodeLine(std::string_view line) {
+    const std::optional<std::string> action = detect::readListLine(line);
+    return action && engine::holdsUnicodeStep(*action);
+}
+
+std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
+                                                   const ListCommandState& state) {
+    const std::optional<std::string> action = detect::readListLine(line);
+    if (!action || !state.unicodeText)
+        return std::nullopt;
+    const std::optional<engine::UnicodeAction> parsed = engine::parseUnicodeAction(*action);
+    if (!parsed)
+        return std::nullopt;
+    engine::UnicodeActionError error{};
+    const std::optional<engine::UnicodeActionResult> result =
+        engine::applyUnicodeAction(*parsed, *state.unicodeText, true, latinOptions(state), error);
+    if (!result)
+        return std::nullopt;
+    return UnicodeLineResult{engine::resultAsUtf8(*result),
+                             engine::unicodeActionDescription(*parsed, "  ") + "  "};
+}
+
+tools::PreviewInputs unicodePreviewInputs(ListCommand command, const UnicodeLineResult& result,
+                                          const ListCommandState& state) {
+    ListCommandState repaired = state;
+    repaired.sourceIsFile = false;
+    repaired.clipboardCopy =
+        std::make_shared<const std::string>(unicodeToWin1251Lossy(result.utf8));
+    // The sample is of the damaged text; the shown text is that of the repair.
+    repaired.sample = nullptr;
+    tools::PreviewInputs inputs = commandInputs(command, {}, result.description, repaired);
+    if (command != ListCommand::viewResult)
+        inputs.shownText = repaired.clipboardCopy->substr(0, detect::kTextSampleSize - 1);
     return inputs;
 }
 
@@ -153,6 +205,11 @@ SelectionReaction selectionChanged(std::string_view line, const ListCommandState
     reaction.enableCommands = !isPlaceholderLine(line);
     if (showPreviewOnDoubleClick != 0)
         return reaction;
+    if (isUnicodeLine(line)) {
+        // The label is already the repaired start of the text.
+        reaction.titleTip = std::string(line.substr(0, line.find(detect::kLineSeparator)));
+        return reaction;
+    }
     const std::optional<LineAction> action = lineAction(line);
     if (!action || state.sample == nullptr)
         return reaction;

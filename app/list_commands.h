@@ -51,15 +51,19 @@ struct LineAction {
 /// a separator at index 0).
 [[nodiscard]] std::optional<LineAction> lineAction(std::string_view line);
 
-/// Whether @p line is the placeholder line of either language.
+/// Whether @p line is the placeholder line, or the line of a refined list without a plausible
+/// reading, of either language.
 [[nodiscard]] bool isPlaceholderLine(std::string_view line);
 
 /// The main window's state a command reads.
 struct ListCommandState {
     bool sourceIsFile = false;
     QString sourcePath;
-    /// The private clipboard copy (clipboard source), shared with the preview.
+    /// The private clipboard copy (clipboard source), or the 8-bit form of a file that arrived
+    /// as Unicode, which the outputs then recode instead of the file; shared with the preview.
     std::shared_ptr<const std::string> clipboardCopy;
+    /// The source as it arrived, when it arrived as Unicode (UTF-8); null otherwise.
+    std::shared_ptr<const std::string> unicodeText;
     /// The sample of the current source; must be set for the commands that recode it.
     const detect::Sample* sample = nullptr;
     int wAsVe = 0;
@@ -79,10 +83,28 @@ struct ListCommandState {
                                         const engine::LatinOptions& options);
 
 /// What @p command on the raw list line @p line hands to the preview; nothing when the line
-/// has no action (the command does nothing then). The preview is run with
-/// tools::PreviewDialog::run() and the main window's callbacks.
+/// has no action (the command does nothing then) or is a repair through Unicode (see below).
+/// The preview is run with tools::PreviewDialog::run() and the main window's callbacks.
 [[nodiscard]] std::optional<tools::PreviewInputs>
 previewInputsFor(ListCommand command, std::string_view line, const ListCommandState& state);
+
+/// Whether @p line is a repair through Unicode: its action begins with a Unicode step.
+[[nodiscard]] bool isUnicodeLine(std::string_view line);
+
+/// The whole source repaired by a line of a repair through Unicode.
+struct UnicodeLineResult {
+    std::string utf8;        ///< the repaired text
+    std::string description; ///< "Unicode->Win  UTF-8->Unicode  "
+};
+/// The repaired text; nothing when the line is no such repair, the source did not arrive as
+/// Unicode, or the repair found on the start of the text does not fit the rest of it.
+[[nodiscard]] std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
+                                                                 const ListCommandState& state);
+/// What To file and View result hand to the preview for such a repair: the repaired text as a
+/// buffer document in Windows-1251 (a character without a byte becomes '?'), no filters.
+[[nodiscard]] tools::PreviewInputs unicodePreviewInputs(ListCommand command,
+                                                        const UnicodeLineResult& result,
+                                                        const ListCommandState& state);
 
 /// View source text: source mode with the text sample, the variant list's font.
 [[nodiscard]] tools::PreviewInputs viewSourceInputs(const ListCommandState& state);

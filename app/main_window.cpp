@@ -1,14 +1,17 @@
 #include "app/main_window.h"
 
 #include "app/qt_translations.h"
+#include "app/refined_list.h"
 #include "app/source_text.h"
 #include "chrome/about_dialog.h"
 #include "chrome/dialog_units.h"
 #include "chrome/prompter.h"
 #include "chrome/variant_list_box.h"
+#include "chrome/wait_cursor.h"
 #include "detect/candidates.h"
 #include "detect/list_line.h"
 #include "detect/refined_ranking.h"
+#include "detect/unicode_repair.h"
 #include "schemes/scheme_commands.h"
 #include "setup/font_values.h"
 #include "setup/settings_dialog.h"
@@ -549,6 +552,9 @@ void MainWindow::applyInterfaceTexts() {
     list_->setToolTip(text(MainText::tipVariantList));
     deleteScheme_->setToolTip(text(MainText::tipDeleteScheme));
 
+    // Lines keep the language they were made in, so the column fits both.
+    list_->setColumnTexts(longestConfidenceColumns(store::Language::english) +
+                          longestConfidenceColumns(store::Language::russian));
     applyListFont();
 }
 
@@ -592,14 +598,28 @@ void MainWindow::drainVariantQueue() {
 }
 
 void MainWindow::applyRefinedOrder() {
-    const detect::RefinedRanking ranking = detect::refineRanking(
-        dictionary_, sample_, passStoredChains_, static_cast<std::size_t>(maximumVariants_));
-    // A text no chain can change keeps what the pass left (the placeholder or nothing).
-    if (ranking.candidates.empty())
-        return;
+    const auto limit = static_cast<std::size_t>(maximumVariants_);
+    RefinedList refined;
+    if (unicodeText_) {
+        refined =
+            refinedList(detect::rankUnicode(dictionary_, *unicodeText_, passStoredChains_, limit),
+                        settings_.language);
+    } else {
+        const detect::RefinedRanking ranking =
+            detect::refineRanking(dictionary_, sample_, passStoredChains_, limit);
+        // A text no chain can change keeps what the pass left (the placeholder or nothing).
+        if (ranking.candidates.empty())
+            return;
+        refined = refinedList(ranking, settings_.language);
+    }
     list_->clear();
-    for (const detect::RefinedCandidate& candidate : ranking.candidates)
-        addListLine(detect::buildListLine(candidate.label, candidate.action));
+    for (const RefinedListLine& line : refined.lines) {
+        addListLine(line.line);
+        if (!line.column.isEmpty())
+            list_->item(list_->count() - 1)
+                ->setData(chrome::VariantListBox::kColumnRole, line.column);
+    }
+    found_->setText(QString::number(refined.found));
 }
 
 // --- the maximum-variants field ---
@@ -617,7 +637,11 @@ void MainWindow::limitChanged(const QString& value) {
     if (check.result != VariantLimitCheck::Result::ok) {
         say(check.result == VariantLimitCheck::Result::outOfRange ? MainText::limitOutOfRange
                                                                   : MainText::limitNotANumber);
+        // The field goes back to the last value it took, so that what it shows is what a
+        // pass uses.
+        setLimitField(maximumVariants_);
         limit_->setFocus();
+        limit_->selectAll();
         return;
     }
     maximumVariants_ = check.value;
@@ -653,7 +677,9 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
     } else {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         if (data != nullptr && data->hasText()) {
-            ClipboardBytes bytes = clipboardTextToBytes(data->text());
+            const QString shown = data->text();
+            ClipboardBytes bytes = clipboardTextToBytes(shown);
+            unicodeText_ = unicodeTextOf(shown);
             replaced = bytes.replaced;
             clipboardCopy_ = std::make_shared<const std::string>(std::move(bytes.bytes));
             ok = analyseSource();
@@ -666,7 +692,8 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         if (replaced > 0)
             prompter_.message(this, text(MainText::caption),
                               text(MainText::clipboardCharactersReplaced).arg(replaced));
-        if (!sample_.hasWords() && !settings_.showNoAutoRecoding)
+        // The refined ranking answers a text without words as well.
+        if (!sample_.hasWords() && !settings_.showNoAutoRecoding && !settings_.refineRanking)
             say(noWordsMessage(kind));
         if (kind == SourceKind::clipboard ? settings_.autoRecodeClipboard
                                           : settings_.autoRecodeFile)
@@ -685,10 +712,12 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
 bool MainWindow::analyseSource() {
     if (sourceIsFile_) {
         // The file is mapped only while it is sampled.
-        std::optional<detect::Sample> sample = analyseFile(sourcePath_);
-        if (!sample)
+        std::optional<AnalysedFile> file = analyseFile(sourcePath_);
+        if (!file)
             return false;
-        sample_ = *sample;
+        sample_ = std::move(file->sample);
+        unicodeText_ = std::move(file->unicode);
+        clipboardCopy_ = std::move(file->eightBit);
         return true;
     }
     sample_ = detect::sampleSource(clipboardCopy_ ? std::string_view(*clipboardCopy_)
@@ -698,6 +727,7 @@ bool MainWindow::analyseSource() {
 
 void MainWindow::releaseSource() {
     clipboardCopy_.reset();
+    unicodeText_.reset();
 }
 
 void MainWindow::loadFromFile() {
@@ -762,9 +792,12 @@ void MainWindow::clipboardChangeQueued() {
 }
 
 void MainWindow::putOnClipboard(std::string_view bytes) {
+    putTextOnClipboard(bytesToShownText(bytes));
+}
+
+void MainWindow::putTextOnClipboard(const QString& shown) {
     const int previous = watching_;
     watching_ = watchingOwnWrite;
-    const QString shown = bytesToShownText(bytes);
     ownClipboardText_ = shown;
     QGuiApplication::clipboard()->setText(shown);
     watching_ = previous;
@@ -795,6 +828,8 @@ void MainWindow::recode() {
     }
     if (sample_.hasWords())
         startPass();
+    else if (settings_.refineRanking)
+        applyRefinedOrder(); // the refined ranking answers a text without words too
 }
 
 void MainWindow::startPass() {
@@ -870,6 +905,7 @@ ListCommandState MainWindow::listCommandState() {
     state.sourceIsFile = sourceIsFile_;
     state.sourcePath = sourcePath_;
     state.clipboardCopy = clipboardCopy_;
+    state.unicodeText = unicodeText_;
     state.sample = &sample_;
     state.wAsVe = settings_.wAsVe;
     state.noSj = settings_.noSj;
@@ -899,8 +935,31 @@ void MainWindow::runListCommand(ListCommand listCommand) {
     const int row = list_->currentRow();
     if (row < 0)
         return;
-    const std::optional<tools::PreviewInputs> inputs =
-        previewInputsFor(listCommand, listLine(row), listCommandState());
+    const std::string line = listLine(row);
+    std::optional<tools::PreviewInputs> inputs;
+    if (isUnicodeLine(line)) {
+        if (listCommand == ListCommand::saveAsScheme) {
+            say(MainText::unicodeRepairNoScheme);
+            return;
+        }
+        std::optional<UnicodeLineResult> result;
+        {
+            const chrome::WaitCursor wait;
+            result = unicodeLineResult(line, listCommandState());
+        }
+        if (!result) {
+            say(MainText::unicodeRepairMisfits);
+            return;
+        }
+        // Text that came as Unicode goes to the clipboard as Unicode, every character kept.
+        if (listCommand == ListCommand::toClipboard) {
+            putTextOnClipboard(QString::fromStdString(result->utf8));
+            return;
+        }
+        inputs = unicodePreviewInputs(listCommand, *result, listCommandState());
+    } else {
+        inputs = previewInputsFor(listCommand, line, listCommandState());
+    }
     if (!inputs)
         return;
     runPreview(*inputs);
@@ -920,8 +979,14 @@ void MainWindow::listSelectionChanged() {
     const SelectionReaction reaction =
         selectionChanged(listLine(row), listCommandState(), settings_.showPreviewOnDoubleClick);
     setResultCommandsEnabled(reaction.enableCommands);
-    if (reaction.titleTip)
-        list_->showTitleTip(bytesToShownText(*reaction.titleTip));
+    if (reaction.titleTip) {
+        // A refined line's tip says how sure the ranking is of it, too.
+        const QString column =
+            list_->item(row)->data(chrome::VariantListBox::kColumnRole).toString();
+        const QString tip = bytesToShownText(*reaction.titleTip);
+        list_->showTitleTip(
+            column.isEmpty() ? tip : QLatin1Char('[') + column + QStringLiteral("]  ") + tip);
+    }
 }
 
 void MainWindow::listRightClicked(const QPoint& point) {

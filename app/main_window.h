@@ -110,6 +110,8 @@ public:
     void applyInterfaceTexts();
     /// Puts 8-bit text on the clipboard as Windows-1251 without reloading it as a source.
     void putOnClipboard(std::string_view bytes);
+    /// Puts Unicode text on the clipboard without reloading it as a source.
+    void putTextOnClipboard(const QString& text);
     /// Asks the update server whether a newer version exists.
     void checkForNewVersion();
     /// A command on the selected variant line (toolbar, popup menu or double-click).
@@ -240,7 +242,10 @@ private:
     bool sourceIsFile_ = false;
     QString sourcePath_;
     /// Shared with a preview, so loading a new source never frees a document it still reads.
+    /// Also the 8-bit form of a file that arrived as Unicode.
     std::shared_ptr<const std::string> clipboardCopy_;
+    /// The source as it arrived (UTF-8) when it arrived as Unicode; null otherwise.
+    std::shared_ptr<const std::string> unicodeText_;
     int newFileCounter_ = 0; ///< in the proposed names of files made from the clipboard
     detect::Sample sample_;
 

@@ -78,6 +78,18 @@ constexpr std::array<chrome::TextPair<MainText>, static_cast<std::size_t>(MainTe
         {MainText::settingsIsFolder, "there is a folder of that name", "так называется папка"},
         {MainText::settingsWriteFailed, "the file could not be written",
          "файл не удалось записать"},
+        {MainText::asItIs, "as it is", "без изменений"},
+        {MainText::noPlausibleReading,
+         "No reading of this text is plausible Russian: there is nothing to repair",
+         "Ни одно прочтение текста не похоже на русский текст: исправлять нечего"},
+        {MainText::unicodeRepairMisfits,
+         "The repair found on the start of the text does not fit the rest of it.",
+         "Исправление, найденное по началу текста, не подходит к остальному тексту."},
+        {MainText::unicodeRepairNoScheme,
+         "A repair through Unicode cannot be saved as a scheme: schemes hold 8-bit recodings "
+         "only.",
+         "Исправление через Юникод нельзя сохранить как схему: схемы хранят только 8-битные "
+         "перекодировки."},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists MainText in declaration order");

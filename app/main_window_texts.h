@@ -64,6 +64,11 @@ enum class MainText {
     settingsLocked,
     settingsIsFolder,
     settingsWriteFailed,
+    // The refined list.
+    asItIs,                ///< the confidence column of the line for the text as it is
+    noPlausibleReading,    ///< the one line of a refined list without a plausible reading
+    unicodeRepairMisfits,  ///< a repair through Unicode that the rest of the text does not take
+    unicodeRepairNoScheme, ///< Save as scheme on a repair through Unicode
     count_
 };
 

@@ -1,9 +1,11 @@
 #include "app/source_text.h"
 
+#include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
 #include "io/input_file.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <span>
@@ -16,11 +18,30 @@ ClipboardBytes clipboardTextToBytes(const QString& text) {
         reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
+std::string unicodeToWin1251Lossy(std::string_view utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = engine::decodeUtf8(utf8, pos, cp);
+        pos += std::max<std::size_t>(1, length);
+        bytes += static_cast<char>(length == 0 ? '?' : engine::unicodeToWin1251(cp).value_or('?'));
+    }
+    return bytes;
+}
+
 QString bytesToShownText(std::string_view bytes) {
     return QString::fromStdString(engine::win1251ToUtf8(bytes));
 }
 
-std::optional<detect::Sample> analyseFile(const QString& path) {
+std::shared_ptr<const std::string> unicodeTextOf(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() > 0x7F)
+            return std::make_shared<const std::string>(text.toStdString());
+    return nullptr;
+}
+
+std::optional<AnalysedFile> analyseFile(const QString& path) {
     std::string error;
     std::optional<io::InputFile> file = io::InputFile::open(QFile::encodeName(path).toStdString(),
                                                             io::InputKind::regularFile, error);
@@ -35,7 +56,25 @@ std::optional<detect::Sample> analyseFile(const QString& path) {
     const std::optional<std::size_t> got = file->readFull(bytes, error);
     if (!got || *got == 0)
         return std::nullopt;
-    return detect::sampleSource(std::span<const std::uint8_t>(bytes).first(*got));
+    AnalysedFile analysed;
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), *got);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    try {
+        if (detect::arrivesAsUnicode(text)) {
+            analysed.unicode = std::make_shared<const std::string>(text);
+            ClipboardBytes eightBit = clipboardTextToBytes(
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            analysed.replaced = eightBit.replaced;
+            analysed.eightBit = std::make_shared<const std::string>(std::move(eightBit.bytes));
+            analysed.sample = detect::sampleSource(*analysed.eightBit);
+            return analysed;
+        }
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    analysed.sample = detect::sampleSource(std::span<const std::uint8_t>(bytes).first(*got));
+    return analysed;
 }
 
 } // namespace vorlex::app

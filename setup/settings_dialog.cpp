@@ -134,8 +134,8 @@ void SettingsDialog::buildControls() {
     };
     const auto shifted = [&](QRect rect) { return rect.translated(extra, 0); };
 
-    // Twelve units taller than the layout's first form: room for the refined-ranking box above
-    // the buttons.
+    // Twelve units taller than the layout's first form: room for the refined-ranking box under
+    // the precision.
     setBodySize(QSize(du.x(226) + extra, du.y(217)));
 
     languageLabel_ = new QLabel(body());
@@ -187,14 +187,16 @@ void SettingsDialog::buildControls() {
     QRect precisionRect = du.rect(19, 124, 200, 16);
     precisionRect.setWidth(precisionRect.width() + extra);
     precisionLabel_->setGeometry(precisionRect);
+    // The refined order is a recoding parameter too: it belongs with the precision, not with
+    // the Latinica switches.
+    addCheck(refineRankingBox, wide(141, 8));
 
     latinica_ = new QLabel(body());
     latinica_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    latinica_->setGeometry(wide(143, 8));
-    addCheck(wAsVeBox, wide(153, 8));
-    addCheck(noSjBox, wide(165, 8));
-    addCheck(separateEnglishBox, wide(177, 8));
-    addCheck(refineRankingBox, wide(189, 8));
+    latinica_->setGeometry(wide(155, 8));
+    addCheck(wAsVeBox, wide(165, 8));
+    addCheck(noSjBox, wide(177, 8));
+    addCheck(separateEnglishBox, wide(189, 8));
 
     fonts_ = new QPushButton(body());
     fonts_->setObjectName(QStringLiteral("fontsButton"));

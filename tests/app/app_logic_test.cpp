@@ -82,19 +82,36 @@ TEST_F(FileSource, ReadsAndSamplesARegularFile) {
     const QString path =
         write(QStringLiteral("a.txt"),
               QByteArray::fromStdString(win1251("Мы были дома, он нам не сказал.")));
-    const auto sample = analyseFile(path);
-    ASSERT_TRUE(sample);
-    EXPECT_TRUE(sample->hasWords());
-    EXPECT_EQ(sample->textSample().substr(0, 6), win1251("Мы был"));
+    const auto file = analyseFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->sample.hasWords());
+    EXPECT_EQ(file->sample.textSample().substr(0, 6), win1251("Мы был"));
+    EXPECT_FALSE(file->unicode); // Windows-1251 bytes stay bytes
+}
+
+TEST_F(FileSource, Utf8FileIsKeptAsUnicodeAndSampledInItsEightBitForm) {
+    // With a byte-order mark, which is no part of the text.
+    const QString path =
+        write(QStringLiteral("u.txt"), QByteArray("\xEF\xBB\xBF") + "Мы были дома 😀");
+    const auto file = analyseFile(path);
+    ASSERT_TRUE(file && file->unicode && file->eightBit);
+    EXPECT_EQ(*file->unicode, "Мы были дома 😀");
+    EXPECT_EQ(*file->eightBit, win1251("Мы были дома ?"));
+    EXPECT_EQ(file->replaced, 1);
+    EXPECT_EQ(file->sample.textSample().substr(0, 6), win1251("Мы был"));
+    // Plain ASCII reads the same either way: no Unicode copy.
+    const auto ascii = analyseFile(write(QStringLiteral("a.txt"), "plain text"));
+    ASSERT_TRUE(ascii);
+    EXPECT_FALSE(ascii->unicode);
 }
 
 TEST_F(FileSource, BinaryDataIsReadButHasNoWords) {
     QByteArray binary;
     for (int i = 0; i < 4096; ++i)
         binary.push_back(static_cast<char>((i * 37) & 0x3F)); // control bytes and digits
-    const auto sample = analyseFile(write(QStringLiteral("b.bin"), binary));
-    ASSERT_TRUE(sample);
-    EXPECT_FALSE(sample->hasWords());
+    const auto file = analyseFile(write(QStringLiteral("b.bin"), binary));
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(file->sample.hasWords());
 }
 
 TEST_F(FileSource, RefusesWhatIsNoReadableNonEmptyFile) {

@@ -1,6 +1,7 @@
 // The main window driven headless: start-up, sources, clipboard watching, Recode, the pass,
 // the maximum-variants field, languages and closing. Every test starts from a fresh INI file.
 #include "app/main_window.h"
+#include "app/refined_list.h"
 #include "chrome/caption_bar.h"
 #include "chrome/title_tip.h"
 #include "chrome/variant_list_box.h"
@@ -14,6 +15,7 @@
 #include "store/settings_keys.h"
 #include "tests/support/build_numbers.h"
 #include "tests/support/koi_text.h"
+#include "tests/support/mojibake.h"
 #include "tests/support/queued_prompter.h"
 #include "tests/update/http_test_server.h"
 
@@ -24,6 +26,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,17 +170,80 @@ private slots:
         QTRY_VERIFY(!w->captionBar()->active());
     }
 
-    // "Whole found :" ran into a four-digit count and cut a five-digit one.
-    void foundCountFitsFiveDigitsInBothLanguages() {
+    // Every label and number of the lower panel fits its longest value in both languages
+    // ("Whole found :" once ran into a four-digit count), and at the largest list font the
+    // font dialog offers a refined line still shows its whole confidence column.
+    void textsFitTheirLongestValues() {
+        set(store::kRefineRanking, 1);
+        const int largestPoints = QFontDatabase::standardSizes().constLast();
         for (const int language : {0, 1}) {
             set(store::kLanguage, language);
-            auto w = open();
-            const QLabel* label = control<QLabel>(*w, MainWindow::foundLabel);
-            const QLabel* count = control<QLabel>(*w, MainWindow::foundField);
-            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
-            QVERIFY(count->fontMetrics().horizontalAdvance(QStringLiteral("17040")) + 4 <=
-                    count->width());
-            QVERIFY(label->geometry().right() < count->geometry().left());
+            store::writeSetting(*store_, store::kFontHeight, -largestPoints * 96 / 72);
+            auto w = open(koiFile());
+            waitForPass(*w);
+            const auto fits = [](const QWidget* widget, const QString& text, int margin) {
+                const int need = widget->fontMetrics().horizontalAdvance(text) + margin;
+                return std::make_pair(need <= widget->width(),
+                                      widget->objectName() +
+                                          QStringLiteral(": \"%1\" needs %2, has %3")
+                                              .arg(text)
+                                              .arg(need)
+                                              .arg(widget->width()));
+            };
+            const auto check = [](const std::pair<bool, QString>& result) {
+                QVERIFY2(result.first, qPrintable(result.second));
+            };
+            for (const MainWindow::Control id :
+                 {MainWindow::headingField, MainWindow::timeLabel, MainWindow::secondsLabel,
+                  MainWindow::foundLabel, MainWindow::foundUnitLabel, MainWindow::limitLabel,
+                  MainWindow::limitUnitLabel}) {
+                const auto* label = control<QLabel>(*w, id);
+                check(fits(label, label->text(), 0));
+            }
+            // The numbers: a count of every chain and stored scheme, a pass of 999 s, the
+            // highest limit; a field's frame and margins take a few pixels.
+            check(fits(control<QLabel>(*w, MainWindow::foundField), QStringLiteral("17063"), 4));
+            check(fits(control<QLabel>(*w, MainWindow::timeField), QStringLiteral("999"), 2));
+            check(fits(control<QLineEdit>(*w, MainWindow::limitEdit), QStringLiteral("99"), 6));
+            check(fits(button(*w, MainWindow::exitButton),
+                       button(*w, MainWindow::exitButton)->text(), 4));
+            // No two of them overlap.
+            const QList<QWidget*> panel = {control<QLabel>(*w, MainWindow::timeLabel),
+                                           control<QLabel>(*w, MainWindow::timeField),
+                                           control<QLabel>(*w, MainWindow::secondsLabel),
+                                           control<QLabel>(*w, MainWindow::limitLabel),
+                                           control<QLineEdit>(*w, MainWindow::limitEdit),
+                                           control<QLabel>(*w, MainWindow::limitUnitLabel),
+                                           control<QLabel>(*w, MainWindow::foundLabel),
+                                           control<QLabel>(*w, MainWindow::foundField),
+                                           control<QLabel>(*w, MainWindow::foundUnitLabel),
+                                           button(*w, MainWindow::exitButton)};
+            for (int i = 0; i < panel.size(); ++i)
+                for (int j = i + 1; j < panel.size(); ++j)
+                    QVERIFY2(!panel[i]->geometry().intersects(panel[j]->geometry()),
+                             qPrintable(panel[i]->objectName() + QLatin1Char('/') +
+                                        panel[j]->objectName()));
+
+            auto* box = qobject_cast<vorlex::chrome::VariantListBox*>(list(*w));
+            QVERIFY(box != nullptr);
+            QVERIFY(box->font().pixelSize() >= largestPoints);
+            QVERIFY(box->count() > 0);
+            const QString column =
+                box->item(0)->data(vorlex::chrome::VariantListBox::kColumnRole).toString();
+            QVERIFY(column.endsWith(QLatin1Char('%')));
+            const QRect item = box->visualItemRect(box->item(0));
+            QVERIFY(item.height() >= QFontMetrics(box->font()).height());
+            const QRect columnRect = box->columnRect(item);
+            QVERIFY(box->viewport()->rect().contains(columnRect));
+            const QFontMetrics columnMetrics(box->columnFont());
+            QVERIFY(columnMetrics.height() <= item.height());
+            for (const int lang : {0, 1})
+                for (const QString& longest :
+                     vorlex::app::longestConfidenceColumns(store::languageOf(lang)))
+                    QVERIFY2(columnMetrics.horizontalAdvance(longest) <= columnRect.width(),
+                             qPrintable(longest));
+            // The line's own text keeps most of the row.
+            QVERIFY(columnRect.width() < item.width() / 2);
         }
     }
 
@@ -328,21 +394,14 @@ private slots:
         QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
     }
 
-    // With "Refine ranking" on, the list ends in the refined order (at most the limit); the
-    // found count stays the classic pass's.
+    // With "Refine ranking" on, the list ends in the refined order (at most the limit, only
+    // plausible readings, each with its confidence).
     void refinedRankingReordersTheListWhenThePassEnds() {
         const QString path = koiFile();
-        QString classicFound;
-        {
-            auto classic = open(path);
-            waitForPass(*classic);
-            classicFound = field(*classic, MainWindow::foundField);
-        }
         set(store::kRefineRanking, 1);
         set(store::kTotalShow, 5);
         auto w = open(path);
         waitForPass(*w);
-        QCOMPARE(field(*w, MainWindow::foundField), classicFound);
 
         vorlex::detect::PassSetup setup;
         auto* box = control<QComboBox>(*w, MainWindow::schemeBox);
@@ -355,11 +414,20 @@ private slots:
         const vorlex::detect::Dictionary dictionary;
         const auto ranking = vorlex::detect::refineRanking(
             dictionary, w->sample(), vorlex::detect::storedSchemeChains(setup), 5);
-        QVERIFY(!ranking.candidates.empty());
-        QCOMPARE(list(*w)->count(), static_cast<int>(ranking.candidates.size()));
-        for (int row = 0; row < list(*w)->count(); ++row)
-            QCOMPARE(vorlex::detect::readListLine(w->listLine(row)).value_or(""),
-                     ranking.candidates[static_cast<std::size_t>(row)].action);
+        const vorlex::app::RefinedList shown =
+            vorlex::app::refinedList(ranking, store::Language::english);
+        QVERIFY(!shown.lines.empty());
+        QVERIFY(shown.lines.size() <= ranking.candidates.size());
+        QCOMPARE(list(*w)->count(), static_cast<int>(shown.lines.size()));
+        for (int row = 0; row < list(*w)->count(); ++row) {
+            const auto& line = shown.lines[static_cast<std::size_t>(row)];
+            QCOMPARE(w->listLine(row), line.line);
+            QCOMPARE(
+                list(*w)->item(row)->data(vorlex::chrome::VariantListBox::kColumnRole).toString(),
+                line.column);
+        }
+        // The count is of what the list shows, not of the classic pass.
+        QCOMPARE(field(*w, MainWindow::foundField), QString::number(shown.found));
         QVERIFY(firstLine(*w).startsWith(QString::fromUtf8(kRepaired)));
     }
 
@@ -371,8 +439,8 @@ private slots:
         set(store::kRefineRanking, 1);
         auto w = open(path);
         waitForPass(*w);
-        QCOMPARE(field(*w, MainWindow::foundField), QStringLiteral("0"));
         QVERIFY(list(*w)->count() > 0);
+        QCOMPARE(field(*w, MainWindow::foundField), QString::number(list(*w)->count()));
         QVERIFY(vorlex::detect::readListLine(w->listLine(0)).has_value());
         QVERIFY(firstLine(*w).startsWith(QString::fromUtf8("Лось ест мох")));
     }
@@ -836,6 +904,93 @@ private slots:
         other.waitForFinished();
     }
 
+    // Russian text damaged on its way through Unicode, copied in another program (the real X11
+    // clipboard under Xvfb) or loaded from a UTF-8 file, lists first the repair that vorlex-cli
+    // auto --best writes for the same file; To clipboard puts the whole repair there as
+    // Unicode text.
+    void unicodeMojibakeIsRepairedAsTheCliRepairsIt() {
+        using vorlex::engine::DisplayPage;
+        using vorlex::test::misread;
+        set(store::kRefineRanking, 1);
+        const bool x11 = QGuiApplication::platformName() == QStringLiteral("xcb");
+        const std::string whole = std::string(kRepaired) + " Ещё строка, и конец.";
+        const struct {
+            const char* name;
+            std::string damaged;
+        } families[] = {
+            {"UTF-8 read as Windows-1251", misread(whole, {}, DisplayPage::windows1251)},
+            {"UTF-8 read as Windows-1252", misread(whole, {}, DisplayPage::windows1252)},
+            {"Windows-1251 read as Windows-1252",
+             misread(whole, DisplayPage::windows1251, DisplayPage::windows1252)},
+            {"KOI8-R read as Windows-1251",
+             misread(whole, DisplayPage::koi8r, DisplayPage::windows1251)},
+        };
+        for (const auto& family : families) {
+            const QString path = writeFile(QStringLiteral("mojibake.txt"),
+                                           QByteArray::fromStdString(family.damaged));
+            QProcess cli;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("VORLEX_SETTINGS"),
+                       dir_->filePath(QStringLiteral("cli.ini")));
+            cli.setProcessEnvironment(env);
+            cli.start(QStringLiteral(VORLEX_CLI_PATH),
+                      {QStringLiteral("auto"), QStringLiteral("--best"),
+                       QStringLiteral("--to-utf8"), path});
+            QVERIFY(cli.waitForFinished(60000));
+            QCOMPARE(cli.exitCode(), 0);
+            const QString repaired = QString::fromUtf8(cli.readAllStandardOutput());
+            QVERIFY2(repaired == QString::fromStdString(whole), family.name);
+
+            // The whole repair, as Unicode text.
+            const auto copiedByToClipboard = [&](MainWindow& w) {
+                list(w)->setCurrentRow(0);
+                w.runListCommand(vorlex::app::ListCommand::toClipboard);
+                if (!x11)
+                    return QGuiApplication::clipboard()->text();
+                // Read by another program, as a desktop would.
+                QProcess reader;
+                QSignalSpy done(&reader, &QProcess::finished);
+                reader.start(QStringLiteral("xclip"),
+                             {QStringLiteral("-o"), QStringLiteral("-selection"),
+                              QStringLiteral("clipboard")});
+                if (!done.wait(10000))
+                    return QStringLiteral("(xclip did not answer)");
+                return QString::fromUtf8(reader.readAllStandardOutput());
+            };
+
+            std::string pastedLine;
+            {
+                auto pasted = open();
+                QProcess other;
+                if (x11) {
+                    other.start(QCoreApplication::applicationFilePath(),
+                                {QStringLiteral("--own-clipboard"),
+                                 QString::fromStdString(family.damaged)});
+                    QVERIFY(other.waitForReadyRead(30000));
+                } else {
+                    QGuiApplication::clipboard()->setText(QString::fromStdString(family.damaged));
+                }
+                const QString start = QString::fromUtf8(kRepaired).left(40);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    !pasted->passRunning() && firstLine(*pasted).startsWith(start), 60000);
+                pastedLine = pasted->listLine(0);
+                QVERIFY2(copiedByToClipboard(*pasted) == repaired, family.name);
+                if (x11) {
+                    other.kill();
+                    other.waitForFinished();
+                }
+            }
+            // Not watching: the clipboard writes above and below must not reload it.
+            set(store::kSetClipboardViewer, 0);
+            auto loaded = open(path);
+            waitForPass(*loaded);
+            QVERIFY2(loaded->listLine(0) == pastedLine, family.name);
+            QVERIFY2(copiedByToClipboard(*loaded) == repaired, family.name);
+            loaded.reset();
+            set(store::kSetClipboardViewer, 1);
+        }
+    }
+
     void watchingOffWithoutClipboardViewer() {
         set(store::kSetClipboardViewer, 0);
         auto w = open();
@@ -924,6 +1079,8 @@ private slots:
         limit(*w)->setText(QStringLiteral("150"));
         QCOMPARE(w->maximumVariants(), 5);
         QCOMPARE(get(store::kTotalShow), 5);
+        // The field shows what the next pass takes again.
+        QCOMPARE(limit(*w)->text(), QStringLiteral("5"));
         waitForPass(*w);
         // The next pass shows at most five (lines already shown by this one may stay).
         QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
@@ -934,6 +1091,7 @@ private slots:
         prompter_.expectMessage(QStringLiteral("Please enter an integer."));
         limit(*w)->setText(QStringLiteral("x"));
         QCOMPARE(get(store::kTotalShow), 5);
+        QCOMPARE(limit(*w)->text(), QStringLiteral("5"));
     }
 
     void closingDuringAPassJoinsTheWorker() {

@@ -1,6 +1,7 @@
 // Saves a picture of the main window after an automatic recoding of a file:
-//   app_screenshot OUT.png LANGUAGE FILE
-// (LANGUAGE 0 Russian, 1 English). Uses a fresh settings file beside OUT.png.
+//   app_screenshot OUT.png LANGUAGE FILE [refined]
+// (LANGUAGE 0 Russian, 1 English; "refined" turns the refined order on). Uses a fresh settings
+// file beside OUT.png.
 #include "app/main_window.h"
 #include "store/qsettings_store.h"
 #include "store/settings_keys.h"
@@ -14,8 +15,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: app_screenshot OUT.png LANGUAGE FILE\n");
+    const bool refined = argc == 5 && QString::fromLocal8Bit(argv[4]) == QStringLiteral("refined");
+    if (argc != 4 && !refined) {
+        std::fprintf(stderr, "usage: app_screenshot OUT.png LANGUAGE FILE [refined]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -23,6 +25,7 @@ int main(int argc, char* argv[]) {
     QFile::remove(ini);
     vorlex::store::QSettingsStore store(ini.toStdString());
     vorlex::store::writeSetting(store, vorlex::store::kLanguage, std::atoi(argv[2]));
+    vorlex::store::writeSetting(store, vorlex::store::kRefineRanking, refined ? 1 : 0);
     vorlex::testing::QueuedPrompter prompter;
     vorlex::app::MainWindow window(store, prompter, QString::fromLocal8Bit(argv[3]));
     window.show();

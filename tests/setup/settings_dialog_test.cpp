@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -216,6 +217,16 @@ private slots:
                              qPrintable(control->objectName() + QLatin1Char('/') +
                                         controls[j]->objectName()));
             }
+            // The refined order is a recoding parameter: under the precision, above the
+            // "Latinica:" heading and its switches.
+            const QRect refine = dialog.checkBox(Box::refineRankingBox)->geometry();
+            const auto* precision = dialog.findChild<QLabel*>(QStringLiteral("precisionLabel"));
+            QVERIFY(precision != nullptr);
+            QVERIFY(refine.top() > precision->geometry().bottom());
+            for (QWidget* control : controls)
+                if (control->property("text").toString() == QStringLiteral("Latinica:") ||
+                    control == dialog.checkBox(Box::wAsVeBox))
+                    QVERIFY(refine.bottom() < control->geometry().top());
         }
     }
 
