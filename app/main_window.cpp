@@ -260,11 +260,12 @@ void MainWindow::buildControls() {
     exit_->setGeometry(du.rect(353, 184, 46, 26));
 
     timeLabel_ = makeField(body(), timeLabel);
-    timeLabel_->setGeometry(du.rect(4, 202, 125, 12));
+    // Room for the longer Russian label.
+    timeLabel_->setGeometry(du.rect(4, 202, 128, 12));
     time_ = makeField(body(), timeField, Qt::AlignHCenter);
-    time_->setGeometry(du.rect(129, 202, 16, 12));
+    time_->setGeometry(du.rect(132, 202, 16, 12));
     seconds_ = makeField(body(), secondsLabel);
-    seconds_->setGeometry(du.rect(145, 202, 28, 12));
+    seconds_->setGeometry(du.rect(148, 202, 28, 12));
     limitLabel_ = makeField(body(), limitLabel, Qt::AlignRight);
     limitLabel_->setGeometry(du.rect(180, 202, 113, 12));
 
@@ -826,10 +827,15 @@ void MainWindow::recode() {
         addListLine(line);
         return;
     }
-    if (sample_.hasWords())
+    if (sample_.hasWords()) {
         startPass();
-    else if (settings_.refineRanking)
-        applyRefinedOrder(); // the refined ranking answers a text without words too
+    } else if (settings_.refineRanking) {
+        // No pass for a text without words, but the refined ranking answers it.
+        setResultCommandsEnabled(false);
+        passStoredChains_ = detect::storedSchemeChains(
+            store::passSetup(sample_, settings_, schemeList_.schemes(), {{}, maximumVariants_}));
+        applyRefinedOrder();
+    }
 }
 
 void MainWindow::startPass() {

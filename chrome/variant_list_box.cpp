@@ -96,11 +96,14 @@ int VariantListBox::columnWidth() const {
 }
 
 QRect VariantListBox::columnRect(const QRect& textRect) const {
-    // The column's gap stands half before its text and half after it.
-    const int width = std::min(columnWidth(), textRect.width());
-    const int right = textRect.right() + 1 - std::min(width, kColumnGap / 2);
-    return QRect(textRect.right() + 1 - width, textRect.top(),
-                 std::max(0, right - (textRect.right() + 1 - width)), textRect.height());
+    // An item is as wide as its whole line, far wider than the list: the column stands at the
+    // right end of what is seen of it. Its gap stands half before its text and half after it.
+    QRect seen = textRect;
+    seen.setRight(std::min(textRect.right(), viewport()->rect().right()));
+    const int width = std::clamp(columnWidth(), 0, std::max(0, seen.width()));
+    const int left = seen.right() + 1 - width;
+    const int right = seen.right() + 1 - std::min(width, kColumnGap / 2);
+    return QRect(left, seen.top(), right - left, seen.height());
 }
 
 void VariantListBox::mouseReleaseEvent(QMouseEvent* event) {
