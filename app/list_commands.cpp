@@ -128,9 +128,9 @@ tools::PreviewInputs commandInputs(ListCommand command, const engine::FilterList
         inputs.shownText = recodedSample(*state.sample, filters, latinOptions(state));
     // A file that arrived as Unicode is recoded in its 8-bit form, which the list was made of.
     inputs.documentIsFile = state.sourceIsFile && !state.clipboardCopy;
-    if (inputs.documentIsFile)
+    if (state.sourceIsFile)
         inputs.documentPath = state.sourcePath;
-    else
+    if (!inputs.documentIsFile)
         inputs.documentData = state.clipboardCopy;
     inputs.wAsVe = state.wAsVe != 0;
     inputs.noSj = state.noSj != 0;
@@ -178,7 +178,6 @@ std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
 tools::PreviewInputs unicodePreviewInputs(ListCommand command, const UnicodeLineResult& result,
                                           const ListCommandState& state) {
     ListCommandState repaired = state;
-    repaired.sourceIsFile = false;
     repaired.clipboardCopy =
         std::make_shared<const std::string>(unicodeToWin1251Lossy(result.utf8));
     // The sample is of the damaged text; the shown text is that of the repair.

@@ -36,6 +36,8 @@ struct PreviewInputs {
     bool sourceMode = false;
     /// true: the document is the file at documentPath; false: the bytes of documentData.
     bool documentIsFile = false;
+    /// The file; with a buffer document, the file it was read from (its name is proposed for
+    /// the output), or empty.
     QString documentPath;
     /// The bytes of a buffer document (the main window's clipboard copy). Shared, so that a new
     /// source loaded while the window or a file dialog is open cannot free them under the preview.

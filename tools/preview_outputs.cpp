@@ -21,14 +21,14 @@ QString shownTextOf(std::span<const std::uint8_t> bytes) {
 }
 
 QString proposedFileName(const PreviewInputs& inputs) {
-    if (inputs.documentIsFile)
+    if (!inputs.documentPath.isEmpty())
         return QFileInfo(inputs.documentPath).fileName();
     const int counter = inputs.newFileCounter != nullptr ? *inputs.newFileCounter : 0;
     return QStringLiteral("newfile_") + QString::number(counter);
 }
 
 bool counterAdvances(const PreviewInputs& inputs, WriteError result) noexcept {
-    return !inputs.documentIsFile &&
+    return inputs.documentPath.isEmpty() &&
            (result == WriteError::none || result == WriteError::writeFailed);
 }
 

@@ -40,11 +40,12 @@ inline constexpr std::uint64_t kMaxWholeDocumentBytes = 0x7fffffff;
 [[nodiscard]] std::span<const std::uint8_t> untilZero(std::span<const std::uint8_t> bytes) noexcept;
 
 /// The name the Save-as dialog proposes: the source file's own name, or "newfile_" and the
-/// counter (0 without one) for a buffer document.
+/// counter (0 without one) for a buffer document that was not read from a file.
 [[nodiscard]] QString proposedFileName(const PreviewInputs& inputs);
 
 /// Whether a write that ended with @p result moves the new-file counter on: for a buffer
-/// document once the file was created, whether or not the writing succeeded.
+/// document not read from a file once the file was created, whether or not the writing
+/// succeeded.
 [[nodiscard]] bool counterAdvances(const PreviewInputs& inputs, WriteError result) noexcept;
 
 /// The message of a failed read (nothing for ReadError::none); @p forData picks the text of

@@ -10,6 +10,7 @@
 #include "engine/cp1251.h"
 #include "tests/support/koi_text.h"
 #include "tests/support/mojibake.h"
+#include "tools/preview_outputs.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,15 @@ TEST(RefinedList, UnicodeMojibakeListsItsRepairForTheCommands) {
         EXPECT_EQ(inputs.filters.count, 0);
         ASSERT_TRUE(inputs.documentData);
         EXPECT_EQ(*inputs.documentData, unicodeToWin1251Lossy(whole));
+        // Loaded from a file: the output proposes the file's name.
+        ListCommandState fromFile = state;
+        fromFile.sourceIsFile = true;
+        fromFile.sourcePath = QStringLiteral("/home/user/letter.txt");
+        const tools::PreviewInputs toFile =
+            unicodePreviewInputs(ListCommand::toFile, *result, fromFile);
+        EXPECT_FALSE(toFile.documentIsFile);
+        EXPECT_EQ(tools::proposedFileName(toFile), QStringLiteral("letter.txt"));
+        EXPECT_FALSE(tools::counterAdvances(toFile, tools::WriteError::none));
         const SelectionReaction tip = selectionChanged(first, state, 0);
         ASSERT_TRUE(tip.titleTip);
         EXPECT_TRUE(tip.titleTip->starts_with(engine::win1251Literal("Привет, мир!")));
