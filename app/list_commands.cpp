@@ -176,10 +176,10 @@ std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
 }
 
 tools::PreviewInputs unicodePreviewInputs(ListCommand command, const UnicodeLineResult& result,
-                                          const ListCommandState& state) {
+                                          const ListCommandState& state, int* replaced) {
     ListCommandState repaired = state;
     repaired.clipboardCopy =
-        std::make_shared<const std::string>(unicodeToWin1251Lossy(result.utf8));
+        std::make_shared<const std::string>(unicodeToWin1251Lossy(result.utf8, replaced));
     // The sample is of the damaged text; the shown text is that of the repair.
     repaired.sample = nullptr;
     tools::PreviewInputs inputs = commandInputs(command, {}, result.description, repaired);

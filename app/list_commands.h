@@ -101,10 +101,12 @@ struct UnicodeLineResult {
 [[nodiscard]] std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
                                                                  const ListCommandState& state);
 /// What To file and View result hand to the preview for such a repair: the repaired text as a
-/// buffer document in Windows-1251 (a character without a byte becomes '?'), no filters.
+/// buffer document in Windows-1251 (a character without a byte becomes '?', counted in
+/// @p replaced when given), no filters.
 [[nodiscard]] tools::PreviewInputs unicodePreviewInputs(ListCommand command,
                                                         const UnicodeLineResult& result,
-                                                        const ListCommandState& state);
+                                                        const ListCommandState& state,
+                                                        int* replaced = nullptr);
 
 /// View source text: source mode with the text sample, the variant list's font.
 [[nodiscard]] tools::PreviewInputs viewSourceInputs(const ListCommandState& state);

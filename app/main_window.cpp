@@ -962,7 +962,11 @@ void MainWindow::runListCommand(ListCommand listCommand) {
             putTextOnClipboard(QString::fromStdString(result->utf8));
             return;
         }
-        inputs = unicodePreviewInputs(listCommand, *result, listCommandState());
+        int replaced = 0;
+        inputs = unicodePreviewInputs(listCommand, *result, listCommandState(), &replaced);
+        if (replaced > 0)
+            prompter_.message(this, text(MainText::caption),
+                              text(MainText::unicodeRepairCharactersReplaced).arg(replaced));
     } else {
         inputs = previewInputsFor(listCommand, line, listCommandState());
     }

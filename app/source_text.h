@@ -24,8 +24,9 @@ using ClipboardBytes = engine::EightBitText;
 /// that lacks a byte replaced by '?'.
 [[nodiscard]] ClipboardBytes clipboardTextToBytes(const QString& text);
 
-/// UTF-8 text as Windows-1251, each character without a byte as '?' (for what is only shown).
-[[nodiscard]] std::string unicodeToWin1251Lossy(std::string_view utf8);
+/// UTF-8 text as Windows-1251, each character without a byte as '?'; @p replaced, when given,
+/// gets how many became '?'.
+[[nodiscard]] std::string unicodeToWin1251Lossy(std::string_view utf8, int* replaced = nullptr);
 
 /// Windows-1251 bytes as shown text (list labels, the clipboard).
 [[nodiscard]] QString bytesToShownText(std::string_view bytes);

@@ -57,6 +57,15 @@ TEST(ClipboardText, UnmappableCharactersBecomeQuestionMarksAndAreCounted) {
     EXPECT_EQ(mixed.replaced, 1);
 }
 
+TEST(ClipboardText, LossyWindows1251CountsWhatItReplaces) {
+    int replaced = -1;
+    // Latin-1 letters stay '?' too: this is Windows-1251, not the Western rule.
+    EXPECT_EQ(unicodeToWin1251Lossy("Да 😀 é\xFF.", &replaced), win1251("Да ? ??."));
+    EXPECT_EQ(replaced, 3);
+    EXPECT_EQ(unicodeToWin1251Lossy("Всё — «так»", &replaced), win1251("Всё — «так»"));
+    EXPECT_EQ(replaced, 0);
+}
+
 TEST(ClipboardText, ShownTextRoundTrips) {
     std::string all;
     for (int b = 1; b < 256; ++b)
