@@ -12,6 +12,16 @@ std::string win1251Of(const QString& text) {
     return unicodeToWin1251Lossy(text.toStdString());
 }
 
+// The line of a reading. A reading that leaves the text's own bytes (the text as it is, a
+// repair through Unicode alone) keeps its line breaks and tabs: a list line shows them as
+// spaces, as every other label does.
+std::string readingLine(std::string label, std::string_view action) {
+    for (char& c : label)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    return detect::buildListLine(label, action);
+}
+
 void add(RefinedList& list, std::string line, double confidence, bool asItIs,
          store::Language language) {
     RefinedListLine entry;
@@ -51,8 +61,8 @@ RefinedList refinedList(const detect::RefinedRanking& ranking, store::Language l
             if (!ranking.plausible(i))
                 continue;
             const detect::RefinedCandidate& candidate = ranking.candidates[i];
-            add(list, detect::buildListLine(candidate.label, candidate.action),
-                candidate.confidence, candidate.chain.count == 0, language);
+            add(list, readingLine(candidate.label, candidate.action), candidate.confidence,
+                candidate.chain.count == 0, language);
         }
     return noneUnlessFilled(std::move(list), language);
 }
@@ -64,8 +74,7 @@ RefinedList refinedList(const detect::UnicodeRanking& ranking, store::Language l
             if (candidate.reading.plausibility < detect::kPlausibleFrom)
                 continue;
             add(list,
-                detect::buildListLine(win1251Of(QString::fromStdString(candidate.label)),
-                                      candidate.action),
+                readingLine(win1251Of(QString::fromStdString(candidate.label)), candidate.action),
                 candidate.reading.confidence, candidate.action.empty(), language);
         }
     return noneUnlessFilled(std::move(list), language);

@@ -55,8 +55,12 @@ TEST(RefinedList, DamagedTextListsItsRepairFirstAndOnlyPlausibleReadings) {
 }
 
 TEST(RefinedList, CorrectTextReadsAsItIs) {
-    const RefinedList russian = listOfBytes(engine::win1251Literal(kText), Language::russian);
+    // Its line breaks show as spaces, as in every label.
+    const RefinedList russian =
+        listOfBytes(engine::win1251Literal(std::string(kText) + "\nДа.\r\n"), Language::russian);
     expectReadings(russian);
+    for (const RefinedListLine& line : russian.lines)
+        EXPECT_EQ(line.line.find_first_of("\r\n"), std::string::npos);
     EXPECT_TRUE(russian.lines.front().asItIs);
     EXPECT_EQ(detect::readListLine(russian.lines.front().line).value_or("-"), "");
     EXPECT_TRUE(russian.lines.front().column.startsWith(QStringLiteral("без изменений · ")));
@@ -131,6 +135,7 @@ TEST(RefinedList, UnicodeMojibakeListsItsRepairForTheCommands) {
         const SelectionReaction tip = selectionChanged(first, state, 0);
         ASSERT_TRUE(tip.titleTip);
         EXPECT_TRUE(tip.titleTip->starts_with(engine::win1251Literal("Привет, мир!")));
+        EXPECT_EQ(tip.titleTip->find("~^~"), std::string::npos) << *tip.titleTip;
         // Without the Unicode text there is nothing to repair.
         state.unicodeText.reset();
         EXPECT_FALSE(unicodeLineResult(first, state));
