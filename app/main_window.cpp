@@ -933,8 +933,11 @@ tools::PreviewCallbacks MainWindow::previewCallbacks() {
     return callbacks;
 }
 
-void MainWindow::runPreview(const tools::PreviewInputs& inputs) {
-    tools::PreviewDialog::run(store_, prompter_, inputs, previewCallbacks(), this);
+void MainWindow::runPreview(const tools::PreviewInputs& inputs, bool savableAsScheme) {
+    tools::PreviewCallbacks callbacks = previewCallbacks();
+    if (!savableAsScheme)
+        callbacks.saveAsScheme = nullptr; // the preview's button is disabled
+    tools::PreviewDialog::run(store_, prompter_, inputs, callbacks, this);
 }
 
 void MainWindow::runListCommand(ListCommand listCommand) {
@@ -972,7 +975,8 @@ void MainWindow::runListCommand(ListCommand listCommand) {
     }
     if (!inputs)
         return;
-    runPreview(*inputs);
+    // A repair through Unicode is no chain of filters a scheme could hold.
+    runPreview(*inputs, !isUnicodeLine(line));
     // The preview can have saved a new scheme into the box.
     if (listCommand == ListCommand::viewResult || listCommand == ListCommand::saveAsScheme)
         updateSchemeButtons();

@@ -192,7 +192,7 @@ private:
     void listDoubleClicked();
     [[nodiscard]] ListCommandState listCommandState();
     [[nodiscard]] tools::PreviewCallbacks previewCallbacks();
-    void runPreview(const tools::PreviewInputs& inputs);
+    void runPreview(const tools::PreviewInputs& inputs, bool savableAsScheme = true);
     void saveChainAsScheme(QWidget* parent, const QString& actionText,
                            const engine::FilterList& filters);
     void joinClipboardViewer();

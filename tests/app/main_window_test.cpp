@@ -986,6 +986,21 @@ private slots:
             waitForPass(*loaded);
             QVERIFY2(loaded->listLine(0) == pastedLine, family.name);
             QVERIFY2(copiedByToClipboard(*loaded) == repaired, family.name);
+            // The preview shows the repair; a repair through Unicode is no scheme.
+            QString shown;
+            bool savable = true;
+            QTimer::singleShot(0, [&] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    shown =
+                        modal->findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText();
+                    savable = modal->findChild<QPushButton*>(QStringLiteral("saveSchemeButton"))
+                                  ->isEnabled();
+                    qobject_cast<QDialog*>(modal)->done(0);
+                }
+            });
+            loaded->runListCommand(vorlex::app::ListCommand::viewResult);
+            QVERIFY2(shown == repaired, family.name);
+            QCOMPARE(savable, !vorlex::app::isUnicodeLine(pastedLine));
             loaded.reset();
             set(store::kSetClipboardViewer, 1);
         }
