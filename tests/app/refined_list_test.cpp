@@ -64,6 +64,12 @@ TEST(RefinedList, CorrectTextReadsAsItIs) {
     EXPECT_TRUE(russian.lines.front().asItIs);
     EXPECT_EQ(detect::readListLine(russian.lines.front().line).value_or("-"), "");
     EXPECT_TRUE(russian.lines.front().column.startsWith(QStringLiteral("без изменений · ")));
+    // The same text pasted (as Unicode).
+    const RefinedList pasted =
+        refinedList(detect::rankUnicode(dictionary(), kText, {}), Language::english);
+    expectReadings(pasted);
+    EXPECT_TRUE(pasted.lines.front().asItIs);
+    EXPECT_EQ(detect::readListLine(pasted.lines.front().line).value_or("-"), "");
 }
 
 TEST(RefinedList, JunkSaysThatNothingIsPlausible) {
