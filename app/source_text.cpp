@@ -2,6 +2,7 @@
 
 #include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
+#include "engine/unicode_input.h"
 #include "io/input_file.h"
 
 #include <QFile>
@@ -69,10 +70,22 @@ std::optional<AnalysedFile> analyseFile(const QString& path) {
     try {
         if (detect::arrivesAsUnicode(text)) {
             analysed.unicode = std::make_shared<const std::string>(text);
-            ClipboardBytes eightBit = clipboardTextToBytes(
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-            analysed.replaced = eightBit.replaced;
-            analysed.eightBit = std::make_shared<const std::string>(std::move(eightBit.bytes));
+            // The file's bytes are no longer needed: a large file is held twice, not thrice.
+            std::vector<std::uint8_t>().swap(bytes);
+            const std::string_view unicode(*analysed.unicode);
+            // The common case without a detour through UTF-16; the clipboard's rule otherwise.
+            engine::Utf8ToWin1251Result direct = engine::utf8ToEightBit(unicode);
+            std::string eightBit;
+            if (direct.ok()) {
+                eightBit = std::move(direct.bytes);
+            } else {
+                std::string().swap(direct.bytes);
+                ClipboardBytes lossy = clipboardTextToBytes(
+                    QString::fromUtf8(unicode.data(), static_cast<qsizetype>(unicode.size())));
+                analysed.replaced = lossy.replaced;
+                eightBit = std::move(lossy.bytes);
+            }
+            analysed.eightBit = std::make_shared<const std::string>(std::move(eightBit));
             analysed.sample = detect::sampleSource(*analysed.eightBit);
             return analysed;
         }
