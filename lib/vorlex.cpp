@@ -157,7 +157,10 @@ std::string_view textOf(const std::vector<std::uint8_t>& bytes) {
 vorlex_status recodeUnicode(const char* data, std::size_t length, const char* action,
                             unsigned flags, char*& out, std::size_t& outLength,
                             vorlex_error_detail* detail) {
+    const unsigned inputFlags = flags & kInputFlags;
     Input input;
+    if ((inputFlags & (inputFlags - 1)) != 0)
+        return VORLEX_ERROR_ARGUMENT;
     if (const vorlex_status status = readInput(data, length, flags & ~kInputFlags, input, detail))
         return status;
     const std::optional<engine::UnicodeAction> parsed = engine::parseUnicodeAction(action);
