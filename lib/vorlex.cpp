@@ -168,12 +168,12 @@ vorlex_status recodeUnicode(const char* data, std::size_t length, const char* ac
         return VORLEX_ERROR_ACTION;
     std::string_view text = input.text;
     const bool fromUnicode = parsed->steps.front().kind != engine::UnicodeStepKind::utf8Decode;
-    if (fromUnicode) {
-        const std::size_t skipped = text.starts_with(kBom) ? kBom.size() : 0;
-        text.remove_prefix(skipped);
-        if (findInvalidUtf8(text, skipped, detail))
-            return VORLEX_ERROR_UTF8;
-    }
+    const std::size_t skipped = fromUnicode && text.starts_with(kBom) ? kBom.size() : 0;
+    text.remove_prefix(skipped);
+    // Either way the first step reads the input as UTF-8; a later step may still meet bytes
+    // that are no UTF-8, which has no place in the input to report.
+    if (findInvalidUtf8(text, skipped, detail))
+        return VORLEX_ERROR_UTF8;
     engine::UnicodeActionError error{};
     const std::optional<engine::UnicodeActionResult> result =
         engine::applyUnicodeAction(*parsed, text, fromUnicode, latinOptions(flags), error);

@@ -73,6 +73,9 @@ Input readInput(const py::handle& data, const py::object& mode, const char* func
                          std::string(py::str(data.get_type().attr("__name__"))));
 }
 
+/// The place of an error the library did not find in the input.
+constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
+
 [[noreturn]] void raise(vorlex_status status, const vorlex_error_detail& detail) {
     char text[240];
     if (status == VORLEX_ERROR_UNMAPPABLE) {
@@ -82,6 +85,8 @@ Input readInput(const py::handle& data, const py::object& mode, const char* func
                       detail.code_point, detail.character_index);
         throw py::value_error(text);
     }
+    if (status == VORLEX_ERROR_UTF8 && detail.byte_offset == kNowhere)
+        throw py::value_error("a step of the action meets bytes that are not valid UTF-8");
     if (status == VORLEX_ERROR_UTF8) {
         std::snprintf(text, sizeof text, "the input is not valid UTF-8 (byte %zu)",
                       detail.byte_offset);
@@ -151,7 +156,7 @@ py::bytes recode(const py::object& data, const py::object& action, bool wAsVe, b
                            (separateEnglish ? VORLEX_SEPARATE_ENGLISH : 0u);
     char* out = nullptr;
     std::size_t length = 0;
-    vorlex_error_detail detail{};
+    vorlex_error_detail detail{kNowhere, 0, 0};
     vorlex_status status;
     {
         py::gil_scoped_release release;

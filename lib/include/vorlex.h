@@ -104,7 +104,8 @@ VORLEX_API void vorlex_free(void* memory);
  * input as UTF-8 Unicode text, unless it starts with 8u (the input is bytes that were UTF-8),
  * whatever the input flag says; its result is UTF-8, unless it made bytes from bytes. On VORLEX_OK
  * *out holds *out_length bytes (plus a terminator not counted) to release with vorlex_free; on
- * failure *out is NULL. `detail` may be NULL. */
+ * failure *out is NULL. `detail` may be NULL; it is left as it is when a later step of a
+ * Unicode action, not the input, is no valid UTF-8 or holds a character a view's page lacks. */
 VORLEX_API vorlex_status vorlex_recode(const char* data, size_t length, const char* action,
                                        unsigned flags, char** out, size_t* out_length,
                                        vorlex_error_detail* detail);
