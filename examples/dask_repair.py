@@ -21,6 +21,7 @@ worker of about equal size, so that the workers finish together and one slowed d
 work on its machine hands its last partitions to the others.
 """
 import argparse
+import importlib.util
 import json
 import os
 import signal
@@ -159,21 +160,24 @@ def main(argv=None):
         parser.error("--workers takes a whole number from 1 up")
     if args.partitions is not None and args.partitions < 1:
         parser.error("--partitions takes a whole number from 1 up")
+    if not args.scheduler and importlib.util.find_spec("vorlex") is None:
+        parser.error("the vorlex module is not installed for this interpreter (cmake --install, "
+                     "or PYTHONPATH=BUILD/python/site)")
 
     # Stopped, the client lets the running partitions end and stops its workers, rather than
     # leave them waiting for work forever.
     signal.signal(signal.SIGTERM, _stop)
     started = time.perf_counter()
     client = pool = None
-    if args.scheduler:
-        from dask.distributed import Client
-
-        client = Client(args.scheduler)
-        workers = max(1, sum(client.nthreads().values()))
-    else:
-        workers = args.workers
-        pool = start_local_pool(workers)
     try:
+        if args.scheduler:
+            from dask.distributed import Client
+
+            client = Client(args.scheduler)
+            workers = max(1, sum(client.nthreads().values()))
+        else:
+            workers = args.workers
+            pool = start_local_pool(workers)
         ready = time.perf_counter()
         files = source_files(args.source, args.out)
         os.makedirs(args.out, exist_ok=True)
