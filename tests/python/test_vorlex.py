@@ -179,7 +179,9 @@ def test_eight_threads_answer_as_one():
         return [
             (r.data, r.verdict, r.action, r.confidence, r.plausibility)
             for r in map(vorlex.repair, INPUTS.values())
-        ] + [[c.action for c in vorlex.candidates(d)] for d in INPUTS.values()]
+        ] + [[c.action for c in vorlex.candidates(d)] for d in INPUTS.values()] + [
+            (r.text, r.action) for r in map(vorlex.repair, UNICODE_INPUTS.values())
+        ]
 
     alone = answers(0)
     with ThreadPoolExecutor(8) as pool:
