@@ -804,7 +804,9 @@ void MainWindow::recode() {
             store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
                               std::string(store::kMissingValue));
         if (action == store::kMissingValue) {
-            say(MainText::configReadFailed);
+            tell(tools::configFailureText(
+                text(MainText::configReadFailed), QString::fromStdString(store_.location()),
+                QString::fromStdString(schemeList_.selectedName()), settings_.language));
             return;
         }
         setResultCommandsEnabled(false);

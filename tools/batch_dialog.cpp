@@ -208,7 +208,9 @@ void BatchDialog::convert() {
                                    : readBatchFilters(store_, selectedSchemeNumber());
     if (!filters) {
         prompter_.message(this, batchText(BatchText::messageCaption, language_),
-                          batchText(BatchText::configReadFailed, language_));
+                          configFailureText(batchText(BatchText::configReadFailed, language_),
+                                            QString::fromStdString(store_.location()),
+                                            schemes_->currentText(), language_));
         return;
     }
 

@@ -31,6 +31,7 @@ enum class ReasonText {
     shortened,
     readFailed,
     writeFailed,
+    actionMissing, ///< %1: the scheme's name
     count_
 };
 
@@ -61,6 +62,8 @@ constexpr std::array<chrome::TextPair<ReasonText>, static_cast<std::size_t>(Reas
          "Файл стал короче во время чтения."},
         {ReasonText::readFailed, "The file could not be read.", "Файл не удалось прочитать."},
         {ReasonText::writeFailed, "The file could not be written.", "Файл не удалось записать."},
+        {ReasonText::actionMissing, "The scheme \"%1\" has no stored action.",
+         "У схемы \"%1\" нет сохранённого действия."},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists ReasonText in declaration order");
@@ -131,6 +134,15 @@ QString fileFailureText(const QString& first, const QString& path, const QString
                         store::Language language) {
     return first + QLatin1Char('\n') + text(ReasonText::fileLabel, language) +
            QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
+}
+
+QString configFailureText(const QString& first, const QString& location, const QString& schemeName,
+                          store::Language language) {
+    QString message = first;
+    if (!location.isEmpty())
+        message += QLatin1Char('\n') + text(ReasonText::fileLabel, language) +
+                   QDir::toNativeSeparators(location);
+    return message + QLatin1Char('\n') + text(ReasonText::actionMissing, language).arg(schemeName);
 }
 
 } // namespace vorlex::tools

@@ -26,4 +26,9 @@ enum class ReasonFallback { readFailed, writeFailed };
 [[nodiscard]] QString fileFailureText(const QString& first, const QString& path,
                                       const QString& reason, store::Language language);
 
+/// @p first ("Error reading config file") as the first line, then the settings file
+/// @p location when there is one, then that scheme @p schemeName has no stored action.
+[[nodiscard]] QString configFailureText(const QString& first, const QString& location,
+                                        const QString& schemeName, store::Language language);
+
 } // namespace vorlex::tools

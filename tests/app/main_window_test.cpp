@@ -1011,7 +1011,10 @@ private slots:
         auto w = open(koiFile());
         choose(*w, indexOf(*w, "Koi->Win"));
         QCOMPARE(store_->deleteSection("8"), 0);
-        prompter_.expectMessage(QStringLiteral("Error reading config file"));
+        // The settings file and the scheme that lost its action.
+        prompter_.expectMessage(QStringLiteral("Error reading config file\nFile: %1\nThe scheme "
+                                               "\"Koi->Win\" has no stored action.")
+                                    .arg(QString::fromStdString(store_->location())));
         QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
         QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
     }

@@ -294,7 +294,9 @@ private slots:
         store_->writeString("3", "Action", "~-^-~"); // lost after the dialog opened
         queued_.expectOpenFiles("Select file(s) for converting", QStringList{in("a.txt")});
         queued_.expectFolder("Select folder for output file(s)", outFolder());
-        queued_.expectMessage("Error reading config file");
+        // A store without a file names only the scheme.
+        queued_.expectMessage("Error reading config file\nThe scheme \"Koi->Win\" has no stored "
+                              "action.");
         dialog.convert();
         checkPrompts();
         QVERIFY(entries(outFolder()).isEmpty());
