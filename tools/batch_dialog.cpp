@@ -100,8 +100,8 @@ BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter
 void BatchDialog::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
-    // Twelve units below the first form's 60 for the line that tells what a batch did.
-    setBodySize(QSize(du.x(171), du.y(72)));
+    // Below the first form's 60 units, two lines that tell what a batch did.
+    setBodySize(QSize(du.x(171), du.y(78)));
 
     label_ = new QLineEdit(body());
     label_->setObjectName(QStringLiteral("schemeLabel"));
@@ -139,7 +139,10 @@ void BatchDialog::buildControls() {
 
     summary_ = new QLabel(body());
     summary_->setObjectName(QStringLiteral("summaryLabel"));
-    summary_->setGeometry(du.rect(2, 58, 167, 10));
+    summary_->setGeometry(du.rect(2, 58, 167, 18));
+    summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Large counts and the longer Russian text take a second line.
+    summary_->setWordWrap(true);
 }
 
 void BatchDialog::applyTexts() {

@@ -5,11 +5,13 @@
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
+#include "tools/batch_dialog_texts.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -281,6 +283,16 @@ private slots:
         // b.txt, never reached, counts nowhere.
         QCOMPARE(dialog.summaryText(),
                  QString("Преобразовано файлов: 0, пропущено: 0, с ошибками: 1"));
+        // Five-digit counts still fit the summary's lines in either language.
+        auto* summary = dialog.findChild<QLabel*>("summaryLabel");
+        for (const auto language : {store::Language::russian, store::Language::english}) {
+            summary->setText(vorlex::tools::batchText(vorlex::tools::BatchText::summary, language)
+                                 .arg(99999)
+                                 .arg(99999)
+                                 .arg(99999));
+            QVERIFY2(summary->heightForWidth(summary->width()) <= summary->height(),
+                     qPrintable(summary->text()));
+        }
         QCOMPARE(queued_.lastIcon(), QuestionIcon::stop);
         QVERIFY(!queued_.lastWithCancel());
         QVERIFY(entries(outFolder()).isEmpty());
