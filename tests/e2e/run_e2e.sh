@@ -175,8 +175,12 @@ main_window() {
 poll 20 "the main window to appear" main_window
 pass "the main window appeared ($ww x $wh at $wx,$wy)"
 
+# The window's picture without its status line (the body's last 12 of 242 dialog units), which
+# tells what the last output did ("Copied 100 characters") and so changes with every output.
 window_hash() {
-    import -window root -crop "${ww}x${wh}+${wx}+${wy}" rgb:- 2>/dev/null | md5sum
+    local status=0
+    [ -z "${line_y:-}" ] || status=$(((12 * (wh - (line_y - 6 - wy - 1)) + 213) / 214))
+    import -window root -crop "${ww}x$((wh - status))+${wx}+${wy}" rgb:- 2>/dev/null | md5sum
 }
 # The window is idle when its picture has not changed over six looks 0.2 s apart: a running
 # pass moves the progress bar and the found count at every 200 ms tick.
