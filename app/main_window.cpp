@@ -20,6 +20,7 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
+#include "tools/file_failure.h"
 #include "tools/preview_dialog.h"
 #include "update/update_check.h"
 
@@ -131,6 +132,8 @@ QString MainWindow::objectNameOf(Control control) {
         return QStringLiteral("exitButton");
     case defaultButton:
         return QStringLiteral("defaultButton");
+    case statusLine:
+        return QStringLiteral("statusLine");
     }
     return {};
 }
@@ -192,8 +195,12 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     applyInterfaceTexts();
     connectControls();
 
-    if (commandLineFile && !commandLineFile->isEmpty())
+    if (commandLineFile && !commandLineFile->isEmpty()) {
+        // Its messages wait for the window, so that they appear over it and not alone.
+        deferMessages_ = true;
         loadSource(SourceKind::commandLineFile, *commandLineFile);
+        deferMessages_ = false;
+    }
 
     updateSchemeButtons();
 
@@ -209,7 +216,8 @@ MainWindow::~MainWindow() {
 void MainWindow::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
-    setBodySize(QSize(du.x(403), du.y(230)));
+    // Twelve units below the first form's 230 for the status line.
+    setBodySize(QSize(du.x(403), du.y(242)));
 
     panel_ = new QGroupBox(body());
     panel_->setGeometry(du.rect(0, 174, 403, 56));
@@ -282,6 +290,9 @@ void MainWindow::buildControls() {
     progress_->setTextVisible(false);
     progress_->setRange(0, detect::kSearchChainCount);
     progress_->setValue(0);
+
+    status_ = makeField(body(), statusLine);
+    status_->setGeometry(du.rect(3, 230, 397, 10));
 
     // Takes the Enter key and does nothing.
     auto* enter = new QPushButton(body());
@@ -375,6 +386,10 @@ void MainWindow::connectControls() {
     connect(list_, &QListWidget::itemDoubleClicked, this, &MainWindow::listDoubleClicked);
     connect(list_, &chrome::VariantListBox::rightButtonReleased, this,
             &MainWindow::listRightClicked);
+}
+
+QString MainWindow::statusText() const {
+    return status_->text();
 }
 
 QAction* MainWindow::command(Command id) const {
@@ -670,6 +685,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
     if (sourceIsFile_)
         sourcePath_ = path;
     resetSourceFields();
+    status_->clear();
 
     int replaced = 0;
     bool ok = false;
@@ -691,8 +707,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         recode_->setEnabled(true);
         command(viewSource)->setEnabled(true);
         if (replaced > 0)
-            prompter_.message(this, text(MainText::caption),
-                              text(MainText::clipboardCharactersReplaced).arg(replaced));
+            tell(text(MainText::clipboardCharactersReplaced).arg(replaced));
         // The refined ranking answers a text without words as well.
         if (!sample_.hasWords() && !settings_.showNoAutoRecoding && !settings_.refineRanking)
             say(noWordsMessage(kind));
@@ -702,8 +717,12 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
     } else {
         recode_->setEnabled(false);
         command(viewSource)->setEnabled(false);
-        if (kind != SourceKind::clipboard || !settings_.showWrongClipboardFormat)
-            say(readFailedMessage(kind));
+        if (kind == SourceKind::clipboard) {
+            if (!settings_.showWrongClipboardFormat)
+                say(readFailedMessage(kind));
+        } else {
+            tell(readFailedText(kind, lastReadFailure_));
+        }
     }
     if (byCommand)
         watching_ = watchingOn;
@@ -713,7 +732,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
 bool MainWindow::analyseSource() {
     if (sourceIsFile_) {
         // The file is mapped only while it is sampled.
-        std::optional<AnalysedFile> file = analyseFile(sourcePath_);
+        std::optional<AnalysedFile> file = analyseFile(sourcePath_, &lastReadFailure_);
         if (!file)
             return false;
         sample_ = std::move(file->sample);
@@ -802,6 +821,8 @@ void MainWindow::putTextOnClipboard(const QString& shown) {
     ownClipboardText_ = shown;
     QGuiApplication::clipboard()->setText(shown);
     watching_ = previous;
+    // Every byte is one character of the Basic Multilingual Plane, one UTF-16 unit each.
+    status_->setText(text(MainText::copiedCharacters).arg(shown.size()));
 }
 
 // --- Recode and the pass ---
@@ -817,7 +838,9 @@ void MainWindow::recode() {
             store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
                               std::string(store::kMissingValue));
         if (action == store::kMissingValue) {
-            say(MainText::configReadFailed);
+            tell(tools::configFailureText(
+                text(MainText::configReadFailed), QString::fromStdString(store_.location()),
+                QString::fromStdString(schemeList_.selectedName()), settings_.language));
             return;
         }
         setResultCommandsEnabled(false);
@@ -968,8 +991,7 @@ void MainWindow::runListCommand(ListCommand listCommand) {
         int replaced = 0;
         inputs = unicodePreviewInputs(listCommand, *result, listCommandState(), &replaced);
         if (replaced > 0)
-            prompter_.message(this, text(MainText::caption),
-                              text(MainText::unicodeRepairCharactersReplaced).arg(replaced));
+            tell(text(MainText::unicodeRepairCharactersReplaced).arg(replaced));
     } else {
         inputs = previewInputsFor(listCommand, line, listCommandState());
     }
@@ -1044,6 +1066,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (centred_)
         return;
     centred_ = true;
+    // The start-up messages come once the window is on screen, over it.
+    if (!pendingMessages_.empty())
+        QMetaObject::invokeMethod(this, &MainWindow::showPendingMessages, Qt::QueuedConnection);
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -1052,7 +1077,29 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::say(MainText message) {
-    prompter_.message(this, text(MainText::caption), text(message));
+    tell(text(message));
+}
+
+void MainWindow::tell(const QString& message) {
+    if (deferMessages_) {
+        pendingMessages_.push_back(message);
+        return;
+    }
+    prompter_.message(this, text(MainText::caption), message);
+}
+
+void MainWindow::showPendingMessages() {
+    std::vector<QString> messages;
+    messages.swap(pendingMessages_);
+    for (const QString& message : messages)
+        prompter_.message(this, text(MainText::caption), message);
+}
+
+QString MainWindow::readFailedText(SourceKind kind, const SourceReadFailure& failure) const {
+    return tools::fileFailureText(
+        text(readFailedMessage(kind)), sourcePath_,
+        tools::readFailureReason(failure.error, failure.reason, settings_.language),
+        settings_.language);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -78,6 +78,7 @@ constexpr std::array<chrome::TextPair<MainText>, static_cast<std::size_t>(MainTe
         {MainText::settingsIsFolder, "there is a folder of that name", "так называется папка"},
         {MainText::settingsWriteFailed, "the file could not be written",
          "файл не удалось записать"},
+        {MainText::copiedCharacters, "Copied %1 characters", "Скопировано символов: %1"},
         {MainText::asItIs, "as it is", "без изменений"},
         {MainText::noPlausibleReading,
          "No reading of this text is plausible Russian: there is nothing to repair",

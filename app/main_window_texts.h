@@ -64,6 +64,7 @@ enum class MainText {
     settingsLocked,
     settingsIsFolder,
     settingsWriteFailed,
+    copiedCharacters, ///< %1: number of characters put on the clipboard
     // The refined list.
     asItIs,                ///< the confidence column of the line for the text as it is
     noPlausibleReading,    ///< the one line of a refined list without a plausible reading

@@ -7,6 +7,7 @@
 
 #include "detect/sample.h"
 #include "engine/unicode_input.h"
+#include "tools/document_io.h"
 
 #include <QString>
 #include <memory>
@@ -34,6 +35,12 @@ using ClipboardBytes = engine::EightBitText;
 /// Largest file the source accepts: its size is a 32-bit count.
 inline constexpr qint64 kMaxSourceFileSize = 0x7fffffff;
 
+/// Why a file source could not be read: the kind of failure and the system's words for it.
+struct SourceReadFailure {
+    tools::ReadError error = tools::ReadError::openFailed;
+    QString reason;
+};
+
 /// The Unicode text (UTF-8) of clipboard text beyond ASCII; null for ASCII text, which reads
 /// the same either way.
 [[nodiscard]] std::shared_ptr<const std::string> unicodeTextOf(const QString& text);
@@ -51,7 +58,9 @@ struct AnalysedFile {
 
 /// Reads a file source whole (never mapped: a file shortened meanwhile by another program is
 /// sampled as far as it was read) and samples it. Nothing when the file is missing, not a
-/// regular file, unreadable, empty, larger than kMaxSourceFileSize, or too large for memory.
-[[nodiscard]] std::optional<AnalysedFile> analyseFile(const QString& path);
+/// regular file, unreadable, empty, larger than kMaxSourceFileSize, or too large for memory;
+/// then @p failure, when given, says which.
+[[nodiscard]] std::optional<AnalysedFile> analyseFile(const QString& path,
+                                                      SourceReadFailure* failure = nullptr);
 
 } // namespace vorlex::app
