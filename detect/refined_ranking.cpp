@@ -1,7 +1,7 @@
 #include "detect/refined_ranking.h"
 
-#include "detect/byte_hash.h"
 #include "detect/candidates.h"
+#include "detect/chain_readings.h"
 #include "detect/list_line.h"
 #include "detect/word_forms.h"
 #include "engine/code_tables.h"
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -152,97 +153,6 @@ float transition(std::uint8_t a, std::uint8_t b) {
     return kTransition[static_cast<std::size_t>(kClassOf[a] * kClasses + kClassOf[b])];
 }
 
-/// Distinct sets of mapped high bytes, each with the shortest chain that made it (the first
-/// offered of equal length) and every other chain that made it.
-class KeySet {
-public:
-    explicit KeySet(std::size_t keyLength) : keyLength_(std::max<std::size_t>(keyLength, 1)) {
-        slots_.assign(1 << 15, 0);
-    }
-
-    void offer(const std::uint8_t* key, const FilterList& chain) {
-        if ((chains_.size() + 1) * 2 > slots_.size())
-            grow();
-        const std::uint64_t h = hash(key);
-        std::size_t i = h & (slots_.size() - 1);
-        for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
-            const std::size_t index = slots_[i] - 1;
-            if (std::memcmp(keyAt(index), key, keyLength_) == 0) {
-                if (chain.count < chains_[index].count)
-                    chains_[index] = chain;
-                addMember(index, chain);
-                return;
-            }
-        }
-        keys_.insert(keys_.end(), key, key + keyLength_);
-        chains_.push_back(chain);
-        firstMember_.push_back(-1);
-        lastMember_.push_back(-1);
-        addMember(chains_.size() - 1, chain);
-        slots_[i] = static_cast<std::uint32_t>(chains_.size());
-    }
-
-    [[nodiscard]] std::size_t size() const noexcept { return chains_.size(); }
-    [[nodiscard]] const std::uint8_t* keyAt(std::size_t index) const noexcept {
-        return keys_.data() + index * keyLength_;
-    }
-    [[nodiscard]] const FilterList& chainAt(std::size_t index) const noexcept {
-        return chains_[index];
-    }
-    /// The chains of a key: its own chain first, then the others, shorter first.
-    [[nodiscard]] std::vector<FilterList> membersOf(std::size_t index, std::size_t most) const {
-        std::vector<FilterList> members{chains_[index]};
-        std::vector<FilterList> others;
-        for (int m = firstMember_[index]; m >= 0; m = nextMember_[static_cast<std::size_t>(m)])
-            if (!(members_[static_cast<std::size_t>(m)] == chains_[index]))
-                others.push_back(members_[static_cast<std::size_t>(m)]);
-        std::stable_sort(
-            others.begin(), others.end(),
-            [](const FilterList& a, const FilterList& b) { return a.count < b.count; });
-        for (const FilterList& other : others) {
-            if (members.size() >= most)
-                break;
-            members.push_back(other);
-        }
-        return members;
-    }
-
-private:
-    std::uint64_t hash(const std::uint8_t* key) const noexcept {
-        return hashBytes(key, keyLength_);
-    }
-
-    void addMember(std::size_t index, const FilterList& chain) {
-        const int m = static_cast<int>(members_.size());
-        members_.push_back(chain);
-        nextMember_.push_back(-1);
-        if (lastMember_[index] < 0)
-            firstMember_[index] = m;
-        else
-            nextMember_[static_cast<std::size_t>(lastMember_[index])] = m;
-        lastMember_[index] = m;
-    }
-
-    void grow() {
-        slots_.assign(slots_.size() * 2, 0);
-        for (std::size_t index = 0; index < chains_.size(); ++index) {
-            std::size_t i = hash(keyAt(index)) & (slots_.size() - 1);
-            while (slots_[i] != 0)
-                i = (i + 1) & (slots_.size() - 1);
-            slots_[i] = static_cast<std::uint32_t>(index + 1);
-        }
-    }
-
-    std::size_t keyLength_;
-    std::vector<std::uint8_t> keys_;
-    std::vector<FilterList> chains_;
-    std::vector<std::uint32_t> slots_; // 1-based index into chains_; 0 for an empty slot
-    // Every offered chain, linked per key.
-    std::vector<FilterList> members_;
-    std::vector<int> nextMember_;
-    std::vector<int> firstMember_, lastMember_;
-};
-
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
 /// pairs with how often each occurs. An operand below 128 is the index of a high byte; from
 /// 128 up it is the fixed class of a byte below 0x80 plus 128.
@@ -315,14 +225,18 @@ struct ClassScratch {
     }
 };
 
-/// The bigram part of the score of a chain given by its mapped high bytes, over the first
-/// `pairCount` pairs.
-float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount,
+/// What a reading makes of the sample's high byte number `i`.
+std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t i) {
+    return map[shape.highBytes[i] - 0x80u];
+}
+
+/// The bigram part of the score of a reading, over the first `pairCount` pairs.
+float bigramScore(const TextShape& shape, const HighMap& map, std::size_t pairCount,
                   ClassScratch& scratch) {
     std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
     float total = 0;
     for (std::size_t i = 0; i < shape.highCount; ++i) {
-        classOf[i] = kClassOf[key[i]];
+        classOf[i] = kClassOf[mappedHigh(shape, map, i)];
         if (classOf[i] == kOddClass)
             total += shape.highOccurrences[i] * unigramCost(classOf[i]);
     }
@@ -335,39 +249,84 @@ float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t p
 
 /// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
 /// alone, mapping only the bytes those pairs hold; an odd byte costs as in a pair's second place.
-float roughScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount) {
+float roughScore(const TextShape& shape, const HighMap& map, std::size_t pairCount) {
     float total = 0;
     for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
-        const int a = pair.a < 128 ? kClassOf[key[pair.a]] : pair.a - 128;
-        const int b = pair.b < 128 ? kClassOf[key[pair.b]] : pair.b - 128;
+        const int a = pair.a < 128 ? kClassOf[mappedHigh(shape, map, pair.a)] : pair.a - 128;
+        const int b = pair.b < 128 ? kClassOf[mappedHigh(shape, map, pair.b)] : pair.b - 128;
         total +=
             pair.count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b));
     }
     return total;
 }
 
-/// The sample's high bytes through each basic filter, for the last step of the enumeration.
-using FirstSteps = std::array<std::array<std::uint8_t, 128>, kBasicFilterCount>;
-
-void enumerate(const TextShape& shape, const FirstSteps& steps, const FilterList& tail,
-               const ByteMap& tailMap, KeySet& keys) {
-    std::array<std::uint8_t, 128> key;
-    for (int first = 0; first < kBasicFilterCount; ++first) {
-        if (!mayPrecede(first, tail))
-            continue;
-        const auto f = static_cast<std::size_t>(first);
-        const FilterList chain = prependFilter(first, tail);
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            key[i] = tailMap[steps[f][i]];
-        keys.offer(key.data(), chain);
-        if (chain.count < 4) {
-            const engine::CodeTable& table = engine::kCodeTables[f];
-            ByteMap map = tailMap;
-            for (std::size_t x = 0; x < 128; ++x)
-                map[0x80 + x] = tailMap[table[x]];
-            enumerate(shape, steps, chain, map, keys);
-        }
+/// roughScore of every reading into `scores`. Readings are scored four at a time: each sum
+/// still adds the same terms in the same order (the scores are the same to the last bit), but
+/// the four chains of additions overlap in the processor.
+void roughScores(const TextShape& shape, const SampleReadings& readings, std::size_t pairCount,
+                 std::vector<float>& scores) {
+    struct Operand {
+        std::uint8_t at;    ///< the high byte's entry in a map, when `mapped`
+        std::uint8_t fixed; ///< the class otherwise
+        bool mapped;
+    };
+    std::array<std::array<Operand, 2>, kRoughPairs> operands{};
+    constexpr std::size_t kLanes = 4;
+    const std::size_t n = readings.size();
+    // More pairs than the operands hold: one reading at a time.
+    const std::size_t laned = pairCount <= operands.size() ? n - n % kLanes : 0;
+    for (std::size_t p = 0; laned != 0 && p < pairCount; ++p) {
+        const TextShape::Pair& pair = shape.pairs[p];
+        std::size_t side = 0;
+        for (const std::uint16_t operand : {pair.a, pair.b})
+            operands[p][side++] =
+                operand < 128
+                    ? Operand{static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u), 0, true}
+                    : Operand{0, static_cast<std::uint8_t>(operand - 128), false};
     }
+    std::size_t r = 0;
+    for (; r < laned; r += kLanes) {
+        std::array<const HighMap*, kLanes> maps;
+        for (std::size_t k = 0; k < kLanes; ++k)
+            maps[k] = &readings.map(r + k);
+        std::array<float, kLanes> total{};
+        for (std::size_t p = 0; p < pairCount; ++p) {
+            const Operand x = operands[p][0], y = operands[p][1];
+            const float count = shape.pairs[p].count;
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                const int a = x.mapped ? kClassOf[(*maps[k])[x.at]] : x.fixed;
+                const int b = y.mapped ? kClassOf[(*maps[k])[y.at]] : y.fixed;
+                total[k] += count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] +
+                                     unigramCost(b));
+            }
+        }
+        for (std::size_t k = 0; k < kLanes; ++k)
+            scores[r + k] = total[k];
+    }
+    for (; r < n; ++r)
+        scores[r] = roughScore(shape, readings.map(r), pairCount);
+}
+
+/// Keeps the first `keep` of `order` by descending score, equal scores by ascending index, in
+/// that order (what a partial sort gives). The comparison runs on one integer per index.
+void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, std::size_t keep) {
+    // Larger scores give smaller keys; -0 and +0 compare equal as floats, so they share a key.
+    const auto key = [&score](std::size_t index) {
+        const float value = score[index] == 0 ? 0.0f : score[index];
+        const auto bits = std::bit_cast<std::uint32_t>(value);
+        const std::uint32_t ascending = bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+        return static_cast<std::uint64_t>(~ascending) << 32 | static_cast<std::uint32_t>(index);
+    };
+    std::vector<std::uint64_t> keys(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        keys[i] = key(order[i]);
+    const auto end = keys.begin() + static_cast<std::ptrdiff_t>(keep);
+    if (keep < keys.size())
+        std::nth_element(keys.begin(), end, keys.end());
+    std::sort(keys.begin(), end);
+    order.resize(keep);
+    for (std::size_t i = 0; i < keep; ++i)
+        order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
 }
 
 bool isCapitalClass(int c) {
@@ -376,10 +335,12 @@ bool isCapitalClass(int c) {
 
 /// Whether two readings of the sample's high bytes differ in a letter (not only in punctuation
 /// or odd bytes).
-bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (a[i] != b[i] && (isLetterClass(kClassOf[a[i]]) || isLetterClass(kClassOf[b[i]])))
+bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap& mapB) {
+    for (std::size_t i = 0; i < shape.highCount; ++i) {
+        const std::uint8_t a = mappedHigh(shape, mapA, i), b = mappedHigh(shape, mapB, i);
+        if (a != b && (isLetterClass(kClassOf[a]) || isLetterClass(kClassOf[b])))
             return true;
+    }
     return false;
 }
 
@@ -600,25 +561,11 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     if (shape.highCount == 0 || maxCandidates == 0)
         return ranking;
 
-    KeySet keys(shape.highCount);
-    std::array<std::uint8_t, 128> key;
     // The text as it is comes first: it wins every tie with a chain that gives the same text.
-    keys.offer(shape.highBytes.data(), FilterList{});
-    for (const FilterList& chain : storedChains) {
-        const std::optional<ByteMap> map = engine::composeTables(chain);
-        if (!map)
-            continue;
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            key[i] = (*map)[shape.highBytes[i]];
-        keys.offer(key.data(), chain);
-    }
-    ByteMap identity;
-    std::iota(identity.begin(), identity.end(), std::uint8_t{0});
-    FirstSteps steps{};
-    for (std::size_t f = 0; f < steps.size(); ++f)
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            steps[f][i] = engine::kCodeTables[f][shape.highBytes[i] - 0x80u];
-    enumerate(shape, steps, FilterList{}, identity, keys);
+    std::array<bool, 128> present{};
+    for (std::size_t i = 0; i < shape.highCount; ++i)
+        present[shape.highBytes[i] - 0x80u] = true;
+    const SampleReadings keys(present, storedChains);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
     // the best of those by the whole bigram score; judge the best few of them in full. The
@@ -626,11 +573,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     auto best = [](std::vector<std::size_t>& order, const std::vector<float>& score,
                    std::size_t keep) {
         keep = std::min(keep, order.size());
-        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep),
-                          order.end(), [&score](std::size_t a, std::size_t b) {
-                              return score[a] != score[b] ? score[a] > score[b] : a < b;
-                          });
-        order.resize(keep);
+        keepBest(order, score, keep);
         if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
             order.back() = 0;
     };
@@ -639,16 +582,15 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::iota(order.begin(), order.end(), std::size_t{0});
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
     ClassScratch scratch;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        quick[i] = roughScore(shape, keys.keyAt(i), roughPairs);
+    roughScores(shape, keys, roughPairs, quick);
     best(order, quick, kRoughSurvivors);
     if (shape.pairs.size() > kFinerPairs) {
         for (std::size_t index : order)
-            quick[index] = bigramScore(shape, keys.keyAt(index), kFinerPairs, scratch);
+            quick[index] = bigramScore(shape, keys.map(index), kFinerPairs, scratch);
         best(order, quick, kFinerSurvivors);
     }
     for (std::size_t index : order)
-        quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size(), scratch);
+        quick[index] = bigramScore(shape, keys.map(index), shape.pairs.size(), scratch);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
@@ -661,15 +603,15 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     judged.reserve(finalists);
     std::string recoded(text);
     for (std::size_t index : order) {
-        const std::uint8_t* mapped = keys.keyAt(index);
+        const HighMap& mapped = keys.map(index);
         for (std::size_t i = 0; i < text.size(); ++i) {
             const auto byte = static_cast<std::uint8_t>(text[i]);
-            recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[shape.indexOf[byte]] : byte);
+            recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[byte - 0x80u] : byte);
         }
         const TextJudgement j = judgeText(dictionary, recoded);
         const double capitalShare =
             j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
-        const FilterList& chain = keys.chainAt(index);
+        const FilterList& chain = keys.chain(index);
         const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
                              kCapitalShareCost * capitalShare +
                              kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
@@ -679,7 +621,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
             return a.total > b.total;
-        return keys.chainAt(a.index).count < keys.chainAt(b.index).count;
+        return keys.chain(a.index).count < keys.chain(b.index).count;
     });
 
     double weightSum = 0;
@@ -689,7 +631,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     for (std::size_t n = 0; n < judged.size() && n < maxCandidates; ++n) {
         const Judged& j = judged[n];
         RefinedCandidate candidate;
-        candidate.chain = keys.chainAt(j.index);
+        candidate.chain = keys.chain(j.index);
         candidate.action = engine::chainActionString(candidate.chain);
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
@@ -697,7 +639,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.confidence =
             std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
         candidate.plausibility = plausibilityOf(j.judgement);
-        candidate.sameSampleChains = keys.membersOf(j.index, kMaxSameSampleChains);
+        candidate.sameSampleChains = keys.members(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous = judged.size() > 1 && std::exp((judged[1].total - judged[0].total) /
@@ -708,8 +650,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     if (first.plausibility < kPlausibleFrom) {
         ranking.verdict = Verdict::none;
     } else if (ranking.ambiguous && plausibilityOf(judged[1].judgement) >= kPlausibleFrom &&
-               differInLetters(keys.keyAt(judged[0].index), keys.keyAt(judged[1].index),
-                               shape.highCount)) {
+               differInLetters(shape, keys.map(judged[0].index), keys.map(judged[1].index))) {
         ranking.verdict = Verdict::ambiguous;
     } else {
         ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
