@@ -91,55 +91,16 @@ const SearchGroups& searchGroups() {
     return groups;
 }
 
-/// A map read on the sample's bytes alone, as sixteen words with the bytes it lacks masked out.
-struct SampleMask {
-    std::array<std::uint64_t, 16> words{};
-    std::array<std::uint8_t, 16> active{}; ///< indices of the words with a byte of the sample
-    std::size_t activeCount = 0;
-
-    explicit SampleMask(const std::array<bool, 128>& present) {
-        for (std::size_t b = 0; b < 128; ++b)
-            if (present[b])
-                words[b / 8] |= std::uint64_t{0xFF} << (8 * (b % 8));
-        for (std::size_t w = 0; w < words.size(); ++w)
-            if (words[w] != 0)
-                active[activeCount++] = static_cast<std::uint8_t>(w);
-    }
-
-    static std::uint64_t word(const HighMap& map, std::size_t w) noexcept {
-        std::uint64_t value;
-        std::memcpy(&value, map.data() + 8 * w, 8);
-        return value;
-    }
-
-    [[nodiscard]] std::uint64_t hash(const HighMap& map) const noexcept {
-        // Independent products, so that the processor can overlap them.
-        constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ull;
-        std::uint64_t h = 0;
-        for (std::size_t k = 0; k < activeCount; ++k) {
-            const std::size_t w = active[k];
-            h += (word(map, w) & words[w]) * (kOdd + 2 * w);
-        }
-        h ^= h >> 31;
-        h *= 0xBF58476D1CE4E5B9ull;
-        return h ^ (h >> 29);
-    }
-
-    [[nodiscard]] bool same(const HighMap& a, const HighMap& b) const noexcept {
-        std::uint64_t differ = 0;
-        for (std::size_t k = 0; k < activeCount; ++k) {
-            const std::size_t w = active[k];
-            differ |= (word(a, w) ^ word(b, w)) & words[w];
-        }
-        return differ == 0;
-    }
-};
+std::uint64_t mapWord(const HighMap& map, std::size_t w) noexcept {
+    std::uint64_t value;
+    std::memcpy(&value, map.data() + 8 * w, 8);
+    return value;
+}
 
 } // namespace
 
 SampleReadings::SampleReadings(const std::array<bool, 128>& present,
                                std::span<const FilterList> storedChains) {
-    const SearchGroups& groups = searchGroups();
     storedMaps_.reserve(storedChains.size() + 1);
     HighMap& identity = storedMaps_.emplace_back();
     std::iota(identity.begin(), identity.end(), std::uint8_t{0x80});
@@ -151,38 +112,74 @@ SampleReadings::SampleReadings(const std::array<bool, 128>& present,
         HighMap& high = storedMaps_.emplace_back();
         std::copy(map->begin() + 0x80, map->end(), high.begin());
     }
+    searchMaps_ = searchGroups().maps.size();
+    // A map read on the sample's bytes alone: sixteen words with the bytes it lacks masked out.
+    for (std::size_t b = 0; b < 128; ++b)
+        if (present[b])
+            mask_[b / 8] |= std::uint64_t{0xFF} << (8 * (b % 8));
+    for (std::size_t w = 0; w < mask_.size(); ++w)
+        if (mask_[w] != 0)
+            active_[activeCount_++] = static_cast<std::uint8_t>(w);
+}
 
-    // Units in order of first offer: the text as it is, the stored chains, the search groups.
-    const auto searchBase = static_cast<Position>(storedMaps_.size());
-    units_.reserve(storedMaps_.size() + groups.maps.size());
-    for (std::size_t s = 0; s < storedMaps_.size(); ++s)
-        units_.push_back({&storedMaps_[s], static_cast<Position>(s), -1});
-    for (std::size_t g = 0; g < groups.maps.size(); ++g)
-        units_.push_back({&groups.maps[g], searchBase + groups.shortest[g], static_cast<int>(g)});
+const HighMap& SampleReadings::unitMap(std::size_t unit) const noexcept {
+    return unit < storedMaps_.size() ? storedMaps_[unit]
+                                     : searchGroups().maps[unit - storedMaps_.size()];
+}
 
-    const SampleMask mask(present);
-    std::vector<std::uint32_t> slots(std::bit_ceil(units_.size() * 2), 0);
-    const std::size_t slotMask = slots.size() - 1;
-    readings_.reserve(units_.size());
-    for (std::size_t u = 0; u < units_.size(); ++u) {
-        Unit& unit = units_[u];
-        std::size_t i = mask.hash(*unit.map) & slotMask;
-        for (; slots[i] != 0; i = (i + 1) & slotMask)
-            if (mask.same(*units_[readings_[slots[i] - 1].firstUnit].map, *unit.map))
+SampleReadings::Position SampleReadings::unitChain(std::size_t unit) const noexcept {
+    if (unit < storedMaps_.size())
+        return static_cast<Position>(unit);
+    return static_cast<Position>(storedMaps_.size() +
+                                 searchGroups().shortest[unit - storedMaps_.size()]);
+}
+
+void SampleReadings::merge(std::span<const std::uint32_t> units) {
+    slots_.clear();
+    readings_.clear();
+    slots_.reserve(units.size());
+    const auto hash = [this](const HighMap& map) {
+        // Independent products, so that the processor can overlap them.
+        std::uint64_t h = 0;
+        for (std::size_t k = 0; k < activeCount_; ++k) {
+            const std::size_t w = active_[k];
+            h += (mapWord(map, w) & mask_[w]) * (0x9E3779B97F4A7C15ull + 2 * w);
+        }
+        h ^= h >> 31;
+        h *= 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 29);
+    };
+    const auto same = [this](const HighMap& a, const HighMap& b) {
+        std::uint64_t differ = 0;
+        for (std::size_t k = 0; k < activeCount_; ++k) {
+            const std::size_t w = active_[k];
+            differ |= (mapWord(a, w) ^ mapWord(b, w)) & mask_[w];
+        }
+        return differ == 0;
+    };
+    std::vector<std::uint32_t> table(std::bit_ceil(std::max<std::size_t>(units.size(), 8) * 2), 0);
+    const std::size_t tableMask = table.size() - 1;
+    for (const std::uint32_t unit : units) {
+        const HighMap& map = unitMap(unit);
+        std::size_t i = hash(map) & tableMask;
+        for (; table[i] != 0; i = (i + 1) & tableMask)
+            if (same(this->map(table[i] - 1), map))
                 break;
-        const auto index = static_cast<std::uint32_t>(u);
-        if (slots[i] == 0) {
-            readings_.push_back({index, index, unit.chain});
-            slots[i] = static_cast<std::uint32_t>(readings_.size());
+        const auto slot = static_cast<std::uint32_t>(slots_.size());
+        slots_.push_back({unit, -1});
+        const Position chain = unitChain(unit);
+        if (table[i] == 0) {
+            readings_.push_back({slot, slot, chain});
+            table[i] = static_cast<std::uint32_t>(readings_.size());
             continue;
         }
-        Reading& reading = readings_[slots[i] - 1];
-        units_[reading.lastUnit].next = static_cast<std::int32_t>(u);
-        reading.lastUnit = index;
+        Reading& reading = readings_[table[i] - 1];
+        slots_[reading.lastSlot].next = static_cast<std::int32_t>(slot);
+        reading.lastSlot = slot;
         // The shortest chain, the first offered of equal length.
-        const int count = chainAt(unit.chain).count, best = chainAt(reading.chain).count;
-        if (count < best || (count == best && unit.chain < reading.chain))
-            reading.chain = unit.chain;
+        const int count = chainAt(chain).count, best = chainAt(reading.chain).count;
+        if (count < best || (count == best && chain < reading.chain))
+            reading.chain = chain;
     }
 }
 
@@ -201,15 +198,15 @@ std::vector<FilterList> SampleReadings::members(std::size_t reading, std::size_t
     const FilterList& own = chainAt(r.chain);
     const auto searchBase = static_cast<Position>(storedMaps_.size());
     std::vector<Position> others;
-    for (std::int32_t u = static_cast<std::int32_t>(r.firstUnit); u >= 0;
-         u = units_[static_cast<std::size_t>(u)].next) {
-        const Unit& unit = units_[static_cast<std::size_t>(u)];
-        if (unit.group < 0) {
-            if (!(chainAt(unit.chain) == own))
-                others.push_back(unit.chain);
+    for (std::int32_t s = static_cast<std::int32_t>(r.firstSlot); s >= 0;
+         s = slots_[static_cast<std::size_t>(s)].next) {
+        const std::uint32_t unit = slots_[static_cast<std::size_t>(s)].unit;
+        if (unit < searchBase) {
+            if (!(chainAt(unit) == own))
+                others.push_back(unit);
             continue;
         }
-        const auto g = static_cast<std::size_t>(unit.group);
+        const std::size_t g = unit - searchBase;
         for (std::uint32_t m = groups.start[g]; m < groups.start[g + 1]; ++m) {
             const Position position = searchBase + groups.members[m];
             if (!(chainAt(position) == own))

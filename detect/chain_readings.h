@@ -31,10 +31,27 @@ public:
     SampleReadings(const std::array<bool, 128>& present,
                    std::span<const engine::FilterList> storedChains);
 
+    /// Units are what the readings are merged from, in order of first offer: the text as it is
+    /// (unit 0), the stored chains, then the search chains with one byte map (the first
+    /// appearance of each map in search order). Units that give the same sample text give the
+    /// same judgement of it.
+    [[nodiscard]] std::size_t unitCount() const noexcept {
+        return storedMaps_.size() + searchMaps_;
+    }
+    [[nodiscard]] const HighMap& unitMap(std::size_t unit) const noexcept;
+
+    /// Merges `units` (ascending; every unit that gives the same sample text as one of them
+    /// among them) into readings, numbered in order of their first unit; replaces the readings
+    /// of an earlier merge. Merging every unit gives every reading.
+    void merge(std::span<const std::uint32_t> units);
+
     [[nodiscard]] std::size_t size() const noexcept { return readings_.size(); }
     /// The reading's byte map (only the sample's own bytes tell readings apart).
     [[nodiscard]] const HighMap& map(std::size_t reading) const noexcept {
-        return *units_[readings_[reading].firstUnit].map;
+        return unitMap(slots_[readings_[reading].firstSlot].unit);
+    }
+    [[nodiscard]] std::uint32_t firstUnit(std::size_t reading) const noexcept {
+        return slots_[readings_[reading].firstSlot].unit;
     }
     /// The shortest chain giving the reading, the first offered of equal length.
     [[nodiscard]] const engine::FilterList& chain(std::size_t reading) const noexcept {
@@ -50,22 +67,25 @@ private:
     /// A chain's place in the order of offers: 0 the text as it is, 1.. the stored chains,
     /// then the search chains.
     using Position = std::uint32_t;
-    struct Unit {
-        const HighMap* map;
-        Position chain;         ///< the unit's shortest chain
-        int group;              ///< the search group, or -1 for the text as it is or a stored chain
-        std::int32_t next = -1; ///< the next unit of the same reading
+    struct Slot {
+        std::uint32_t unit;
+        std::int32_t next; ///< the next slot of the same reading, or -1
     };
     struct Reading {
-        std::uint32_t firstUnit, lastUnit;
+        std::uint32_t firstSlot, lastSlot;
         Position chain;
     };
 
+    [[nodiscard]] Position unitChain(std::size_t unit) const noexcept;
     [[nodiscard]] const engine::FilterList& chainAt(Position position) const noexcept;
 
     std::vector<engine::FilterList> stored_;
     std::vector<HighMap> storedMaps_; ///< identity first, then the stored chains
-    std::vector<Unit> units_;
+    std::size_t searchMaps_ = 0;
+    std::array<std::uint64_t, 16> mask_{};  ///< the sample's bytes, as words of a map
+    std::array<std::uint8_t, 16> active_{}; ///< the words with a byte of the sample
+    std::size_t activeCount_ = 0;
+    std::vector<Slot> slots_;
     std::vector<Reading> readings_;
 };
 

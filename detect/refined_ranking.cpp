@@ -260,66 +260,97 @@ float roughScore(const TextShape& shape, const HighMap& map, std::size_t pairCou
     return total;
 }
 
-/// roughScore of every reading into `scores`. Readings are scored four at a time: each sum
-/// still adds the same terms in the same order (the scores are the same to the last bit), but
-/// the four chains of additions overlap in the processor.
+/// The cost of a pair of classes as roughScore adds it: the transition and the second byte's
+/// own cost, summed as floats as there.
+constexpr std::array<float, kClasses * kClasses> buildRoughCosts() {
+    std::array<float, kClasses * kClasses> cost{};
+    for (int a = 0; a < kClasses; ++a)
+        for (int b = 0; b < kClasses; ++b)
+            cost[static_cast<std::size_t>(a * kClasses + b)] =
+                kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b);
+    return cost;
+}
+constexpr std::array<float, kClasses* kClasses> kRoughCost = buildRoughCosts();
+
+/// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
+/// adds the same terms in the same order. The classes of the few bytes the pairs hold are
+/// looked up once a unit, and units are scored four at a time so that their chains of
+/// additions overlap in the processor.
 void roughScores(const TextShape& shape, const SampleReadings& readings, std::size_t pairCount,
                  std::vector<float>& scores) {
-    struct Operand {
-        std::uint8_t at;    ///< the high byte's entry in a map, when `mapped`
-        std::uint8_t fixed; ///< the class otherwise
-        bool mapped;
-    };
-    std::array<std::array<Operand, 2>, kRoughPairs> operands{};
-    constexpr std::size_t kLanes = 4;
-    const std::size_t n = readings.size();
-    // More pairs than the operands hold: one reading at a time.
-    const std::size_t laned = pairCount <= operands.size() ? n - n % kLanes : 0;
+    const std::size_t n = readings.unitCount();
+    scores.resize(n);
+    // Operand slots: first the sample's high bytes the pairs hold (their classes change with
+    // the unit), then the fixed classes of bytes below 0x80.
+    constexpr std::size_t kSlots = 2 * kRoughPairs;
+    std::array<std::uint8_t, kSlots> offsets{}; // of the high-byte slots, in a map
+    std::array<std::uint8_t, kSlots> fixed{};   // classes of the other slots
+    std::array<std::array<std::uint8_t, 2>, kRoughPairs> slotOf{};
+    std::size_t highSlots = 0, fixedSlots = 0;
+    std::array<int, 128 + kClasses> slotOfOperand;
+    slotOfOperand.fill(-1);
+    const std::size_t laned = pairCount <= kRoughPairs ? n : 0;
+    for (int pass = 0; pass < 2 && laned != 0; ++pass)
+        for (std::size_t p = 0; p < pairCount; ++p)
+            for (std::size_t side = 0; side < 2; ++side) {
+                const std::uint16_t operand = side == 0 ? shape.pairs[p].a : shape.pairs[p].b;
+                if ((operand < 128) != (pass == 0) || slotOfOperand[operand] >= 0)
+                    continue;
+                if (pass == 0)
+                    offsets[highSlots++] =
+                        static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u);
+                else
+                    fixed[fixedSlots++] = static_cast<std::uint8_t>(operand - 128);
+                slotOfOperand[operand] =
+                    static_cast<int>(pass == 0 ? highSlots - 1 : kSlots - fixedSlots);
+            }
     for (std::size_t p = 0; laned != 0 && p < pairCount; ++p) {
-        const TextShape::Pair& pair = shape.pairs[p];
-        std::size_t side = 0;
-        for (const std::uint16_t operand : {pair.a, pair.b})
-            operands[p][side++] =
-                operand < 128
-                    ? Operand{static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u), 0, true}
-                    : Operand{0, static_cast<std::uint8_t>(operand - 128), false};
+        slotOf[p][0] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].a]);
+        slotOf[p][1] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].b]);
     }
+    constexpr std::size_t kLanes = 4;
+    std::array<std::array<std::uint8_t, kSlots>, kLanes> classes{};
+    for (auto& lane : classes)
+        for (std::size_t f = 0; f < fixedSlots; ++f)
+            lane[kSlots - 1 - f] = fixed[f];
     std::size_t r = 0;
-    for (; r < laned; r += kLanes) {
-        std::array<const HighMap*, kLanes> maps;
-        for (std::size_t k = 0; k < kLanes; ++k)
-            maps[k] = &readings.map(r + k);
+    for (; r + kLanes <= laned; r += kLanes) {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const HighMap& map = readings.unitMap(r + k);
+            for (std::size_t h = 0; h < highSlots; ++h)
+                classes[k][h] = kClassOf[map[offsets[h]]];
+        }
         std::array<float, kLanes> total{};
         for (std::size_t p = 0; p < pairCount; ++p) {
-            const Operand x = operands[p][0], y = operands[p][1];
             const float count = shape.pairs[p].count;
-            for (std::size_t k = 0; k < kLanes; ++k) {
-                const int a = x.mapped ? kClassOf[(*maps[k])[x.at]] : x.fixed;
-                const int b = y.mapped ? kClassOf[(*maps[k])[y.at]] : y.fixed;
-                total[k] += count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] +
-                                     unigramCost(b));
-            }
+            const std::size_t x = slotOf[p][0], y = slotOf[p][1];
+            for (std::size_t k = 0; k < kLanes; ++k)
+                total[k] +=
+                    count *
+                    kRoughCost[static_cast<std::size_t>(classes[k][x] * kClasses + classes[k][y])];
         }
         for (std::size_t k = 0; k < kLanes; ++k)
             scores[r + k] = total[k];
     }
     for (; r < n; ++r)
-        scores[r] = roughScore(shape, readings.map(r), pairCount);
+        scores[r] = roughScore(shape, readings.unitMap(r), pairCount);
+}
+
+/// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
+/// equal as floats, so they share a key.
+std::uint64_t rankKey(float score, std::size_t index) {
+    const float value = score == 0 ? 0.0f : score;
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const std::uint32_t ascending = bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+    return static_cast<std::uint64_t>(~ascending) << 32 | static_cast<std::uint32_t>(index);
 }
 
 /// Keeps the first `keep` of `order` by descending score, equal scores by ascending index, in
 /// that order (what a partial sort gives). The comparison runs on one integer per index.
 void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, std::size_t keep) {
-    // Larger scores give smaller keys; -0 and +0 compare equal as floats, so they share a key.
-    const auto key = [&score](std::size_t index) {
-        const float value = score[index] == 0 ? 0.0f : score[index];
-        const auto bits = std::bit_cast<std::uint32_t>(value);
-        const std::uint32_t ascending = bits & 0x80000000u ? ~bits : bits | 0x80000000u;
-        return static_cast<std::uint64_t>(~ascending) << 32 | static_cast<std::uint32_t>(index);
-    };
     std::vector<std::uint64_t> keys(order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
-        keys[i] = key(order[i]);
+        keys[i] = rankKey(score[order[i]], order[i]);
     const auto end = keys.begin() + static_cast<std::ptrdiff_t>(keep);
     if (keep < keys.size())
         std::nth_element(keys.begin(), end, keys.end());
@@ -327,6 +358,45 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
     order.resize(keep);
     for (std::size_t i = 0; i < keep; ++i)
         order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
+}
+
+/// Merges into readings only the units the rough pre-ranking can keep, and gives the rough
+/// score of each reading. All of a reading's units score alike, so the units scoring at least
+/// as well as some unit are whole readings; once those make `keep` readings, every reading left
+/// out scores below all of them. The units scoring like the text as it is, which the
+/// pre-ranking always keeps, are merged too.
+std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<float>& unitScore,
+                                  std::size_t keep) {
+    const std::size_t n = unitScore.size();
+    std::vector<std::uint64_t> keys(n);
+    for (std::size_t u = 0; u < n; ++u)
+        keys[u] = rankKey(unitScore[u], u);
+    std::vector<std::uint32_t> chosen;
+    for (std::size_t wanted = keep + keep / 2;; wanted *= 2) {
+        chosen.clear();
+        if (wanted >= n) {
+            chosen.resize(n);
+            std::iota(chosen.begin(), chosen.end(), std::uint32_t{0});
+            readings.merge(chosen);
+            break;
+        }
+        std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(wanted - 1),
+                         keys.end());
+        const float bar = unitScore[keys[wanted - 1] & 0xFFFFFFFFu];
+        for (std::size_t u = 0; u < n; ++u)
+            if (unitScore[u] >= bar || unitScore[u] == unitScore[0])
+                chosen.push_back(static_cast<std::uint32_t>(u));
+        readings.merge(chosen);
+        std::size_t atBar = 0;
+        for (std::size_t r = 0; r < readings.size(); ++r)
+            atBar += unitScore[readings.firstUnit(r)] >= bar;
+        if (atBar >= keep)
+            break;
+    }
+    std::vector<float> scores(readings.size());
+    for (std::size_t r = 0; r < readings.size(); ++r)
+        scores[r] = unitScore[readings.firstUnit(r)];
+    return scores;
 }
 
 bool isCapitalClass(int c) {
@@ -439,7 +509,29 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
             share(j.letters, j.letters + j.latinLetters)};
 }
 
-TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
+/// The readings of one sample share most of their words: each word's answer from the list of
+/// word forms is remembered by its key (the answer depends on nothing else).
+class WordFormMemo {
+public:
+    bool listed(std::string_view word) {
+        const std::uint64_t key = wordFormKey(word);
+        Entry& entry = entries_[key & (entries_.size() - 1)];
+        if (entry.known && entry.key == key)
+            return entry.listed;
+        entry = {key, true, isListedWordFormKey(key)};
+        return entry.listed;
+    }
+
+private:
+    struct Entry {
+        std::uint64_t key = 0;
+        bool known = false;
+        bool listed = false;
+    };
+    std::vector<Entry> entries_ = std::vector<Entry>(4096);
+};
+
+TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, WordFormMemo* memo) {
     TextJudgement judgement;
     float bigram = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -508,7 +600,9 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
                 ++judgement.dictionaryHits;
-            if (length <= small.size() && isRussianWordForm(std::string_view(small.data(), length)))
+            if (length <= small.size() &&
+                (memo ? memo->listed(std::string_view(small.data(), length))
+                      : isRussianWordForm(std::string_view(small.data(), length))))
                 ++judgement.knownWords;
         }
         i = end;
@@ -565,7 +659,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::array<bool, 128> present{};
     for (std::size_t i = 0; i < shape.highCount; ++i)
         present[shape.highBytes[i] - 0x80u] = true;
-    const SampleReadings keys(present, storedChains);
+    SampleReadings keys(present, storedChains);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
     // the best of those by the whole bigram score; judge the best few of them in full. The
@@ -577,12 +671,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
             order.back() = 0;
     };
-    std::vector<float> quick(keys.size());
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
     ClassScratch scratch;
+    std::vector<float> quick;
     roughScores(shape, keys, roughPairs, quick);
+    // Only the readings the rough pre-ranking can keep are told apart.
+    quick = mergeRoughBest(keys, quick, kRoughSurvivors);
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
     best(order, quick, kRoughSurvivors);
     if (shape.pairs.size() > kFinerPairs) {
         for (std::size_t index : order)
@@ -602,13 +698,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::vector<Judged> judged;
     judged.reserve(finalists);
     std::string recoded(text);
+    WordFormMemo memo;
     for (std::size_t index : order) {
         const HighMap& mapped = keys.map(index);
         for (std::size_t i = 0; i < text.size(); ++i) {
             const auto byte = static_cast<std::uint8_t>(text[i]);
             recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[byte - 0x80u] : byte);
         }
-        const TextJudgement j = judgeText(dictionary, recoded);
+        const TextJudgement j = judgeText(dictionary, recoded, &memo);
         const double capitalShare =
             j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
         const FilterList& chain = keys.chain(index);
