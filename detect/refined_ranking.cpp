@@ -537,7 +537,9 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, Wor
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto a = static_cast<std::uint8_t>(text[i]);
         const int c = kClassOf[a];
-        bigram += unigramCost(c);
+        // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
+        if (c == kOddClass)
+            bigram += unigramCost(c);
         judgement.highBytes += a >= 0x80;
         judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z';
         judgement.oddBytes += c == kOddClass;
