@@ -531,7 +531,10 @@ private:
     std::vector<Entry> entries_ = std::vector<Entry>(4096);
 };
 
-TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, WordFormMemo* memo) {
+namespace {
+
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0).
+TextJudgement judgeBytes(std::string_view text) {
     TextJudgement judgement;
     float bigram = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -556,8 +559,15 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, Wor
         }
     }
     judgement.bigram = bigram;
+    return judgement;
+}
+
+/// The part of judgeText that counts words: every word starting in [from, to), added to
+/// `judgement` `sign` times (-1 takes them away).
+void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
+                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign) {
     std::array<char, kLongestListedWord> small{};
-    for (std::size_t i = 0; i < text.size();) {
+    for (std::size_t i = from; i < to;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
             continue;
@@ -591,24 +601,86 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, Wor
             return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
         };
         if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
-            ++judgement.mixedScriptWords;
+            judgement.mixedScriptWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
-        ++judgement.words;
+        judgement.words += sign;
         if (!consistent) {
-            ++judgement.mixedCaseWords;
+            judgement.mixedCaseWords += sign;
         } else {
             if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
-                ++judgement.dictionaryHits;
+                judgement.dictionaryHits += sign;
             if (length <= small.size() &&
                 (memo ? memo->listed(std::string_view(small.data(), length))
                       : isRussianWordForm(std::string_view(small.data(), length))))
-                ++judgement.knownWords;
+                judgement.knownWords += sign;
         }
         i = end;
     }
+}
+
+/// judgeText of `text` from the judgement of `reference`, a text of the same length: the byte
+/// sums anew, the words only where the two differ. A word with no difference in it or right
+/// beside it is the same word in both texts and counts alike, so only the words at the
+/// differences are taken away (as in `reference`) and added (as in `text`); the counts are
+/// whole numbers, so the result is exactly judgeText's.
+TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view text,
+                               std::string_view reference, const TextJudgement& judged,
+                               WordFormMemo& memo) {
+    TextJudgement judgement = judgeBytes(text);
+    const std::size_t n = text.size();
+    std::vector<std::size_t> differ;
+    for (std::size_t i = 0; i < n; ++i)
+        if (text[i] != reference[i]) {
+            differ.push_back(i);
+            if (differ.size() > n / 8) {
+                judgeWords(dictionary, text, 0, n, &memo, judgement, 1);
+                return judgement;
+            }
+        }
+    judgement.words = judged.words;
+    judgement.mixedScriptWords = judged.mixedScriptWords;
+    judgement.mixedCaseWords = judged.mixedCaseWords;
+    judgement.dictionaryHits = judged.dictionaryHits;
+    judgement.knownWords = judged.knownWords;
+    const auto letterAt = [](std::string_view t, std::size_t i) {
+        return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
+    };
+    for (const auto& [side, sign] : {std::pair{reference, -1}, std::pair{text, 1}}) {
+        std::size_t judgedTo = 0; // words before this were judged
+        const auto word = [&](std::size_t at) {
+            if (at < judgedTo)
+                return;
+            std::size_t start = at;
+            while (start > 0 && letterAt(side, start - 1))
+                --start;
+            std::size_t end = at + 1;
+            while (end < n && letterAt(side, end))
+                ++end;
+            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign);
+            judgedTo = end;
+        };
+        for (const std::size_t d : differ) {
+            if (letterAt(side, d)) {
+                word(d);
+                continue;
+            }
+            if (d > 0 && letterAt(side, d - 1))
+                word(d - 1);
+            if (d + 1 < n && letterAt(side, d + 1))
+                word(d + 1);
+        }
+    }
+    return judgement;
+}
+
+} // namespace
+
+TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, WordFormMemo* memo) {
+    TextJudgement judgement = judgeBytes(text);
+    judgeWords(dictionary, text, 0, text.size(), memo, judgement, 1);
     return judgement;
 }
 
@@ -699,7 +771,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
-    std::string recoded(text);
+    std::string recoded(text), reference;
     WordFormMemo memo;
     for (std::size_t index : order) {
         const HighMap& mapped = keys.map(index);
@@ -707,7 +779,12 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             const auto byte = static_cast<std::uint8_t>(text[i]);
             recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[byte - 0x80u] : byte);
         }
-        const TextJudgement j = judgeText(dictionary, recoded, &memo);
+        // The finalists mostly differ in a few bytes: each is judged from the first.
+        const TextJudgement j = judged.empty() ? judgeText(dictionary, recoded, &memo)
+                                               : judgeTextAgainst(dictionary, recoded, reference,
+                                                                  judged.front().judgement, memo);
+        if (judged.empty())
+            reference = recoded;
         const double capitalShare =
             j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
         const FilterList& chain = keys.chain(index);
