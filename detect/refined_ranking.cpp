@@ -169,6 +169,22 @@ struct TextShape {
     std::vector<std::uint16_t> highOccurrences; // per high-byte index
 };
 
+/// Sorts pair codes (two operands below 256, in the two low bytes of each half) in two
+/// counting passes, second operand first: the same order as a comparison sort, in linear time.
+void sortPairCodes(std::vector<std::uint32_t>& codes) {
+    std::vector<std::uint32_t> other(codes.size());
+    for (const int shift : {0, 16}) {
+        std::array<std::uint32_t, 257> start{};
+        for (const std::uint32_t code : codes)
+            ++start[((code >> shift) & 0xFF) + 1];
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        for (const std::uint32_t code : codes)
+            other[start[(code >> shift) & 0xFF]++] = code;
+        codes.swap(other);
+    }
+}
+
 TextShape shapeOf(std::string_view text) {
     TextShape shape;
     std::array<bool, 256> present{};
@@ -198,7 +214,7 @@ TextShape shapeOf(std::string_view text) {
             continue; // the same for every chain
         codes.push_back(static_cast<std::uint32_t>(operand(a)) << 16 | operand(b));
     }
-    std::sort(codes.begin(), codes.end());
+    sortPairCodes(codes);
     for (std::size_t i = 0; i < codes.size();) {
         std::size_t j = i;
         while (j < codes.size() && codes[j] == codes[i])
@@ -245,6 +261,38 @@ float bigramScore(const TextShape& shape, const HighMap& map, std::size_t pairCo
             pair.count *
             kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
     return total;
+}
+
+/// bigramScore of the readings `indices` into `scores` (by reading), the same to the last bit.
+/// Readings are scored four at a time so that their chains of additions overlap.
+void bigramScores(const TextShape& shape, const SampleReadings& readings,
+                  const std::vector<std::size_t>& indices, std::size_t pairCount,
+                  std::vector<float>& scores) {
+    constexpr std::size_t kLanes = 4;
+    std::array<ClassScratch, kLanes> lanes;
+    std::size_t r = 0;
+    const std::span<const TextShape::Pair> pairs = std::span(shape.pairs).first(pairCount);
+    for (; r + kLanes <= indices.size(); r += kLanes) {
+        std::array<float, kLanes> total{};
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const HighMap& map = readings.map(indices[r + k]);
+            std::array<std::uint8_t, 128 + kClasses>& classOf = lanes[k].classOf;
+            for (std::size_t i = 0; i < shape.highCount; ++i) {
+                classOf[i] = kClassOf[mappedHigh(shape, map, i)];
+                if (classOf[i] == kOddClass)
+                    total[k] += shape.highOccurrences[i] * unigramCost(classOf[i]);
+            }
+        }
+        for (const TextShape::Pair& pair : pairs)
+            for (std::size_t k = 0; k < kLanes; ++k)
+                total[k] += pair.count *
+                            kTransition[static_cast<std::size_t>(
+                                lanes[k].classOf[pair.a] * kClasses + lanes[k].classOf[pair.b])];
+        for (std::size_t k = 0; k < kLanes; ++k)
+            scores[indices[r + k]] = total[k];
+    }
+    for (; r < indices.size(); ++r)
+        scores[indices[r]] = bigramScore(shape, readings.map(indices[r]), pairCount, lanes.front());
 }
 
 /// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
@@ -746,7 +794,6 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             order.back() = 0;
     };
     const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
-    ClassScratch scratch;
     std::vector<float> quick;
     roughScores(shape, keys, roughPairs, quick);
     // Only the readings the rough pre-ranking can keep are told apart.
@@ -755,12 +802,10 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::iota(order.begin(), order.end(), std::size_t{0});
     best(order, quick, kRoughSurvivors);
     if (shape.pairs.size() > kFinerPairs) {
-        for (std::size_t index : order)
-            quick[index] = bigramScore(shape, keys.map(index), kFinerPairs, scratch);
+        bigramScores(shape, keys, order, kFinerPairs, quick);
         best(order, quick, kFinerSurvivors);
     }
-    for (std::size_t index : order)
-        quick[index] = bigramScore(shape, keys.map(index), shape.pairs.size(), scratch);
+    bigramScores(shape, keys, order, shape.pairs.size(), quick);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
