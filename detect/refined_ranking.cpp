@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <numeric>
 
 namespace vorlex::detect {
@@ -891,13 +892,18 @@ std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::stri
         FilterList chain;
         double score;
     };
-    auto bestOf = [&pairs](const RefinedCandidate& candidate) {
+    // Many chains make the same byte map: each map is scored once.
+    std::map<ByteMap, double> scoreOfMap;
+    auto bestOf = [&pairs, &scoreOfMap](const RefinedCandidate& candidate) {
         Best best{candidate.chain, -std::numeric_limits<double>::infinity()};
         for (const FilterList& chain : candidate.sameSampleChains) {
             const std::optional<ByteMap> map = engine::composeTables(chain);
             if (!map)
                 continue;
-            const double score = documentScore(pairs, *map) + kFilterCost * chain.count;
+            auto [known, isNew] = scoreOfMap.try_emplace(*map, 0.0);
+            if (isNew)
+                known->second = documentScore(pairs, *map);
+            const double score = known->second + kFilterCost * chain.count;
             if (score > best.score)
                 best = {chain, score};
         }
