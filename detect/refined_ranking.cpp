@@ -681,7 +681,17 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     TextJudgement judgement = judgeBytes(text);
     const std::size_t n = text.size();
     std::vector<std::size_t> differ;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
+        // Eight bytes at a time where they agree.
+        std::uint64_t a = 0, b = 0;
+        if (i % 8 == 0 && i + 8 <= n) {
+            std::memcpy(&a, text.data() + i, 8);
+            std::memcpy(&b, reference.data() + i, 8);
+            if (a == b) {
+                i += 7;
+                continue;
+            }
+        }
         if (text[i] != reference[i]) {
             differ.push_back(i);
             if (differ.size() > n / 8) {
@@ -689,6 +699,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
                 return judgement;
             }
         }
+    }
     judgement.words = judged.words;
     judgement.mixedScriptWords = judged.mixedScriptWords;
     judgement.mixedCaseWords = judged.mixedCaseWords;
@@ -821,10 +832,12 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     WordFormMemo memo;
     for (std::size_t index : order) {
         const HighMap& mapped = keys.map(index);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto byte = static_cast<std::uint8_t>(text[i]);
-            recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[byte - 0x80u] : byte);
-        }
+        ByteMap map;
+        std::iota(map.begin(), map.begin() + 0x80, std::uint8_t{0});
+        std::copy(mapped.begin(), mapped.end(), map.begin() + 0x80);
+        engine::applyByteMap(
+            map, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+            std::span(reinterpret_cast<std::uint8_t*>(recoded.data()), recoded.size()));
         // The finalists mostly differ in a few bytes: each is judged from the first.
         const TextJudgement j = judged.empty() ? judgeText(dictionary, recoded, &memo)
                                                : judgeTextAgainst(dictionary, recoded, reference,
