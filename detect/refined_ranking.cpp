@@ -582,32 +582,41 @@ private:
 
 namespace {
 
-/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0).
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
+/// bigram sum adds its terms in text order; the counts come from how often each byte occurs
+/// (two tables, so that a repeated byte does not wait for its own count).
 TextJudgement judgeBytes(std::string_view text) {
     TextJudgement judgement;
+    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
     float bigram = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto a = static_cast<std::uint8_t>(text[i]);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t a = bytes[i];
+        ++occurs[i & 1][a];
         const int c = kClassOf[a];
         // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
         if (c == kOddClass)
             bigram += unigramCost(c);
-        judgement.highBytes += a >= 0x80;
-        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z';
-        judgement.oddBytes += c == kOddClass;
-        if (isLetterClass(c))
-            ++judgement.letters;
-        if (isCapitalClass(c))
-            ++judgement.capitals;
-        if (i + 1 < text.size()) {
-            const auto b = static_cast<std::uint8_t>(text[i + 1]);
-            if (a >= 0x80 || b >= 0x80) {
+        if (i + 1 < n) {
+            const std::uint8_t b = bytes[i + 1];
+            if ((a | b) >= 0x80) {
                 bigram += transition(a, b);
                 ++judgement.transitions;
             }
         }
     }
     judgement.bigram = bigram;
+    for (int a = 0; a < 256; ++a) {
+        const auto count = static_cast<int>(occurs[0][static_cast<std::size_t>(a)] +
+                                            occurs[1][static_cast<std::size_t>(a)]);
+        const int c = kClassOf[static_cast<std::size_t>(a)];
+        judgement.highBytes += a >= 0x80 ? count : 0;
+        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
+        judgement.oddBytes += c == kOddClass ? count : 0;
+        judgement.letters += isLetterClass(c) ? count : 0;
+        judgement.capitals += isCapitalClass(c) ? count : 0;
+    }
     return judgement;
 }
 
