@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -378,19 +379,28 @@ Outcome convert(const Shared& shared, const Job& job) {
         filters = *decision.chain;
     }
 
-    std::vector<std::uint8_t> work;
-    try {
-        work.resize(engine::workBufferSize(document.size(), filters, shared.options));
-    } catch (const std::bad_alloc&) {
+    // A chain of code tables writes every byte and keeps the length: its output needs only the
+    // document's size, not zeroed first.
+    const bool tablesOnly =
+        std::all_of(filters.filters.begin(), filters.filters.begin() + filters.count,
+                    [](int index) { return engine::isTableFilter(index); });
+    const std::size_t workSize =
+        tablesOnly ? document.size()
+                   : engine::workBufferSize(document.size(), filters, shared.options);
+    const std::size_t room = std::max<std::size_t>(workSize, 1);
+    // A transliteration step may leave part of its buffer unwritten: that part starts zeroed.
+    const std::unique_ptr<std::uint8_t[]> work(tablesOnly ? new (std::nothrow) std::uint8_t[room]
+                                                          : new (std::nothrow)
+                                                                std::uint8_t[room]());
+    if (!work)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
-    }
     const engine::DocumentResult result =
-        engine::recodeDocument(document, work, filters, shared.options);
+        engine::recodeDocument(document, std::span(work.get(), workSize), filters, shared.options);
     if (result.status != engine::RecodeStatus::ok)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
     outcome.action = request.automatic ? "repaired" : "converted";
     return writeOutcome(shared, job, std::move(outcome), document,
-                        std::span(work).first(result.length));
+                        std::span<const std::uint8_t>(work.get(), result.length));
 }
 
 QJsonObject reportLine(const Job& job, const Outcome& outcome) {
