@@ -9,6 +9,7 @@
 #include "store/settings_store.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -40,6 +41,8 @@ public:
     [[nodiscard]] bool hasSchemes() const;
     /// Scheme number of the selected item, or -1 when the box is empty.
     [[nodiscard]] int selectedSchemeNumber() const;
+    /// The line under the progress bar: what the last batch did; empty before the first.
+    [[nodiscard]] QString summaryText() const;
 
 private:
     void buildControls();
@@ -55,6 +58,7 @@ private:
     QPushButton* convert_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* close_ = nullptr;
+    QLabel* summary_ = nullptr;
 };
 
 } // namespace vorlex::tools

@@ -10,11 +10,13 @@ enum class FileResult { written, skipped, failed, stop };
 
 // Writes one output: a new file, or after the user's choice a replaced one, another name or
 // none at all.
-FileResult writeOutput(QString path, const RecodedDocument& document, BatchAnswers& answers) {
+FileResult writeOutput(QString path, const RecodedDocument& document,
+                       store::OutputEncoding encoding, BatchAnswers& answers) {
     Existing existing = Existing::keep;
     for (;;) {
         QString reason;
-        const WriteError error = writeFileAtomically(path, document.bytes(), existing, &reason);
+        const WriteError error =
+            writeFileAtomically(path, document.bytes(), existing, &reason, encoding);
         if (error == WriteError::none)
             return FileResult::written;
         if (error != WriteError::exists)
@@ -72,7 +74,8 @@ BatchSummary runBatchConversion(const BatchRequest& request, BatchAnswers& answe
             if (answers.stopAfterMemoryFailure(source))
                 result = FileResult::stop;
         } else {
-            result = writeOutput(batchOutputPath(request.outputFolder, source), document, answers);
+            result = writeOutput(batchOutputPath(request.outputFolder, source), document,
+                                 request.encoding, answers);
         }
         // The work buffer lives only while its file is handled.
         document.clear();

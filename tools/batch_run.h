@@ -53,6 +53,8 @@ struct BatchRequest {
     QString outputFolder;
     engine::FilterList filters;
     engine::LatinOptions options;
+    /// How the recoded text goes into the outputs (vorlex-cli writes it as it is).
+    store::OutputEncoding encoding = store::OutputEncoding::win1251;
 };
 
 struct BatchSummary {

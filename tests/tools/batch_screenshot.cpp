@@ -1,16 +1,20 @@
-// Saves pictures of the batch dialog in both languages, idle and half-way through a batch:
+// Saves pictures of the batch dialog in both languages, idle, half-way through a batch and
+// after one (with its summary line):
 //   tools_batch_screenshot OUT_DIR
-// writes OUT_DIR/batch-{idle,running}-{en,ru}.png.
+// writes OUT_DIR/batch-{idle,running,done}-{en,ru}.png.
 #include "store/builtin_schemes.h"
 #include "store/memory_settings_store.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
+#include "tools/batch_dialog_texts.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -37,6 +41,26 @@ int main(int argc, char* argv[]) {
             progress->setRange(0, 3);
             progress->setValue(2);
             if (!dialog.grab().save(out.filePath("batch-running-" + suffix + ".png")))
+                status = 1;
+
+            // A real batch: one file converted, one gone.
+            const QTemporaryDir work;
+            QFile source(work.filePath(QStringLiteral("a.txt")));
+            if (!source.open(QIODevice::WriteOnly) || source.write("\xf0\xd2\xc9\xd7\xc5\xd4") != 6)
+                status = 1;
+            source.close();
+            const QString gone = work.filePath(QStringLiteral("gone.txt"));
+            const auto lang = vorlex::store::languageOf(language);
+            using vorlex::tools::BatchText;
+            prompter.expectOpenFiles(batchText(BatchText::selectFilesTitle, lang),
+                                     QStringList{source.fileName(), gone});
+            prompter.expectFolder(batchText(BatchText::selectFolderTitle, lang),
+                                  work.path() + QStringLiteral("/out"));
+            QDir(work.path()).mkdir(QStringLiteral("out"));
+            prompter.expectQuestionWithReason(batchText(BatchText::cantOpenFile, lang).arg(gone),
+                                              vorlex::chrome::Answer::no);
+            dialog.convert();
+            if (!dialog.grab().save(out.filePath("batch-done-" + suffix + ".png")))
                 status = 1;
             dialog.accept();
         });
