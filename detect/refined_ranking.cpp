@@ -717,7 +717,9 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     const auto letterAt = [](std::string_view t, std::size_t i) {
         return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
     };
-    for (const auto& [side, sign] : {std::pair{reference, -1}, std::pair{text, 1}}) {
+    for (const auto& pass : {std::pair{reference, -1}, std::pair{text, 1}}) {
+        const std::string_view side = pass.first; // lambdas cannot capture a structured binding
+        const int sign = pass.second;
         std::size_t judgedTo = 0; // words before this were judged
         const auto word = [&](std::size_t at) {
             if (at < judgedTo)
