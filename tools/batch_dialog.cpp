@@ -6,19 +6,49 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings.h"
 #include "tools/batch_dialog_texts.h"
+#include "tools/batch_results_dialog.h"
 #include "tools/batch_run.h"
+#include "tools/batch_run_auto.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <exception>
+#include <future>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vorlex::tools {
 namespace {
+
+/// Item data of the Auto entry, as the main window's "Auto" carries it.
+constexpr int kAutoEntry = -1;
+
+// Runs @p work on a thread of its own while the window goes on painting and taking clicks, and
+// returns what it gave once the thread has ended.
+template <class Result, class Work> Result awaitOffThread(Work work) {
+    std::promise<Result> promise;
+    std::future<Result> result = promise.get_future();
+    QEventLoop loop;
+    std::thread thread([&] {
+        try {
+            promise.set_value(work());
+        } catch (...) {
+            promise.set_exception(std::current_exception());
+        }
+        // Queued: it quits the loop even when it arrives before the loop runs.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    thread.join();
+    return result.get();
+}
 
 // The batch's questions as the dialog's message boxes and Save-as dialog.
 class PromptedAnswers final : public BatchAnswers {
@@ -86,6 +116,14 @@ BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter
     connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
 }
 
+void BatchDialog::done(int result) {
+    if (running_) {
+        closeAsked_ = result;
+        return;
+    }
+    chrome::CaptionedDialog::done(result);
+}
+
 void BatchDialog::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
@@ -142,6 +180,9 @@ void BatchDialog::fillSchemeBox() {
     }
     if (names.empty())
         return;
+    // Last, so the stored schemes keep their places and a stored last scheme (never this
+    // entry: the search below runs over the stored names) selects what it always did.
+    schemes_->addItem(batchText(BatchText::autoScheme, language_), kAutoEntry);
     schemes_->setCurrentIndex(0);
     if (const store::Settings settings = store::readSettings(store_); settings.saveLastScheme) {
         if (const auto found = store::findFirstByPrefixIgnoringCase(names, settings.lastScheme))
@@ -157,6 +198,10 @@ int BatchDialog::selectedSchemeNumber() const {
     if (schemes_->currentIndex() < 0)
         return -1;
     return schemes_->currentData().toInt();
+}
+
+bool BatchDialog::autoSelected() const {
+    return schemes_->currentIndex() >= 0 && schemes_->currentData().toInt() == kAutoEntry;
 }
 
 int BatchDialog::exec() {
@@ -182,6 +227,10 @@ void BatchDialog::convert() {
 
     progress_->setRange(0, static_cast<int>(files->size()));
     progress_->setValue(0);
+    if (autoSelected()) {
+        convertAutomatically(*files, *folder);
+        return;
+    }
 
     const std::optional<engine::FilterList> filters =
         selectedSchemeNumber() < 0 ? std::nullopt
@@ -203,6 +252,48 @@ void BatchDialog::convert() {
     const chrome::WaitCursor wait;
     PromptedAnswers answers(this, prompter_, language_, progress_);
     runBatchConversion(request, answers);
+}
+
+void BatchDialog::convertAutomatically(const QStringList& files, const QString& folder) {
+    const AutoRepairer repairer(store_);
+    const auto decide = [&](const QString& source) -> std::optional<AutoDecision> {
+        if (closeAsked_)
+            return std::nullopt;
+        return awaitOffThread<AutoDecision>([&] {
+            try {
+                return repairer.decide(source);
+            } catch (const std::bad_alloc&) {
+                AutoDecision failed;
+                failed.answer.source = source;
+                failed.readError = ReadError::outOfMemory;
+                return failed;
+            }
+        });
+    };
+
+    if (results_)
+        results_->close();
+    running_ = true;
+    convert_->setEnabled(false);
+    schemes_->setEnabled(false);
+    AutoBatchSummary summary;
+    {
+        const chrome::WaitCursor wait;
+        PromptedAnswers answers(this, prompter_, language_, progress_);
+        summary = runAutoBatch(files, folder, decide, answers);
+    }
+    running_ = false;
+    convert_->setEnabled(true);
+    schemes_->setEnabled(true);
+    if (closeAsked_) {
+        const int result = *closeAsked_;
+        closeAsked_.reset();
+        done(result);
+        return;
+    }
+    results_ = new BatchResultsDialog(summary, language_, this);
+    results_->setAttribute(Qt::WA_DeleteOnClose);
+    results_->show();
 }
 
 } // namespace vorlex::tools

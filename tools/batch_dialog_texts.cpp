@@ -29,6 +29,8 @@ constexpr std::array<chrome::TextPair<BatchText>, static_cast<std::size_t>(Batch
          "Не могу записать в файл %1. Прекратить преобразование?"},
         {BatchText::outputExists, "File %1 already exists. Owerwrite, change file name or skip?",
          "Файл %1 уже существует. Перезаписать, изменить имя файла или пропустить?"},
+        {BatchText::autoScheme, "Auto (each file its own repair)",
+         "Авто (каждому файлу свой вариант)"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists BatchText in declaration order");

@@ -23,6 +23,7 @@ enum class BatchText {
     cantAllocate,
     cantWriteFile, ///< %1: the output path
     outputExists,  ///< %1: the output path
+    autoScheme,    ///< the scheme box's entry for each file's own repair
     count_
 };
 
