@@ -10,6 +10,7 @@
 #include "tools/batch_run.h"
 #include "tools/batch_run_auto.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -17,6 +18,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <exception>
 #include <future>
 #include <new>
@@ -29,6 +33,26 @@ namespace {
 
 /// Item data of the Auto entry, as the main window's "Auto" carries it.
 constexpr int kAutoEntry = -1;
+
+// A scheme box whose closed face ends a text too long for it with an ellipsis rather than
+// cutting it off; the opened list shows every entry whole.
+class SchemeBox final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, this);
+        option.currentText =
+            fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
 
 // Runs @p work on a thread of its own while the window goes on painting and taking clicks, and
 // returns what it gave once the thread has ended.
@@ -140,7 +164,7 @@ void BatchDialog::buildControls() {
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     label_->setPalette(palette);
 
-    schemes_ = new QComboBox(body());
+    schemes_ = new SchemeBox(body());
     schemes_->setObjectName(QStringLiteral("schemeBox"));
     // The layout's height is that of the opened list; the closed box is one line high.
     schemes_->setGeometry(du.rect(60, 3, 97, 13));
@@ -183,6 +207,10 @@ void BatchDialog::fillSchemeBox() {
     // Last, so the stored schemes keep their places and a stored last scheme (never this
     // entry: the search below runs over the stored names) selects what it always did.
     schemes_->addItem(batchText(BatchText::autoScheme, language_), kAutoEntry);
+    schemes_->setItemData(schemes_->count() - 1, schemes_->itemText(schemes_->count() - 1),
+                          Qt::ToolTipRole);
+    schemes_->view()->setMinimumWidth(schemes_->view()->sizeHintForColumn(0) +
+                                      schemes_->view()->verticalScrollBar()->sizeHint().width());
     schemes_->setCurrentIndex(0);
     if (const store::Settings settings = store::readSettings(store_); settings.saveLastScheme) {
         if (const auto found = store::findFirstByPrefixIgnoringCase(names, settings.lastScheme))
