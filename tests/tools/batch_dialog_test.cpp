@@ -349,28 +349,34 @@ private slots:
         QTest::addColumn<QString>("existsQuestion");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("openQuestion");
         QTest::newRow("English") << 1 << "Auto (each file its own repair)"
                                  << " already exists. Owerwrite, change file name or skip?"
-                                 << "2 repaired, 1 unchanged, 2 not repaired or failed"
+                                 << "2 repaired, 1 unchanged, 3 not repaired or failed"
                                  << QStringList{"repaired: Koi->Win", "left as it is",
                                                 "repaired: Alt->Win", "skipped: not a text file",
-                                                "not written"};
+                                                "not written",        "failed"}
+                                 << "Can't open file %1. Terminate convert?";
         QTest::newRow("Russian")
             << 0 << "Авто (каждому файлу свой вариант)"
             << " уже существует. Перезаписать, изменить имя файла или пропустить?"
-            << "Исправлено: 2, без изменений: 1, не исправлено или ошибка: 2"
-            << QStringList{"исправлен: Koi->Win", "оставлен как есть", "исправлен: Alt->Win",
-                           "пропущен: не текстовый файл", "не записан"};
+            << "Исправлено: 2, без изменений: 1, не исправлено или ошибка: 3"
+            << QStringList{"исправлен: Koi->Win", "оставлен как есть",
+                           "исправлен: Alt->Win", "пропущен: не текстовый файл",
+                           "не записан",          "ошибка"}
+            << "Не могу открыть файл %1. Прекратить преобразование?";
     }
     void autoGivesEachFileItsOwnRepair() {
         QFETCH(int, language);
         QFETCH(QString, entry);
         QFETCH(QString, existsQuestion);
+        QFETCH(QString, openQuestion);
         QFETCH(QString, summary);
         QFETCH(QStringList, actions);
         store::writeBuiltInSchemes(*store_);
         store::writeSetting(*store_, store::kLanguage, language);
-        const QStringList names{"a-koi.txt", "b-win.txt", "c-alt.txt", "d.png", "e-latin.txt"};
+        const QStringList names{"a-koi.txt", "b-win.txt",   "c-alt.txt",
+                                "d.png",     "e-latin.txt", "gone.txt"};
         writeFile(in(names[0]),
                   QByteArray::fromStdString(vorlex::testing::koiFromWin1251(kProse + kProse)));
         writeFile(in(names[1]), QByteArray::fromStdString(kProse));
@@ -394,6 +400,7 @@ private slots:
                              outFolder());
         const QString fileWord = language ? "File " : "Файл ";
         queued_.expectQuestion(fileWord + out(names[0]) + existsQuestion, Answer::yes);
+        queued_.expectQuestion(openQuestion.arg(in(names[5])), Answer::no);
         // The window stays live while the files are judged.
         int ticks = 0;
         QTimer ticker;
@@ -422,8 +429,8 @@ private slots:
             const QTreeWidgetItem* row = list->topLevelItem(i);
             QCOMPARE(row->text(0), names[i]);
             QCOMPARE(row->text(2), actions[i]);
-            // Confidence for the files judged; none for the binary one.
-            QCOMPARE(row->text(3).isEmpty(), i == 3);
+            // Confidence for the files judged; none for the binary and the missing one.
+            QCOMPARE(row->text(3).isEmpty(), i == 3 || i == 5);
         }
         QVERIFY(list->topLevelItem(0)->text(3).toDouble() > 0.5);
     }
