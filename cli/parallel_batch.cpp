@@ -412,9 +412,22 @@ Outcome convert(const Shared& shared, const Job& job) {
             return false;
         std::optional<io::InputFile> again =
             io::InputFile::open(job.source, io::InputKind::regularFile, error);
-        std::vector<std::uint8_t> second;
-        return !again || again->readAll(second, kMostFileBytes, error) != io::ReadFailure::none ||
-               second != document || fileState(job.source) != before;
+        if (!again)
+            return true;
+        // A piece at a time: a large file is not held twice.
+        std::vector<std::uint8_t> piece(std::min<std::size_t>(document.size() + 1, 1 << 20));
+        std::size_t at = 0;
+        for (;;) {
+            const std::optional<std::size_t> got = again->readSome(piece, error);
+            if (!got || *got > document.size() - at ||
+                !std::equal(piece.begin(), piece.begin() + std::ptrdiff_t(*got),
+                            document.begin() + std::ptrdiff_t(at)))
+                return true;
+            if (*got == 0)
+                break;
+            at += *got;
+        }
+        return at != document.size() || fileState(job.source) != before;
     };
     if (changed())
         return failure(std::move(outcome), "the file changed while it was read");
