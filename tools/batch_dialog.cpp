@@ -9,12 +9,14 @@
 #include "tools/batch_results_dialog.h"
 #include "tools/batch_run.h"
 #include "tools/batch_run_auto.h"
+#include "tools/file_failure.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -78,14 +80,20 @@ template <class Result, class Work> Result awaitOffThread(Work work) {
 class PromptedAnswers final : public BatchAnswers {
 public:
     PromptedAnswers(QWidget* owner, chrome::Prompter& prompter, store::Language language,
-                    QProgressBar* progress)
-        : owner_(owner), prompter_(prompter), language_(language), progress_(progress) {}
+                    QProgressBar* progress, store::OutputEncoding encoding)
+        : owner_(owner), prompter_(prompter), language_(language), progress_(progress),
+          encoding_(encoding) {}
 
-    bool stopAfterOpenFailure(const QString& path, ReadError, const QString&) override {
-        return stop(text(BatchText::cantOpenFile).arg(path));
+    // The questions name the file in their first line already; the reason follows below it.
+    bool stopAfterOpenFailure(const QString& path, ReadError error,
+                              const QString& reason) override {
+        return stop(text(BatchText::cantOpenFile).arg(path) + QLatin1Char('\n') +
+                    readFailureReason(error, reason, language_));
     }
-    bool stopAfterMemoryFailure(const QString&) override {
-        return stop(text(BatchText::cantAllocate));
+    bool stopAfterMemoryFailure(const QString& path) override {
+        return stop(fileFailureText(text(BatchText::cantAllocate), path,
+                                    readFailureReason(ReadError::outOfMemory, {}, language_),
+                                    language_));
     }
     ExistingOutput outputExists(const QString& path) override {
         const chrome::WaitCursor::Lifted lifted;
@@ -103,10 +111,12 @@ public:
     }
     std::optional<QString> otherOutputPath(const QString& proposed) override {
         const chrome::WaitCursor::Lifted lifted;
-        return prompter_.saveFile(owner_, proposed);
+        return prompter_.saveFile(owner_, proposed,
+                                  text(BatchText::saveAsTitle).arg(encodingName(encoding_)));
     }
-    bool stopAfterWriteFailure(const QString& path, WriteError, const QString&) override {
-        return stop(text(BatchText::cantWriteFile).arg(path));
+    bool stopAfterWriteFailure(const QString& path, WriteError, const QString& reason) override {
+        return stop(text(BatchText::cantWriteFile).arg(path) + QLatin1Char('\n') +
+                    writeFailureReason(reason, language_));
     }
     void progress(int position) override { progress_->setValue(position); }
 
@@ -122,6 +132,7 @@ private:
     chrome::Prompter& prompter_;
     store::Language language_;
     QProgressBar* progress_;
+    store::OutputEncoding encoding_;
 };
 
 } // namespace
@@ -151,7 +162,8 @@ void BatchDialog::done(int result) {
 void BatchDialog::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
-    setBodySize(QSize(du.x(171), du.y(60)));
+    // Below the first form's 60 units, two lines that tell what a batch did.
+    setBodySize(QSize(du.x(171), du.y(78)));
 
     label_ = new QLineEdit(body());
     label_->setObjectName(QStringLiteral("schemeLabel"));
@@ -186,6 +198,13 @@ void BatchDialog::buildControls() {
     close_->setObjectName(QStringLiteral("closeButton"));
     close_->setGeometry(du.rect(118, 42, 50, 14));
     close_->setDefault(true);
+
+    summary_ = new QLabel(body());
+    summary_->setObjectName(QStringLiteral("summaryLabel"));
+    summary_->setGeometry(du.rect(2, 58, 167, 18));
+    summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Large counts and the longer Russian text take a second line.
+    summary_->setWordWrap(true);
 }
 
 void BatchDialog::applyTexts() {
@@ -228,6 +247,10 @@ int BatchDialog::selectedSchemeNumber() const {
     return schemes_->currentData().toInt();
 }
 
+QString BatchDialog::summaryText() const {
+    return summary_->text();
+}
+
 bool BatchDialog::autoSelected() const {
     return schemes_->currentIndex() >= 0 && schemes_->currentData().toInt() == kAutoEntry;
 }
@@ -265,7 +288,9 @@ void BatchDialog::convert() {
                                    : readBatchFilters(store_, selectedSchemeNumber());
     if (!filters) {
         prompter_.message(this, batchText(BatchText::messageCaption, language_),
-                          batchText(BatchText::configReadFailed, language_));
+                          configFailureText(batchText(BatchText::configReadFailed, language_),
+                                            QString::fromStdString(store_.location()),
+                                            schemes_->currentText(), language_));
         return;
     }
 
@@ -274,12 +299,23 @@ void BatchDialog::convert() {
     request.outputFolder = *folder;
     request.filters = *filters;
     request.options = options_;
-    // Transliteration reads this switch afresh for every run.
-    request.options.separateEnglish = store::readSettings(store_).separateEnglish;
+    // The transliteration switch and the output encoding are read afresh for every run.
+    const store::Settings settings = store::readSettings(store_);
+    request.options.separateEnglish = settings.separateEnglish;
+    request.encoding = settings.outputEncoding;
 
-    const chrome::WaitCursor wait;
-    PromptedAnswers answers(this, prompter_, language_, progress_);
-    runBatchConversion(request, answers);
+    summary_->clear();
+    BatchSummary summary;
+    {
+        const chrome::WaitCursor wait;
+        PromptedAnswers answers(this, prompter_, language_, progress_, request.encoding);
+        summary = runBatchConversion(request, answers);
+    }
+    // Sources a stop left untouched count as neither converted nor failed.
+    summary_->setText(batchText(BatchText::summary, language_)
+                          .arg(summary.written)
+                          .arg(summary.skipped)
+                          .arg(summary.failed));
 }
 
 void BatchDialog::convertAutomatically(const QStringList& files, const QString& folder) {
@@ -304,12 +340,16 @@ void BatchDialog::convertAutomatically(const QStringList& files, const QString& 
     running_ = true;
     convert_->setEnabled(false);
     schemes_->setEnabled(false);
+    // The output encoding is read afresh for every run, as for one scheme.
+    const store::OutputEncoding encoding = store::readSettings(store_).outputEncoding;
+    summary_->clear();
     AutoBatchSummary summary;
     {
         const chrome::WaitCursor wait;
-        PromptedAnswers answers(this, prompter_, language_, progress_);
-        summary = runAutoBatch(files, folder, decide, answers);
+        PromptedAnswers answers(this, prompter_, language_, progress_, encoding);
+        summary = runAutoBatch(files, folder, encoding, decide, answers);
     }
+    summary_->setText(resultsSummaryLine(summary, language_));
     running_ = false;
     convert_->setEnabled(true);
     schemes_->setEnabled(true);

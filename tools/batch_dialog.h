@@ -13,6 +13,7 @@
 #include <optional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -48,6 +49,8 @@ public:
     [[nodiscard]] bool hasSchemes() const;
     /// Scheme number of the selected item, or -1 when the box is empty or Auto is selected.
     [[nodiscard]] int selectedSchemeNumber() const;
+    /// The line under the progress bar: what the last batch did; empty before the first.
+    [[nodiscard]] QString summaryText() const;
     /// Whether the Auto entry is selected.
     [[nodiscard]] bool autoSelected() const;
 
@@ -69,6 +72,7 @@ private:
     QPushButton* convert_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* close_ = nullptr;
+    QLabel* summary_ = nullptr;
     QPointer<BatchResultsDialog> results_;
     bool running_ = false;
     std::optional<int> closeAsked_; ///< a close that came while a batch ran

@@ -7,11 +7,11 @@ namespace vorlex::tools {
 
 // A new file, or after the user's choice a replaced one, another name or none at all.
 OutputResult writeBatchOutput(QString path, std::span<const std::uint8_t> bytes,
-                              BatchAnswers& answers) {
+                              store::OutputEncoding encoding, BatchAnswers& answers) {
     Existing existing = Existing::keep;
     for (;;) {
         QString reason;
-        const WriteError error = writeFileAtomically(path, bytes, existing, &reason);
+        const WriteError error = writeFileAtomically(path, bytes, existing, &reason, encoding);
         if (error == WriteError::none)
             return OutputResult::written;
         if (error != WriteError::exists)
@@ -68,7 +68,7 @@ BatchSummary runBatchConversion(const BatchRequest& request, BatchAnswers& answe
                 result = OutputResult::stop;
         } else {
             result = writeBatchOutput(batchOutputPath(request.outputFolder, source),
-                                      document.bytes(), answers);
+                                      document.bytes(), request.encoding, answers);
         }
         // The work buffer lives only while its file is handled.
         document.clear();

@@ -55,6 +55,8 @@ struct BatchRequest {
     QString outputFolder;
     engine::FilterList filters;
     engine::LatinOptions options;
+    /// How the recoded text goes into the outputs (vorlex-cli writes it as it is).
+    store::OutputEncoding encoding = store::OutputEncoding::win1251;
 };
 
 struct BatchSummary {
@@ -81,10 +83,11 @@ enum class OutputResult {
     stop, ///< it failed and the user chose to end the batch
 };
 
-/// Writes @p bytes as output @p path through a temporary file, asking @p answers when the
+/// Writes @p bytes (Windows-1251 text) as output @p path in @p encoding through a temporary
+/// file, asking @p answers when the
 /// output exists (replace it, another name, or skip) or cannot be written.
 OutputResult writeBatchOutput(QString path, std::span<const std::uint8_t> bytes,
-                              BatchAnswers& answers);
+                              store::OutputEncoding encoding, BatchAnswers& answers);
 
 /// Converts every source of @p request in order. Each source is read whole and recoded before
 /// its output is written; every output goes through a temporary file renamed over the target,

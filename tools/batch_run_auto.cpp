@@ -66,6 +66,7 @@ AutoDecision AutoRepairer::decide(const QString& source) const {
 
 AutoBatchSummary
 runAutoBatch(const QStringList& sources, const QString& outputFolder,
+             store::OutputEncoding encoding,
              const std::function<std::optional<AutoDecision>(const QString&)>& decide,
              BatchAnswers& answers) {
     AutoBatchSummary summary;
@@ -94,7 +95,7 @@ runAutoBatch(const QStringList& sources, const QString& outputFolder,
         }
         if (result == OutputResult::written && answer.action == AutoAction::repaired) {
             const QString output = batchOutputPath(outputFolder, source);
-            result = writeBatchOutput(output, decision->document.bytes(), answers);
+            result = writeBatchOutput(output, decision->document.bytes(), encoding, answers);
             if (result == OutputResult::written)
                 answer.output = output;
             else

@@ -73,11 +73,12 @@ struct AutoBatchSummary {
 };
 
 /// Gets each source's decision from @p decide, in order, and writes each repair into
-/// @p outputFolder under the source's name (batchOutputPath), asking @p answers as the
-/// one-scheme batch does. Files written, unchanged or kept advance the progress position; a
+/// @p outputFolder under the source's name (batchOutputPath) in @p encoding, asking @p answers as
+/// the one-scheme batch does. Files written, unchanged or kept advance the progress position; a
 /// failed one does not. When @p decide gives nothing the batch ends before that file.
 AutoBatchSummary
 runAutoBatch(const QStringList& sources, const QString& outputFolder,
+             store::OutputEncoding encoding,
              const std::function<std::optional<AutoDecision>(const QString&)>& decide,
              BatchAnswers& answers);
 

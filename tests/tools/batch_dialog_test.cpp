@@ -8,6 +8,7 @@
 #include "tests/support/koi_text.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
+#include "tools/batch_dialog_texts.h"
 #include "tools/batch_results_dialog.h"
 
 #include <QComboBox>
@@ -34,6 +35,7 @@ namespace store = vorlex::store;
 
 const QByteArray kKoiPrivet("\xF0\xD2\xC9\xD7\xC5\xD4"); // "Привет" in KOI8-R
 const QByteArray kWinPrivet("\xCF\xF0\xE8\xE2\xE5\xF2"); // the same in Windows-1251
+const QByteArray kUtf8Privet("Привет");
 
 const std::string kProse = vorlex::engine::win1251Literal(
     "Вчера вечером мы долго гуляли по старому парку и говорили о том, как быстро проходит "
@@ -50,13 +52,14 @@ QByteArray altFromWin1251(const std::string& win) {
     return alt;
 }
 
-// What `vorlex-cli auto --best` writes for @p file with the settings of a first run.
+// What `vorlex-cli auto --best --to-utf8` writes for @p file with the settings of a first run:
+// the output encoding the window's settings start with.
 QByteArray autoBest(const QString& file, const QString& settings) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VORLEX_SETTINGS", settings);
     process.setProcessEnvironment(env);
-    process.start(VORLEX_CLI_PATH, {"auto", "--best", file});
+    process.start(VORLEX_CLI_PATH, {"auto", "--best", "--to-utf8", file});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return "<auto --best failed>";
     return process.readAllStandardOutput();
@@ -91,8 +94,9 @@ public:
                                          const QString& filter) override {
         return queued_.openFiles(parent, title, filter);
     }
-    std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath) override {
-        return queued_.saveFile(parent, proposedPath);
+    std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath,
+                                    const QString& title) override {
+        return queued_.saveFile(parent, proposedPath, title);
     }
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                         const QString& startFolder) override {
@@ -243,12 +247,14 @@ private slots:
         store::writeSetting(*store_, store::kLastScheme, "Koi->Win");
         writeFile(in("a.txt"), kKoiPrivet);
         writeFile(in("b.eml"), kKoiPrivet + "\n");
+        store::writeSetting(*store_, store::kOutputEncoding, 0);
         BatchDialog dialog(*store_, queued_);
         queued_.expectOpenFiles("Select file(s) for converting",
                                 QStringList{in("a.txt"), in("b.eml")});
         queued_.expectFolder("Select folder for output file(s)", outFolder());
         dialog.convert();
         checkPrompts();
+        QCOMPARE(dialog.summaryText(), QString("2 files converted, 0 skipped, 0 failed"));
         QCOMPARE(queued_.lastFilter(), QString("Text Files (*.txt *.eml);;All Files (*)"));
         QCOMPARE(queued_.lastStartFolder(), QDir::currentPath());
         QCOMPARE(readFile(out("a.txt")), kWinPrivet);
@@ -272,8 +278,8 @@ private slots:
         queued_.expectOpenFiles("Select file(s) for converting",
                                 QStringList{in("a.txt"), in("gone.txt"), in("b.txt"), in("c.txt")});
         queued_.expectFolder("Select folder for output file(s)", outFolder() + "/");
-        queued_.expectQuestion("Can't open file " + in("gone.txt") + ". Terminate convert?",
-                               Answer::no);
+        queued_.expectQuestionWithReason(
+            "Can't open file " + in("gone.txt") + ". Terminate convert?", Answer::no);
         const QString exists = " already exists. Owerwrite, change file name or skip?";
         queued_.expectQuestion("File " + out("b.txt") + exists, Answer::no);
         queued_.expectSaveFile(out("taken.txt"));
@@ -283,14 +289,17 @@ private slots:
         QCOMPARE(queued_.lastIcon(), QuestionIcon::question);
         QVERIFY(queued_.lastWithCancel());
         QCOMPARE(queued_.lastProposedPath(), out("b.txt"));
+        QCOMPARE(queued_.lastSaveTitle(), QString("Save as (UTF-8)"));
         // a.txt done (1); gone.txt fails and leaves it at 1; b.txt is asked about at 1 twice.
         QCOMPARE(prompter.progressAtQuestion, (QList<int>{1, 1, 1}));
         QVERIFY(!prompter.waitCursorAtQuestion);
-        QCOMPARE(readFile(out("a.txt")), kWinPrivet);
+        // Written in the default output encoding, UTF-8.
+        QCOMPARE(readFile(out("a.txt")), kUtf8Privet);
         QCOMPARE(readFile(out("b.txt")), QByteArray("old b"));
         QCOMPARE(readFile(out("taken.txt")), QByteArray("old taken"));
-        QCOMPARE(readFile(out("c.txt")), kWinPrivet);
+        QCOMPARE(readFile(out("c.txt")), kUtf8Privet);
         QCOMPARE(progressBar(dialog)->value(), 0);
+        QCOMPARE(dialog.summaryText(), QString("2 files converted, 1 skipped, 1 failed"));
     }
 
     void yesToTheStopQuestionEndsTheBatchInRussian() {
@@ -303,10 +312,23 @@ private slots:
                                 QStringList{in("empty.txt"), in("b.txt")});
         queued_.expectFolder("Выберите папку для выходных файлов", outFolder());
         queued_.expectQuestion("Не могу открыть файл " + in("empty.txt") +
-                                   ". Прекратить преобразование?",
+                                   ". Прекратить преобразование?\nФайл пуст.",
                                Answer::yes);
         dialog.convert();
         checkPrompts();
+        // b.txt, never reached, counts nowhere.
+        QCOMPARE(dialog.summaryText(),
+                 QString("Преобразовано файлов: 0, пропущено: 0, с ошибками: 1"));
+        // Five-digit counts still fit the summary's lines in either language.
+        auto* summary = dialog.findChild<QLabel*>("summaryLabel");
+        for (const auto language : {store::Language::russian, store::Language::english}) {
+            summary->setText(vorlex::tools::batchText(vorlex::tools::BatchText::summary, language)
+                                 .arg(99999)
+                                 .arg(99999)
+                                 .arg(99999));
+            QVERIFY2(summary->heightForWidth(summary->width()) <= summary->height(),
+                     qPrintable(summary->text()));
+        }
         QCOMPARE(queued_.lastIcon(), QuestionIcon::stop);
         QVERIFY(!queued_.lastWithCancel());
         QVERIFY(entries(outFolder()).isEmpty());
@@ -320,7 +342,9 @@ private slots:
         store_->writeString("3", "Action", "~-^-~"); // lost after the dialog opened
         queued_.expectOpenFiles("Select file(s) for converting", QStringList{in("a.txt")});
         queued_.expectFolder("Select folder for output file(s)", outFolder());
-        queued_.expectMessage("Error reading config file");
+        // A store without a file names only the scheme.
+        queued_.expectMessage("Error reading config file\nThe scheme \"Koi->Win\" has no stored "
+                              "action.");
         dialog.convert();
         checkPrompts();
         QVERIFY(entries(outFolder()).isEmpty());
@@ -400,7 +424,7 @@ private slots:
                              outFolder());
         const QString fileWord = language ? "File " : "Файл ";
         queued_.expectQuestion(fileWord + out(names[0]) + existsQuestion, Answer::yes);
-        queued_.expectQuestion(openQuestion.arg(in(names[5])), Answer::no);
+        queued_.expectQuestionWithReason(openQuestion.arg(in(names[5])), Answer::no);
         // The window stays live while the files are judged.
         int ticks = 0;
         QTimer ticker;
@@ -412,9 +436,11 @@ private slots:
         QVERIFY(ticks > 0);
 
         const QString empty = dir_.filePath("first-run.ini");
-        QCOMPARE(readFile(out(names[0])), QByteArray::fromStdString(kProse + kProse));
+        QCOMPARE(readFile(out(names[0])),
+                 QByteArray::fromStdString(vorlex::engine::win1251ToUtf8(kProse + kProse)));
         QCOMPARE(readFile(out(names[0])), autoBest(in(names[0]), empty));
-        QCOMPARE(readFile(out(names[2])), QByteArray::fromStdString(kProse));
+        QCOMPARE(readFile(out(names[2])),
+                 QByteArray::fromStdString(vorlex::engine::win1251ToUtf8(kProse)));
         QCOMPARE(readFile(out(names[2])), autoBest(in(names[2]), empty));
         QCOMPARE(entries(outFolder()), (QStringList{names[0], names[2]}));
         QCOMPARE(progressBar(dialog)->value(), 0);
@@ -458,7 +484,8 @@ private slots:
         QVERIFY(!convertEnabled);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(entries(outFolder()), QStringList{"a.txt"});
-        QCOMPARE(readFile(out("a.txt")), QByteArray::fromStdString(big));
+        QCOMPARE(readFile(out("a.txt")),
+                 QByteArray::fromStdString(vorlex::engine::win1251ToUtf8(big)));
         QVERIFY(dialog.findChild<vorlex::tools::BatchResultsDialog*>() == nullptr);
     }
 

@@ -1,12 +1,14 @@
-// Saves pictures of the batch dialog in both languages, idle, half-way through a batch, with
-// the Auto entry chosen, and the results window after an automatic batch of a mixed folder:
+// Saves pictures of the batch dialog in both languages, idle, half-way through a batch, after
+// one (with its summary line), with the Auto entry chosen, and the results window after an
+// automatic batch of a mixed folder:
 //   tools_batch_screenshot OUT_DIR
-// writes OUT_DIR/batch-{idle,running,auto,auto-list,results}-{en,ru}.png.
+// writes OUT_DIR/batch-{idle,running,done,auto,auto-list,auto-done,results}-{en,ru}.png.
 #include "store/builtin_schemes.h"
 #include "store/memory_settings_store.h"
 #include "store/settings_keys.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
+#include "tools/batch_dialog_texts.h"
 #include "tools/batch_results_dialog.h"
 
 #include <QAbstractItemView>
@@ -79,6 +81,27 @@ int main(int argc, char* argv[]) {
             progress->setValue(2);
             if (!dialog.grab().save(out.filePath("batch-running-" + suffix + ".png")))
                 status = 1;
+
+            // A real batch: one file converted, one gone.
+            const QTemporaryDir work;
+            QFile source(work.filePath(QStringLiteral("a.txt")));
+            if (!source.open(QIODevice::WriteOnly) || source.write("\xf0\xd2\xc9\xd7\xc5\xd4") != 6)
+                status = 1;
+            source.close();
+            const QString gone = work.filePath(QStringLiteral("gone.txt"));
+            const auto lang = vorlex::store::languageOf(language);
+            using vorlex::tools::BatchText;
+            prompter.expectOpenFiles(batchText(BatchText::selectFilesTitle, lang),
+                                     QStringList{source.fileName(), gone});
+            prompter.expectFolder(batchText(BatchText::selectFolderTitle, lang),
+                                  work.path() + QStringLiteral("/out"));
+            QDir(work.path()).mkdir(QStringLiteral("out"));
+            prompter.expectQuestionWithReason(batchText(BatchText::cantOpenFile, lang).arg(gone),
+                                              vorlex::chrome::Answer::no);
+            dialog.convert();
+            if (!dialog.grab().save(out.filePath("batch-done-" + suffix + ".png")))
+                status = 1;
+
             progress->setValue(0);
             auto* box = dialog.findChild<QComboBox*>(QStringLiteral("schemeBox"));
             box->setCurrentIndex(box->count() - 1);
@@ -90,15 +113,15 @@ int main(int argc, char* argv[]) {
                 status = 1;
             box->hidePopup();
 
-            QTemporaryDir work;
-            QDir(work.path()).mkdir(QStringLiteral("out"));
-            prompter.expectOpenFiles(language != 0 ? "Select file(s) for converting"
-                                                   : "Выберите файл(ы) для преобразования",
-                                     mixedFolder(QDir(work.path())));
-            prompter.expectFolder(language != 0 ? "Select folder for output file(s)"
-                                                : "Выберите папку для выходных файлов",
-                                  work.filePath(QStringLiteral("out")));
+            const QTemporaryDir mixed;
+            QDir(mixed.path()).mkdir(QStringLiteral("out"));
+            prompter.expectOpenFiles(batchText(BatchText::selectFilesTitle, lang),
+                                     mixedFolder(QDir(mixed.path())));
+            prompter.expectFolder(batchText(BatchText::selectFolderTitle, lang),
+                                  mixed.filePath(QStringLiteral("out")));
             dialog.convert();
+            if (!dialog.grab().save(out.filePath("batch-auto-done-" + suffix + ".png")))
+                status = 1;
             auto* results = dialog.findChild<vorlex::tools::BatchResultsDialog*>();
             if (!results || !results->grab().save(out.filePath("batch-results-" + suffix + ".png")))
                 status = 1;
