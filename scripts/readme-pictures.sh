@@ -34,6 +34,9 @@ for lang in en ru; do
 done
 shot "$build/tests/tools/tools_preview_screenshot" "$docs"
 shot "$build/tests/tools/tools_batch_screenshot" "$work"
+for lang in en ru; do
+    cp "$work/batch-results-$lang.png" "$docs/batch-results-$lang.png"
+done
 shot "$build/tests/setup/setup_screenshots" "$work"
 shot "$build/tests/chrome/chrome_screenshot" "$work"
 

@@ -6,21 +6,75 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings.h"
 #include "tools/batch_dialog_texts.h"
+#include "tools/batch_results_dialog.h"
 #include "tools/batch_run.h"
+#include "tools/batch_run_auto.h"
 #include "tools/file_failure.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <exception>
+#include <future>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vorlex::tools {
 namespace {
+
+/// Item data of the Auto entry, as the main window's "Auto" carries it.
+constexpr int kAutoEntry = -1;
+
+// A scheme box whose closed face ends a text too long for it with an ellipsis rather than
+// cutting it off; the opened list shows every entry whole.
+class SchemeBox final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, this);
+        option.currentText =
+            fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
+
+// Runs @p work on a thread of its own while the window goes on painting and taking clicks, and
+// returns what it gave once the thread has ended.
+template <class Result, class Work> Result awaitOffThread(Work work) {
+    std::promise<Result> promise;
+    std::future<Result> result = promise.get_future();
+    QEventLoop loop;
+    std::thread thread([&] {
+        try {
+            promise.set_value(work());
+        } catch (...) {
+            promise.set_exception(std::current_exception());
+        }
+        // Queued: it quits the loop even when it arrives before the loop runs.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    thread.join();
+    return result.get();
+}
 
 // The batch's questions as the dialog's message boxes and Save-as dialog.
 class PromptedAnswers final : public BatchAnswers {
@@ -97,6 +151,14 @@ BatchDialog::BatchDialog(store::SettingsStore& store, chrome::Prompter& prompter
     connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
 }
 
+void BatchDialog::done(int result) {
+    if (running_) {
+        closeAsked_ = result;
+        return;
+    }
+    chrome::CaptionedDialog::done(result);
+}
+
 void BatchDialog::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
@@ -114,7 +176,7 @@ void BatchDialog::buildControls() {
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     label_->setPalette(palette);
 
-    schemes_ = new QComboBox(body());
+    schemes_ = new SchemeBox(body());
     schemes_->setObjectName(QStringLiteral("schemeBox"));
     // The layout's height is that of the opened list; the closed box is one line high.
     schemes_->setGeometry(du.rect(60, 3, 97, 13));
@@ -161,6 +223,13 @@ void BatchDialog::fillSchemeBox() {
     }
     if (names.empty())
         return;
+    // Last, so the stored schemes keep their places and a stored last scheme (never this
+    // entry: the search below runs over the stored names) selects what it always did.
+    schemes_->addItem(batchText(BatchText::autoScheme, language_), kAutoEntry);
+    schemes_->setItemData(schemes_->count() - 1, schemes_->itemText(schemes_->count() - 1),
+                          Qt::ToolTipRole);
+    schemes_->view()->setMinimumWidth(schemes_->view()->sizeHintForColumn(0) +
+                                      schemes_->view()->verticalScrollBar()->sizeHint().width());
     schemes_->setCurrentIndex(0);
     if (const store::Settings settings = store::readSettings(store_); settings.saveLastScheme) {
         if (const auto found = store::findFirstByPrefixIgnoringCase(names, settings.lastScheme))
@@ -180,6 +249,10 @@ int BatchDialog::selectedSchemeNumber() const {
 
 QString BatchDialog::summaryText() const {
     return summary_->text();
+}
+
+bool BatchDialog::autoSelected() const {
+    return schemes_->currentIndex() >= 0 && schemes_->currentData().toInt() == kAutoEntry;
 }
 
 int BatchDialog::exec() {
@@ -205,6 +278,10 @@ void BatchDialog::convert() {
 
     progress_->setRange(0, static_cast<int>(files->size()));
     progress_->setValue(0);
+    if (autoSelected()) {
+        convertAutomatically(*files, *folder);
+        return;
+    }
 
     const std::optional<engine::FilterList> filters =
         selectedSchemeNumber() < 0 ? std::nullopt
@@ -239,6 +316,52 @@ void BatchDialog::convert() {
                           .arg(summary.written)
                           .arg(summary.skipped)
                           .arg(summary.failed));
+}
+
+void BatchDialog::convertAutomatically(const QStringList& files, const QString& folder) {
+    const AutoRepairer repairer(store_);
+    const auto decide = [&](const QString& source) -> std::optional<AutoDecision> {
+        if (closeAsked_)
+            return std::nullopt;
+        return awaitOffThread<AutoDecision>([&] {
+            try {
+                return repairer.decide(source);
+            } catch (const std::bad_alloc&) {
+                AutoDecision failed;
+                failed.answer.source = source;
+                failed.readError = ReadError::outOfMemory;
+                return failed;
+            }
+        });
+    };
+
+    if (results_)
+        results_->close();
+    running_ = true;
+    convert_->setEnabled(false);
+    schemes_->setEnabled(false);
+    // The output encoding is read afresh for every run, as for one scheme.
+    const store::OutputEncoding encoding = store::readSettings(store_).outputEncoding;
+    summary_->clear();
+    AutoBatchSummary summary;
+    {
+        const chrome::WaitCursor wait;
+        PromptedAnswers answers(this, prompter_, language_, progress_, encoding);
+        summary = runAutoBatch(files, folder, encoding, decide, answers);
+    }
+    summary_->setText(resultsSummaryLine(summary, language_));
+    running_ = false;
+    convert_->setEnabled(true);
+    schemes_->setEnabled(true);
+    if (closeAsked_) {
+        const int result = *closeAsked_;
+        closeAsked_.reset();
+        done(result);
+        return;
+    }
+    results_ = new BatchResultsDialog(summary, language_, this);
+    results_->setAttribute(Qt::WA_DeleteOnClose);
+    results_->show();
 }
 
 } // namespace vorlex::tools

@@ -32,6 +32,8 @@ constexpr std::array<chrome::TextPair<BatchText>, static_cast<std::size_t>(Batch
         {BatchText::saveAsTitle, "Save as (%1)", "Сохранить как (%1)"},
         {BatchText::summary, "%1 files converted, %2 skipped, %3 failed",
          "Преобразовано файлов: %1, пропущено: %2, с ошибками: %3"},
+        {BatchText::autoScheme, "Auto (each file its own repair)",
+         "Авто (каждому файлу свой вариант)"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists BatchText in declaration order");
