@@ -164,26 +164,19 @@ std::string plainUnicodeListing(const detect::PassResult& result,
     return text;
 }
 
-// --best for text that arrived as Unicode: the first plausible candidate whose action runs over
-// the whole text (a character past the judged start may be missing from a view's page).
+// --best for text that arrived as Unicode.
 int writeUnicodeBest(const detect::UnicodeRanking& ranking, std::string_view text,
                      const engine::LatinOptions& options, OutputSink& sink,
                      const std::string& inputName) {
-    if (ranking.verdict == detect::Verdict::none) {
-        printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
-                              "text, or damaged beyond repair): nothing was written");
-        return kExitFailure;
-    }
-    for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
-        if (candidate.reading.plausibility < detect::kPlausibleFrom)
-            break;
-        engine::UnicodeActionError error{};
-        if (const auto result =
-                engine::applyUnicodeAction(candidate.steps, text, true, options, error))
-            return writeWholeOutput(sink, engine::resultAsUtf8(*result));
-    }
-    printError(inputName, "the repair found on the start of the text does not fit the rest of "
-                          "it: nothing was written");
+    const detect::UnicodeBest best = detect::bestUnicodeRepair(ranking, text, options);
+    if (best.candidate)
+        return writeWholeOutput(sink, best.utf8);
+    printError(inputName,
+               best.noPlausibleReading
+                   ? "no reading of the text is plausible Russian (it is no Russian text, or "
+                     "damaged beyond repair): nothing was written"
+                   : "the repair found on the start of the text does not fit the rest of it: "
+                     "nothing was written");
     return kExitFailure;
 }
 

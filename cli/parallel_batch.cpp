@@ -9,6 +9,7 @@
 #include "detect/pass.h"
 #include "detect/sample.h"
 #include "detect/stored_schemes.h"
+#include "detect/unicode_repair.h"
 #include "engine/recode.h"
 #include "io/input_file.h"
 #include "store/settings_keys.h"
@@ -359,8 +360,11 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
     }
     std::error_code made;
     fs::create_directories(fs::path(job.output).parent_path(), made);
+    // The source stays as it was, so a new output leaves the flush to the system: waiting for
+    // the disk at every file would make a batch of small files as slow as the disk's syncs.
     const io::WriteError written = io::writeAtomically(
-        job.output, bytes, request.overwrite ? io::Existing::replace : io::Existing::keep, reason);
+        job.output, bytes, request.overwrite ? io::Existing::replace : io::Existing::keep, reason,
+        io::Flush::bySystem);
     if (written == io::WriteError::exists)
         return failure(std::move(outcome), job.output +
                                                " exists already; give --overwrite to replace it "
@@ -370,6 +374,44 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
         return failure(std::move(outcome), "cannot write " + job.output + ": " + reason);
     }
     return outcome;
+}
+
+Outcome repairUnicode(const Shared& shared, const Job& job, Outcome outcome,
+                      const std::vector<std::uint8_t>& document, const FileState& before,
+                      std::string_view unicode) {
+    const detect::UnicodeRanking ranking =
+        detect::rankUnicode(*shared.dictionary, unicode, shared.storedChains, shared.shown);
+    outcome.verdict = detect::verdictName(ranking.verdict);
+    if (!ranking.candidates.empty()) {
+        outcome.confidence = ranking.candidates.front().reading.confidence;
+        outcome.plausibility = ranking.candidates.front().reading.plausibility;
+    }
+    const detect::UnicodeBest best = detect::bestUnicodeRepair(ranking, unicode, shared.options);
+    if (!best.candidate) {
+        outcome.action = "not written";
+        outcome.error = best.noPlausibleReading
+                            ? "no reading of the text is plausible Russian"
+                            : "the repair found on the start of the text does not fit the rest";
+        return outcome;
+    }
+    if (ranking.ambiguous && outcome.confidence < shared.request.minConfidence) {
+        outcome.action = "not written";
+        outcome.error = "ambiguous: the confidence is below --min-confidence";
+        return outcome;
+    }
+    if (best.candidate->action.empty()) {
+        outcome.bytesOut = document.size();
+        if (shared.request.inPlace || !shared.request.copyUnchanged) {
+            outcome.action = "unchanged";
+            return outcome;
+        }
+        outcome.action = "copied";
+        return writeOutcome(shared, job, std::move(outcome), document, before, document);
+    }
+    outcome.action = "repaired";
+    return writeOutcome(
+        shared, job, std::move(outcome), document, before,
+        std::span(reinterpret_cast<const std::uint8_t*>(best.utf8.data()), best.utf8.size()));
 }
 
 Outcome convert(const Shared& shared, const Job& job) {
@@ -443,6 +485,12 @@ Outcome convert(const Shared& shared, const Job& job) {
     if (request.automatic) {
         const std::string_view text(reinterpret_cast<const char*>(document.data()),
                                     document.size());
+        // Text that arrives as Unicode is repaired as `auto --best` repairs it, and stays UTF-8.
+        std::string_view unicode = text;
+        if (unicode.starts_with("\xEF\xBB\xBF"))
+            unicode.remove_prefix(3);
+        if (detect::arrivesAsUnicode(unicode))
+            return repairUnicode(shared, job, std::move(outcome), document, *before, unicode);
         const detect::DocumentRepair decision =
             detect::planRepair(*shared.dictionary, detect::sampleSource(text), text,
                                shared.storedChains, shared.shown);

@@ -87,6 +87,27 @@ bool better(const UnicodeCandidate& a, const UnicodeCandidate& b) {
 
 } // namespace
 
+UnicodeBest bestUnicodeRepair(const UnicodeRanking& ranking, std::string_view utf8,
+                              const engine::LatinOptions& options) {
+    UnicodeBest best;
+    if (ranking.verdict == Verdict::none) {
+        best.noPlausibleReading = true;
+        return best;
+    }
+    for (const UnicodeCandidate& candidate : ranking.candidates) {
+        if (candidate.reading.plausibility < kPlausibleFrom)
+            break;
+        engine::UnicodeActionError error{};
+        if (const auto result =
+                engine::applyUnicodeAction(candidate.steps, utf8, true, options, error)) {
+            best.candidate = &candidate;
+            best.utf8 = engine::resultAsUtf8(*result);
+            return best;
+        }
+    }
+    return best;
+}
+
 bool arrivesAsUnicode(std::string_view bytes) noexcept {
     return engine::isMultibyteUtf8(bytes);
 }

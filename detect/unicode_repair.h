@@ -51,6 +51,19 @@ struct UnicodeRanking {
                                          std::span<const engine::FilterList> storedChains,
                                          std::size_t maxCandidates = kDefaultVariants);
 
+/// What a whole-document repair of a Unicode text comes to.
+struct UnicodeBest {
+    /// The candidate used; null when no reading is plausible or none fits the whole text.
+    const UnicodeCandidate* candidate = nullptr;
+    bool noPlausibleReading = false; ///< the verdict is none
+    std::string utf8;                ///< the repaired text (the text itself when unchanged)
+};
+
+/// The first plausible candidate whose action runs over the whole of @p utf8 (a character past
+/// the judged start may be missing from a view's page), and the text it gives.
+[[nodiscard]] UnicodeBest bestUnicodeRepair(const UnicodeRanking& ranking, std::string_view utf8,
+                                            const engine::LatinOptions& options);
+
 /// Whether bytes should be read as Unicode: valid UTF-8 holding a character above U+007F.
 [[nodiscard]] bool arrivesAsUnicode(std::string_view bytes) noexcept;
 

@@ -48,8 +48,8 @@ mode_t newFileMode() {
 
 } // namespace
 
-AtomicFile::AtomicFile(std::string target, Existing existing)
-    : target_(followLinks(std::move(target))), existing_(existing) {}
+AtomicFile::AtomicFile(std::string target, Existing existing, Flush flush)
+    : target_(followLinks(std::move(target))), existing_(existing), flush_(flush) {}
 
 AtomicFile::~AtomicFile() {
     abandon();
@@ -107,7 +107,7 @@ WriteError AtomicFile::commit(std::string& reason) {
         reason = systemError(EBADF);
         return WriteError::writeFailed;
     }
-    if (::fsync(fd_.get()) != 0) {
+    if (flush_ == Flush::beforeRename && ::fsync(fd_.get()) != 0) {
         reason = systemError(errno);
         abandon();
         return WriteError::writeFailed;
@@ -142,8 +142,8 @@ void AtomicFile::abandon() noexcept {
 }
 
 WriteError writeAtomically(const std::string& target, std::span<const std::uint8_t> bytes,
-                           Existing existing, std::string& reason) {
-    AtomicFile file(target, existing);
+                           Existing existing, std::string& reason, Flush flush) {
+    AtomicFile file(target, existing, flush);
     WriteError status = file.open(reason);
     if (status != WriteError::none)
         return status;

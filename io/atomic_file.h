@@ -14,6 +14,11 @@ namespace vorlex::io {
 /// What to do when the target exists.
 enum class Existing { replace, keep };
 
+/// Whether commit() waits until the bytes are on the disk before the rename. A file that is the
+/// only copy of its text is flushed; an output beside a kept original may leave the flush to the
+/// system, as cp does (a batch of thousands of files would wait for the disk at every file).
+enum class Flush { beforeRename, bySystem };
+
 enum class WriteError {
     none,
     exists,       ///< the target exists and Existing::keep was asked for
@@ -28,7 +33,7 @@ enum class WriteError {
 /// WriteError::exists, also when it appears only before the rename.
 class AtomicFile {
 public:
-    AtomicFile(std::string target, Existing existing);
+    AtomicFile(std::string target, Existing existing, Flush flush = Flush::beforeRename);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -38,7 +43,7 @@ public:
     /// Appends @p bytes; false with @p reason set on failure.
     bool write(std::span<const std::uint8_t> bytes, std::string& reason);
     bool write(std::string_view text, std::string& reason);
-    /// Flushes to disk and renames the temporary file over the target.
+    /// Flushes to disk (unless Flush::bySystem) and renames the temporary file over the target.
     WriteError commit(std::string& reason);
     /// Removes the temporary file; the target stays as it was.
     void abandon() noexcept;
@@ -46,6 +51,7 @@ public:
 private:
     std::string target_;
     Existing existing_;
+    Flush flush_;
     std::string temporary_;
     FileDescriptor fd_;
 };
@@ -56,6 +62,6 @@ inline constexpr char kFolderInTheWayReason[] = "a folder of that name exists";
 /// Writes all of @p bytes to @p target through an AtomicFile.
 [[nodiscard]] WriteError writeAtomically(const std::string& target,
                                          std::span<const std::uint8_t> bytes, Existing existing,
-                                         std::string& reason);
+                                         std::string& reason, Flush flush = Flush::beforeRename);
 
 } // namespace vorlex::io

@@ -3,6 +3,7 @@
 #include "engine/cp1251.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/koi_text.h"
+#include "tests/support/mojibake.h"
 #include "tests/support/test_files.h"
 
 #include <QDir>
@@ -85,6 +86,25 @@ TEST_F(ParallelBatch, EachFileGetsWhatAutoBestGivesItInInputOrder) {
     EXPECT_TRUE(again.err.contains("a-koi.txt: ")) << again.err.toStdString();
     EXPECT_EQ(run({"batch", "--auto", "-r", "--skip", "--out", path("out"), path("in")}).exitCode,
               0);
+}
+
+TEST_F(ParallelBatch, TextThatArrivesAsUnicodeIsRepairedAsAutoBestRepairsIt) {
+    QDir().mkpath(path("in"));
+    QDir().mkpath(path("out"));
+    const std::string utf8 = vorlex::engine::win1251ToUtf8(kText);
+    const auto& families = vorlex::test::mojibakeFamilies();
+    for (const vorlex::test::MojibakeFamily& family : families)
+        writeFile(path("in/" + QString::fromLatin1(family.name.data(), int(family.name.size()))),
+                  bytes(family.damage(utf8)));
+    const CliRun result =
+        run({"batch", "--auto", "-r", "-j", "2", "--out", path("out"), path("in")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    for (const vorlex::test::MojibakeFamily& family : families) {
+        const QString name = QString::fromLatin1(family.name.data(), int(family.name.size()));
+        const CliRun best = run({"auto", "--best", path("in/" + name)});
+        EXPECT_EQ(best.out, bytes(utf8)) << family.name;
+        EXPECT_EQ(readFile(path("out/" + name)), best.out) << family.name;
+    }
 }
 
 TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
