@@ -34,18 +34,54 @@ std::string utf8Head(std::string_view text, std::size_t characters) {
     return std::string(text.substr(0, end));
 }
 
+// Unicode text as Windows-1251 bytes for judging only: a character without a byte there (an
+// emoji, an arrow, a Latin letter with a mark) becomes '?', which the ranking takes for a word
+// boundary. nullopt when no Cyrillic letter is left to judge.
+std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    bool cyrillic = false;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = engine::decodeUtf8(utf8, pos, cp);
+        if (length == 0)
+            return std::nullopt;
+        pos += length;
+        const std::optional<std::uint8_t> byte = engine::unicodeToWin1251(cp);
+        out += static_cast<char>(byte ? *byte : '?');
+        cyrillic = cyrillic || (byte && (*byte >= 0xC0 || *byte == 0xA8 || *byte == 0xB8));
+    }
+    if (!cyrillic)
+        return std::nullopt;
+    return out;
+}
+
+struct Leaf {
+    RefinedRanking ranking;
+    std::vector<UnicodeStep> steps;
+    /// Judged through a lossy Windows-1251 view: only the text as it is can be offered, as the
+    /// steps before that view (a chain cannot run on characters the view lost).
+    bool asItIsOnly = false;
+    std::string text; ///< for such a leaf, the Unicode text it judged (its label)
+};
+
+/// Candidates a lossy leaf keeps: all it judged in full, the text as it is among them.
+constexpr std::size_t kEveryFinalist = 64;
+
 struct Search {
     const Dictionary& dictionary;
     std::span<const engine::FilterList> storedChains;
     std::size_t maxCandidates;
     UnicodeRanking ranking;
-    std::vector<std::pair<RefinedRanking, std::vector<UnicodeStep>>> leaves;
+    std::vector<Leaf> leaves;
 
-    void rank(const std::string& bytes, std::vector<UnicodeStep> steps) {
+    void rank(const std::string& bytes, std::vector<UnicodeStep> steps,
+              std::string_view asItIs = {}) {
         ++ranking.rankings;
-        leaves.emplace_back(
-            refineRanking(dictionary, sampleSource(bytes), bytes, storedChains, maxCandidates),
-            std::move(steps));
+        const bool lossy = !asItIs.empty();
+        leaves.push_back({refineRanking(dictionary, sampleSource(bytes), bytes, storedChains,
+                                        lossy ? kEveryFinalist : maxCandidates),
+                          std::move(steps), lossy, std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
@@ -73,6 +109,11 @@ struct Search {
             }
             rank(*bytes, std::move(next));
         }
+        // Correct text, or text a repair has made Unicode again, may hold characters that no
+        // page has (emoji, arrows, marked Latin letters): it is still judged as it is.
+        if (!winLossless)
+            if (const std::optional<std::string> judged = judgedThroughWin1251(text))
+                rank(*judged, steps, text);
     }
 };
 
@@ -99,18 +140,22 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
 
     std::vector<UnicodeCandidate> all;
     std::vector<const RefinedRanking*> leafOf;
-    for (const auto& [leaf, steps] : search.leaves) {
+    for (const Leaf& found : search.leaves) {
+        const RefinedRanking& leaf = found.ranking;
         for (const RefinedCandidate& reading : leaf.candidates) {
+            if (found.asItIsOnly && reading.chain.count != 0)
+                continue;
             UnicodeCandidate candidate;
-            candidate.steps.steps = steps;
+            candidate.steps.steps = found.steps;
             candidate.steps.chain = reading.chain;
             // Windows-1251 bytes left as they are read as the text itself.
-            if (reading.chain.count == 0 &&
+            if (reading.chain.count == 0 && !found.asItIsOnly &&
                 candidate.steps.steps.back().page == DisplayPage::windows1251)
                 candidate.steps.steps.pop_back();
             candidate.action = engine::unicodeActionString(candidate.steps);
             candidate.reading = reading;
-            candidate.label = utf8Head(engine::win1251ToUtf8(reading.label), 199);
+            candidate.label =
+                utf8Head(found.asItIsOnly ? found.text : engine::win1251ToUtf8(reading.label), 199);
             all.push_back(std::move(candidate));
             leafOf.push_back(&leaf);
         }
