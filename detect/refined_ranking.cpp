@@ -60,6 +60,9 @@ constexpr double kAsItIsGain = 1.5;
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
+/// The text as it is may be kept against a recoding that changes no word for a better one
+/// (asItIsHolds) from this plausibility up, or when it is mostly real words.
+constexpr double kKeepAsItIsFrom = 0.5;
 /// Candidates judged in full after the bigram pre-ranking.
 constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
@@ -383,6 +386,112 @@ bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t c
     return false;
 }
 
+/// Longest word looked up in the list of word forms.
+constexpr std::size_t kLongestListedWord = 32;
+
+/// Whether the word (a run of letter bytes, Windows-1251) is case-consistent and among the
+/// Russian word forms.
+bool isKnownWord(std::string_view word) {
+    if (word.size() > kLongestListedWord)
+        return false;
+    std::array<char, kLongestListedWord> small{};
+    int capitals = 0;
+    bool tailHasCapital = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(word[i]);
+        if (isCapitalClass(kClassOf[byte])) {
+            ++capitals;
+            tailHasCapital = tailHasCapital || i > 0;
+        }
+        small[i] = static_cast<char>(byte == 0xA8 || byte == 0xB8 ? 0xE5
+                                     : byte < 0xE0 ? static_cast<std::uint8_t>(byte + 0x20)
+                                                   : byte);
+    }
+    const bool consistent = capitals == 0 || capitals == static_cast<int>(word.size()) ||
+                            (capitals == 1 && !tailHasCapital);
+    return consistent && isRussianWordForm(std::string_view(small.data(), word.size()));
+}
+
+/// Words shorter than this tell nothing of a recoding: garbage split by symbols is full of them.
+constexpr std::size_t kShortestTellingWord = 3;
+
+/// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span):
+/// a long real word outweighs the short ones that chance makes of garbage.
+
+std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end) {
+    std::size_t known = 0;
+    for (std::size_t i = begin; i < end;) {
+        if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
+            ++i;
+            continue;
+        }
+        std::size_t stop = i;
+        while (stop < end && isLetterClass(kClassOf[static_cast<std::uint8_t>(text[stop])]))
+            ++stop;
+        if (stop - i >= kShortestTellingWord && isKnownWord(text.substr(i, stop - i)))
+            known += stop - i;
+        i = stop;
+    }
+    return known;
+}
+
+/// The sample read through the candidate whose mapped high bytes are `mapped`.
+std::string readingOf(std::string_view text, const TextShape& shape, const std::uint8_t* mapped) {
+    std::string out(text);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        if (byte >= 0x80)
+            out[i] = static_cast<char>(mapped[shape.indexOf[byte]]);
+    }
+    return out;
+}
+
+/// What a recoding does to the words of the text as it is: over the spans of words it changes,
+/// the letters in real words before and after it and the letters of the spans; and the letters
+/// of real words it leaves alone.
+struct WordChange {
+    std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0, untouchedKnown = 0;
+};
+
+WordChange wordChange(std::string_view asIs, std::string_view recoded) {
+    WordChange change;
+    const auto letterAt = [&](std::size_t i) {
+        return isLetterClass(kClassOf[static_cast<std::uint8_t>(asIs[i])]) ||
+               isLetterClass(kClassOf[static_cast<std::uint8_t>(recoded[i])]);
+    };
+    for (std::size_t i = 0; i < asIs.size();) {
+        if (asIs[i] == recoded[i]) {
+            ++i;
+            continue;
+        }
+        // The span of words around the change, in either reading.
+        std::size_t begin = i, end = i + 1;
+        while (begin > 0 && letterAt(begin - 1))
+            --begin;
+        while (end < asIs.size() && (letterAt(end) || asIs[end] != recoded[end]))
+            ++end;
+        change.knownBefore += knownLettersIn(asIs, begin, end);
+        change.knownAfter += knownLettersIn(recoded, begin, end);
+        change.spanLetters += end - begin;
+        i = end;
+    }
+    change.untouchedKnown = knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore;
+    return change;
+}
+
+/// Whether the text as it is should be answered rather than the recoding that scored best,
+/// although that recoding reads better letter by letter: of the words the recoding changes no
+/// more letters are in real words after it than before, and the text as it is reads as Russian
+/// or is mostly real words outside those spans. This keeps correct text whose recoding only
+/// swaps a capital for another real word ("Не удалось" against "Же удалось") or joins a quote
+/// mark to a word («строго» against "Устрого"), and text of which only a quotation is damaged:
+/// no chain of the whole text repairs that, it only turns the damage into other garbage.
+bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility) {
+    const WordChange change = wordChange(asIs, recoded);
+    return change.knownAfter <= change.knownBefore &&
+           (asIsPlausibility >= kKeepAsItIsFrom || change.untouchedKnown >= change.spanLetters);
+}
+
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
 /// with one of them from 0x80 up occurs, and how often each byte from 0x80 up.
 struct DocumentPairs {
@@ -452,9 +561,6 @@ double plausibilityOf(const TextJudgement& j) {
         z += kPlausibility.weights[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i)];
     return 1.0 / (1.0 + std::exp(-z));
 }
-
-/// Longest word looked up in the list of word forms.
-constexpr std::size_t kLongestListedWord = 32;
 
 } // namespace
 
@@ -682,9 +788,25 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         return keys.chainAt(a.index).count < keys.chainAt(b.index).count;
     });
 
+    // The text as it is against a recoding that reads only a little better (asItIsHolds).
+    bool keptAsItIs = false;
+    if (keys.chainAt(judged.front().index).count != 0) {
+        const auto asIs = std::find_if(judged.begin(), judged.end(),
+                                       [](const Judged& j) { return j.index == 0; });
+        if (asIs != judged.end() &&
+            asItIsHolds(text, readingOf(text, shape, keys.keyAt(judged.front().index)),
+                        plausibilityOf(asIs->judgement))) {
+            std::rotate(judged.begin(), asIs, asIs + 1);
+            keptAsItIs = true;
+        }
+    }
+    double topTotal = judged.front().total;
+    for (const Judged& j : judged)
+        topTotal = std::max(topTotal, j.total);
+
     double weightSum = 0;
     for (const Judged& j : judged)
-        weightSum += std::exp((j.total - judged.front().total) / kTemperature);
+        weightSum += std::exp((j.total - topTotal) / kTemperature);
     const double perByte = 1.0 / static_cast<double>(std::max<std::size_t>(shape.highPositions, 1));
     for (std::size_t n = 0; n < judged.size() && n < maxCandidates; ++n) {
         const Judged& j = judged[n];
@@ -694,14 +816,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
         candidate.sampleTotal = j.total;
-        candidate.confidence =
-            std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
+        candidate.confidence = std::exp((j.total - topTotal) / kTemperature) / weightSum;
         candidate.plausibility = plausibilityOf(j.judgement);
         candidate.sameSampleChains = keys.membersOf(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
-    ranking.ambiguous = judged.size() > 1 && std::exp((judged[1].total - judged[0].total) /
-                                                      kTemperature) >= kAmbiguityRatio;
+    ranking.ambiguous =
+        !keptAsItIs && judged.size() > 1 &&
+        std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio;
 
     // The verdict: nothing plausible, a close second reading with other letters, or the first.
     const RefinedCandidate& first = ranking.candidates.front();

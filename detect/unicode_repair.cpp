@@ -117,13 +117,21 @@ struct Search {
     }
 };
 
-// Whether `a` should be listed before `b`: plausible readings first, then by score.
-bool better(const UnicodeCandidate& a, const UnicodeCandidate& b) {
-    const bool plausibleA = a.reading.plausibility >= kPlausibleFrom;
-    const bool plausibleB = b.reading.plausibility >= kPlausibleFrom;
-    if (plausibleA != plausibleB)
-        return plausibleA;
-    return a.reading.score > b.reading.score;
+// How a candidate is ordered among those of all paths: plausible readings first, then by score.
+// The 8-bit ranking of each path has the last word on its own candidates: it may put the text
+// as it is before a recoding that scores a little better, and when its first is implausible
+// (verdict none) the others of that path do not count as plausible either. So a path's first
+// candidate takes the best score of its path, and the others count as plausible only after a
+// plausible first.
+struct Rank {
+    bool plausible;
+    double score;
+};
+
+bool better(const Rank& a, const Rank& b) {
+    if (a.plausible != b.plausible)
+        return a.plausible;
+    return a.score > b.score;
 }
 
 } // namespace
@@ -140,11 +148,23 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
 
     std::vector<UnicodeCandidate> all;
     std::vector<const RefinedRanking*> leafOf;
+    std::vector<Rank> ranks;
     for (const Leaf& found : search.leaves) {
         const RefinedRanking& leaf = found.ranking;
+        double leafBest = -1e300;
+        for (const RefinedCandidate& reading : leaf.candidates)
+            leafBest = std::max(leafBest, reading.score);
+        const bool frontPlausible = leaf.plausible(0);
         for (const RefinedCandidate& reading : leaf.candidates) {
             if (found.asItIsOnly && reading.chain.count != 0)
                 continue;
+            const bool plausible = reading.plausibility >= kPlausibleFrom;
+            if (found.asItIsOnly)
+                ranks.push_back({plausible, reading.score});
+            else if (&reading == &leaf.candidates.front())
+                ranks.push_back({plausible, leafBest});
+            else
+                ranks.push_back({plausible && frontPlausible, reading.score});
             UnicodeCandidate candidate;
             candidate.steps.steps = found.steps;
             candidate.steps.chain = reading.chain;
@@ -164,7 +184,7 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return better(all[a], all[b]); });
+                     [&](std::size_t a, std::size_t b) { return better(ranks[a], ranks[b]); });
 
     UnicodeRanking& ranking = search.ranking;
     for (std::size_t i = 0; i < order.size() && ranking.candidates.size() < maxCandidates; ++i)

@@ -185,7 +185,7 @@ def judge(cases, answers):
     """Cells keyed by (kind, family, bucket): cases, right, none, repaired, alone, worse."""
     cells = {}
     for case_id, text, original, family, bucket, kind in cases:
-        verdict, _, result = answers[case_id]
+        verdict, action, result = answers[case_id]
         cell = cells.setdefault((kind, family, bucket),
                                 {"cases": 0, "right": 0, "none": 0, "repaired": 0, "alone": 0,
                                  "worse": 0, "misses": []})
@@ -199,11 +199,12 @@ def judge(cases, answers):
                 cell["alone"] += 1
             else:
                 cell["worse"] += 1
-                cell["misses"].append((text, written))
+                cell["misses"].append((text, f"[{action.strip()}] {written}"))
             cell["right"] += written in (original, text)
         else:
             right = verdict != "none" and written == original
             cell["right"] += right
             if not right:
-                cell["misses"].append((text, written if verdict != "none" else "<none>"))
+                cell["misses"].append((text, f"[{action.strip()}] {written}"
+                                       if verdict != "none" else "<none>"))
     return cells
