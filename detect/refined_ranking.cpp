@@ -60,6 +60,11 @@ constexpr double kAsItIsGain = 1.5;
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
+/// A runner-up within kWordRivalMargin nats of the first (one of the next kWordRivals) wins
+/// when it makes more letters real words, at kWordGainPerLetter nats a letter (realWordRival).
+constexpr std::size_t kWordRivals = 8;
+constexpr double kWordRivalMargin = 30.0;
+constexpr double kWordGainPerLetter = 1.5;
 /// The text as it is may be kept against a recoding that changes no word for a better one
 /// (asItIsHolds) from this plausibility up, or when it is mostly real words.
 constexpr double kKeepAsItIsFrom = 0.5;
@@ -412,11 +417,8 @@ bool isKnownWord(std::string_view word) {
     return consistent && isRussianWordForm(std::string_view(small.data(), word.size()));
 }
 
-/// Words shorter than this tell nothing of a recoding: garbage split by symbols is full of them.
-constexpr std::size_t kShortestTellingWord = 3;
-
 /// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span):
-/// a long real word outweighs the short ones that chance makes of garbage.
+/// a long real word outweighs a short one.
 
 std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end) {
     std::size_t known = 0;
@@ -428,7 +430,7 @@ std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t
         std::size_t stop = i;
         while (stop < end && isLetterClass(kClassOf[static_cast<std::uint8_t>(text[stop])]))
             ++stop;
-        if (stop - i >= kShortestTellingWord && isKnownWord(text.substr(i, stop - i)))
+        if (isKnownWord(text.substr(i, stop - i)))
             known += stop - i;
         i = stop;
     }
@@ -446,21 +448,20 @@ std::string readingOf(std::string_view text, const TextShape& shape, const std::
     return out;
 }
 
-/// What a recoding does to the words of the text as it is: over the spans of words it changes,
-/// the letters in real words before and after it and the letters of the spans; and the letters
-/// of real words it leaves alone.
+/// What another reading does to the words of a reading: over the spans of words where they
+/// differ, the letters in real words before and after, and the letters of the spans.
 struct WordChange {
-    std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0, untouchedKnown = 0;
+    std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0;
 };
 
-WordChange wordChange(std::string_view asIs, std::string_view recoded) {
+WordChange wordChange(std::string_view before, std::string_view after) {
     WordChange change;
     const auto letterAt = [&](std::size_t i) {
-        return isLetterClass(kClassOf[static_cast<std::uint8_t>(asIs[i])]) ||
-               isLetterClass(kClassOf[static_cast<std::uint8_t>(recoded[i])]);
+        return isLetterClass(kClassOf[static_cast<std::uint8_t>(before[i])]) ||
+               isLetterClass(kClassOf[static_cast<std::uint8_t>(after[i])]);
     };
-    for (std::size_t i = 0; i < asIs.size();) {
-        if (asIs[i] == recoded[i]) {
+    for (std::size_t i = 0; i < before.size();) {
+        if (before[i] == after[i]) {
             ++i;
             continue;
         }
@@ -468,28 +469,61 @@ WordChange wordChange(std::string_view asIs, std::string_view recoded) {
         std::size_t begin = i, end = i + 1;
         while (begin > 0 && letterAt(begin - 1))
             --begin;
-        while (end < asIs.size() && (letterAt(end) || asIs[end] != recoded[end]))
+        while (end < before.size() && (letterAt(end) || before[end] != after[end]))
             ++end;
-        change.knownBefore += knownLettersIn(asIs, begin, end);
-        change.knownAfter += knownLettersIn(recoded, begin, end);
+        change.knownBefore += knownLettersIn(before, begin, end);
+        change.knownAfter += knownLettersIn(after, begin, end);
         change.spanLetters += end - begin;
         i = end;
     }
-    change.untouchedKnown = knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore;
     return change;
 }
 
 /// Whether the text as it is should be answered rather than the recoding that scored best,
 /// although that recoding reads better letter by letter: of the words the recoding changes no
-/// more letters are in real words after it than before, and the text as it is reads as Russian
-/// or is mostly real words outside those spans. This keeps correct text whose recoding only
-/// swaps a capital for another real word ("Не удалось" against "Же удалось") or joins a quote
-/// mark to a word («строго» against "Устрого"), and text of which only a quotation is damaged:
-/// no chain of the whole text repairs that, it only turns the damage into other garbage.
+/// more letters are in real words after it than before, or most of them are still no real
+/// words (the short words chance makes of garbage split by symbols); and the text as it is
+/// reads as Russian or is mostly real words outside those spans. This keeps correct text whose
+/// recoding only swaps a capital for another real word ("Не удалось" against "Же удалось") or joins
+/// a quote mark to a word («строго» against "Устрого"), and text of which only a quotation is
+/// damaged: no chain of the whole text repairs that, it only turns the damage into other garbage.
 bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility) {
     const WordChange change = wordChange(asIs, recoded);
-    return change.knownAfter <= change.knownBefore &&
-           (asIsPlausibility >= kKeepAsItIsFrom || change.untouchedKnown >= change.spanLetters);
+    if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters)
+        return false;
+    return asIsPlausibility >= kKeepAsItIsFrom ||
+           knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
+}
+
+/// Of the candidates judged in full (best first, each with `index` and `total`), the one whose
+/// reading makes the most letters real words in the spans where it differs from the first's,
+/// at kWordGainPerLetter nats a letter, among the kWordRivals next within kWordRivalMargin
+/// nats: a lone capital or a rare letter ("Шрифт" against "Прифт", "Чтобы" against "Стобы")
+/// is decided by whether the word exists when the letter pairs barely tell. 0 for the first.
+template <typename JudgedList>
+std::size_t realWordRival(std::string_view text, const TextShape& shape, const KeySet& keys,
+                          const JudgedList& judged) {
+    if (judged.size() < 2)
+        return 0;
+    const std::string first = readingOf(text, shape, keys.keyAt(judged.front().index));
+    std::size_t best = 0;
+    double bestTotal = judged.front().total;
+    for (std::size_t n = 1; n < judged.size() && n <= kWordRivals; ++n) {
+        if (judged.front().total - judged[n].total > kWordRivalMargin)
+            break;
+        const WordChange change =
+            wordChange(first, readingOf(text, shape, keys.keyAt(judged[n].index)));
+        if (change.knownAfter <= change.knownBefore)
+            continue;
+        const double total =
+            judged[n].total +
+            kWordGainPerLetter * static_cast<double>(change.knownAfter - change.knownBefore);
+        if (total > bestTotal) {
+            bestTotal = total;
+            best = n;
+        }
+    }
+    return best;
 }
 
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
@@ -788,6 +822,13 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         return keys.chainAt(a.index).count < keys.chainAt(b.index).count;
     });
 
+    // A close runner-up that makes more words real than the first takes its place.
+    bool decidedByWords = false;
+    if (const std::size_t rival = realWordRival(text, shape, keys, judged); rival != 0) {
+        std::rotate(judged.begin(), judged.begin() + static_cast<std::ptrdiff_t>(rival),
+                    judged.begin() + static_cast<std::ptrdiff_t>(rival) + 1);
+        decidedByWords = true;
+    }
     // The text as it is against a recoding that reads only a little better (asItIsHolds).
     bool keptAsItIs = false;
     if (keys.chainAt(judged.front().index).count != 0) {
@@ -822,7 +863,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous =
-        !keptAsItIs && judged.size() > 1 &&
+        !keptAsItIs && !decidedByWords && judged.size() > 1 &&
         std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio;
 
     // The verdict: nothing plausible, a close second reading with other letters, or the first.

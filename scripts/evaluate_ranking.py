@@ -244,6 +244,30 @@ def main():
     print()
     print(reliability.rstrip())
     print()
+    print("Summary over the genres, by bucket (the README's table):")
+    print()
+    print("| bytes | single: refined | uchardet | enca | damaged: none | chain | correct: "
+          "unchanged | no Russian: none |")
+    print("|---|---|---|---|---|---|---|---|")
+    damaged = ("wk", "wi", "wa", "wm", "chain", "long")
+    for bucket in [c["bucket"] for c in cells if c["genre"] == "other" and c["kind"] == "random"]:
+        here = [c for c in cells if c["bucket"] == bucket]
+
+        def share(kinds, key, genre_set=genres):
+            chosen = [c for c in here if c["kind"] in kinds and c["genre"] in genre_set]
+            return pct(sum(c[key] for c in chosen), sum(c["cases"] for c in chosen))
+
+        def tools(tool):
+            picked = [(path, row) for path, row in zip(files, index)
+                      if row[2] == bucket and row[3] in ("wk", "wi", "wa", "wm")]
+            return pct(sum(detectors[tool].get(path) == EXPECTED[row[3]] for path, row in picked),
+                       len(picked))
+
+        print(f"| {bucket} | {share(('wk', 'wi', 'wa', 'wm', 'long'), 'refined')} | "
+              f"{tools('uchardet')} | {tools('enca')} | {share(damaged, 'none')} | "
+              f"{share(('chain',), 'refined')} | {share(('correct',), 'refined')} | "
+              f"{share(('random', 'english', 'binary'), 'refined', ['other'])} |")
+    print()
     print(unicode)
 
 
