@@ -60,11 +60,6 @@ constexpr double kAsItIsGain = 1.5;
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
-/// A runner-up within kWordRivalMargin nats of the first (one of the next kWordRivals) wins
-/// when it makes more letters real words, at kWordGainPerLetter nats a letter (realWordRival).
-constexpr std::size_t kWordRivals = 8;
-constexpr double kWordRivalMargin = 30.0;
-constexpr double kWordGainPerLetter = 1.5;
 /// The text as it is may be kept against a recoding that changes no word for a better one
 /// (asItIsHolds) from this plausibility up, or when it is mostly real words.
 constexpr double kKeepAsItIsFrom = 0.5;
@@ -419,7 +414,6 @@ bool isKnownWord(std::string_view word) {
 
 /// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span):
 /// a long real word outweighs a short one.
-
 std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end) {
     std::size_t known = 0;
     for (std::size_t i = begin; i < end;) {
@@ -493,37 +487,6 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
         return false;
     return asIsPlausibility >= kKeepAsItIsFrom ||
            knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
-}
-
-/// Of the candidates judged in full (best first, each with `index` and `total`), the one whose
-/// reading makes the most letters real words in the spans where it differs from the first's,
-/// at kWordGainPerLetter nats a letter, among the kWordRivals next within kWordRivalMargin
-/// nats: a lone capital or a rare letter ("Шрифт" against "Прифт", "Чтобы" against "Стобы")
-/// is decided by whether the word exists when the letter pairs barely tell. 0 for the first.
-template <typename JudgedList>
-std::size_t realWordRival(std::string_view text, const TextShape& shape, const KeySet& keys,
-                          const JudgedList& judged) {
-    if (judged.size() < 2)
-        return 0;
-    const std::string first = readingOf(text, shape, keys.keyAt(judged.front().index));
-    std::size_t best = 0;
-    double bestTotal = judged.front().total;
-    for (std::size_t n = 1; n < judged.size() && n <= kWordRivals; ++n) {
-        if (judged.front().total - judged[n].total > kWordRivalMargin)
-            break;
-        const WordChange change =
-            wordChange(first, readingOf(text, shape, keys.keyAt(judged[n].index)));
-        if (change.knownAfter <= change.knownBefore)
-            continue;
-        const double total =
-            judged[n].total +
-            kWordGainPerLetter * static_cast<double>(change.knownAfter - change.knownBefore);
-        if (total > bestTotal) {
-            bestTotal = total;
-            best = n;
-        }
-    }
-    return best;
 }
 
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
@@ -822,13 +785,6 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         return keys.chainAt(a.index).count < keys.chainAt(b.index).count;
     });
 
-    // A close runner-up that makes more words real than the first takes its place.
-    bool decidedByWords = false;
-    if (const std::size_t rival = realWordRival(text, shape, keys, judged); rival != 0) {
-        std::rotate(judged.begin(), judged.begin() + static_cast<std::ptrdiff_t>(rival),
-                    judged.begin() + static_cast<std::ptrdiff_t>(rival) + 1);
-        decidedByWords = true;
-    }
     // The text as it is against a recoding that reads only a little better (asItIsHolds).
     bool keptAsItIs = false;
     if (keys.chainAt(judged.front().index).count != 0) {
@@ -863,7 +819,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous =
-        !keptAsItIs && !decidedByWords && judged.size() > 1 &&
+        !keptAsItIs && judged.size() > 1 &&
         std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio;
 
     // The verdict: nothing plausible, a close second reading with other letters, or the first.
