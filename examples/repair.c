@@ -1,6 +1,7 @@
-/* Repairs a Russian text file stored in the wrong Cyrillic encoding with libvorlex: writes the
- * repaired text as UTF-8 to standard output and the verdict, the chain and the confidence to
- * standard error.
+/* Repairs a Russian text file stored in the wrong Cyrillic encoding, or a UTF-8 file holding
+ * text damaged through Unicode ("РџСЂРёРІРµС‚"), with libvorlex, reading the file as vorlex-cli
+ * does: writes the repaired text as UTF-8 to standard output and the verdict, the action and
+ * the confidence to standard error.
  *
  *   cc repair.c $(pkg-config --cflags --libs vorlex) -o repair
  *   ./repair koi8.txt
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     vorlex_repair_result* result = NULL;
-    const vorlex_status status = vorlex_repair(data, length, 0, &result, NULL);
+    const vorlex_status status = vorlex_repair(data, length, VORLEX_INPUT_DETECT, &result, NULL);
     free(data);
     if (status != VORLEX_OK) {
         fprintf(stderr, "%s: %s\n", argv[1], vorlex_status_message(status));

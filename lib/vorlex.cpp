@@ -3,9 +3,11 @@
 
 #include "detect/document_repair.h"
 #include "detect/sample.h"
+#include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
 #include "engine/filters.h"
 #include "engine/recode.h"
+#include "engine/unicode_views.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +24,12 @@ namespace {
 using namespace vorlex;
 
 constexpr unsigned kLatinFlags = VORLEX_W_AS_VE | VORLEX_NO_SJ | VORLEX_SEPARATE_ENGLISH;
-constexpr unsigned kKnownFlags = kLatinFlags | VORLEX_INPUT_UTF8;
+constexpr unsigned kInputFlags = VORLEX_INPUT_UTF8 | VORLEX_INPUT_UNICODE | VORLEX_INPUT_DETECT;
+constexpr unsigned kKnownFlags = kLatinFlags | kInputFlags;
+
+// The longest action the Unicode search gives (a view at each of its levels, a UTF-8 decode
+// between them, then a chain) fits a result's action field.
+static_assert((2 * detect::kMaxUtf8Layers + 1 + engine::kMaxFilters) * 3 < VORLEX_ACTION_SIZE);
 
 // Built on first use and only read afterwards; its construction is thread-safe.
 const detect::Dictionary& dictionary() {
@@ -52,29 +59,61 @@ void copyAction(char (&dest)[VORLEX_ACTION_SIZE], const std::string& action) noe
     dest[length] = '\0';
 }
 
-/// The input as Windows-1251 bytes: `text` itself, or its conversion from UTF-8.
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+/// Where UTF-8 text stops being valid, as a failed conversion reports it; false when it is
+/// valid.
+bool findInvalidUtf8(std::string_view text, std::size_t skipped, vorlex_error_detail* detail) {
+    std::size_t index = skipped ? 1 : 0;
+    for (std::size_t pos = 0; pos < text.size(); ++index) {
+        char32_t cp = 0;
+        const std::size_t length = engine::decodeUtf8(text, pos, cp);
+        if (length == 0) {
+            if (detail)
+                *detail = {pos + skipped, index, 0};
+            return true;
+        }
+        pos += length;
+    }
+    return false;
+}
+
+/// The input as the calls read it: Windows-1251 bytes (`text` itself or converted from UTF-8),
+/// or Unicode text as UTF-8.
 struct Input {
     std::string converted;
     std::string_view text;
+    bool unicode = false;
 };
 
 vorlex_status readInput(const char* data, std::size_t length, unsigned flags, Input& input,
                         vorlex_error_detail* detail) {
     if (!data && length != 0)
         return VORLEX_ERROR_ARGUMENT;
-    if ((flags & ~kKnownFlags) != 0)
+    const unsigned inputFlags = flags & kInputFlags;
+    if ((flags & ~kKnownFlags) != 0 || (inputFlags & (inputFlags - 1)) != 0)
         return VORLEX_ERROR_ARGUMENT;
     std::string_view text(data ? data : "", length);
-    if (!(flags & VORLEX_INPUT_UTF8)) {
+    if (!inputFlags) {
         input.text = text;
         return VORLEX_OK;
     }
-    std::size_t skipped = 0;
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);
-        skipped = 3;
+    const std::size_t skipped = text.starts_with(kBom) ? kBom.size() : 0;
+    const std::string_view withoutBom = text.substr(skipped);
+    if (inputFlags == VORLEX_INPUT_DETECT) {
+        // As vorlex-cli reads a file: other bytes stay as they are, a BOM included.
+        input.unicode = detect::arrivesAsUnicode(withoutBom);
+        input.text = input.unicode ? withoutBom : text;
+        return VORLEX_OK;
     }
-    engine::Utf8ToWin1251Result result = engine::utf8ToWin1251(text);
+    if (inputFlags == VORLEX_INPUT_UNICODE) {
+        if (findInvalidUtf8(withoutBom, skipped, detail))
+            return VORLEX_ERROR_UTF8;
+        input.unicode = true;
+        input.text = withoutBom;
+        return VORLEX_OK;
+    }
+    engine::Utf8ToWin1251Result result = engine::utf8ToWin1251(withoutBom);
     if (!result.ok()) {
         if (detail) {
             detail->byte_offset = result.errorOffset + skipped;
@@ -113,6 +152,91 @@ std::string_view textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+/// An action with Unicode steps, as vorlex-cli recode runs it: the input is Unicode text unless
+/// the action starts by decoding bytes; the result is UTF-8 unless it is bytes made from bytes.
+vorlex_status recodeUnicode(const char* data, std::size_t length, const char* action,
+                            unsigned flags, char*& out, std::size_t& outLength,
+                            vorlex_error_detail* detail) {
+    const unsigned inputFlags = flags & kInputFlags;
+    Input input;
+    if ((inputFlags & (inputFlags - 1)) != 0)
+        return VORLEX_ERROR_ARGUMENT;
+    if (const vorlex_status status = readInput(data, length, flags & ~kInputFlags, input, detail))
+        return status;
+    const std::optional<engine::UnicodeAction> parsed = engine::parseUnicodeAction(action);
+    if (!parsed)
+        return VORLEX_ERROR_ACTION;
+    std::string_view text = input.text;
+    const bool fromUnicode = parsed->steps.front().kind != engine::UnicodeStepKind::utf8Decode;
+    const std::size_t skipped = fromUnicode && text.starts_with(kBom) ? kBom.size() : 0;
+    text.remove_prefix(skipped);
+    // Either way the first step reads the input as UTF-8; a later step may still meet bytes
+    // that are no UTF-8, which has no place in the input to report.
+    if (findInvalidUtf8(text, skipped, detail))
+        return VORLEX_ERROR_UTF8;
+    engine::UnicodeActionError error{};
+    const std::optional<engine::UnicodeActionResult> result =
+        engine::applyUnicodeAction(*parsed, text, fromUnicode, latinOptions(flags), error);
+    if (!result) {
+        switch (error) {
+        case engine::UnicodeActionError::lossyView:
+            return VORLEX_ERROR_UNMAPPABLE;
+        case engine::UnicodeActionError::invalidUtf8:
+            return VORLEX_ERROR_UTF8;
+        case engine::UnicodeActionError::outOfMemory:
+            return VORLEX_ERROR_MEMORY;
+        default: // steps that do not fit together
+            return VORLEX_ERROR_ACTION;
+        }
+    }
+    const std::string bytes =
+        !fromUnicode && !result->unicode ? result->text : engine::resultAsUtf8(*result);
+    if (!(out = copyOut(bytes)))
+        return VORLEX_ERROR_MEMORY;
+    outLength = bytes.size();
+    return VORLEX_OK;
+}
+
+/// vorlex_repair for Unicode text: the first plausible candidate whose action runs over the
+/// whole text, as `vorlex-cli auto --best` writes it.
+vorlex_status repairUnicode(std::string_view text, unsigned flags, vorlex_repair_result& out) {
+    const detect::UnicodeRanking ranking =
+        detect::rankUnicode(dictionary(), text, {}, detect::kDefaultVariants);
+    out.verdict = static_cast<vorlex_verdict>(ranking.verdict);
+    const detect::UnicodeCandidate* chosen =
+        ranking.candidates.empty() ? nullptr : &ranking.candidates.front();
+    std::string repaired(text);
+    if (ranking.verdict != detect::Verdict::none) {
+        chosen = nullptr;
+        for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
+            if (candidate.reading.plausibility < detect::kPlausibleFrom)
+                break;
+            engine::UnicodeActionError error{};
+            if (const auto result = engine::applyUnicodeAction(candidate.steps, text, true,
+                                                               latinOptions(flags), error)) {
+                chosen = &candidate;
+                repaired = engine::resultAsUtf8(*result);
+                break;
+            }
+            if (error == engine::UnicodeActionError::outOfMemory)
+                throw std::bad_alloc();
+        }
+        if (!chosen)
+            return VORLEX_ERROR_UNFIT;
+        copyAction(out.action, chosen->action);
+    }
+    if (chosen) {
+        out.confidence = chosen->reading.confidence;
+        out.plausibility = chosen->reading.plausibility;
+    }
+    out.data = copyOut(repaired);
+    out.text = copyOut(repaired);
+    if (!out.data || !out.text)
+        throw std::bad_alloc();
+    out.data_length = out.text_length = repaired.size();
+    return VORLEX_OK;
+}
+
 static_assert(static_cast<int>(detect::Verdict::repair) == VORLEX_VERDICT_REPAIR &&
               static_cast<int>(detect::Verdict::unchanged) == VORLEX_VERDICT_UNCHANGED &&
               static_cast<int>(detect::Verdict::none) == VORLEX_VERDICT_NONE &&
@@ -138,9 +262,12 @@ const char* vorlex_status_message(vorlex_status status) {
     case VORLEX_ERROR_UTF8:
         return "the input is not valid UTF-8";
     case VORLEX_ERROR_UNMAPPABLE:
-        return "a character of the input has no Windows-1251 byte";
+        return "a character of the input has no byte in the code page it is converted to "
+               "(Windows-1251, or the page of the action's view)";
     case VORLEX_ERROR_MEMORY:
         return "not enough memory";
+    case VORLEX_ERROR_UNFIT:
+        return "the repair found on the start of the text does not fit the rest of it";
     }
     return "unknown status";
 }
@@ -178,8 +305,15 @@ vorlex_status vorlex_recode(const char* data, size_t length, const char* action,
     *out = nullptr;
     *out_length = 0;
     try {
+        if (action && engine::holdsUnicodeStep(action))
+            return recodeUnicode(data, length, action, flags, *out, *out_length, detail);
         Input input;
-        if (const vorlex_status status = readInput(data, length, flags, input, detail))
+        vorlex_status status = readInput(data, length, flags, input, detail);
+        // A chain works on bytes: Unicode text is taken in its Windows-1251 form.
+        if (status == VORLEX_OK && input.unicode)
+            status =
+                readInput(data, length, (flags & ~kInputFlags) | VORLEX_INPUT_UTF8, input, detail);
+        if (status != VORLEX_OK)
             return status;
         const std::optional<engine::FilterList> filters = strictAction(action);
         if (!filters)
@@ -213,6 +347,15 @@ vorlex_status vorlex_repair(const char* data, size_t length, unsigned flags,
         Input input;
         if (const vorlex_status status = readInput(data, length, flags, input, detail))
             return status;
+        if (input.unicode) {
+            out = new vorlex_repair_result{};
+            if (const vorlex_status status = repairUnicode(input.text, flags, *out)) {
+                vorlex_repair_free(out);
+                return status;
+            }
+            *result = out;
+            return VORLEX_OK;
+        }
         const detect::Sample sample = detect::sampleSource(input.text);
         const detect::DocumentRepair repair =
             detect::planRepair(dictionary(), sample, input.text, {});
@@ -271,25 +414,36 @@ vorlex_status vorlex_candidates(const char* data, size_t length, unsigned flags,
         Input input;
         if (const vorlex_status status = readInput(data, length, flags, input, detail))
             return status;
-        const detect::Sample sample = detect::sampleSource(input.text);
-        const detect::RefinedRanking ranking =
-            detect::refineRanking(dictionary(), sample, input.text, {}, limit);
-
         out = new vorlex_candidate_list{};
-        out->verdict = static_cast<vorlex_verdict>(ranking.verdict);
-        out->ambiguous = ranking.ambiguous ? 1 : 0;
-        out->items = new vorlex_candidate* [ranking.candidates.size()] {};
-        for (const detect::RefinedCandidate& candidate : ranking.candidates) {
+        const auto add = [&](const std::string& action, const detect::RefinedCandidate& reading,
+                             const std::string& label) {
             vorlex_candidate* item = new vorlex_candidate{};
             out->items[out->count++] = item;
-            copyAction(item->action, candidate.action);
-            item->score = candidate.score;
-            item->confidence = candidate.confidence;
-            item->plausibility = candidate.plausibility;
-            const std::string label = engine::win1251ToUtf8(candidate.label);
+            copyAction(item->action, action);
+            item->score = reading.score;
+            item->confidence = reading.confidence;
+            item->plausibility = reading.plausibility;
             if (!(item->label = copyOut(label)))
                 throw std::bad_alloc();
             item->label_length = label.size();
+        };
+        if (input.unicode) {
+            const detect::UnicodeRanking ranking =
+                detect::rankUnicode(dictionary(), input.text, {}, limit);
+            out->verdict = static_cast<vorlex_verdict>(ranking.verdict);
+            out->ambiguous = ranking.ambiguous ? 1 : 0;
+            out->items = new vorlex_candidate* [ranking.candidates.size()] {};
+            for (const detect::UnicodeCandidate& candidate : ranking.candidates)
+                add(candidate.action, candidate.reading, candidate.label);
+        } else {
+            const detect::Sample sample = detect::sampleSource(input.text);
+            const detect::RefinedRanking ranking =
+                detect::refineRanking(dictionary(), sample, input.text, {}, limit);
+            out->verdict = static_cast<vorlex_verdict>(ranking.verdict);
+            out->ambiguous = ranking.ambiguous ? 1 : 0;
+            out->items = new vorlex_candidate* [ranking.candidates.size()] {};
+            for (const detect::RefinedCandidate& candidate : ranking.candidates)
+                add(candidate.action, candidate, engine::win1251ToUtf8(candidate.label));
         }
         *list = out;
         return VORLEX_OK;

@@ -1,12 +1,24 @@
-/* libvorlex: repairs Russian text stored in the wrong Cyrillic 8-bit encoding.
+/* libvorlex: repairs Russian text stored in the wrong Cyrillic 8-bit encoding or damaged on its
+ * way through Unicode.
  *
  * The calls of this library keep no state between them and share nothing that changes: any
  * number of threads may call any of them at once. Texts are passed as a pointer and a length
  * (no terminator needed; NULL is fine with length 0). Everything the library returns is
  * allocated by it and released by the matching free function, which accepts NULL.
  *
- * Texts are Windows-1251 bytes unless VORLEX_INPUT_UTF8 says the input is UTF-8: then it is
- * converted to Windows-1251 first, and a character without a Windows-1251 byte is an error.
+ * How the input is read, by one of these flags (none: bytes):
+ * - bytes: the text as stored, Windows-1251 bytes when it needs no repair;
+ * - VORLEX_INPUT_UTF8: UTF-8 text converted to Windows-1251 first (text read as Windows-1251;
+ *   a character without a Windows-1251 byte is an error), then as bytes;
+ * - VORLEX_INPUT_UNICODE: UTF-8 text that arrived as Unicode, as `vorlex-cli` reads the
+ *   clipboard or a UTF-8 file. It may have been damaged on its way through Unicode (UTF-8 read
+ *   as Windows-1251: "РџСЂРёРІРµС‚", Windows-1251 shown as Windows-1252: "Ïðèâåò", ...) as
+ *   well as in the 8-bit pages; actions then start with Unicode steps ("uw 8u ") and the
+ *   repaired text is UTF-8;
+ * - VORLEX_INPUT_DETECT: as `vorlex-cli auto` reads a file: Unicode when it is valid UTF-8
+ *   holding a character above U+007F, bytes otherwise.
+ * The last two came after the first release of version 1; a library older than them answers
+ * them with VORLEX_ERROR_ARGUMENT.
  *
  * Version 1 of this interface: later versions only add functions, flags and structure fields at
  * the end of the structures, which the library always allocates itself.
@@ -29,11 +41,16 @@ extern "C" {
 /* What a call reports. */
 typedef enum vorlex_status {
     VORLEX_OK = 0,
-    VORLEX_ERROR_ARGUMENT = 1,   /* a NULL pointer where one is needed, or unknown flag bits */
-    VORLEX_ERROR_ACTION = 2,     /* the action string is no chain of filter codes */
-    VORLEX_ERROR_UTF8 = 3,       /* VORLEX_INPUT_UTF8 and the input is no valid UTF-8 */
-    VORLEX_ERROR_UNMAPPABLE = 4, /* VORLEX_INPUT_UTF8 and a character has no Windows-1251 byte */
-    VORLEX_ERROR_MEMORY = 5      /* not enough memory */
+    VORLEX_ERROR_ARGUMENT = 1, /* a NULL pointer, unknown flag bits, two input flags */
+    VORLEX_ERROR_ACTION = 2,   /* the action string is no chain of filter codes */
+    VORLEX_ERROR_UTF8 = 3,     /* UTF-8 input (by a flag or an action) is no valid UTF-8 */
+    /* VORLEX_INPUT_UTF8 and a character has no Windows-1251 byte, or the view of a Unicode
+     * action meets a character its page lacks */
+    VORLEX_ERROR_UNMAPPABLE = 4,
+    VORLEX_ERROR_MEMORY = 5, /* not enough memory */
+    /* VORLEX_INPUT_UNICODE (or DETECT): the repair found on the start of the text does not
+     * fit the rest of it (a character there that a view's page lacks) */
+    VORLEX_ERROR_UNFIT = 6
 } vorlex_status;
 
 /* What the ranking of a text's readings concludes. */
@@ -48,7 +65,10 @@ typedef enum vorlex_verdict {
 #define VORLEX_W_AS_VE 0x1u          /* Latin to Cyrillic: w/W give в/В instead of щ/Щ */
 #define VORLEX_NO_SJ 0x2u            /* Latin to Cyrillic: the pair sj is not read as щ */
 #define VORLEX_SEPARATE_ENGLISH 0x4u /* Cyrillic to Latin: enclose Latin letters in markers */
-#define VORLEX_INPUT_UTF8 0x100u     /* the input is UTF-8 text (a leading BOM is skipped) */
+/* How the input is read (at most one; see the top of this file). A leading BOM is skipped. */
+#define VORLEX_INPUT_UTF8 0x100u    /* UTF-8 text converted to Windows-1251 */
+#define VORLEX_INPUT_UNICODE 0x200u /* UTF-8 text that arrived as Unicode */
+#define VORLEX_INPUT_DETECT 0x400u  /* Unicode when valid UTF-8 above ASCII, else bytes */
 
 /* Longest action string a result holds, terminator included. */
 #define VORLEX_ACTION_SIZE 32
@@ -78,9 +98,14 @@ VORLEX_API const char* vorlex_filter_name(size_t index);
 VORLEX_API void vorlex_free(void* memory);
 
 /* Recodes `data` through the chain `action` (NUL-terminated filter codes separated by single
- * spaces, "kw" or "kw wl ", at most five). Flags: the three transliteration options and
- * VORLEX_INPUT_UTF8. On VORLEX_OK *out holds *out_length bytes (plus a terminator not counted)
- * to release with vorlex_free; on failure *out is NULL. `detail` may be NULL. */
+ * spaces, "kw" or "kw wl ", at most five). Flags: the three transliteration options and an
+ * input flag (a chain gets Unicode text in its Windows-1251 form). An action that holds Unicode
+ * steps ("uw 8u ", as vorlex_repair and vorlex_candidates report them for Unicode input) reads the
+ * input as UTF-8 Unicode text, unless it starts with 8u (the input is bytes that were UTF-8),
+ * whatever the input flag says; its result is UTF-8, unless it made bytes from bytes. On VORLEX_OK
+ * *out holds *out_length bytes (plus a terminator not counted) to release with vorlex_free; on
+ * failure *out is NULL. `detail` may be NULL; it is left as it is when a later step of a
+ * Unicode action, not the input, is no valid UTF-8 or holds a character a view's page lacks. */
 VORLEX_API vorlex_status vorlex_recode(const char* data, size_t length, const char* action,
                                        unsigned flags, char** out, size_t* out_length,
                                        vorlex_error_detail* detail);
@@ -88,12 +113,13 @@ VORLEX_API vorlex_status vorlex_recode(const char* data, size_t length, const ch
 /* The repair of a whole document. */
 typedef struct vorlex_repair_result {
     vorlex_verdict verdict;
-    /* The chain applied ("kw " ...); "" when the text stays as it is (verdict unchanged or
-     * none). */
+    /* The chain applied ("kw " ...; for Unicode input the whole action, "uw 8u " ...); "" when
+     * the text stays as it is (verdict unchanged or none). */
     char action[VORLEX_ACTION_SIZE];
     double confidence;   /* share of belief in the chosen reading among all readings, 0..1 */
     double plausibility; /* how likely the chosen reading is real Russian text, 0..1 */
-    /* The repaired text in Windows-1251; the input as it is when the verdict is none. */
+    /* The repaired text in Windows-1251 (for Unicode input: UTF-8, as `text`); the input as it
+     * is when the verdict is none. */
     char* data;
     size_t data_length;
     /* The same text as UTF-8. Both are NUL-terminated (not counted in the lengths). */
@@ -102,9 +128,10 @@ typedef struct vorlex_repair_result {
 } vorlex_repair_result;
 
 /* Ranks the readings of `data` and repairs the whole document with the best one, as
- * `vorlex-cli auto --best` does. Flags: VORLEX_INPUT_UTF8 (transliteration options apply to a
- * chain that transliterates). On VORLEX_OK *result is to release with vorlex_repair_free; on
- * failure it is NULL. `detail` may be NULL. */
+ * `vorlex-cli auto --best` does (with VORLEX_INPUT_DETECT, exactly as it reads a file). Flags:
+ * an input flag and the transliteration options (for a chain that transliterates). On
+ * VORLEX_OK *result is to release with vorlex_repair_free; on failure it is NULL. `detail`
+ * may be NULL. */
 VORLEX_API vorlex_status vorlex_repair(const char* data, size_t length, unsigned flags,
                                        vorlex_repair_result** result, vorlex_error_detail* detail);
 VORLEX_API void vorlex_repair_free(vorlex_repair_result* result);
@@ -127,7 +154,7 @@ typedef struct vorlex_candidate_list {
 } vorlex_candidate_list;
 
 /* The readings of `data`, best first, at most `limit` (1..99), as `vorlex-cli auto --refined
- * --no-schemes` lists them. Flags: VORLEX_INPUT_UTF8. On VORLEX_OK *list is to release with
+ * --no-schemes` lists them. Flags: an input flag. On VORLEX_OK *list is to release with
  * vorlex_candidates_free; on failure it is NULL. `detail` may be NULL. */
 VORLEX_API vorlex_status vorlex_candidates(const char* data, size_t length, unsigned flags,
                                            size_t limit, vorlex_candidate_list** list,

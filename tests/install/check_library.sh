@@ -28,11 +28,16 @@ mkdir -p "$work"
 text="Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний даст мощный толчок подъёму сельского хозяйства."
 printf '%s\n' "$text" >"$work/expected.txt"
 iconv -f UTF-8 -t KOI8-R "$work/expected.txt" >"$work/koi.txt"
-run_repair() { # PROGRAM: the repaired text must be the original
-  LD_LIBRARY_PATH="$libdir" "$1" "$work/koi.txt" >"$work/out.txt" 2>"$work/err.txt" ||
-    fail "$1 failed: $(cat "$work/err.txt")"
-  cmp -s "$work/out.txt" "$work/expected.txt" || fail "$1 wrote $(head -c 200 "$work/out.txt")"
-  grep -q 'verdict repair, action "kw "' "$work/err.txt" || fail "$1 reported $(cat "$work/err.txt")"
+# The UTF-8 text read as Windows-1251 and saved as UTF-8.
+iconv -f CP1251 -t UTF-8 "$work/expected.txt" >"$work/utf8-as-win.txt"
+run_repair() { # PROGRAM: the repaired texts must be the original
+  for input in 'koi "kw "' 'utf8-as-win "uw 8u "'; do
+    LD_LIBRARY_PATH="$libdir" "$1" "$work/${input%% *}.txt" >"$work/out.txt" 2>"$work/err.txt" ||
+      fail "$1 failed: $(cat "$work/err.txt")"
+    cmp -s "$work/out.txt" "$work/expected.txt" || fail "$1 wrote $(head -c 200 "$work/out.txt")"
+    grep -qF "verdict repair, action ${input#* }" "$work/err.txt" ||
+      fail "$1 reported $(cat "$work/err.txt")"
+  done
 }
 
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
@@ -55,4 +60,5 @@ if [ "$python_module" = 1 ]; then
     "$work/koi.txt" >"$work/python.txt" || fail "the installed Python module does not repair"
   cmp -s "$work/python.txt" "$work/expected.txt" || fail "the Python module wrote $(cat "$work/python.txt")"
 fi
-echo "the installed library, its C example and its Python module repair a KOI8-R text"
+echo "the installed library, its C example and its Python module repair a KOI8-R text; the" \
+  "example also a UTF-8 text damaged through Unicode"

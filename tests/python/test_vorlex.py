@@ -1,4 +1,5 @@
 """The Python module against vorlex-cli on the same inputs, str input, bad arguments, threads."""
+import codecs
 import json
 import os
 import subprocess
@@ -26,6 +27,23 @@ INPUTS = {
     "koi8-short": "Привет, мир".encode("koi8_r"),
     "english": ENGLISH,
     "empty": b"",
+}
+
+
+# Undefined bytes of Windows-1251 and 1252 show as the C1 control of the same number.
+codecs.register_error("c1", lambda e: (e.object[e.start:e.end].decode("latin-1"), e.end))
+SHORT = "Сегодня хорошая погода, и мы пойдём гулять в парк на весь день."
+MIXED = "Пишите на mail@example.org, " + SHORT
+# Russian text damaged on its way through Unicode, as it arrives: str.
+UNICODE_INPUTS = {
+    "utf8-as-win": SHORT.encode("utf-8").decode("cp1251", "c1"),
+    "utf8-as-koi8": SHORT.encode("utf-8").decode("koi8_r"),
+    "win-as-1252": SHORT.encode("cp1251").decode("cp1252", "c1"),
+    "utf8-twice": SHORT.encode("utf-8").decode("cp1251", "c1").encode("utf-8").decode("cp1251",
+                                                                                     "c1"),
+    "koi8-as-win": SHORT.encode("koi8_r").decode("cp1251", "c1"),
+    "mixed": MIXED.encode("utf-8").decode("cp1251", "c1"),
+    "russian": RUSSIAN,
 }
 
 
@@ -85,15 +103,43 @@ def test_recode_equals_the_cli(action, options):
     assert vorlex.recode(data, action, **options) == expected.stdout
 
 
-def test_str_input_is_read_as_windows_1251():
+@pytest.mark.parametrize("name", UNICODE_INPUTS)
+def test_unicode_input_equals_the_cli(name):
+    text = UNICODE_INPUTS[name]
+    data = text.encode("utf-8")
+    repair = vorlex.repair(text)
+    best = cli("auto", "--best", "--no-schemes", "--max", "20", data=data)
+    assert best.returncode == 0, best.stderr
+    assert repair.text == best.stdout.decode("utf-8") and repair.data == best.stdout
+    assert repair.text == {"mixed": MIXED, "russian": RUSSIAN}.get(name, SHORT)
+    assert repair.verdict == ("repair" if name != "russian" else "unchanged")
+    listing = cli("auto", "--refined", "--json", "--no-schemes", "--max", "20", data=data)
+    expected = json.loads(listing.stdout)
+    assert expected["input"] == "unicode"
+    assert [(c.action, c.label, c.confidence, c.plausibility) for c in vorlex.candidates(text)] == [
+        (v["action"], v["label"], v["confidence"], v["plausibility"]) for v in expected["variants"]
+    ]
+    # UTF-8 bytes marked as Unicode (or found to be) read as the str; the action replays.
+    for mode in ("unicode", "detect"):
+        same = vorlex.repair(data, input=mode)
+        assert (same.text, same.action, same.confidence) == (repair.text, repair.action,
+                                                             repair.confidence)
+    assert vorlex.repair(b"\xef\xbb\xbf" + data, input="unicode").text == repair.text
+    if repair.action:
+        assert vorlex.recode(data, repair.action) == repair.data
+
+
+def test_detect_reads_8bit_bytes_as_bytes_and_str_as_windows_1251_on_request():
+    detected = vorlex.repair(INPUTS["koi8"], input="detect")
+    assert (detected.action, detected.data) == ("kw ", RUSSIAN.encode("cp1251"))
     mojibake = INPUTS["koi8"].decode("cp1251")
-    assert vorlex.repair(mojibake).text == RUSSIAN
-    assert vorlex.repair("\ufeff" + mojibake).text == RUSSIAN
-    assert [c.action for c in vorlex.candidates(mojibake)] == [
+    assert vorlex.repair(mojibake, input="bytes").data == RUSSIAN.encode("cp1251")
+    assert vorlex.repair("\ufeff" + mojibake, input="bytes").text == RUSSIAN
+    assert [c.action for c in vorlex.candidates(mojibake, input="bytes")] == [
         c.action for c in vorlex.candidates(INPUTS["koi8"])
     ]
     with pytest.raises(ValueError, match=r"U\+4E2D at index 3 has no Windows-1251 byte"):
-        vorlex.repair("abc中")
+        vorlex.repair("abc中", input="bytes")
     with pytest.raises(UnicodeEncodeError):
         vorlex.repair("\ud800")
 
@@ -113,6 +159,14 @@ def test_str_input_is_read_as_windows_1251():
         (lambda: vorlex.recode(b"x", "kw kw kw kw kw kw"), ValueError, "one to five"),
         (lambda: vorlex.recode(b"x", "kw\0"), ValueError, "NUL"),
         (lambda: vorlex.recode(b"x", "kw", True), TypeError, "incompatible function arguments"),
+        (lambda: vorlex.repair("x", input="utf8"), ValueError, "'bytes', 'unicode' or 'detect'"),
+        (lambda: vorlex.candidates(b"x", input=1), TypeError, "input as str, not int"),
+        (lambda: vorlex.repair(b"ab\xd0", input="unicode"), ValueError, "UTF-8 \\(byte 2\\)"),
+        (lambda: vorlex.recode(b"\xd0", "uw"), ValueError, "not valid UTF-8 \\(byte 0\\)"),
+        (lambda: vorlex.recode(b"ab\xcf", "8u"), ValueError, "UTF-8 \\(byte 2\\)"),
+        (lambda: vorlex.recode("Ж".encode(), "uw 8u"), ValueError, "a step of the action"),
+        (lambda: vorlex.recode("中".encode(), "uw kw"), ValueError, "view lacks"),
+        (lambda: vorlex.recode(b"x", "kw uw"), ValueError, "Unicode steps are: uw"),
     ],
 )
 def test_bad_arguments(call, error, message):
@@ -125,7 +179,9 @@ def test_eight_threads_answer_as_one():
         return [
             (r.data, r.verdict, r.action, r.confidence, r.plausibility)
             for r in map(vorlex.repair, INPUTS.values())
-        ] + [[c.action for c in vorlex.candidates(d)] for d in INPUTS.values()]
+        ] + [[c.action for c in vorlex.candidates(d)] for d in INPUTS.values()] + [
+            (r.text, r.action) for r in map(vorlex.repair, UNICODE_INPUTS.values())
+        ]
 
     alone = answers(0)
     with ThreadPoolExecutor(8) as pool:
