@@ -389,6 +389,14 @@ bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t c
 /// Longest word looked up in the list of word forms.
 constexpr std::size_t kLongestListedWord = 32;
 
+/// The whole judgement of a reading, in nats, given its filter count.
+double fullTotal(const TextJudgement& j, int filters) {
+    const double capitalShare = j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
+    return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
+           kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
+           kFilterCost * filters + (filters == 0 ? kAsItIsGain : 0.0);
+}
+
 /// Whether the word (a run of letter bytes, Windows-1251) is case-consistent and among the
 /// Russian word forms.
 bool isKnownWord(std::string_view word) {
@@ -770,14 +778,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[shape.indexOf[byte]] : byte);
         }
         const TextJudgement j = judgeText(dictionary, recoded);
-        const double capitalShare =
-            j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
-        const FilterList& chain = keys.chainAt(index);
-        const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
-                             kCapitalShareCost * capitalShare +
-                             kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
-                             kFilterCost * chain.count + (chain.count == 0 ? kAsItIsGain : 0.0);
-        judged.push_back({index, total, j});
+        judged.push_back({index, fullTotal(j, keys.chainAt(index).count), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -833,6 +834,28 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     } else {
         ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
     }
+    return ranking;
+}
+
+RefinedRanking judgeAsItIs(const Dictionary& dictionary, const Sample& sample,
+                           std::string_view document) {
+    RefinedRanking ranking;
+    const std::string_view text = refinedSample(document);
+    std::size_t highPositions = 0;
+    for (char ch : text)
+        highPositions += static_cast<std::uint8_t>(ch) >= 0x80;
+    if (highPositions == 0)
+        return ranking;
+    const TextJudgement j = judgeText(dictionary, text);
+    RefinedCandidate candidate;
+    candidate.label = variantLabel(sample, candidate.chain);
+    candidate.sampleTotal = fullTotal(j, 0);
+    candidate.score = candidate.sampleTotal / static_cast<double>(highPositions);
+    candidate.confidence = 1;
+    candidate.plausibility = plausibilityOf(j);
+    candidate.sameSampleChains = {candidate.chain};
+    ranking.candidates.push_back(std::move(candidate));
+    ranking.verdict = ranking.plausible(0) ? Verdict::unchanged : Verdict::none;
     return ranking;
 }
 

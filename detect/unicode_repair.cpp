@@ -59,14 +59,11 @@ std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
 struct Leaf {
     RefinedRanking ranking;
     std::vector<UnicodeStep> steps;
-    /// Judged through a lossy Windows-1251 view: only the text as it is can be offered, as the
-    /// steps before that view (a chain cannot run on characters the view lost).
+    /// Judged through a lossy Windows-1251 view: only the text as it is is judged and offered,
+    /// as the steps before that view (a chain cannot run on characters the view lost).
     bool asItIsOnly = false;
     std::string text; ///< for such a leaf, the Unicode text it judged (its label)
 };
-
-/// Candidates a lossy leaf keeps: all it judged in full, the text as it is among them.
-constexpr std::size_t kEveryFinalist = 64;
 
 struct Search {
     const Dictionary& dictionary;
@@ -79,9 +76,11 @@ struct Search {
               std::string_view asItIs = {}) {
         ++ranking.rankings;
         const bool lossy = !asItIs.empty();
-        leaves.push_back({refineRanking(dictionary, sampleSource(bytes), bytes, storedChains,
-                                        lossy ? kEveryFinalist : maxCandidates),
-                          std::move(steps), lossy, std::string(asItIs)});
+        const Sample sample = sampleSource(bytes);
+        leaves.push_back(
+            {lossy ? judgeAsItIs(dictionary, sample, bytes)
+                   : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates),
+             std::move(steps), lossy, std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
