@@ -61,8 +61,10 @@ constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
 /// The text as it is may be kept against a recoding that changes no word for a better one
-/// (asItIsHolds) from this plausibility up, or when it is mostly real words.
+/// (asItIsHolds) from this plausibility up, or when it is mostly real words and the recoding
+/// still holds this many odd bytes and words of mixed case.
 constexpr double kKeepAsItIsFrom = 0.5;
+constexpr int kOdditiesOfGarbage = 2;
 /// Candidates judged in full after the bigram pre-ranking.
 constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
@@ -485,15 +487,22 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 /// although that recoding reads better letter by letter: of the words the recoding changes no
 /// more letters are in real words after it than before, or most of them are still no real
 /// words (the short words chance makes of garbage split by symbols); and the text as it is
-/// reads as Russian or is mostly real words outside those spans. This keeps correct text whose
+/// reads as Russian (or is mostly real words outside those spans, while the recoding still holds
+/// odd bytes or words of mixed case). This keeps correct text whose
 /// recoding only swaps a capital for another real word ("Не удалось" against "Же удалось") or joins
 /// a quote mark to a word («строго» against "Устрого"), and text of which only a quotation is
 /// damaged: no chain of the whole text repairs that, it only turns the damage into other garbage.
-bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility) {
+bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility,
+                 int recodedOddities) {
     const WordChange change = wordChange(asIs, recoded);
     if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters)
         return false;
-    return asIsPlausibility >= kKeepAsItIsFrom ||
+    if (asIsPlausibility >= kKeepAsItIsFrom)
+        return true;
+    // A text that is mostly real words outside those spans, and whose recoding still holds odd
+    // bytes or words of mixed case: a damaged quotation the recoding only turned into other
+    // garbage. (A real repair leaves neither.)
+    return recodedOddities >= kOdditiesOfGarbage &&
            knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
 }
 
@@ -793,7 +802,9 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                                        [](const Judged& j) { return j.index == 0; });
         if (asIs != judged.end() &&
             asItIsHolds(text, readingOf(text, shape, keys.keyAt(judged.front().index)),
-                        plausibilityOf(asIs->judgement))) {
+                        plausibilityOf(asIs->judgement),
+                        judged.front().judgement.oddBytes +
+                            judged.front().judgement.mixedCaseWords)) {
             std::rotate(judged.begin(), asIs, asIs + 1);
             keptAsItIs = true;
         }
