@@ -17,6 +17,7 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
 #include "tools/batch_dialog.h"
+#include "tools/file_failure.h"
 #include "tools/preview_dialog.h"
 #include "update/update_check.h"
 
@@ -128,6 +129,8 @@ QString MainWindow::objectNameOf(Control control) {
         return QStringLiteral("exitButton");
     case defaultButton:
         return QStringLiteral("defaultButton");
+    case statusLine:
+        return QStringLiteral("statusLine");
     }
     return {};
 }
@@ -189,8 +192,12 @@ MainWindow::MainWindow(store::SettingsStore& store, Prompter& prompter,
     applyInterfaceTexts();
     connectControls();
 
-    if (commandLineFile && !commandLineFile->isEmpty())
+    if (commandLineFile && !commandLineFile->isEmpty()) {
+        // Its messages wait for the window, so that they appear over it and not alone.
+        deferMessages_ = true;
         loadSource(SourceKind::commandLineFile, *commandLineFile);
+        deferMessages_ = false;
+    }
 
     updateSchemeButtons();
 
@@ -206,7 +213,8 @@ MainWindow::~MainWindow() {
 void MainWindow::buildControls() {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
-    setBodySize(QSize(du.x(403), du.y(230)));
+    // Twelve units below the first form's 230 for the status line.
+    setBodySize(QSize(du.x(403), du.y(242)));
 
     panel_ = new QGroupBox(body());
     panel_->setGeometry(du.rect(0, 174, 403, 56));
@@ -278,6 +286,9 @@ void MainWindow::buildControls() {
     progress_->setTextVisible(false);
     progress_->setRange(0, detect::kSearchChainCount);
     progress_->setValue(0);
+
+    status_ = makeField(body(), statusLine);
+    status_->setGeometry(du.rect(3, 230, 397, 10));
 
     // Takes the Enter key and does nothing.
     auto* enter = new QPushButton(body());
@@ -371,6 +382,10 @@ void MainWindow::connectControls() {
     connect(list_, &QListWidget::itemDoubleClicked, this, &MainWindow::listDoubleClicked);
     connect(list_, &chrome::VariantListBox::rightButtonReleased, this,
             &MainWindow::listRightClicked);
+}
+
+QString MainWindow::statusText() const {
+    return status_->text();
 }
 
 QAction* MainWindow::command(Command id) const {
@@ -645,6 +660,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
     if (sourceIsFile_)
         sourcePath_ = path;
     resetSourceFields();
+    status_->clear();
 
     int replaced = 0;
     bool ok = false;
@@ -664,8 +680,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
         recode_->setEnabled(true);
         command(viewSource)->setEnabled(true);
         if (replaced > 0)
-            prompter_.message(this, text(MainText::caption),
-                              text(MainText::clipboardCharactersReplaced).arg(replaced));
+            tell(text(MainText::clipboardCharactersReplaced).arg(replaced));
         if (!sample_.hasWords() && !settings_.showNoAutoRecoding)
             say(noWordsMessage(kind));
         if (kind == SourceKind::clipboard ? settings_.autoRecodeClipboard
@@ -674,8 +689,12 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
     } else {
         recode_->setEnabled(false);
         command(viewSource)->setEnabled(false);
-        if (kind != SourceKind::clipboard || !settings_.showWrongClipboardFormat)
-            say(readFailedMessage(kind));
+        if (kind == SourceKind::clipboard) {
+            if (!settings_.showWrongClipboardFormat)
+                say(readFailedMessage(kind));
+        } else {
+            tell(readFailedText(kind, lastReadFailure_));
+        }
     }
     if (byCommand)
         watching_ = watchingOn;
@@ -685,7 +704,7 @@ void MainWindow::loadSource(SourceKind kind, const QString& path) {
 bool MainWindow::analyseSource() {
     if (sourceIsFile_) {
         // The file is mapped only while it is sampled.
-        std::optional<detect::Sample> sample = analyseFile(sourcePath_);
+        std::optional<detect::Sample> sample = analyseFile(sourcePath_, &lastReadFailure_);
         if (!sample)
             return false;
         sample_ = *sample;
@@ -768,6 +787,8 @@ void MainWindow::putOnClipboard(std::string_view bytes) {
     ownClipboardText_ = shown;
     QGuiApplication::clipboard()->setText(shown);
     watching_ = previous;
+    // Every byte is one character of the Basic Multilingual Plane, one UTF-16 unit each.
+    status_->setText(text(MainText::copiedCharacters).arg(shown.size()));
 }
 
 // --- Recode and the pass ---
@@ -783,7 +804,9 @@ void MainWindow::recode() {
             store_.readString(store::schemeSectionName(item), store::kSchemeActionValue,
                               std::string(store::kMissingValue));
         if (action == store::kMissingValue) {
-            say(MainText::configReadFailed);
+            tell(tools::configFailureText(
+                text(MainText::configReadFailed), QString::fromStdString(store_.location()),
+                QString::fromStdString(schemeList_.selectedName()), settings_.language));
             return;
         }
         setResultCommandsEnabled(false);
@@ -965,6 +988,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (centred_)
         return;
     centred_ = true;
+    // The start-up messages come once the window is on screen, over it.
+    if (!pendingMessages_.empty())
+        QMetaObject::invokeMethod(this, &MainWindow::showPendingMessages, Qt::QueuedConnection);
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -973,7 +999,29 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::say(MainText message) {
-    prompter_.message(this, text(MainText::caption), text(message));
+    tell(text(message));
+}
+
+void MainWindow::tell(const QString& message) {
+    if (deferMessages_) {
+        pendingMessages_.push_back(message);
+        return;
+    }
+    prompter_.message(this, text(MainText::caption), message);
+}
+
+void MainWindow::showPendingMessages() {
+    std::vector<QString> messages;
+    messages.swap(pendingMessages_);
+    for (const QString& message : messages)
+        prompter_.message(this, text(MainText::caption), message);
+}
+
+QString MainWindow::readFailedText(SourceKind kind, const SourceReadFailure& failure) const {
+    return tools::fileFailureText(
+        text(readFailedMessage(kind)), sourcePath_,
+        tools::readFailureReason(failure.error, failure.reason, settings_.language),
+        settings_.language);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

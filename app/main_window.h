@@ -5,6 +5,7 @@
 #include "app/list_commands.h"
 #include "app/main_window_logic.h"
 #include "app/main_window_texts.h"
+#include "app/source_text.h"
 #include "app/variant_queue.h"
 #include "chrome/captioned_dialog.h"
 #include "detect/dictionary.h"
@@ -74,6 +75,7 @@ public:
         deleteSchemeButton,
         exitButton,
         defaultButton,
+        statusLine,
     };
     /// Toolbar commands; each action's object name is its name here (see objectNameOf()).
     enum Command {
@@ -137,6 +139,8 @@ public:
     [[nodiscard]] QMenu* listMenu() const noexcept { return listMenu_; }
     /// The raw Windows-1251 line of list item @p row.
     [[nodiscard]] std::string listLine(int row) const;
+    /// The status line under the panel: what the last output did ("Copied 12 characters").
+    [[nodiscard]] QString statusText() const;
 
     void done(int result) override;
     /// Escape never closes the window.
@@ -203,6 +207,12 @@ private:
     /// Saves the settings; tells the first failure of the window's life.
     void saveSettings(bool tellFailure);
     void say(MainText text);
+    /// A plain message box over the window; while the command-line file loads in the
+    /// constructor it waits until the window is on screen.
+    void tell(const QString& message);
+    void showPendingMessages();
+    /// The message of a file source that could not be read: its text, the file and the reason.
+    [[nodiscard]] QString readFailedText(SourceKind kind, const SourceReadFailure& failure) const;
     [[nodiscard]] QString text(MainText id) const { return mainText(id, settings_.language); }
 
     store::SettingsStore& store_;
@@ -234,6 +244,7 @@ private:
     QLabel* limitUnit_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QGroupBox* panel_ = nullptr;
+    QLabel* status_ = nullptr;
     QMenu* listMenu_ = nullptr;
 
     // Source state.
@@ -253,6 +264,10 @@ private:
     std::optional<QString> ownClipboardText_;
     bool minimised_ = false;
     bool centred_ = false;
+    /// Messages of the start-up load, shown once the window is (see tell()).
+    bool deferMessages_ = false;
+    std::vector<QString> pendingMessages_;
+    SourceReadFailure lastReadFailure_;
 
     // The pass. The queue outlives the pass, which joins its worker when destroyed.
     VariantQueue queue_;

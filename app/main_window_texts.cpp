@@ -78,6 +78,7 @@ constexpr std::array<chrome::TextPair<MainText>, static_cast<std::size_t>(MainTe
         {MainText::settingsIsFolder, "there is a folder of that name", "так называется папка"},
         {MainText::settingsWriteFailed, "the file could not be written",
          "файл не удалось записать"},
+        {MainText::copiedCharacters, "Copied %1 characters", "Скопировано символов: %1"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists MainText in declaration order");

@@ -64,6 +64,7 @@ enum class MainText {
     settingsLocked,
     settingsIsFolder,
     settingsWriteFailed,
+    copiedCharacters, ///< %1: number of characters put on the clipboard
     count_
 };
 

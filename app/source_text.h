@@ -4,6 +4,7 @@
 
 #include "detect/sample.h"
 #include "engine/unicode_input.h"
+#include "tools/document_io.h"
 
 #include <QString>
 #include <optional>
@@ -26,9 +27,17 @@ using ClipboardBytes = engine::EightBitText;
 /// Largest file the source accepts: its size is a 32-bit count.
 inline constexpr qint64 kMaxSourceFileSize = 0x7fffffff;
 
+/// Why a file source could not be read: the kind of failure and the system's words for it.
+struct SourceReadFailure {
+    tools::ReadError error = tools::ReadError::openFailed;
+    QString reason;
+};
+
 /// Reads a file source whole (never mapped: a file shortened meanwhile by another program is
 /// sampled as far as it was read) and samples it. Nothing when the file is missing, not a
-/// regular file, unreadable, empty, larger than kMaxSourceFileSize, or too large for memory.
-[[nodiscard]] std::optional<detect::Sample> analyseFile(const QString& path);
+/// regular file, unreadable, empty, larger than kMaxSourceFileSize, or too large for memory;
+/// then @p failure, when given, says which.
+[[nodiscard]] std::optional<detect::Sample> analyseFile(const QString& path,
+                                                        SourceReadFailure* failure = nullptr);
 
 } // namespace vorlex::app

@@ -1,5 +1,6 @@
 // The refined ranking stage alone, on the same kind of sample a pass works on, beside a full
 // classic pass for scale.
+#include "detect/document_repair.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
 #include "detect/unicode_repair.h"
@@ -110,6 +111,37 @@ void BM_WholeDocumentCheck(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_WholeDocumentCheck)->Arg(1 << 20)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
+
+// The whole decision batch --auto makes for one file of 8 KiB (refined stage on its first
+// 4 KiB, whole-document check on the rest): Koi text (0), correct Windows-1251 text (1), Iso
+// text (2), bytes that are no text (3).
+void BM_FileDecision8KiB(benchmark::State& state) {
+    const vorlex::detect::Dictionary dictionary;
+    const std::string koi = koiDocument(8 << 10);
+    std::string win, iso, noise(koi.size(), ' ');
+    for (char c : koi) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        win += static_cast<char>(vorlex::engine::applyTable(
+            vorlex::engine::kCodeTables[vorlex::engine::kKoiToWin], byte));
+        iso += static_cast<char>(
+            vorlex::engine::applyTable(vorlex::engine::kCodeTables[vorlex::engine::kWinToIso],
+                                       static_cast<std::uint8_t>(win.back())));
+    }
+    unsigned seed = 7;
+    for (char& c : noise) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    const std::string inputs[] = {koi, win, iso, noise};
+    const std::string& input = inputs[state.range(0)];
+    const std::vector<vorlex::engine::FilterList> stored = {vorlex::engine::parseAction("wk wk"),
+                                                            vorlex::engine::parseAction("mw"),
+                                                            vorlex::engine::parseAction("wm")};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vorlex::detect::planRepair(
+            dictionary, vorlex::detect::sampleSource(input), input, stored));
+}
+BENCHMARK(BM_FileDecision8KiB)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void BM_ClassicPass(benchmark::State& state) {
     const vorlex::detect::Dictionary dictionary;

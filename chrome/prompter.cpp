@@ -51,9 +51,10 @@ std::optional<QStringList> QtPrompter::openFiles(QWidget* parent, const QString&
     return paths;
 }
 
-std::optional<QString> QtPrompter::saveFile(QWidget* parent, const QString& proposedPath) {
+std::optional<QString> QtPrompter::saveFile(QWidget* parent, const QString& proposedPath,
+                                            const QString& title) {
     // The dialog itself asks before an existing file is overwritten.
-    const QString path = QFileDialog::getSaveFileName(parent, QString(), proposedPath);
+    const QString path = QFileDialog::getSaveFileName(parent, title, proposedPath);
     if (path.isEmpty())
         return std::nullopt;
     return path;

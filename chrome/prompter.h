@@ -34,9 +34,10 @@ public:
     /// "Text Files (*.txt *.eml);;All Files (*)"; nothing when cancelled.
     virtual std::optional<QStringList> openFiles(QWidget* parent, const QString& title,
                                                  const QString& filter) = 0;
-    /// A Save-as dialog proposing @p proposedPath, asking before overwriting; nothing when
-    /// cancelled.
-    virtual std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath) = 0;
+    /// A Save-as dialog titled @p title proposing @p proposedPath, asking before overwriting;
+    /// nothing when cancelled.
+    virtual std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath,
+                                            const QString& title) = 0;
     /// A folder picker with @p caption that starts in @p startFolder; nothing when cancelled.
     virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                                 const QString& startFolder) = 0;
@@ -54,7 +55,8 @@ public:
     std::optional<QString> openFile(QWidget* parent, const QString& title) override;
     std::optional<QStringList> openFiles(QWidget* parent, const QString& title,
                                          const QString& filter) override;
-    std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath) override;
+    std::optional<QString> saveFile(QWidget* parent, const QString& proposedPath,
+                                    const QString& title) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                         const QString& startFolder) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;

@@ -339,8 +339,12 @@ int runAuto(std::vector<std::string> args) {
     const detect::Sample sample = setup.sample;
     // Both the option and the stored value are within bounds.
     const auto shown = static_cast<std::size_t>(setup.maxVariants);
-    const detect::PassResult result =
-        sample.hasWords() ? detect::runPass(dictionary, std::move(setup)) : detect::PassResult{};
+    // --best with the refined ranking writes what the refined answer decides: the classic list
+    // is not needed there.
+    const bool classicList = !(request.best && refined);
+    const detect::PassResult result = classicList && sample.hasWords()
+                                          ? detect::runPass(dictionary, std::move(setup))
+                                          : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
     if (unicodeText) {
         const detect::UnicodeRanking unicode =

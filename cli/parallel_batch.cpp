@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,9 +35,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Set by SIGINT and SIGTERM: no file starts after it, the ones running finish.
+/// Set by SIGINT and SIGTERM, and when an output finds the disk full: no file starts after
+/// it, the ones running finish.
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
+/// Set with `interrupted` when the stop came from a full disk rather than a signal.
+std::atomic<bool> diskFull{false};
 
 extern "C" void onInterrupt(int) {
     interrupted.store(true);
@@ -171,8 +175,48 @@ struct Outcome {
     std::uint64_t bytesOut = 0;
     std::string output;
     std::string error;
+    bool noSpace = false; ///< the write failed for want of space: the run stops
     [[nodiscard]] bool failed() const { return action == "failed" || action == "not written"; }
 };
+
+/// What tells a file rewritten or replaced since it was last looked at.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0; ///< nanoseconds
+    std::int64_t changed = 0;  ///< nanoseconds, also moved by a write that keeps the time
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
+std::optional<FileState> fileState(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    const auto ns = [](const timespec& t) {
+        return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+    };
+    return FileState{info.st_dev, info.st_ino, info.st_size, ns(info.st_mtim), ns(info.st_ctim)};
+}
+
+/// The coarse clock the file system stamps its times with, in nanoseconds.
+std::int64_t coarseNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+/// Whether @p state, taken at @p when, is so fresh that a write after it may leave the file's
+/// times as they were: they move in ticks of the coarse clock (at most 10 ms).
+bool writtenLately(const FileState& state, std::int64_t when) {
+    return when - std::max(state.modified, state.changed) < 20'000'000;
+}
+
+/// Whether a failure's message, which ends with the system's words, says the disk (or the
+/// user's quota) is full.
+bool saysNoSpace(const std::string& reason) {
+    return reason.ends_with(io::systemError(ENOSPC)) || reason.ends_with(io::systemError(EDQUOT));
+}
 
 /// The files the operands name, in the order given (a folder's files sorted by path).
 std::vector<Job> collectJobs(const Request& request) {
@@ -219,9 +263,21 @@ std::vector<Job> collectJobs(const Request& request) {
                   [](const Job& a, const Job& b) { return a.source < b.source; });
         std::move(found.begin(), found.end(), std::back_inserter(jobs));
     }
-    if (request.inPlace)
-        for (Job& job : jobs)
+    if (request.inPlace) {
+        // A rerun over a folder a run left half done: the backups it made are not sources.
+        const std::string suffix =
+            request.noBackup ? std::string() : request.backupSuffix.value_or(".orig");
+        for (Job& job : jobs) {
             job.output = job.source;
+            if (job.refusal.empty() && !suffix.empty() && job.source.ends_with(suffix) &&
+                job.source.size() > suffix.size() &&
+                fs::is_regular_file(job.source.substr(0, job.source.size() - suffix.size()))) {
+                job.refusal =
+                    "a backup of " + job.source.substr(0, job.source.size() - suffix.size());
+                job.skipped = true;
+            }
+        }
+    }
     // Two sources that would go to one output: the second is refused.
     std::map<std::string, std::string> firstFor;
     for (Job& job : jobs) {
@@ -274,7 +330,7 @@ bool keepBackup(const std::string& source, const std::string& backup,
 }
 
 Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
-                     const std::vector<std::uint8_t>& original,
+                     const std::vector<std::uint8_t>& original, const FileState& read,
                      std::span<const std::uint8_t> bytes) {
     const Request& request = shared.request;
     outcome.bytesOut = bytes.size();
@@ -283,13 +339,20 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
         return outcome;
     std::string reason;
     if (request.inPlace) {
+        // What another program saved meanwhile is not replaced by the repair of what was there.
+        if (fileState(job.source) != read)
+            return failure(std::move(outcome),
+                           "the file changed after it was read; it was left untouched");
         const std::string backup = job.source + request.backupSuffix.value_or(".orig");
-        if (!request.noBackup && !keepBackup(job.source, backup, original, reason))
+        if (!request.noBackup && !keepBackup(job.source, backup, original, reason)) {
+            outcome.noSpace = saysNoSpace(reason);
             return failure(std::move(outcome), reason);
+        }
         if (io::writeAtomically(job.output, bytes, io::Existing::replace, reason) !=
             io::WriteError::none) {
             if (!request.noBackup)
                 ::unlink(backup.c_str()); // the file is as it was: so is its folder
+            outcome.noSpace = saysNoSpace(reason);
             return failure(std::move(outcome), "cannot write: " + reason);
         }
         return outcome;
@@ -302,8 +365,10 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
         return failure(std::move(outcome), job.output +
                                                " exists already; give --overwrite to replace it "
                                                "or --skip");
-    if (written != io::WriteError::none)
+    if (written != io::WriteError::none) {
+        outcome.noSpace = saysNoSpace(reason);
         return failure(std::move(outcome), "cannot write " + job.output + ": " + reason);
+    }
     return outcome;
 }
 
@@ -321,6 +386,8 @@ Outcome convert(const Shared& shared, const Job& job) {
         return outcome;
     }
     std::string error;
+    const std::int64_t readFrom = coarseNow();
+    const std::optional<FileState> before = fileState(job.source);
     std::optional<io::InputFile> input =
         io::InputFile::open(job.source, io::InputKind::regularFile, error);
     if (!input)
@@ -337,7 +404,33 @@ Outcome convert(const Shared& shared, const Job& job) {
         return failure(std::move(outcome), "cannot read: " + error);
     }
     outcome.bytesIn = document.size();
-    if (document.size() != input->size())
+    // Grown, shrunk, rewritten or replaced: what was read may be no version of the file. A
+    // file written within a tick of the read is read again and must read the same.
+    const auto changed = [&] {
+        if (document.size() != input->size() || !before || fileState(job.source) != before)
+            return true;
+        if (!writtenLately(*before, readFrom))
+            return false;
+        std::optional<io::InputFile> again =
+            io::InputFile::open(job.source, io::InputKind::regularFile, error);
+        if (!again)
+            return true;
+        // A piece at a time: a large file is not held twice.
+        std::vector<std::uint8_t> piece(std::min<std::size_t>(document.size() + 1, 1 << 20));
+        std::size_t at = 0;
+        for (;;) {
+            const std::optional<std::size_t> got = again->readSome(piece, error);
+            if (!got || *got > document.size() - at ||
+                !std::equal(piece.begin(), piece.begin() + std::ptrdiff_t(*got),
+                            document.begin() + std::ptrdiff_t(at)))
+                return true;
+            if (*got == 0)
+                break;
+            at += *got;
+        }
+        return at != document.size() || fileState(job.source) != before;
+    };
+    if (changed())
         return failure(std::move(outcome), "the file changed while it was read");
     if (detect::looksBinary(
             std::span(document).first(std::min(document.size(), kBinaryProbeBytes)))) {
@@ -373,24 +466,33 @@ Outcome convert(const Shared& shared, const Job& job) {
                 return outcome;
             }
             outcome.action = "copied";
-            return writeOutcome(shared, job, std::move(outcome), document, document);
+            return writeOutcome(shared, job, std::move(outcome), document, *before, document);
         }
         filters = *decision.chain;
     }
 
-    std::vector<std::uint8_t> work;
-    try {
-        work.resize(engine::workBufferSize(document.size(), filters, shared.options));
-    } catch (const std::bad_alloc&) {
+    // A chain of code tables writes every byte and keeps the length: its output needs only the
+    // document's size, not zeroed first.
+    const bool tablesOnly =
+        std::all_of(filters.filters.begin(), filters.filters.begin() + filters.count,
+                    [](int index) { return engine::isTableFilter(index); });
+    const std::size_t workSize =
+        tablesOnly ? document.size()
+                   : engine::workBufferSize(document.size(), filters, shared.options);
+    const std::size_t room = std::max<std::size_t>(workSize, 1);
+    // A transliteration step may leave part of its buffer unwritten: that part starts zeroed.
+    const std::unique_ptr<std::uint8_t[]> work(tablesOnly ? new (std::nothrow) std::uint8_t[room]
+                                                          : new (std::nothrow)
+                                                                std::uint8_t[room]());
+    if (!work)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
-    }
     const engine::DocumentResult result =
-        engine::recodeDocument(document, work, filters, shared.options);
+        engine::recodeDocument(document, std::span(work.get(), workSize), filters, shared.options);
     if (result.status != engine::RecodeStatus::ok)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
     outcome.action = request.automatic ? "repaired" : "converted";
-    return writeOutcome(shared, job, std::move(outcome), document,
-                        std::span(work).first(result.length));
+    return writeOutcome(shared, job, std::move(outcome), document, *before,
+                        std::span<const std::uint8_t>(work.get(), result.length));
 }
 
 QJsonObject reportLine(const Job& job, const Outcome& outcome) {
@@ -452,6 +554,7 @@ class InterruptGuard {
 public:
     InterruptGuard() {
         interrupted.store(false);
+        diskFull.store(false);
         struct sigaction action {};
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
@@ -539,7 +642,15 @@ int runParallelBatch(std::vector<std::string> args) {
     std::size_t done = 0, taken = 0;
     {
         done = runInOrder<Outcome>(
-            jobs.size(), request.workers, [&](std::size_t i) { return convert(shared, jobs[i]); },
+            jobs.size(), request.workers,
+            [&](std::size_t i) {
+                Outcome outcome = convert(shared, jobs[i]);
+                if (outcome.noSpace) {
+                    diskFull.store(true);
+                    interrupted.store(true);
+                }
+                return outcome;
+            },
             [&](std::size_t i, Outcome& outcome) {
                 if (outcome.failed()) {
                     ++failed;
@@ -561,6 +672,13 @@ int runParallelBatch(std::vector<std::string> args) {
         OutputSink sink(*request.report);
         if (writeWholeOutput(sink, report) != kExitOk)
             return kExitFailure;
+    }
+    if (diskFull.load()) {
+        printError({}, "the disk is full: stopped after " + std::to_string(done) + " of " +
+                           std::to_string(jobs.size()) +
+                           " files; the outputs written are whole, the files after them were "
+                           "not touched");
+        return kExitFailure;
     }
     if (done < jobs.size() || (interrupted.load() && jobs.empty())) {
         printError({}, "interrupted after " + std::to_string(done) + " of " +

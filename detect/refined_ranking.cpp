@@ -1,7 +1,7 @@
 #include "detect/refined_ranking.h"
 
-#include "detect/byte_hash.h"
 #include "detect/candidates.h"
+#include "detect/chain_readings.h"
 #include "detect/list_line.h"
 #include "detect/word_forms.h"
 #include "engine/code_tables.h"
@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <numeric>
 
 namespace vorlex::detect {
@@ -157,97 +159,6 @@ float transition(std::uint8_t a, std::uint8_t b) {
     return kTransition[static_cast<std::size_t>(kClassOf[a] * kClasses + kClassOf[b])];
 }
 
-/// Distinct sets of mapped high bytes, each with the shortest chain that made it (the first
-/// offered of equal length) and every other chain that made it.
-class KeySet {
-public:
-    explicit KeySet(std::size_t keyLength) : keyLength_(std::max<std::size_t>(keyLength, 1)) {
-        slots_.assign(1 << 15, 0);
-    }
-
-    void offer(const std::uint8_t* key, const FilterList& chain) {
-        if ((chains_.size() + 1) * 2 > slots_.size())
-            grow();
-        const std::uint64_t h = hash(key);
-        std::size_t i = h & (slots_.size() - 1);
-        for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
-            const std::size_t index = slots_[i] - 1;
-            if (std::memcmp(keyAt(index), key, keyLength_) == 0) {
-                if (chain.count < chains_[index].count)
-                    chains_[index] = chain;
-                addMember(index, chain);
-                return;
-            }
-        }
-        keys_.insert(keys_.end(), key, key + keyLength_);
-        chains_.push_back(chain);
-        firstMember_.push_back(-1);
-        lastMember_.push_back(-1);
-        addMember(chains_.size() - 1, chain);
-        slots_[i] = static_cast<std::uint32_t>(chains_.size());
-    }
-
-    [[nodiscard]] std::size_t size() const noexcept { return chains_.size(); }
-    [[nodiscard]] const std::uint8_t* keyAt(std::size_t index) const noexcept {
-        return keys_.data() + index * keyLength_;
-    }
-    [[nodiscard]] const FilterList& chainAt(std::size_t index) const noexcept {
-        return chains_[index];
-    }
-    /// The chains of a key: its own chain first, then the others, shorter first.
-    [[nodiscard]] std::vector<FilterList> membersOf(std::size_t index, std::size_t most) const {
-        std::vector<FilterList> members{chains_[index]};
-        std::vector<FilterList> others;
-        for (int m = firstMember_[index]; m >= 0; m = nextMember_[static_cast<std::size_t>(m)])
-            if (!(members_[static_cast<std::size_t>(m)] == chains_[index]))
-                others.push_back(members_[static_cast<std::size_t>(m)]);
-        std::stable_sort(
-            others.begin(), others.end(),
-            [](const FilterList& a, const FilterList& b) { return a.count < b.count; });
-        for (const FilterList& other : others) {
-            if (members.size() >= most)
-                break;
-            members.push_back(other);
-        }
-        return members;
-    }
-
-private:
-    std::uint64_t hash(const std::uint8_t* key) const noexcept {
-        return hashBytes(key, keyLength_);
-    }
-
-    void addMember(std::size_t index, const FilterList& chain) {
-        const int m = static_cast<int>(members_.size());
-        members_.push_back(chain);
-        nextMember_.push_back(-1);
-        if (lastMember_[index] < 0)
-            firstMember_[index] = m;
-        else
-            nextMember_[static_cast<std::size_t>(lastMember_[index])] = m;
-        lastMember_[index] = m;
-    }
-
-    void grow() {
-        slots_.assign(slots_.size() * 2, 0);
-        for (std::size_t index = 0; index < chains_.size(); ++index) {
-            std::size_t i = hash(keyAt(index)) & (slots_.size() - 1);
-            while (slots_[i] != 0)
-                i = (i + 1) & (slots_.size() - 1);
-            slots_[i] = static_cast<std::uint32_t>(index + 1);
-        }
-    }
-
-    std::size_t keyLength_;
-    std::vector<std::uint8_t> keys_;
-    std::vector<FilterList> chains_;
-    std::vector<std::uint32_t> slots_; // 1-based index into chains_; 0 for an empty slot
-    // Every offered chain, linked per key.
-    std::vector<FilterList> members_;
-    std::vector<int> nextMember_;
-    std::vector<int> firstMember_, lastMember_;
-};
-
 /// The sample text as the ranking sees it: its distinct high bytes, and its neighbouring byte
 /// pairs with how often each occurs. An operand below 128 is the index of a high byte; from
 /// 128 up it is the fixed class of a byte below 0x80 plus 128.
@@ -263,6 +174,22 @@ struct TextShape {
     std::vector<Pair> pairs;
     std::vector<std::uint16_t> highOccurrences; // per high-byte index
 };
+
+/// Sorts pair codes (two operands below 256, in the two low bytes of each half) in two
+/// counting passes, second operand first: the same order as a comparison sort, in linear time.
+void sortPairCodes(std::vector<std::uint32_t>& codes) {
+    std::vector<std::uint32_t> other(codes.size());
+    for (const int shift : {0, 16}) {
+        std::array<std::uint32_t, 257> start{};
+        for (const std::uint32_t code : codes)
+            ++start[((code >> shift) & 0xFF) + 1];
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        for (const std::uint32_t code : codes)
+            other[start[(code >> shift) & 0xFF]++] = code;
+        codes.swap(other);
+    }
+}
 
 TextShape shapeOf(std::string_view text) {
     TextShape shape;
@@ -293,7 +220,7 @@ TextShape shapeOf(std::string_view text) {
             continue; // the same for every chain
         codes.push_back(static_cast<std::uint32_t>(operand(a)) << 16 | operand(b));
     }
-    std::sort(codes.begin(), codes.end());
+    sortPairCodes(codes);
     for (std::size_t i = 0; i < codes.size();) {
         std::size_t j = i;
         while (j < codes.size() && codes[j] == codes[i])
@@ -320,14 +247,18 @@ struct ClassScratch {
     }
 };
 
-/// The bigram part of the score of a chain given by its mapped high bytes, over the first
-/// `pairCount` pairs.
-float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount,
+/// What a reading makes of the sample's high byte number `i`.
+std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t i) {
+    return map[shape.highBytes[i] - 0x80u];
+}
+
+/// The bigram part of the score of a reading, over the first `pairCount` pairs.
+float bigramScore(const TextShape& shape, const HighMap& map, std::size_t pairCount,
                   ClassScratch& scratch) {
     std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
     float total = 0;
     for (std::size_t i = 0; i < shape.highCount; ++i) {
-        classOf[i] = kClassOf[key[i]];
+        classOf[i] = kClassOf[mappedHigh(shape, map, i)];
         if (classOf[i] == kOddClass)
             total += shape.highOccurrences[i] * unigramCost(classOf[i]);
     }
@@ -338,41 +269,188 @@ float bigramScore(const TextShape& shape, const std::uint8_t* key, std::size_t p
     return total;
 }
 
+/// bigramScore of the readings `indices` into `scores` (by reading), the same to the last bit.
+/// Readings are scored four at a time so that their chains of additions overlap.
+void bigramScores(const TextShape& shape, const SampleReadings& readings,
+                  const std::vector<std::size_t>& indices, std::size_t pairCount,
+                  std::vector<float>& scores) {
+    constexpr std::size_t kLanes = 4;
+    std::array<ClassScratch, kLanes> lanes;
+    std::size_t r = 0;
+    const std::span<const TextShape::Pair> pairs = std::span(shape.pairs).first(pairCount);
+    for (; r + kLanes <= indices.size(); r += kLanes) {
+        std::array<float, kLanes> total{};
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const HighMap& map = readings.map(indices[r + k]);
+            std::array<std::uint8_t, 128 + kClasses>& classOf = lanes[k].classOf;
+            for (std::size_t i = 0; i < shape.highCount; ++i) {
+                classOf[i] = kClassOf[mappedHigh(shape, map, i)];
+                if (classOf[i] == kOddClass)
+                    total[k] += shape.highOccurrences[i] * unigramCost(classOf[i]);
+            }
+        }
+        for (const TextShape::Pair& pair : pairs)
+            for (std::size_t k = 0; k < kLanes; ++k)
+                total[k] += pair.count *
+                            kTransition[static_cast<std::size_t>(
+                                lanes[k].classOf[pair.a] * kClasses + lanes[k].classOf[pair.b])];
+        for (std::size_t k = 0; k < kLanes; ++k)
+            scores[indices[r + k]] = total[k];
+    }
+    for (; r < indices.size(); ++r)
+        scores[indices[r]] = bigramScore(shape, readings.map(indices[r]), pairCount, lanes.front());
+}
+
 /// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
 /// alone, mapping only the bytes those pairs hold; an odd byte costs as in a pair's second place.
-float roughScore(const TextShape& shape, const std::uint8_t* key, std::size_t pairCount) {
+float roughScore(const TextShape& shape, const HighMap& map, std::size_t pairCount) {
     float total = 0;
     for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
-        const int a = pair.a < 128 ? kClassOf[key[pair.a]] : pair.a - 128;
-        const int b = pair.b < 128 ? kClassOf[key[pair.b]] : pair.b - 128;
+        const int a = pair.a < 128 ? kClassOf[mappedHigh(shape, map, pair.a)] : pair.a - 128;
+        const int b = pair.b < 128 ? kClassOf[mappedHigh(shape, map, pair.b)] : pair.b - 128;
         total +=
             pair.count * (kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b));
     }
     return total;
 }
 
-/// The sample's high bytes through each basic filter, for the last step of the enumeration.
-using FirstSteps = std::array<std::array<std::uint8_t, 128>, kBasicFilterCount>;
+/// The cost of a pair of classes as roughScore adds it: the transition and the second byte's
+/// own cost, summed as floats as there.
+constexpr std::array<float, kClasses * kClasses> buildRoughCosts() {
+    std::array<float, kClasses * kClasses> cost{};
+    for (int a = 0; a < kClasses; ++a)
+        for (int b = 0; b < kClasses; ++b)
+            cost[static_cast<std::size_t>(a * kClasses + b)] =
+                kTransition[static_cast<std::size_t>(a * kClasses + b)] + unigramCost(b);
+    return cost;
+}
+constexpr std::array<float, kClasses* kClasses> kRoughCost = buildRoughCosts();
 
-void enumerate(const TextShape& shape, const FirstSteps& steps, const FilterList& tail,
-               const ByteMap& tailMap, KeySet& keys) {
-    std::array<std::uint8_t, 128> key;
-    for (int first = 0; first < kBasicFilterCount; ++first) {
-        if (!mayPrecede(first, tail))
-            continue;
-        const auto f = static_cast<std::size_t>(first);
-        const FilterList chain = prependFilter(first, tail);
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            key[i] = tailMap[steps[f][i]];
-        keys.offer(key.data(), chain);
-        if (chain.count < 4) {
-            const engine::CodeTable& table = engine::kCodeTables[f];
-            ByteMap map = tailMap;
-            for (std::size_t x = 0; x < 128; ++x)
-                map[0x80 + x] = tailMap[table[x]];
-            enumerate(shape, steps, chain, map, keys);
-        }
+/// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
+/// adds the same terms in the same order. The classes of the few bytes the pairs hold are
+/// looked up once a unit, and units are scored four at a time so that their chains of
+/// additions overlap in the processor.
+void roughScores(const TextShape& shape, const SampleReadings& readings, std::size_t pairCount,
+                 std::vector<float>& scores) {
+    const std::size_t n = readings.unitCount();
+    scores.resize(n);
+    // Operand slots: first the sample's high bytes the pairs hold (their classes change with
+    // the unit), then the fixed classes of bytes below 0x80.
+    constexpr std::size_t kSlots = 2 * kRoughPairs;
+    std::array<std::uint8_t, kSlots> offsets{}; // of the high-byte slots, in a map
+    std::array<std::uint8_t, kSlots> fixed{};   // classes of the other slots
+    std::array<std::array<std::uint8_t, 2>, kRoughPairs> slotOf{};
+    std::size_t highSlots = 0, fixedSlots = 0;
+    std::array<int, 128 + kClasses> slotOfOperand;
+    slotOfOperand.fill(-1);
+    const std::size_t laned = pairCount <= kRoughPairs ? n : 0;
+    for (int pass = 0; pass < 2 && laned != 0; ++pass)
+        for (std::size_t p = 0; p < pairCount; ++p)
+            for (std::size_t side = 0; side < 2; ++side) {
+                const std::uint16_t operand = side == 0 ? shape.pairs[p].a : shape.pairs[p].b;
+                if ((operand < 128) != (pass == 0) || slotOfOperand[operand] >= 0)
+                    continue;
+                if (pass == 0)
+                    offsets[highSlots++] =
+                        static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u);
+                else
+                    fixed[fixedSlots++] = static_cast<std::uint8_t>(operand - 128);
+                slotOfOperand[operand] =
+                    static_cast<int>(pass == 0 ? highSlots - 1 : kSlots - fixedSlots);
+            }
+    for (std::size_t p = 0; laned != 0 && p < pairCount; ++p) {
+        slotOf[p][0] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].a]);
+        slotOf[p][1] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].b]);
     }
+    constexpr std::size_t kLanes = 4;
+    std::array<std::array<std::uint8_t, kSlots>, kLanes> classes{};
+    for (auto& lane : classes)
+        for (std::size_t f = 0; f < fixedSlots; ++f)
+            lane[kSlots - 1 - f] = fixed[f];
+    std::size_t r = 0;
+    for (; r + kLanes <= laned; r += kLanes) {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const HighMap& map = readings.unitMap(r + k);
+            for (std::size_t h = 0; h < highSlots; ++h)
+                classes[k][h] = kClassOf[map[offsets[h]]];
+        }
+        std::array<float, kLanes> total{};
+        for (std::size_t p = 0; p < pairCount; ++p) {
+            const float count = shape.pairs[p].count;
+            const std::size_t x = slotOf[p][0], y = slotOf[p][1];
+            for (std::size_t k = 0; k < kLanes; ++k)
+                total[k] +=
+                    count *
+                    kRoughCost[static_cast<std::size_t>(classes[k][x] * kClasses + classes[k][y])];
+        }
+        for (std::size_t k = 0; k < kLanes; ++k)
+            scores[r + k] = total[k];
+    }
+    for (; r < n; ++r)
+        scores[r] = roughScore(shape, readings.unitMap(r), pairCount);
+}
+
+/// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
+/// equal as floats, so they share a key.
+std::uint64_t rankKey(float score, std::size_t index) {
+    const float value = score == 0 ? 0.0f : score;
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const std::uint32_t ascending = bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+    return static_cast<std::uint64_t>(~ascending) << 32 | static_cast<std::uint32_t>(index);
+}
+
+/// Keeps the first `keep` of `order` by descending score, equal scores by ascending index, in
+/// that order (what a partial sort gives). The comparison runs on one integer per index.
+void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, std::size_t keep) {
+    std::vector<std::uint64_t> keys(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        keys[i] = rankKey(score[order[i]], order[i]);
+    const auto end = keys.begin() + static_cast<std::ptrdiff_t>(keep);
+    if (keep < keys.size())
+        std::nth_element(keys.begin(), end, keys.end());
+    std::sort(keys.begin(), end);
+    order.resize(keep);
+    for (std::size_t i = 0; i < keep; ++i)
+        order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
+}
+
+/// Merges into readings only the units the rough pre-ranking can keep, and gives the rough
+/// score of each reading. All of a reading's units score alike, so the units scoring at least
+/// as well as some unit are whole readings; once those make `keep` readings, every reading left
+/// out scores below all of them. The units scoring like the text as it is, which the
+/// pre-ranking always keeps, are merged too.
+std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<float>& unitScore,
+                                  std::size_t keep) {
+    const std::size_t n = unitScore.size();
+    std::vector<std::uint64_t> keys(n);
+    for (std::size_t u = 0; u < n; ++u)
+        keys[u] = rankKey(unitScore[u], u);
+    std::vector<std::uint32_t> chosen;
+    for (std::size_t wanted = keep + keep / 2;; wanted *= 2) {
+        chosen.clear();
+        if (wanted >= n) {
+            chosen.resize(n);
+            std::iota(chosen.begin(), chosen.end(), std::uint32_t{0});
+            readings.merge(chosen);
+            break;
+        }
+        std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(wanted - 1),
+                         keys.end());
+        const float bar = unitScore[keys[wanted - 1] & 0xFFFFFFFFu];
+        for (std::size_t u = 0; u < n; ++u)
+            if (unitScore[u] >= bar || unitScore[u] == unitScore[0])
+                chosen.push_back(static_cast<std::uint32_t>(u));
+        readings.merge(chosen);
+        std::size_t atBar = 0;
+        for (std::size_t r = 0; r < readings.size(); ++r)
+            atBar += unitScore[readings.firstUnit(r)] >= bar;
+        if (atBar >= keep)
+            break;
+    }
+    std::vector<float> scores(readings.size());
+    for (std::size_t r = 0; r < readings.size(); ++r)
+        scores[r] = unitScore[readings.firstUnit(r)];
+    return scores;
 }
 
 bool isCapitalClass(int c) {
@@ -381,10 +459,12 @@ bool isCapitalClass(int c) {
 
 /// Whether two readings of the sample's high bytes differ in a letter (not only in punctuation
 /// or odd bytes).
-bool differInLetters(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (a[i] != b[i] && (isLetterClass(kClassOf[a[i]]) || isLetterClass(kClassOf[b[i]])))
+bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap& mapB) {
+    for (std::size_t i = 0; i < shape.highCount; ++i) {
+        const std::uint8_t a = mappedHigh(shape, mapA, i), b = mappedHigh(shape, mapB, i);
+        if (a != b && (isLetterClass(kClassOf[a]) || isLetterClass(kClassOf[b])))
             return true;
+    }
     return false;
 }
 
@@ -441,13 +521,13 @@ std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t
     return known;
 }
 
-/// The sample read through the candidate whose mapped high bytes are `mapped`.
-std::string readingOf(std::string_view text, const TextShape& shape, const std::uint8_t* mapped) {
+/// The sample read through a candidate's map of the high bytes.
+std::string readingOf(std::string_view text, const HighMap& map) {
     std::string out(text);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         if (byte >= 0x80)
-            out[i] = static_cast<char>(mapped[shape.indexOf[byte]]);
+            out[i] = static_cast<char>(map[byte - 0x80u]);
     }
     return out;
 }
@@ -598,31 +678,74 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
             share(j.letters, j.letters + j.latinLetters)};
 }
 
-TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
+/// The readings of one sample share most of their words: each word's answer from the list of
+/// word forms is remembered by its key (the answer depends on nothing else).
+class WordFormMemo {
+public:
+    bool listed(std::string_view word) {
+        const std::uint64_t key = wordFormKey(word);
+        Entry& entry = entries_[key & (entries_.size() - 1)];
+        if (entry.known && entry.key == key)
+            return entry.listed;
+        entry = {key, true, isListedWordFormKey(key)};
+        return entry.listed;
+    }
+
+private:
+    struct Entry {
+        std::uint64_t key = 0;
+        bool known = false;
+        bool listed = false;
+    };
+    std::vector<Entry> entries_ = std::vector<Entry>(4096);
+};
+
+namespace {
+
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
+/// bigram sum adds its terms in text order; the counts come from how often each byte occurs
+/// (two tables, so that a repeated byte does not wait for its own count).
+TextJudgement judgeBytes(std::string_view text) {
     TextJudgement judgement;
+    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
     float bigram = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto a = static_cast<std::uint8_t>(text[i]);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t a = bytes[i];
+        ++occurs[i & 1][a];
         const int c = kClassOf[a];
-        bigram += unigramCost(c);
-        judgement.highBytes += a >= 0x80;
-        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z';
-        judgement.oddBytes += c == kOddClass;
-        if (isLetterClass(c))
-            ++judgement.letters;
-        if (isCapitalClass(c))
-            ++judgement.capitals;
-        if (i + 1 < text.size()) {
-            const auto b = static_cast<std::uint8_t>(text[i + 1]);
-            if (a >= 0x80 || b >= 0x80) {
+        // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
+        if (c == kOddClass)
+            bigram += unigramCost(c);
+        if (i + 1 < n) {
+            const std::uint8_t b = bytes[i + 1];
+            if ((a | b) >= 0x80) {
                 bigram += transition(a, b);
                 ++judgement.transitions;
             }
         }
     }
     judgement.bigram = bigram;
+    for (int a = 0; a < 256; ++a) {
+        const auto count = static_cast<int>(occurs[0][static_cast<std::size_t>(a)] +
+                                            occurs[1][static_cast<std::size_t>(a)]);
+        const int c = kClassOf[static_cast<std::size_t>(a)];
+        judgement.highBytes += a >= 0x80 ? count : 0;
+        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
+        judgement.oddBytes += c == kOddClass ? count : 0;
+        judgement.letters += isLetterClass(c) ? count : 0;
+        judgement.capitals += isCapitalClass(c) ? count : 0;
+    }
+    return judgement;
+}
+
+/// The part of judgeText that counts words: every word starting in [from, to), added to
+/// `judgement` `sign` times (-1 takes them away).
+void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
+                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign) {
     std::array<char, kLongestListedWord> small{};
-    for (std::size_t i = 0; i < text.size();) {
+    for (std::size_t i = from; i < to;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
             continue;
@@ -656,22 +779,99 @@ TextJudgement judgeText(const Dictionary& dictionary, std::string_view text) {
             return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
         };
         if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
-            ++judgement.mixedScriptWords;
+            judgement.mixedScriptWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
-        ++judgement.words;
+        judgement.words += sign;
         if (!consistent) {
-            ++judgement.mixedCaseWords;
+            judgement.mixedCaseWords += sign;
         } else {
             if (codable && ((length == 2 && dictionary.containsCode2(code)) ||
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
-                ++judgement.dictionaryHits;
-            if (length <= small.size() && isRussianWordForm(std::string_view(small.data(), length)))
-                ++judgement.knownWords;
+                judgement.dictionaryHits += sign;
+            if (length <= small.size() &&
+                (memo ? memo->listed(std::string_view(small.data(), length))
+                      : isRussianWordForm(std::string_view(small.data(), length))))
+                judgement.knownWords += sign;
         }
         i = end;
     }
+}
+
+/// judgeText of `text` from the judgement of `reference`, a text of the same length: the byte
+/// sums anew, the words only where the two differ. A word with no difference in it or right
+/// beside it is the same word in both texts and counts alike, so only the words at the
+/// differences are taken away (as in `reference`) and added (as in `text`); the counts are
+/// whole numbers, so the result is exactly judgeText's.
+TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view text,
+                               std::string_view reference, const TextJudgement& judged,
+                               WordFormMemo& memo) {
+    TextJudgement judgement = judgeBytes(text);
+    const std::size_t n = text.size();
+    std::vector<std::size_t> differ;
+    for (std::size_t i = 0; i < n; ++i) {
+        // Eight bytes at a time where they agree.
+        std::uint64_t a = 0, b = 0;
+        if (i % 8 == 0 && i + 8 <= n) {
+            std::memcpy(&a, text.data() + i, 8);
+            std::memcpy(&b, reference.data() + i, 8);
+            if (a == b) {
+                i += 7;
+                continue;
+            }
+        }
+        if (text[i] != reference[i]) {
+            differ.push_back(i);
+            if (differ.size() > n / 8) {
+                judgeWords(dictionary, text, 0, n, &memo, judgement, 1);
+                return judgement;
+            }
+        }
+    }
+    judgement.words = judged.words;
+    judgement.mixedScriptWords = judged.mixedScriptWords;
+    judgement.mixedCaseWords = judged.mixedCaseWords;
+    judgement.dictionaryHits = judged.dictionaryHits;
+    judgement.knownWords = judged.knownWords;
+    const auto letterAt = [](std::string_view t, std::size_t i) {
+        return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
+    };
+    for (const auto& pass : {std::pair{reference, -1}, std::pair{text, 1}}) {
+        const std::string_view side = pass.first; // lambdas cannot capture a structured binding
+        const int sign = pass.second;
+        std::size_t judgedTo = 0; // words before this were judged
+        const auto word = [&](std::size_t at) {
+            if (at < judgedTo)
+                return;
+            std::size_t start = at;
+            while (start > 0 && letterAt(side, start - 1))
+                --start;
+            std::size_t end = at + 1;
+            while (end < n && letterAt(side, end))
+                ++end;
+            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign);
+            judgedTo = end;
+        };
+        for (const std::size_t d : differ) {
+            if (letterAt(side, d)) {
+                word(d);
+                continue;
+            }
+            if (d > 0 && letterAt(side, d - 1))
+                word(d - 1);
+            if (d + 1 < n && letterAt(side, d + 1))
+                word(d + 1);
+        }
+    }
+    return judgement;
+}
+
+} // namespace
+
+TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, WordFormMemo* memo) {
+    TextJudgement judgement = judgeBytes(text);
+    judgeWords(dictionary, text, 0, text.size(), memo, judgement, 1);
     return judgement;
 }
 
@@ -720,25 +920,11 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     if (shape.highCount == 0 || maxCandidates == 0)
         return ranking;
 
-    KeySet keys(shape.highCount);
-    std::array<std::uint8_t, 128> key;
     // The text as it is comes first: it wins every tie with a chain that gives the same text.
-    keys.offer(shape.highBytes.data(), FilterList{});
-    for (const FilterList& chain : storedChains) {
-        const std::optional<ByteMap> map = engine::composeTables(chain);
-        if (!map)
-            continue;
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            key[i] = (*map)[shape.highBytes[i]];
-        keys.offer(key.data(), chain);
-    }
-    ByteMap identity;
-    std::iota(identity.begin(), identity.end(), std::uint8_t{0});
-    FirstSteps steps{};
-    for (std::size_t f = 0; f < steps.size(); ++f)
-        for (std::size_t i = 0; i < shape.highCount; ++i)
-            steps[f][i] = engine::kCodeTables[f][shape.highBytes[i] - 0x80u];
-    enumerate(shape, steps, FilterList{}, identity, keys);
+    std::array<bool, 128> present{};
+    for (std::size_t i = 0; i < shape.highCount; ++i)
+        present[shape.highBytes[i] - 0x80u] = true;
+    SampleReadings keys(present, storedChains);
 
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
     // the best of those by the whole bigram score; judge the best few of them in full. The
@@ -746,29 +932,23 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     auto best = [](std::vector<std::size_t>& order, const std::vector<float>& score,
                    std::size_t keep) {
         keep = std::min(keep, order.size());
-        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep),
-                          order.end(), [&score](std::size_t a, std::size_t b) {
-                              return score[a] != score[b] ? score[a] > score[b] : a < b;
-                          });
-        order.resize(keep);
+        keepBest(order, score, keep);
         if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
             order.back() = 0;
     };
-    std::vector<float> quick(keys.size());
+    const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
+    std::vector<float> quick;
+    roughScores(shape, keys, roughPairs, quick);
+    // Only the readings the rough pre-ranking can keep are told apart.
+    quick = mergeRoughBest(keys, quick, kRoughSurvivors);
     std::vector<std::size_t> order(keys.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    const std::size_t roughPairs = std::min(kRoughPairs, shape.pairs.size());
-    ClassScratch scratch;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        quick[i] = roughScore(shape, keys.keyAt(i), roughPairs);
     best(order, quick, kRoughSurvivors);
     if (shape.pairs.size() > kFinerPairs) {
-        for (std::size_t index : order)
-            quick[index] = bigramScore(shape, keys.keyAt(index), kFinerPairs, scratch);
+        bigramScores(shape, keys, order, kFinerPairs, quick);
         best(order, quick, kFinerSurvivors);
     }
-    for (std::size_t index : order)
-        quick[index] = bigramScore(shape, keys.keyAt(index), shape.pairs.size(), scratch);
+    bigramScores(shape, keys, order, shape.pairs.size(), quick);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
@@ -779,29 +959,37 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
-    std::string recoded(text);
+    std::string recoded(text), reference;
+    WordFormMemo memo;
     for (std::size_t index : order) {
-        const std::uint8_t* mapped = keys.keyAt(index);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto byte = static_cast<std::uint8_t>(text[i]);
-            recoded[i] = static_cast<char>(byte >= 0x80 ? mapped[shape.indexOf[byte]] : byte);
-        }
-        const TextJudgement j = judgeText(dictionary, recoded);
-        judged.push_back({index, fullTotal(j, keys.chainAt(index).count), j});
+        const HighMap& mapped = keys.map(index);
+        ByteMap map;
+        std::iota(map.begin(), map.begin() + 0x80, std::uint8_t{0});
+        std::copy(mapped.begin(), mapped.end(), map.begin() + 0x80);
+        engine::applyByteMap(
+            map, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+            std::span(reinterpret_cast<std::uint8_t*>(recoded.data()), recoded.size()));
+        // The finalists mostly differ in a few bytes: each is judged from the first.
+        const TextJudgement j = judged.empty() ? judgeText(dictionary, recoded, &memo)
+                                               : judgeTextAgainst(dictionary, recoded, reference,
+                                                                  judged.front().judgement, memo);
+        if (judged.empty())
+            reference = recoded;
+        judged.push_back({index, fullTotal(j, keys.chain(index).count), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
             return a.total > b.total;
-        return keys.chainAt(a.index).count < keys.chainAt(b.index).count;
+        return keys.chain(a.index).count < keys.chain(b.index).count;
     });
 
     // The text as it is against a recoding that reads only a little better (asItIsHolds).
     bool keptAsItIs = false;
-    if (keys.chainAt(judged.front().index).count != 0) {
+    if (keys.chain(judged.front().index).count != 0) {
         const auto asIs = std::find_if(judged.begin(), judged.end(),
                                        [](const Judged& j) { return j.index == 0; });
         if (asIs != judged.end() &&
-            asItIsHolds(text, readingOf(text, shape, keys.keyAt(judged.front().index)),
+            asItIsHolds(text, readingOf(text, keys.map(judged.front().index)),
                         plausibilityOf(asIs->judgement),
                         judged.front().judgement.oddBytes +
                             judged.front().judgement.mixedCaseWords)) {
@@ -820,14 +1008,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     for (std::size_t n = 0; n < judged.size() && n < maxCandidates; ++n) {
         const Judged& j = judged[n];
         RefinedCandidate candidate;
-        candidate.chain = keys.chainAt(j.index);
+        candidate.chain = keys.chain(j.index);
         candidate.action = engine::chainActionString(candidate.chain);
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
         candidate.sampleTotal = j.total;
         candidate.confidence = std::exp((j.total - topTotal) / kTemperature) / weightSum;
         candidate.plausibility = plausibilityOf(j.judgement);
-        candidate.sameSampleChains = keys.membersOf(j.index, kMaxSameSampleChains);
+        candidate.sameSampleChains = keys.members(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous =
@@ -839,8 +1027,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     if (first.plausibility < kPlausibleFrom) {
         ranking.verdict = Verdict::none;
     } else if (ranking.ambiguous && plausibilityOf(judged[1].judgement) >= kPlausibleFrom &&
-               differInLetters(keys.keyAt(judged[0].index), keys.keyAt(judged[1].index),
-                               shape.highCount)) {
+               differInLetters(shape, keys.map(judged[0].index), keys.map(judged[1].index))) {
         ranking.verdict = Verdict::ambiguous;
     } else {
         ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
@@ -882,13 +1069,18 @@ std::optional<FilterList> documentChain(const RefinedRanking& ranking, std::stri
         FilterList chain;
         double score;
     };
-    auto bestOf = [&pairs](const RefinedCandidate& candidate) {
+    // Many chains make the same byte map: each map is scored once.
+    std::map<ByteMap, double> scoreOfMap;
+    auto bestOf = [&pairs, &scoreOfMap](const RefinedCandidate& candidate) {
         Best best{candidate.chain, -std::numeric_limits<double>::infinity()};
         for (const FilterList& chain : candidate.sameSampleChains) {
             const std::optional<ByteMap> map = engine::composeTables(chain);
             if (!map)
                 continue;
-            const double score = documentScore(pairs, *map) + kFilterCost * chain.count;
+            auto [known, isNew] = scoreOfMap.try_emplace(*map, 0.0);
+            if (isNew)
+                known->second = documentScore(pairs, *map);
+            const double score = known->second + kFilterCost * chain.count;
             if (score > best.score)
                 best = {chain, score};
         }

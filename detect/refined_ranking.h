@@ -120,7 +120,10 @@ struct TextJudgement {
     int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
     int latinLetters = 0;     ///< letters a..z and A..Z
 };
-[[nodiscard]] TextJudgement judgeText(const Dictionary& dictionary, std::string_view text);
+/// Answers of the list of word forms remembered between judgements of related texts.
+class WordFormMemo;
+[[nodiscard]] TextJudgement judgeText(const Dictionary& dictionary, std::string_view text,
+                                      WordFormMemo* memo = nullptr);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
 inline constexpr int kPlausibilityFeatures = 11;

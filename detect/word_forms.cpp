@@ -36,10 +36,17 @@ constexpr std::uint64_t mix(std::uint64_t h) noexcept {
 } // namespace
 
 bool isRussianWordForm(std::string_view word) noexcept {
+    return isListedWordFormKey(wordFormKey(word));
+}
+
+std::uint64_t wordFormKey(std::string_view word) noexcept {
     std::uint64_t h = 0xCBF29CE484222325ull;
     for (const char ch : word)
         h = (h ^ static_cast<std::uint8_t>(ch)) * 0x100000001B3ull;
-    h = mix(h);
+    return mix(h);
+}
+
+bool isListedWordFormKey(std::uint64_t h) noexcept {
     const unsigned char* block = vorlex_word_forms + (h >> kBlockShift) * kBlockBytes;
     const std::uint64_t bits = mix(h ^ 0x9E3779B97F4A7C15ull);
     for (int i = 0; i < kBits; ++i) {

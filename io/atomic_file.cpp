@@ -65,7 +65,7 @@ WriteError AtomicFile::open(std::string& reason) {
             return WriteError::exists;
     }
     if (exists && S_ISDIR(info.st_mode)) {
-        reason = "a folder of that name exists";
+        reason = kFolderInTheWayReason;
         return WriteError::createFailed;
     }
     const std::size_t slash = target_.rfind('/');

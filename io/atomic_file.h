@@ -50,6 +50,9 @@ private:
     FileDescriptor fd_;
 };
 
+/// The reason AtomicFile::open() gives when the target is a folder.
+inline constexpr char kFolderInTheWayReason[] = "a folder of that name exists";
+
 /// Writes all of @p bytes to @p target through an AtomicFile.
 [[nodiscard]] WriteError writeAtomically(const std::string& target,
                                          std::span<const std::uint8_t> bytes, Existing existing,

@@ -26,7 +26,7 @@ std::optional<InputFile> InputFile::adopt(FileDescriptor fd, InputKind kind, std
         return std::nullopt;
     }
     if (kind == InputKind::regularFile && !regular) {
-        error = "not a regular file";
+        error = kNotRegularFileReason;
         return std::nullopt;
     }
     if (regular && kind == InputKind::regularFile) {

@@ -57,4 +57,8 @@ private:
 /// The system's words for an errno value.
 [[nodiscard]] std::string systemError(int code);
 
+/// The reason InputFile::open() gives for a FIFO, device or socket where a regular file is
+/// wanted.
+inline constexpr char kNotRegularFileReason[] = "not a regular file";
+
 } // namespace vorlex::io

@@ -7,6 +7,7 @@
 #include "store/settings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -134,9 +135,10 @@ void SettingsDialog::buildControls() {
     };
     const auto shifted = [&](QRect rect) { return rect.translated(extra, 0); };
 
-    // Twelve units taller than the layout's first form: room for the refined-ranking box above
-    // the buttons.
-    setBodySize(QSize(du.x(226) + extra, du.y(217)));
+    // Taller than the layout's first form by twelve units for the refined-ranking box above the
+    // buttons and by fourteen for the output encoding below the precision.
+    constexpr int kBelowPrecision = 14;
+    setBodySize(QSize(du.x(226) + extra, du.y(217 + kBelowPrecision)));
 
     languageLabel_ = new QLabel(body());
     languageLabel_->setGeometry(du.rect(7, 4, 81, 8));
@@ -188,22 +190,38 @@ void SettingsDialog::buildControls() {
     precisionRect.setWidth(precisionRect.width() + extra);
     precisionLabel_->setGeometry(precisionRect);
 
+    // The recoding parameters end with the encoding of the files the program writes.
+    encodingLabel_ = new QLabel(body());
+    encodingLabel_->setObjectName(QStringLiteral("outputEncodingLabel"));
+    int labelWidth = 0;
+    for (store::Language language : {store::Language::russian, store::Language::english}) {
+        encodingLabel_->setText(setupText(SetupText::outputEncodingLabel, language));
+        labelWidth = std::max(labelWidth, encodingLabel_->sizeHint().width());
+    }
+    encodingLabel_->setGeometry(QRect(du.x(7), du.y(144), labelWidth, du.y(8)));
+    encoding_ = new QComboBox(body());
+    encoding_->setObjectName(QStringLiteral("outputEncodingBox"));
+    encoding_->setGeometry(QRect(du.x(7) + labelWidth + du.x(4), du.y(142), du.x(70), du.y(12)));
+    // One item per stored value, in the values' order; their texts come with the language.
+    encoding_->addItems({QString(), QString()});
+
+    const auto down = [&](QRect rect) { return rect.translated(0, du.y(kBelowPrecision)); };
     latinica_ = new QLabel(body());
     latinica_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    latinica_->setGeometry(wide(143, 8));
-    addCheck(wAsVeBox, wide(153, 8));
-    addCheck(noSjBox, wide(165, 8));
-    addCheck(separateEnglishBox, wide(177, 8));
-    addCheck(refineRankingBox, wide(189, 8));
+    latinica_->setGeometry(down(wide(143, 8)));
+    addCheck(wAsVeBox, down(wide(153, 8)));
+    addCheck(noSjBox, down(wide(165, 8)));
+    addCheck(separateEnglishBox, down(wide(177, 8)));
+    addCheck(refineRankingBox, down(wide(189, 8)));
 
     fonts_ = new QPushButton(body());
     fonts_->setObjectName(QStringLiteral("fontsButton"));
-    fonts_->setGeometry(du.rect(6, 201, 83, 13));
+    fonts_->setGeometry(down(du.rect(6, 201, 83, 13)));
     fonts_->setAutoDefault(false);
     connect(fonts_, &QPushButton::clicked, this, &SettingsDialog::chooseFont);
     close_ = new QPushButton(body());
     close_->setObjectName(QStringLiteral("closeButton"));
-    close_->setGeometry(shifted(du.rect(180, 200, 43, 14)));
+    close_->setGeometry(down(shifted(du.rect(180, 200, 43, 14))));
     close_->setDefault(true);
     connect(close_, &QPushButton::clicked, this, &SettingsDialog::accept);
 }
@@ -226,6 +244,7 @@ void SettingsDialog::showValues(const store::Settings& values) {
     show(clipboardViewerBox, values.setClipboardViewer);
     show(separateEnglishBox, values.separateEnglish);
     show(refineRankingBox, values.refineRanking);
+    encoding_->setCurrentIndex(static_cast<int>(values.outputEncoding));
 }
 
 store::Language SettingsDialog::radioValue() const {
@@ -253,6 +272,7 @@ store::Settings SettingsDialog::takeValues(const PrecisionCheck& check) const {
     values.setClipboardViewer = take(clipboardViewerBox);
     values.separateEnglish = take(separateEnglishBox);
     values.refineRanking = take(refineRankingBox);
+    values.outputEncoding = store::outputEncodingOf(encoding_->currentIndex());
     return values;
 }
 
@@ -351,6 +371,11 @@ void SettingsDialog::applyLanguageTexts() {
     russian_->setText(text(SetupText::russianButton));
     english_->setText(text(SetupText::englishButton));
     latinica_->setText(text(SetupText::latinicaHeading));
+    encodingLabel_->setText(text(SetupText::outputEncodingLabel));
+    encoding_->setItemText(static_cast<int>(store::OutputEncoding::win1251),
+                           text(SetupText::win1251Item));
+    encoding_->setItemText(static_cast<int>(store::OutputEncoding::utf8),
+                           text(SetupText::utf8Item));
     setUpdatesEnabled(true);
     update();
 }

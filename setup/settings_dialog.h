@@ -11,6 +11,7 @@
 #include <map>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -58,6 +59,8 @@ public:
     [[nodiscard]] QRadioButton* russianButton() const noexcept { return russian_; }
     [[nodiscard]] QRadioButton* englishButton() const noexcept { return english_; }
     [[nodiscard]] QPushButton* fontsButton() const noexcept { return fonts_; }
+    /// "Write files as": item 0 Windows-1251, item 1 UTF-8 (the stored values).
+    [[nodiscard]] QComboBox* outputEncodingBox() const noexcept { return encoding_; }
     [[nodiscard]] QPushButton* closeButton() const noexcept { return close_; }
     /// The language the dialog's texts are shown in.
     [[nodiscard]] store::Language textLanguage() const noexcept { return textLanguage_; }
@@ -93,6 +96,8 @@ private:
     QRadioButton* english_ = nullptr;
     QPushButton* fonts_ = nullptr;
     QPushButton* close_ = nullptr;
+    QLabel* encodingLabel_ = nullptr;
+    QComboBox* encoding_ = nullptr;
 };
 
 /// The settings command of the main window up to the dialog's end: runs the dialog modally and

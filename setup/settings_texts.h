@@ -26,11 +26,14 @@ enum class SetupText {
     clipboardViewer,       ///< check box 1026
     separateEnglish,       ///< check box 1028
     refineRanking,
+    outputEncodingLabel,
     // Texts that stay the same in both languages.
     languageLabel,
     russianButton,
     englishButton,
     latinicaHeading,
+    win1251Item, ///< the items of the output-encoding box
+    utf8Item,
     // Messages of the precision check.
     precisionOutOfRange,
     precisionNotANumber,

@@ -36,6 +36,7 @@ Settings readSettings(const SettingsStore& store) {
     s.wAsVe = readSwitch(store, kWAsVe);
     s.separateEnglish = readSwitch(store, kSeparateEnglish);
     s.refineRanking = readSwitch(store, kRefineRanking);
+    s.outputEncoding = outputEncodingOf(readSetting(store, kOutputEncoding));
     return s;
 }
 
@@ -55,6 +56,7 @@ void writeSettings(SettingsStore& store, const Settings& s, PrecisionWrite preci
     writeSwitch(store, kSetClipboardViewer, s.setClipboardViewer);
     writeSwitch(store, kSeparateEnglish, s.separateEnglish);
     writeSwitch(store, kRefineRanking, s.refineRanking);
+    writeSetting(store, kOutputEncoding, static_cast<int>(s.outputEncoding));
 }
 
 } // namespace vorlex::store

@@ -10,6 +10,19 @@
 
 namespace vorlex::store {
 
+/// The encoding of the files the program writes. The recoded text is Windows-1251 to the
+/// program; UTF-8 output is that text decoded, so plain ASCII (Latinica) is the same either way.
+enum class OutputEncoding { win1251 = 0, utf8 = 1 };
+
+/// The encoding of a stored `Output encoding` value; anything but 0 and 1 is the default.
+[[nodiscard]] constexpr OutputEncoding outputEncodingOf(int stored) noexcept {
+    if (stored == static_cast<int>(OutputEncoding::win1251))
+        return OutputEncoding::win1251;
+    if (stored == static_cast<int>(OutputEncoding::utf8))
+        return OutputEncoding::utf8;
+    return static_cast<OutputEncoding>(kOutputEncoding.defaultValue);
+}
+
 /// Every setting the windows and the command-line tool act on; the defaults are the keys'.
 struct Settings {
     Language language = languageOf(kLanguage.defaultValue);
@@ -29,6 +42,7 @@ struct Settings {
     bool wAsVe = kWAsVe.defaultValue != 0;
     bool separateEnglish = kSeparateEnglish.defaultValue != 0;
     bool refineRanking = kRefineRanking.defaultValue != 0;
+    OutputEncoding outputEncoding = outputEncodingOf(kOutputEncoding.defaultValue);
 
     bool operator==(const Settings&) const = default;
 };
@@ -45,7 +59,8 @@ enum class PrecisionWrite { write, keepStored };
 /// Writes what the settings dialog sets, in the order Precision, Show no auto recoding, Show
 /// wrong clipboard format, Auto recode, Auto recode file, Auto recode clipboard, Save last
 /// scheme, No Sj, W as Ve, Show preview on dblckl, Language, Set clipboard viewer, Sparate
-/// english, Refine ranking. `Total Show` and `Last scheme` have writers of their own.
+/// english, Refine ranking, Output encoding. `Total Show` and `Last scheme` have writers of their
+/// own.
 void writeSettings(SettingsStore& store, const Settings& settings,
                    PrecisionWrite precision = PrecisionWrite::write);
 

@@ -83,6 +83,8 @@ inline constexpr IntSetting kTotalShow{kRecodingParametersSection, "Total Show",
 inline constexpr IntSetting kPrecision{kRecodingParametersSection, "Precision", 7, 0, 9};
 /// Non-zero: the variant list is re-ordered by the refined ranking once a pass ends.
 inline constexpr IntSetting kRefineRanking{kRecodingParametersSection, "Refine ranking", 0};
+/// The encoding of the files the program writes: 0 Windows-1251, 1 UTF-8 (see OutputEncoding).
+inline constexpr IntSetting kOutputEncoding{kRecodingParametersSection, "Output encoding", 1, 0, 1};
 
 // Scheme sections, named by the scheme number (see schemeSectionName()).
 inline constexpr std::string_view kSchemeNameValue = "Name";

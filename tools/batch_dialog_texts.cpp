@@ -29,6 +29,11 @@ constexpr std::array<chrome::TextPair<BatchText>, static_cast<std::size_t>(Batch
          "Не могу записать в файл %1. Прекратить преобразование?"},
         {BatchText::outputExists, "File %1 already exists. Owerwrite, change file name or skip?",
          "Файл %1 уже существует. Перезаписать, изменить имя файла или пропустить?"},
+        {BatchText::saveAsTitle, "Save as (%1)", "Сохранить как (%1)"},
+        {BatchText::summary, "%1 files converted, %2 skipped, %3 failed",
+         "Преобразовано файлов: %1, пропущено: %2, с ошибками: %3"},
+        {BatchText::autoScheme, "Auto (each file its own repair)",
+         "Авто (каждому файлу свой вариант)"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists BatchText in declaration order");

@@ -23,6 +23,9 @@ enum class BatchText {
     cantAllocate,
     cantWriteFile, ///< %1: the output path
     outputExists,  ///< %1: the output path
+    saveAsTitle,   ///< %1: the name of the output encoding
+    summary,       ///< %1 files written, %2 skipped, %3 failed
+    autoScheme,    ///< the scheme box's entry for each file's own repair
     count_
 };
 

@@ -4,22 +4,19 @@
 #include "store/settings_keys.h"
 
 namespace vorlex::tools {
-namespace {
 
-enum class FileResult { written, skipped, failed, stop };
-
-// Writes one output: a new file, or after the user's choice a replaced one, another name or
-// none at all.
-FileResult writeOutput(QString path, const RecodedDocument& document, BatchAnswers& answers) {
+// A new file, or after the user's choice a replaced one, another name or none at all.
+OutputResult writeBatchOutput(QString path, std::span<const std::uint8_t> bytes,
+                              store::OutputEncoding encoding, BatchAnswers& answers) {
     Existing existing = Existing::keep;
     for (;;) {
         QString reason;
-        const WriteError error = writeFileAtomically(path, document.bytes(), existing, &reason);
+        const WriteError error = writeFileAtomically(path, bytes, existing, &reason, encoding);
         if (error == WriteError::none)
-            return FileResult::written;
+            return OutputResult::written;
         if (error != WriteError::exists)
-            return answers.stopAfterWriteFailure(path, error, reason) ? FileResult::stop
-                                                                      : FileResult::failed;
+            return answers.stopAfterWriteFailure(path, error, reason) ? OutputResult::stop
+                                                                      : OutputResult::failed;
         switch (answers.outputExists(path)) {
         case ExistingOutput::overwrite:
             existing = Existing::replace;
@@ -27,18 +24,16 @@ FileResult writeOutput(QString path, const RecodedDocument& document, BatchAnswe
         case ExistingOutput::rename: {
             const std::optional<QString> other = answers.otherOutputPath(path);
             if (!other || other->isEmpty())
-                return FileResult::skipped;
+                return OutputResult::skipped;
             path = *other;
             existing = Existing::keep; // a chosen name that exists is asked about again
             break;
         }
         case ExistingOutput::skip:
-            return FileResult::skipped;
+            return OutputResult::skipped;
         }
     }
 }
-
-} // namespace
 
 QString batchOutputPath(const QString& folder, const QString& source) {
     const QString name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
@@ -64,30 +59,31 @@ BatchSummary runBatchConversion(const BatchRequest& request, BatchAnswers& answe
         QString reason;
         const ReadError readError =
             DocumentReader::recodeFile(source, request.filters, request.options, document, &reason);
-        FileResult result = FileResult::failed;
+        OutputResult result = OutputResult::failed;
         if (readError == ReadError::openFailed || readError == ReadError::empty) {
             if (answers.stopAfterOpenFailure(source, readError, reason))
-                result = FileResult::stop;
+                result = OutputResult::stop;
         } else if (readError == ReadError::outOfMemory) {
             if (answers.stopAfterMemoryFailure(source))
-                result = FileResult::stop;
+                result = OutputResult::stop;
         } else {
-            result = writeOutput(batchOutputPath(request.outputFolder, source), document, answers);
+            result = writeBatchOutput(batchOutputPath(request.outputFolder, source),
+                                      document.bytes(), request.encoding, answers);
         }
         // The work buffer lives only while its file is handled.
         document.clear();
 
         switch (result) {
-        case FileResult::written:
-        case FileResult::skipped:
-            ++(result == FileResult::written ? summary.written : summary.skipped);
+        case OutputResult::written:
+        case OutputResult::skipped:
+            ++(result == OutputResult::written ? summary.written : summary.skipped);
             answers.progress(done);
             ++done;
             continue;
-        case FileResult::failed:
+        case OutputResult::failed:
             ++summary.failed;
             continue;
-        case FileResult::stop:
+        case OutputResult::stop:
             ++summary.failed;
             summary.stopped = true;
             break;

@@ -11,7 +11,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <span>
 
 namespace vorlex::tools {
 
@@ -53,6 +55,8 @@ struct BatchRequest {
     QString outputFolder;
     engine::FilterList filters;
     engine::LatinOptions options;
+    /// How the recoded text goes into the outputs (vorlex-cli writes it as it is).
+    store::OutputEncoding encoding = store::OutputEncoding::win1251;
 };
 
 struct BatchSummary {
@@ -70,6 +74,20 @@ struct BatchSummary {
 /// missing (the caller reports "Error reading config file" and converts nothing).
 [[nodiscard]] std::optional<engine::FilterList> readBatchFilters(const store::SettingsStore& store,
                                                                  int schemeNumber);
+
+/// What became of one output.
+enum class OutputResult {
+    written,
+    skipped, ///< the user chose to leave an existing output; the file counts as done
+    failed,
+    stop, ///< it failed and the user chose to end the batch
+};
+
+/// Writes @p bytes (Windows-1251 text) as output @p path in @p encoding through a temporary
+/// file, asking @p answers when the
+/// output exists (replace it, another name, or skip) or cannot be written.
+OutputResult writeBatchOutput(QString path, std::span<const std::uint8_t> bytes,
+                              store::OutputEncoding encoding, BatchAnswers& answers);
 
 /// Converts every source of @p request in order. Each source is read whole and recoded before
 /// its output is written; every output goes through a temporary file renamed over the target,

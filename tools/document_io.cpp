@@ -1,5 +1,6 @@
 #include "tools/document_io.h"
 
+#include "engine/cp1251.h"
 #include "engine/recode.h"
 #include "io/input_file.h"
 
@@ -73,8 +74,8 @@ ReadError DocumentReader::recodeFile(const QString& path, const engine::FilterLi
     std::string why;
     const std::optional<std::size_t> got = file->readFull({out.buffer_.get(), size}, why);
     if (!got || *got < size) {
-        setReason(reason, got ? QStringLiteral("the file became shorter while it was read")
-                              : QString::fromLocal8Bit(why));
+        setReason(reason,
+                  got ? QString::fromLatin1(kShortenedReason) : QString::fromLocal8Bit(why));
         out.clear();
         return ReadError::openFailed;
     }
@@ -100,10 +101,11 @@ ReadError DocumentReader::recodeBuffer(std::span<const std::uint8_t> document,
     return ReadError::none;
 }
 
-ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out) {
+ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std::uint8_t>& out,
+                        QString* reason) {
     out.clear();
     ReadError error = ReadError::none;
-    std::optional<io::InputFile> file = openDocument(path, error, nullptr);
+    std::optional<io::InputFile> file = openDocument(path, error, reason);
     if (!file)
         return error;
     try {
@@ -114,6 +116,7 @@ ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std:
     std::string why;
     const std::optional<std::size_t> got = file->readFull(out, why);
     if (!got) {
+        setReason(reason, QString::fromLocal8Bit(why));
         out.clear();
         return ReadError::openFailed;
     }
@@ -121,19 +124,47 @@ ReadError readFileStart(const QString& path, std::size_t limit, std::vector<std:
     return out.empty() ? ReadError::empty : ReadError::none;
 }
 
-ReadError checkReadable(const QString& path, std::uint64_t maxSize) {
+ReadError checkReadable(const QString& path, std::uint64_t maxSize, QString* reason) {
     ReadError error = ReadError::none;
-    const std::optional<io::InputFile> file = openDocument(path, error, nullptr);
+    const std::optional<io::InputFile> file = openDocument(path, error, reason);
     if (file && file->size() > maxSize)
         return ReadError::outOfMemory;
     return error;
 }
 
+QString encodingName(store::OutputEncoding encoding) {
+    return encoding == store::OutputEncoding::utf8 ? QStringLiteral("UTF-8")
+                                                   : QStringLiteral("Windows-1251");
+}
+
+namespace {
+
+// The UTF-8 form goes out in pieces, so a large document needs no second buffer of up to three
+// times its size.
+WriteError writeUtf8Atomically(const std::string& target, std::span<const std::uint8_t> bytes,
+                               Existing existing, std::string& why) {
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    io::AtomicFile file(target, existing);
+    if (const WriteError opened = file.open(why); opened != WriteError::none)
+        return opened;
+    std::string piece;
+    for (std::size_t done = 0; done < bytes.size(); done += kPiece) {
+        piece = engine::win1251ToUtf8(bytes.subspan(done, std::min(kPiece, bytes.size() - done)));
+        if (!file.write(piece, why))
+            return WriteError::writeFailed;
+    }
+    return file.commit(why);
+}
+
+} // namespace
+
 WriteError writeFileAtomically(const QString& target, std::span<const std::uint8_t> bytes,
-                               Existing existing, QString* reason) {
+                               Existing existing, QString* reason, store::OutputEncoding encoding) {
     std::string why;
-    const WriteError error =
-        io::writeAtomically(QFile::encodeName(target).toStdString(), bytes, existing, why);
+    const std::string path = QFile::encodeName(target).toStdString();
+    const WriteError error = encoding == store::OutputEncoding::utf8
+                                 ? writeUtf8Atomically(path, bytes, existing, why)
+                                 : io::writeAtomically(path, bytes, existing, why);
     if (error != WriteError::none && !why.empty())
         setReason(reason, QString::fromLocal8Bit(why));
     return error;

@@ -7,6 +7,7 @@
 #include "engine/filters.h"
 #include "engine/latin.h"
 #include "io/atomic_file.h"
+#include "store/settings.h"
 
 #include <QString>
 #include <cstddef>
@@ -42,6 +43,9 @@ enum class ReadError {
     outOfMemory, ///< no work buffer of the needed size, or larger than the caller's limit
 };
 
+/// The reason of a file that became shorter while it was read whole.
+inline constexpr char kShortenedReason[] = "the file became shorter while it was read";
+
 /// No limit on the size of a file read whole.
 inline constexpr std::uint64_t kNoSizeLimit = std::numeric_limits<std::uint64_t>::max();
 
@@ -65,22 +69,28 @@ public:
 /// (fewer when the file became shorter meanwhile). A missing, unreadable or non-regular file (a
 /// FIFO does not block) is openFailed, a file of size 0 is empty.
 [[nodiscard]] ReadError readFileStart(const QString& path, std::size_t limit,
-                                      std::vector<std::uint8_t>& out);
+                                      std::vector<std::uint8_t>& out, QString* reason = nullptr);
 
 /// Whether recodeFile() can be expected to read @p path: openFailed and empty as there, and
-/// outOfMemory for a file larger than @p maxSize.
-[[nodiscard]] ReadError checkReadable(const QString& path, std::uint64_t maxSize);
+/// outOfMemory for a file larger than @p maxSize. @p reason gets the system's words.
+[[nodiscard]] ReadError checkReadable(const QString& path, std::uint64_t maxSize,
+                                      QString* reason = nullptr);
+
+/// The name of an output encoding, the same in both languages ("UTF-8", "Windows-1251").
+[[nodiscard]] QString encodingName(store::OutputEncoding encoding);
 
 using WriteError = io::WriteError;
 using Existing = io::Existing;
 
 /// Writes @p bytes to @p target through a temporary file in the same folder, renamed over the
-/// target at the end. With Existing::keep an existing target is left alone and reported as
-/// WriteError::exists (checked again at the rename, so a file that appears meanwhile is kept).
-/// A replaced file keeps its permissions; a symbolic link is followed. On any failure the
-/// target is as it was and no temporary file remains.
-[[nodiscard]] WriteError writeFileAtomically(const QString& target,
-                                             std::span<const std::uint8_t> bytes, Existing existing,
-                                             QString* reason = nullptr);
+/// target at the end; recoded (Windows-1251) bytes go in as they are or, with
+/// OutputEncoding::utf8, decoded to UTF-8 piece by piece. With Existing::keep an existing target is
+/// left alone and reported as WriteError::exists (checked again at the rename, so a file that
+/// appears meanwhile is kept). A replaced file keeps its permissions; a symbolic link is followed.
+/// On any failure the target is as it was and no temporary file remains.
+[[nodiscard]] WriteError
+writeFileAtomically(const QString& target, std::span<const std::uint8_t> bytes, Existing existing,
+                    QString* reason = nullptr,
+                    store::OutputEncoding encoding = store::OutputEncoding::win1251);
 
 } // namespace vorlex::tools

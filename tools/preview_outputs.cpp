@@ -4,6 +4,7 @@
 #include "chrome/wait_cursor.h"
 #include "engine/cp1251.h"
 #include "store/settings.h"
+#include "tools/file_failure.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -76,16 +77,32 @@ engine::LatinOptions PreviewOutputs::latinOptions() const {
 }
 
 void PreviewOutputs::say(QWidget* parent, PreviewText id) const {
-    prompter_.message(parent, QApplication::applicationName(), text(id));
+    say(parent, text(id));
+}
+
+void PreviewOutputs::say(QWidget* parent, const QString& message) const {
+    prompter_.message(parent, QApplication::applicationName(), message);
+}
+
+QString PreviewOutputs::readFailureText(ReadError error, bool forData,
+                                        const QString& systemWords) const {
+    const QString first = text(readMessage(error, forData).value_or(PreviewText::readFailed));
+    // A buffer document (the clipboard copy) has no file to name.
+    if (!inputs_.documentIsFile)
+        return first;
+    return fileFailureText(first, inputs_.documentPath,
+                           readFailureReason(error, systemWords, language_), language_);
 }
 
 FirstPart PreviewOutputs::firstPart() const {
     std::vector<std::uint8_t> fileStart;
     std::span<const std::uint8_t> part;
     if (inputs_.documentIsFile) {
-        const ReadError read = readFileStart(inputs_.documentPath, kPreviewBytes, fileStart);
+        QString reason;
+        const ReadError read =
+            readFileStart(inputs_.documentPath, kPreviewBytes, fileStart, &reason);
         if (read != ReadError::none)
-            return {{}, readMessage(read, false)};
+            return {{}, readFailureText(read, false, reason)};
         part = fileStart;
     } else {
         part = bufferDocument().first(std::min(bufferDocument().size(), kPreviewBytes));
@@ -100,15 +117,15 @@ FirstPart PreviewOutputs::firstPart() const {
     if (error == ReadError::empty && !inputs_.documentIsFile)
         return {};
     if (error != ReadError::none)
-        return {{}, readMessage(error, false)};
+        return {{}, readFailureText(error, false, {})};
     return {shownTextOf(recoded.bytes()), std::nullopt};
 }
 
-ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
+ReadError PreviewOutputs::recodeWhole(RecodedDocument& out, QString* reason) const {
     const chrome::WaitCursor wait;
     if (inputs_.documentIsFile) {
         return DocumentReader::recodeFile(inputs_.documentPath, inputs_.filters, latinOptions(),
-                                          out, nullptr, kMaxWholeDocumentBytes);
+                                          out, reason, kMaxWholeDocumentBytes);
     }
     return DocumentReader::recodeBuffer(bufferDocument(), inputs_.filters, latinOptions(), out);
 }
@@ -116,9 +133,11 @@ ReadError PreviewOutputs::recodeWhole(RecodedDocument& out) const {
 void PreviewOutputs::writeToFile(QWidget* promptParent) {
     // A document that cannot be read is reported before a name is asked for.
     if (inputs_.documentIsFile) {
-        const ReadError probed = checkReadable(inputs_.documentPath, kMaxWholeDocumentBytes);
-        if (const auto failure = readMessage(probed, true)) {
-            say(promptParent, *failure);
+        QString reason;
+        const ReadError probed =
+            checkReadable(inputs_.documentPath, kMaxWholeDocumentBytes, &reason);
+        if (probed != ReadError::none) {
+            say(promptParent, readFailureText(probed, true, reason));
             return;
         }
     } else if (bufferDocument().empty()) {
@@ -126,28 +145,34 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
         return;
     }
 
+    // Read when the file is written, so a change in the settings applies to the next file.
+    const store::OutputEncoding encoding = store::readSettings(store_).outputEncoding;
     const std::optional<QString> target =
-        prompter_.saveFile(promptParent, proposedFileName(inputs_));
+        prompter_.saveFile(promptParent, proposedFileName(inputs_),
+                           text(PreviewText::saveAsTitle).arg(encodingName(encoding)));
     if (!target || target->isEmpty())
         return;
 
     // The whole document is read before the target is touched, so the source itself may be
     // chosen as the target.
     RecodedDocument recoded;
-    if (const auto failure = readMessage(recodeWhole(recoded), true)) {
-        say(promptParent, *failure);
+    QString reason;
+    if (const ReadError read = recodeWhole(recoded, &reason); read != ReadError::none) {
+        say(promptParent, readFailureText(read, true, reason));
         return;
     }
     WriteError written = WriteError::none;
     {
         const chrome::WaitCursor wait;
-        written = writeFileAtomically(*target, recoded.bytes(), Existing::replace);
+        written =
+            writeFileAtomically(*target, recoded.bytes(), Existing::replace, &reason, encoding);
     }
     recoded.clear();
     if (counterAdvances(inputs_, written) && inputs_.newFileCounter != nullptr)
         ++*inputs_.newFileCounter;
     if (const auto failure = writeMessage(written))
-        say(promptParent, *failure);
+        say(promptParent, fileFailureText(text(*failure), *target,
+                                          writeFailureReason(reason, language_), language_));
 }
 
 void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
@@ -158,8 +183,9 @@ void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
         return;
     }
     RecodedDocument recoded;
-    if (const auto failure = readMessage(recodeWhole(recoded), false)) {
-        say(promptParent, *failure);
+    QString reason;
+    if (const ReadError read = recodeWhole(recoded, &reason); read != ReadError::none) {
+        say(promptParent, readFailureText(read, false, reason));
         return;
     }
     const chrome::WaitCursor wait;

@@ -56,7 +56,7 @@ inline constexpr std::uint64_t kMaxWholeDocumentBytes = 0x7fffffff;
 /// The first part in document mode: the text, or the message that replaces it.
 struct FirstPart {
     QString text;
-    std::optional<PreviewText> failure;
+    std::optional<QString> failure;
 };
 
 /// Runs the preview's work for one set of inputs. The language is read from the store when this
@@ -73,8 +73,9 @@ public:
     /// The first kPreviewBytes bytes recoded, up to the first zero byte of the result.
     [[nodiscard]] FirstPart firstPart() const;
 
-    /// Asks for a file (proposing proposedFileName()) and writes the whole document, recoded,
-    /// through a temporary file renamed over it.
+    /// Asks for a file (proposing proposedFileName(), the title naming the encoding) and writes
+    /// the whole document, recoded, in the `Output encoding` of the store, through a temporary
+    /// file renamed over it.
     void writeToFile(QWidget* promptParent);
     /// Puts the whole document, recoded, on the clipboard through the callback.
     void putOnClipboard(QWidget* promptParent);
@@ -91,13 +92,18 @@ public:
     }
     /// Shows the message @p id in a plain box.
     void say(QWidget* parent, PreviewText id) const;
+    void say(QWidget* parent, const QString& message) const;
 
 private:
     [[nodiscard]] engine::LatinOptions latinOptions() const;
     /// The bytes of a buffer document; empty when there are none.
     [[nodiscard]] std::span<const std::uint8_t> bufferDocument() const noexcept;
-    /// Recodes the whole document into @p out under the wait cursor.
-    [[nodiscard]] ReadError recodeWhole(RecodedDocument& out) const;
+    /// Recodes the whole document into @p out under the wait cursor; @p reason gets the
+    /// system's words of a failed read.
+    [[nodiscard]] ReadError recodeWhole(RecodedDocument& out, QString* reason) const;
+    /// The message of a failed read of the document: for a file with its path and the reason.
+    [[nodiscard]] QString readFailureText(ReadError error, bool forData,
+                                          const QString& systemWords) const;
 
     const store::SettingsStore& store_;
     chrome::Prompter& prompter_;

@@ -25,6 +25,7 @@ constexpr std::array<chrome::TextPair<PreviewText>, static_cast<std::size_t>(Pre
          "Ошибка при выделении памяти под данные"},
         {PreviewText::createFailed, "Error creating file", "Ошибка при попытке создания файла"},
         {PreviewText::writeFailed, "Error writing to file", "Ошибка при попытке записи в файл"},
+        {PreviewText::saveAsTitle, "Save as (%1)", "Сохранить как (%1)"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists PreviewText in declaration order");

@@ -23,6 +23,7 @@ enum class PreviewText {
     outOfMemoryForData, ///< writing to a file
     createFailed,
     writeFailed,
+    saveAsTitle, ///< %1: the name of the output encoding
     count_
 };
 

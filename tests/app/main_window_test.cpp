@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -36,6 +37,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
@@ -45,6 +47,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 using vorlex::app::MainWindow;
 using vorlex::testing::QueuedPrompter;
@@ -61,6 +66,25 @@ QString standardButtonText(QDialogButtonBox::StandardButton which) {
     const QDialogButtonBox box(which);
     return box.button(which)->text();
 }
+
+// Sets the file-system user of this thread for its lifetime when running as root, so that the
+// test meets file permissions as another user would.
+class FsUser {
+public:
+    explicit FsUser(int uid) {
+        if (::geteuid() == 0)
+            previous_ = ::setfsuid(static_cast<uid_t>(uid));
+    }
+    ~FsUser() {
+        if (previous_ >= 0)
+            ::setfsuid(static_cast<uid_t>(previous_));
+    }
+    FsUser(const FsUser&) = delete;
+    FsUser& operator=(const FsUser&) = delete;
+
+private:
+    int previous_ = -1;
+};
 
 QString koiShownAsWin() {
     const std::string win = vorlex::engine::win1251Literal(kRepaired);
@@ -105,6 +129,10 @@ private:
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         return path;
+    }
+    static QByteArray readBytes(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
     QString koiFile() {
         const QString text = koiShownAsWin();
@@ -489,7 +517,7 @@ private slots:
         QCOMPARE(prompter_.lastProposedPath(), QStringLiteral("newfile_0"));
         QFile written(out);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll().toStdString(), vorlex::engine::win1251Literal(kRepaired));
+        QCOMPARE(written.readAll(), QByteArray(kRepaired)); // UTF-8 by default
         prompter_.expectSaveFile(std::nullopt);
         w->command(MainWindow::toFile)->trigger();
         QCOMPARE(prompter_.lastProposedPath(), QStringLiteral("newfile_1"));
@@ -500,6 +528,45 @@ private slots:
         prompter_.expectSaveFile(std::nullopt);
         w->command(MainWindow::toFile)->trigger();
         QCOMPARE(QFileInfo(prompter_.lastProposedPath()).fileName(), QStringLiteral("koi.txt"));
+    }
+
+    // A KOI8-R file through To file: by default what iconv makes of it as UTF-8, with
+    // `Output encoding` 0 what it makes as Windows-1251; the Save-as title names the encoding.
+    void toFileWritesTheOutputEncoding() {
+        const QString koi = koiFile();
+        const auto iconv = [&koi](const char* to) {
+            QProcess process;
+            process.start(QStringLiteral("iconv"),
+                          {QStringLiteral("-f"), QStringLiteral("koi8-r"), QStringLiteral("-t"),
+                           QString::fromLatin1(to), koi});
+            return process.waitForFinished() && process.exitCode() == 0
+                       ? std::optional(process.readAllStandardOutput())
+                       : std::nullopt;
+        };
+        const std::optional<QByteArray> utf8 = iconv("utf-8");
+        const std::optional<QByteArray> cp1251 = iconv("cp1251");
+        if (!utf8 || !cp1251)
+            QSKIP("iconv is not available");
+        auto w = open(koi);
+        waitForPass(*w);
+        list(*w)->setCurrentRow(0);
+        const QString out = dir_->filePath(QStringLiteral("out.txt"));
+        prompter_.expectSaveFile(out);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(prompter_.lastSaveTitle(), QStringLiteral("Save as (UTF-8)"));
+        const QByteArray written = readBytes(out);
+        QCOMPARE(written, *utf8);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString decoded = decoder(written);
+        QVERIFY(!decoder.hasError());
+        QVERIFY(decoded.startsWith(QString::fromUtf8(kRepaired)));
+
+        set(store::kOutputEncoding, 0);
+        set(store::kLanguage, 0); // read by the preview when it opens
+        prompter_.expectSaveFile(out);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(prompter_.lastSaveTitle(), QStringLiteral("Сохранить как (Windows-1251)"));
+        QCOMPARE(readBytes(out), *cp1251);
     }
 
     // To clipboard from the popup menu: the repaired text lands on the clipboard and is not
@@ -513,6 +580,9 @@ private slots:
         QVERIFY(put != nullptr);
         put->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8(kRepaired));
+        // The status line counts characters, not the bytes of either encoding.
+        QCOMPARE(w->statusText(),
+                 QStringLiteral("Copied %1 characters").arg(QString::fromUtf8(kRepaired).size()));
         QCoreApplication::processEvents();
         QVERIFY(!w->passRunning());
         QCOMPARE(list(*w)->count(), lines);
@@ -669,10 +739,18 @@ private slots:
                  vorlex::engine::parseAction(action).filters);
     }
 
+    // Opens the window with @p file and shows it: start-up messages wait for the window.
+    std::unique_ptr<MainWindow> openShown(const QString& file) {
+        auto w = open(file);
+        w->show();
+        (void)QTest::qWaitFor([this] { return prompter_.idle(); }); // checked by cleanup()
+        return w;
+    }
+
     void commandLineFileWithoutWords() {
         const QString path = writeFile(QStringLiteral("latin.txt"), "Hello, world! 12345 ok.");
         prompter_.expectMessage(QStringLiteral("This text can not be auto-recoding"));
-        auto w = open(path);
+        auto w = openShown(path);
         QVERIFY(!w->passRunning());
         QVERIFY(button(*w, MainWindow::recodeButton)->isEnabled());
         QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
@@ -680,20 +758,61 @@ private slots:
         set(store::kLanguage, 0);
         prompter_.expectMessage(
             QStringLiteral("К сожалению, этот файл не может быть автоматически перекодирован"));
-        auto ru = open(path);
+        auto ru = openShown(path);
         QCOMPARE(firstLine(*ru), QStringLiteral("Перекодировок не производилось!"));
         // Switched off: no message at all.
         set(store::kShowNoAutoRecoding, 1);
-        auto quiet = open(path);
+        auto quiet = openShown(path);
         QVERIFY(button(*quiet, MainWindow::recodeButton)->isEnabled());
     }
 
+    // A command-line file that cannot be read: the window comes first, then the message over
+    // it, naming the file and the reason in the window's language.
+    void commandLineFileThatCannotBeRead_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << "empty.txt" << 1
+                               << "Error reading from file\nFile: %1\nThe file is empty.";
+        QTest::newRow("folder") << "folder" << 1
+                                << "Error reading from file\nFile: %1\nIt is a folder, not a file.";
+        QTest::newRow("missing") << "vanished.txt" << 1
+                                 << "Error reading from file\nFile: %1\nThere is no such file or "
+                                    "folder.";
+        QTest::newRow("unreadable, Russian")
+            << "secret.txt" << 0
+            << "Ошибка при попытке считывания из файла\nФайл: %1\nДоступ запрещён.";
+    }
     void commandLineFileThatCannotBeRead() {
-        prompter_.expectMessage(QStringLiteral("Error reading from file"));
-        auto w = open(dir_->filePath(QStringLiteral("vanished.txt")));
+        QFETCH(QString, name);
+        QFETCH(int, language);
+        QFETCH(QString, expected);
+        set(store::kLanguage, language);
+        const QString path = dir_->filePath(name);
+        if (name == QLatin1String("empty.txt"))
+            writeFile(name, {});
+        else if (name == QLatin1String("folder"))
+            QVERIFY(QDir(dir_->path()).mkdir(name));
+        else if (name == QLatin1String("secret.txt"))
+            QVERIFY(QFile::setPermissions(writeFile(name, koiShownAsWin().toUtf8()),
+                                          QFileDevice::WriteOwner));
+        // Root reads every file whatever its mode: the file-system user of this thread drops
+        // that for the load (setfsuid is per thread and takes the override capabilities away).
+        std::optional<FsUser> nobody;
+        if (name == QLatin1String("secret.txt"))
+            nobody.emplace(65534);
+        prompter_.expectMessage(expected.arg(path));
+        auto w = open(path);
+        nobody.reset();
+        QVERIFY2(!prompter_.idle(), "the message waits for the window");
+        w->show();
+        QTRY_VERIFY(prompter_.idle());
+        QCOMPARE(prompter_.lastMessageParent(), w.get());
+        QVERIFY(prompter_.lastMessageParentVisible());
         QVERIFY(!button(*w, MainWindow::recodeButton)->isEnabled());
         QVERIFY(!w->command(MainWindow::viewSource)->isEnabled());
-        QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
+        QCOMPARE(firstLine(*w), language == 0 ? QStringLiteral("Перекодировок не производилось!")
+                                              : QStringLiteral("No recoding"));
     }
 
     void fromFileFailuresAndCancel() {
@@ -721,7 +840,7 @@ private slots:
             bad << big.fileName();
         for (const QString& path : bad) {
             prompter_.expectOpenFile(title, path);
-            prompter_.expectMessage(QStringLiteral("Error reading file"));
+            prompter_.expectFileFailure(QStringLiteral("Error reading file"), path);
             w->loadFromFile();
             QVERIFY2(!button(*w, MainWindow::recodeButton)->isEnabled(), qPrintable(path));
             QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
@@ -892,7 +1011,10 @@ private slots:
         auto w = open(koiFile());
         choose(*w, indexOf(*w, "Koi->Win"));
         QCOMPARE(store_->deleteSection("8"), 0);
-        prompter_.expectMessage(QStringLiteral("Error reading config file"));
+        // The settings file and the scheme that lost its action.
+        prompter_.expectMessage(QStringLiteral("Error reading config file\nFile: %1\nThe scheme "
+                                               "\"Koi->Win\" has no stored action.")
+                                    .arg(QString::fromStdString(store_->location())));
         QTest::mouseClick(button(*w, MainWindow::recodeButton), Qt::LeftButton);
         QCOMPARE(firstLine(*w), QStringLiteral("No recoding"));
     }

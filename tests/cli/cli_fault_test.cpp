@@ -3,6 +3,7 @@
 // Each must end in a clear message or a sound result, with the old target file whole.
 #include "engine/cp1251.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/koi_text.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/test_files.h"
 
@@ -10,13 +11,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -112,6 +118,108 @@ TEST_F(CliFaultTest, AFullFileSystemLeavesTheTargetWhole) {
                                      " > " + quoted(folder + "/stdout.txt"));
     EXPECT_EQ(toStdout.exitCode, 1) << toStdout.err.toStdString();
     EXPECT_TRUE(toStdout.err.contains("standard output")) << toStdout.err.toStdString();
+}
+
+// A batch onto a disk that fills up stops there: the outputs written are whole, none is half
+// written, and the message says why. In place, a file the disk has no room for stays as it was.
+TEST_F(CliFaultTest, ABatchOntoAFullDiskStopsWithTheFilesDoneWhole) {
+    const QString folder = path("full");
+    vorlex::testing::SmallTmpfs small(folder);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.reason();
+    const std::string text = win1251Literal(
+        "Вчера вечером мы долго гуляли по старому парку и говорили о том, как быстро проходит "
+        "время. Осенние листья шуршали под ногами, а в окнах домов уже зажигался свет.\n");
+    QDir().mkpath(path("in"));
+    constexpr int kFiles = 60; // about 3 KB each, far more than 64 KB
+    for (int i = 0; i < kFiles; ++i)
+        writeFile(path(QString("in/%1.txt").arg(i, 2, 10, QChar('0'))),
+                  QByteArray::fromStdString(koiFromWin1251(text + std::to_string(i) + '\n'))
+                      .repeated(12));
+
+    const CliRun run = runShell("exec \"$CLI\" batch --auto -r -j 2 --out " + quoted(folder) +
+                                " --report " + quoted(path("r.jsonl")) + " " + quoted(path("in")));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("No space left on device")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("the disk is full: stopped after")) << run.err.toStdString();
+    const QStringList written = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_FALSE(written.isEmpty());
+    for (const QString& name : written) {
+        EXPECT_FALSE(name.startsWith('.')) << "a temporary file: " << name.toStdString();
+        const std::string number = name.left(2).toStdString();
+        EXPECT_EQ(
+            readFile(folder + "/" + name),
+            QByteArray::fromStdString(text + std::to_string(std::stoi(number)) + '\n').repeated(12))
+            << name.toStdString();
+    }
+    // It stopped: a file or two in flight after the first that found no room, no more.
+    const int lines = readFile(path("r.jsonl")).count('\n');
+    EXPECT_LE(lines, written.size() + 2) << run.err.toStdString();
+
+    // In place on a disk filled with the sources: no file is lost or half replaced.
+    vorlex::testing::SmallTmpfs filled(path("filled"));
+    ASSERT_TRUE(filled.mounted());
+    const QByteArray koi = QByteArray::fromStdString(koiFromWin1251(text)).repeated(12);
+    int sources = 0;
+    for (;; ++sources) {
+        QFile file(path(QString("filled/%1.txt").arg(sources)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(koi) != koi.size() || !file.flush()) {
+            file.remove();
+            break;
+        }
+    }
+    const CliRun inPlace =
+        runShell("exec \"$CLI\" batch --auto --in-place -r " + quoted(path("filled")));
+    EXPECT_EQ(inPlace.exitCode, 1);
+    EXPECT_TRUE(inPlace.err.contains("the disk is full")) << inPlace.err.toStdString();
+    for (int i = 0; i < sources; ++i) {
+        const QString file = path(QString("filled/%1.txt").arg(i));
+        if (QFile::exists(file + ".orig"))
+            EXPECT_EQ(readFile(file + ".orig"), koi) << i;
+        else
+            EXPECT_EQ(readFile(file), koi) << i;
+    }
+    for (const QString& name : QDir(path("filled")).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_FALSE(name.startsWith('.')) << "a temporary file: " << name.toStdString();
+}
+
+// A file another program keeps saving (a new file renamed over it) while a batch reads it:
+// reported, or repaired whole from one of its versions, never a mix of the two.
+TEST_F(CliFaultTest, AFileSavedWhileABatchReadsItIsNotHalfConverted) {
+    const std::string win = win1251Literal("Мы долго гуляли по старому парку и говорили о том, "
+                                           "как быстро проходит время.\n");
+    const std::string second = win1251Literal("ЭТО ВТОРАЯ ВЕРСИЯ: ") + win.substr(19);
+    const QByteArray versions[] = {
+        QByteArray::fromStdString(koiFromWin1251(win)).repeated(50000),
+        QByteArray::fromStdString(koiFromWin1251(second)).repeated(50000)};
+    const QString source = path("busy.txt");
+    writeFile(source, versions[0]);
+    QDir().mkpath(path("out"));
+
+    std::atomic<bool> stop{false};
+    std::thread editor([&] {
+        const QByteArray temporary = QFile::encodeName(path("busy.tmp"));
+        for (int round = 1; !stop.load(); ++round) {
+            const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const QByteArray& bytes = versions[round % 2];
+            if (fd < 0 || ::write(fd, bytes.constData(), bytes.size()) != bytes.size())
+                break;
+            ::close(fd);
+            ::rename(temporary.constData(), QFile::encodeName(source).constData());
+        }
+    });
+    const CliRun run =
+        runShell("exec \"$CLI\" batch --auto --out " + quoted(path("out")) + " " + quoted(source));
+    stop.store(true);
+    editor.join();
+    if (run.exitCode != 0) {
+        EXPECT_TRUE(run.err.contains("busy.txt: the file changed")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("out/busy.txt")));
+        return;
+    }
+    const QByteArray written = readFile(path("out/busy.txt"));
+    const QByteArray back = QByteArray::fromStdString(koiFromWin1251(written.toStdString()));
+    EXPECT_TRUE(back == versions[0] || back == versions[1]);
 }
 
 TEST_F(CliFaultTest, AReadOnlyFolderIsRefusedWithTheReason) {

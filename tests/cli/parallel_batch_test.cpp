@@ -108,6 +108,16 @@ TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
 
     EXPECT_EQ(run({"batch", "--auto", "--in-place", "--backup", "~", path("d.txt")}).exitCode, 0);
     EXPECT_EQ(readFile(path("d.txt~")), koi);
+    // A rerun over the folder: the backups are not sources, the repaired file stays as it is.
+    QDir().mkpath(path("again"));
+    writeFile(path("again/f.txt"), koi);
+    EXPECT_EQ(run({"batch", "--auto", "--in-place", "-r", path("again")}).exitCode, 0);
+    const CliRun rerun =
+        run({"batch", "--auto", "--in-place", "-r", "--report", "-", path("again")});
+    EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+    EXPECT_TRUE(rerun.out.contains("a backup of")) << rerun.out.toStdString();
+    EXPECT_EQ(QDir(path("again")).entryList(QDir::Files), QStringList({"f.txt", "f.txt.orig"}));
+    EXPECT_EQ(readFile(path("again/f.txt.orig")), koi);
     // A symbolic link named on the command line: its file is repaired, the backup keeps the
     // original bytes (not a second link to the repaired file).
     writeFile(path("real.txt"), koi);
@@ -147,57 +157,69 @@ TEST_F(ParallelBatch, DryRunWritesOnlyTheReportAndBadUsageIsRefused) {
         << "a folder without -r";
 }
 
-// Interrupted at a random moment, a run leaves every file either as it was without a backup,
-// or repaired beside its backup; no temporary file, and the report holds the files finished.
-TEST_F(ParallelBatch, AnInterruptedRunLeavesNoTemporaryAndLosesNoOriginal) {
-    constexpr int kFiles = 500;
+// Interrupted at random moments by SIGINT or SIGTERM, runs in place over a folder of 2,000
+// files leave every file either as it was without a backup, or repaired beside its backup; no
+// temporary file, and the report holds the files finished, in order.
+TEST_F(ParallelBatch, InterruptedRunsLeaveNoTemporaryAndLoseNoOriginal) {
+    constexpr int kFiles = 2000;
+    const QString folder = path("in");
+    QDir().mkpath(folder);
+    const auto name = [&](int i) { return folder + QString("/%1.txt").arg(i, 4, 10, QChar('0')); };
+    std::vector<QByteArray> originals, repairs;
+    for (int i = 0; i < kFiles; ++i) {
+        repairs.push_back(bytes(kText + std::to_string(i) + '\n' + kText));
+        originals.push_back(bytes(koiFromWin1251(repairs.back().toStdString())));
+        writeFile(name(i), originals.back());
+    }
     std::mt19937 random(20261209);
-    for (int round = 0; round < 3; ++round) {
-        const QString folder = path(QString("r%1").arg(round));
-        QDir().mkpath(folder);
-        std::vector<QByteArray> originals;
-        for (int i = 0; i < kFiles; ++i) {
-            originals.push_back(bytes(koiFromWin1251(kText + std::to_string(i) + '\n' + kText)));
-            writeFile(folder + QString("/%1.txt").arg(i, 4, 10, QChar('0')), originals.back());
-        }
+    for (int round = 0; round < 10; ++round) {
+        const QString report = path(QString("r%1.jsonl").arg(round));
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VORLEX_SETTINGS", settings_);
         process.setProcessEnvironment(env);
         process.start(VORLEX_CLI_PATH, {"batch", "--auto", "--in-place", "-r", "-j", "2",
-                                        "--report", folder + ".jsonl", folder});
+                                        "--report", report, folder});
         ASSERT_TRUE(process.waitForStarted());
-        QThread::msleep(std::uniform_int_distribution<int>(100, 900)(random));
-        ::kill(pid_t(process.processId()), round == 2 ? SIGTERM : SIGINT);
+        QThread::msleep(std::uniform_int_distribution<int>(0, 1500)(random));
+        ::kill(pid_t(process.processId()), round % 2 == 0 ? SIGINT : SIGTERM);
         ASSERT_TRUE(process.waitForFinished(60000));
         // A signal before the tool set its handlers ends it before it touched anything.
         const bool handled = process.exitStatus() == QProcess::NormalExit;
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_TRUE(!handled || process.exitCode() == 0 || err.contains("interrupted after"))
+            << err.toStdString();
 
-        int repaired = 0;
-        QDirIterator entries(folder, QDir::Files | QDir::Hidden);
         int seen = 0;
-        while (entries.hasNext()) {
-            const QString name = entries.next();
+        for (QDirIterator entries(folder, QDir::Files | QDir::Hidden); entries.hasNext();) {
+            const QString entry = entries.next();
             ++seen;
             EXPECT_FALSE(entries.fileName().startsWith('.'))
-                << "a temporary file: " << name.toStdString();
+                << "a temporary file: " << entry.toStdString();
         }
+        int repaired = 0;
         for (int i = 0; i < kFiles; ++i) {
-            const QString file = folder + QString("/%1.txt").arg(i, 4, 10, QChar('0'));
-            if (QFile::exists(file + ".orig")) {
-                EXPECT_EQ(readFile(file + ".orig"), originals[i]);
-                EXPECT_NE(readFile(file), originals[i]);
+            if (QFile::exists(name(i) + ".orig")) {
+                EXPECT_EQ(readFile(name(i) + ".orig"), originals[i]) << i;
+                EXPECT_EQ(readFile(name(i)), repairs[i]) << i;
                 ++repaired;
+                // The next run starts from the untouched folder again.
+                ASSERT_TRUE(QFile::remove(name(i)));
+                ASSERT_TRUE(QFile::rename(name(i) + ".orig", name(i)));
             } else {
-                EXPECT_EQ(readFile(file), originals[i]) << file.toStdString();
+                EXPECT_EQ(readFile(name(i)), originals[i]) << i;
             }
         }
         EXPECT_EQ(seen, kFiles + repaired);
-        if (handled)
-            EXPECT_EQ(readFile(folder + ".jsonl").count('\n'), repaired)
-                << "one report line a file finished";
-        else
+        if (!handled) {
             EXPECT_EQ(repaired, 0);
+            continue;
+        }
+        // One line a file finished, in order.
+        const std::vector<QJsonObject> lines = ParallelBatch::report(report);
+        EXPECT_EQ(int(lines.size()), repaired) << round;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i]["path"].toString(), name(int(i))) << round;
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -96,6 +98,29 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(stored(*store, store::kSetClipboardViewer), 0);
         QCOMPARE(stored(*store, store::kRefineRanking), 1);
+    }
+
+    // "Write files as": UTF-8 when nothing or garbage is stored, the choice written on close,
+    // the label in the dialog's language.
+    void outputEncodingBox() {
+        writeSetting(*store, store::kOutputEncoding, 5);
+        {
+            SettingsDialog dialog(*store, prompter);
+            QCOMPARE(dialog.outputEncodingBox()->currentText(), QStringLiteral("UTF-8"));
+            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("outputEncodingLabel"))->text(),
+                     QStringLiteral("Write files as"));
+            dialog.russianButton()->click();
+            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("outputEncodingLabel"))->text(),
+                     QString::fromUtf8("Записывать файлы в"));
+            QCOMPARE(dialog.outputEncodingBox()->currentText(), QStringLiteral("UTF-8"));
+            dialog.outputEncodingBox()->setCurrentIndex(
+                dialog.outputEncodingBox()->findText(QStringLiteral("Windows-1251")));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        }
+        QCOMPARE(stored(*store, store::kOutputEncoding), 0);
+        SettingsDialog dialog(*store, prompter);
+        QCOMPARE(dialog.outputEncodingBox()->currentText(), QStringLiteral("Windows-1251"));
+        dialog.accept();
     }
 
     void storedPrecisionIsShownClamped() {

@@ -194,7 +194,8 @@ TEST_F(SettingsFaultTest, IntegersAtTheLimitsGiveSoundValuesEverywhere) {
                                           &kSeparateEnglish,
                                           &kTotalShow,
                                           &kPrecision,
-                                          &kRefineRanking};
+                                          &kRefineRanking,
+                                          &kOutputEncoding};
 
     const detect::Dictionary dictionary;
     const detect::Sample sample =
@@ -218,6 +219,10 @@ TEST_F(SettingsFaultTest, IntegersAtTheLimitsGiveSoundValuesEverywhere) {
         const Settings s = readSettings(store);
         // Language: 0 Russian, any other value English.
         EXPECT_EQ(isRussian(s.language), stored.value == 0) << stored.text;
+        // Output encoding: 0 Windows-1251; garbage and every other value the default, UTF-8.
+        EXPECT_EQ(s.outputEncoding,
+                  stored.value == 0 ? OutputEncoding::win1251 : OutputEncoding::utf8)
+            << stored.text;
         const int precision = s.precision;
         EXPECT_TRUE(precision >= 0 && precision <= 9) << stored.text;
         EXPECT_TRUE(

@@ -22,6 +22,7 @@ TEST(SettingsTest, EmptyStoreGivesTheDefaults) {
     EXPECT_FALSE(s.showNoAutoRecoding || s.showWrongClipboardFormat || s.noSj || s.wAsVe ||
                  s.separateEnglish || s.refineRanking || s.showPreviewOnDoubleClick);
     EXPECT_EQ(s.lastScheme, "Auto");
+    EXPECT_EQ(s.outputEncoding, OutputEncoding::utf8);
 }
 
 TEST(SettingsTest, BoundsLanguageAndSwitchesAsRead) {
@@ -38,6 +39,8 @@ TEST(SettingsTest, BoundsLanguageAndSwitchesAsRead) {
     EXPECT_FALSE(isRussian(s.language));
     EXPECT_TRUE(s.noSj);
     EXPECT_EQ(s.lastScheme, "Koi->Win");
+    writeSetting(store, kOutputEncoding, 0);
+    EXPECT_EQ(readSettings(store).outputEncoding, OutputEncoding::win1251);
 
     writeSetting(store, kPrecision, -3);
     writeSetting(store, kTotalShow, 150);
@@ -60,6 +63,7 @@ TEST(SettingsTest, WritesTheDialogsValuesInOrder) {
     s.setClipboardViewer = false;
     s.separateEnglish = true;
     s.refineRanking = true;
+    s.outputEncoding = OutputEncoding::win1251;
     writeSettings(store, s);
     EXPECT_EQ(store.writes(),
               (std::vector<std::string>{
@@ -69,7 +73,7 @@ TEST(SettingsTest, WritesTheDialogsValuesInOrder) {
                   "Parameters/Save last scheme", "Parameters/No Sj", "Parameters/W as Ve",
                   "Parameters/Show preview on dblckl", "Parameters/Language",
                   "Parameters/Set clipboard viewer", "Parameters/Sparate english",
-                  "Recoding Parameters/Refine ranking"}));
+                  "Recoding Parameters/Refine ranking", "Recoding Parameters/Output encoding"}));
     EXPECT_EQ(readSettings(store), s);
     EXPECT_EQ(readSetting(store, kLanguage), -1);
     EXPECT_EQ(readSetting(store, kSeparateEnglish), 1);
@@ -77,7 +81,7 @@ TEST(SettingsTest, WritesTheDialogsValuesInOrder) {
     // A precision that failed its check is not written.
     store.clearWrites();
     writeSettings(store, s, PrecisionWrite::keepStored);
-    EXPECT_EQ(store.writes().size(), 13u);
+    EXPECT_EQ(store.writes().size(), 14u);
     EXPECT_EQ(store.writes().front(), "Parameters/Show no auto recoding");
 }
 

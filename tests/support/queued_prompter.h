@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <deque>
 #include <optional>
 
@@ -19,6 +20,19 @@ class QueuedPrompter final : public chrome::Prompter {
 public:
     /// Expect a plain message box with exactly this text.
     void expectMessage(const QString& text) { push(Kind::message, text); }
+    /// Expect a plain message box about a file: @p first exactly as its first line, a second
+    /// line that ends with @p path, and a third line (the reason) that is not empty.
+    void expectFileFailure(const QString& first, const QString& path) {
+        Expected& e = push(Kind::message, first);
+        e.match = Match::fileFailure;
+        e.path = path;
+    }
+    /// Expect a question with @p first exactly as its first line and a reason below it.
+    void expectQuestionWithReason(const QString& first, Answer answer) {
+        Expected& e = push(Kind::question, first);
+        e.match = Match::withReason;
+        e.answer = answer;
+    }
     /// Expect an exclamation box with exactly this text.
     void expectWarning(const QString& text) { push(Kind::warning, text); }
     /// Expect a question with exactly this text, answered with @p answer.
@@ -37,7 +51,7 @@ public:
         e.paths = std::move(paths);
     }
     /// Expect a Save-as dialog; answer with @p path (nothing: cancel). Its proposed name is
-    /// kept in lastProposedPath().
+    /// kept in lastProposedPath(), its title in lastSaveTitle().
     void expectSaveFile(std::optional<QString> path) {
         Expected& e = push(Kind::saveFile, QString());
         e.path = std::move(path);
@@ -55,8 +69,10 @@ public:
         e.font = std::move(font);
     }
 
-    void message(QWidget*, const QString& caption, const QString& text) override {
+    void message(QWidget* parent, const QString& caption, const QString& text) override {
         lastCaption_ = caption;
+        lastMessageParent_ = parent;
+        lastMessageParentVisible_ = parent != nullptr && parent->isVisible();
         take(Kind::message, text);
     }
     void warning(QWidget*, const QString& caption, const QString& text) override {
@@ -81,8 +97,10 @@ public:
         const std::optional<Expected> e = take(Kind::openFiles, title);
         return e ? e->paths : std::nullopt;
     }
-    std::optional<QString> saveFile(QWidget*, const QString& proposedPath) override {
+    std::optional<QString> saveFile(QWidget*, const QString& proposedPath,
+                                    const QString& title) override {
         lastProposedPath_ = proposedPath;
+        lastSaveTitle_ = title;
         const std::optional<Expected> e = take(Kind::saveFile, QString());
         return e ? e->path : std::nullopt;
     }
@@ -117,13 +135,21 @@ public:
     [[nodiscard]] bool lastWithCancel() const noexcept { return lastWithCancel_; }
     [[nodiscard]] const QString& lastFilter() const noexcept { return lastFilter_; }
     [[nodiscard]] const QString& lastProposedPath() const noexcept { return lastProposedPath_; }
+    [[nodiscard]] const QString& lastSaveTitle() const noexcept { return lastSaveTitle_; }
+    /// The owner of the last plain message box, and whether it was on screen at that moment.
+    [[nodiscard]] const QWidget* lastMessageParent() const noexcept { return lastMessageParent_; }
+    [[nodiscard]] bool lastMessageParentVisible() const noexcept {
+        return lastMessageParentVisible_;
+    }
     [[nodiscard]] const QString& lastStartFolder() const noexcept { return lastStartFolder_; }
     [[nodiscard]] const QFont& lastInitialFont() const noexcept { return lastInitialFont_; }
 
 private:
     enum class Kind { message, warning, question, openFile, openFiles, saveFile, folder, font };
+    enum class Match { exact, fileFailure, withReason };
     struct Expected {
         Kind kind = Kind::message;
+        Match match = Match::exact;
         QString text;
         Answer answer = Answer::no;
         std::optional<QString> path;
@@ -141,8 +167,22 @@ private:
         e.text = text;
         return e;
     }
+    static bool matches(const Expected& e, const QString& text) {
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        switch (e.match) {
+        case Match::exact:
+            return text == e.text;
+        case Match::fileFailure:
+            return lines.size() == 3 && lines[0] == e.text && e.path &&
+                   lines[1].endsWith(*e.path) && lines[1].size() > e.path->size() &&
+                   !lines[2].trimmed().isEmpty();
+        case Match::withReason:
+            return lines.size() == 2 && lines[0] == e.text && !lines[1].trimmed().isEmpty();
+        }
+        return false;
+    }
     std::optional<Expected> take(Kind kind, const QString& text) {
-        if (queue_.empty() || queue_.front().kind != kind || queue_.front().text != text) {
+        if (queue_.empty() || queue_.front().kind != kind || !matches(queue_.front(), text)) {
             failures_.push_back(QStringLiteral("unexpected %1: %2").arg(kindName(kind), text));
             return std::nullopt;
         }
@@ -158,6 +198,9 @@ private:
     bool lastWithCancel_ = false;
     QString lastFilter_;
     QString lastProposedPath_;
+    QString lastSaveTitle_;
+    const QWidget* lastMessageParent_ = nullptr;
+    bool lastMessageParentVisible_ = false;
     QString lastStartFolder_;
     QFont lastInitialFont_;
 };

@@ -111,7 +111,7 @@ public:
         : answer_(std::move(answer)), whileOpen_(std::move(whileOpen)) {}
     QStringList unexpected;
 
-    std::optional<QString> saveFile(QWidget*, const QString&) override {
+    std::optional<QString> saveFile(QWidget*, const QString&, const QString&) override {
         whileOpen_();
         return answer_;
     }
@@ -189,6 +189,9 @@ private:
 
 void PreviewDialogTest::init() {
     store_ = std::make_unique<store::MemorySettingsStore>();
+    // The written files are compared with the recoded bytes themselves; the UTF-8 default is
+    // tested on its own.
+    store::writeSetting(*store_, store::kOutputEncoding, 0);
     prompter_ = std::make_unique<QueuedPrompter>();
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
@@ -288,12 +291,12 @@ void PreviewDialogTest::anEmptyOrMissingFileIsAReadError() {
     writeRaw(empty, {});
     for (const QString& path :
          {empty, dir_->filePath(QStringLiteral("missing.txt")), dir_->path()}) {
-        prompter_->expectMessage(QStringLiteral("Error reading file"));
+        prompter_->expectFileFailure(QStringLiteral("Error reading file"), path);
         PreviewDialog dialog(*store_, *prompter_, fileDocument(path, "kw"), {});
         QVERIFY(
             dialog.findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText().isEmpty());
         // Each output reports it again and asks nothing.
-        prompter_->expectMessage(QStringLiteral("Error reading file"));
+        prompter_->expectFileFailure(QStringLiteral("Error reading file"), path);
         dialog.writeDocumentToFile();
     }
 }
@@ -465,7 +468,7 @@ void PreviewDialogTest::aFullDiskKeepsTheOldFile() {
     PreviewInputs inputs = bufferDocument(repeated(kKoiWord, 20000), "kw"); // 140000 bytes
     inputs.silent = true;
     prompter_->expectSaveFile(target);
-    prompter_->expectMessage(message);
+    prompter_->expectFileFailure(message, target);
     PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
     QCOMPARE(readAll(target), std::string("old contents"));
     QCOMPARE(QDir(dir_->filePath(QStringLiteral("disk"))).entryList(QDir::Files | QDir::Hidden),
@@ -487,8 +490,9 @@ void PreviewDialogTest::aFolderThatCannotTakeAFileIsACreateError() {
     PreviewInputs inputs = bufferDocument(kKoiWord, "kw");
     inputs.silent = true;
 
-    prompter_->expectSaveFile(dir_->filePath(QStringLiteral("no such folder/new.txt")));
-    prompter_->expectMessage(message);
+    const QString nowhere = dir_->filePath(QStringLiteral("no such folder/new.txt"));
+    prompter_->expectSaveFile(nowhere);
+    prompter_->expectFileFailure(message, nowhere);
     PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
     QCOMPARE(counter_, 0);
 
@@ -499,7 +503,7 @@ void PreviewDialogTest::aFolderThatCannotTakeAFileIsACreateError() {
     writeRaw(target, "old contents");
     QVERIFY(disk.makeReadOnly());
     prompter_->expectSaveFile(target);
-    prompter_->expectMessage(message);
+    prompter_->expectFileFailure(message, target);
     PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
     QCOMPARE(readAll(target), std::string("old contents"));
     QCOMPARE(counter_, 0);
@@ -523,9 +527,13 @@ void PreviewDialogTest::aWinToLatinVariantWritesTheLongerResult() {
     PreviewInputs inputs = bufferDocument(win, "wl");
     inputs.silent = true;
     const QString target = dir_->filePath(QStringLiteral("latin.txt"));
-    prompter_->expectSaveFile(target);
-    PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
-    QCOMPARE(readAll(target), std::string("zhzhzhzh"));
+    // Transliterated text is plain ASCII: the same bytes in either output encoding.
+    for (const int encoding : {0, 1}) {
+        store::writeSetting(*store_, store::kOutputEncoding, encoding);
+        prompter_->expectSaveFile(target);
+        PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
+        QCOMPARE(readAll(target), std::string("zhzhzhzh"));
+    }
 
     inputs.silentAction = SilentAction::putOnClipboard;
     PreviewDialog::runSilently(*store_, *prompter_, inputs, clipboardCallbacks(), nullptr);
@@ -539,11 +547,16 @@ void PreviewDialogTest::aFileDeletedAfterAnalysisIsAReadError() {
     inputs.silent = true;
     QVERIFY(QFile::remove(path));
 
-    prompter_->expectMessage(QStringLiteral("Error reading file")); // before any file dialog
+    // Before any file dialog; the message names the file and why, in the window's language.
+    prompter_->expectMessage(
+        QStringLiteral("Error reading file\nFile: %1\nThere is no such file or folder.").arg(path));
     PreviewDialog::runSilently(*store_, *prompter_, inputs, {}, nullptr);
     inputs.silentAction = SilentAction::putOnClipboard;
     store::writeSetting(*store_, store::kLanguage, 0);
-    prompter_->expectMessage(QStringLiteral("Ошибка при попытке считывания из файла"));
+    prompter_->expectMessage(
+        QStringLiteral("Ошибка при попытке считывания из файла\nФайл: %1\nТакого файла или "
+                       "папки нет.")
+            .arg(path));
     PreviewDialog::runSilently(*store_, *prompter_, inputs, clipboardCallbacks(), nullptr);
     QCOMPARE(clipboardWrites_, 0);
     QCOMPARE(counter_, 0);
