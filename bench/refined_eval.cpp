@@ -18,9 +18,13 @@
 // genre, bucket, kind) so that other detectors can be run on them. --features writes, for the
 // first candidates of every case, the plausibility features and whether the candidate is the
 // real text (for scripts/fit_plausibility.py). Prints one JSON object per genre, bucket and kind.
+//
+// With --unicode CASES.tsv it repairs text that arrived as Unicode instead, one case a line
+// (see evaluateUnicode); scripts/evaluate_ranking.py builds the cases and judges the answers.
 #include "detect/dictionary.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
+#include "detect/unicode_repair.h"
 #include "engine/code_tables.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
@@ -205,12 +209,76 @@ bool isRussianKind(Kind kind) {
     return kind <= Kind::longWords;
 }
 
+// One line of a case file: tabs, line breaks and backslashes escaped.
+std::string unescaped(std::string_view field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char next = field[++i];
+        out += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == '\\' || ch == '\n' || ch == '\t' || ch == '\r') {
+            out += '\\';
+            out += ch == '\n' ? 'n' : ch == '\t' ? 't' : ch == '\r' ? 'r' : ch;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+// Text that arrived as Unicode, as `vorlex-cli auto --best` repairs it: reads lines "ID<TAB>TEXT"
+// (UTF-8) and prints "ID<TAB>VERDICT<TAB>ACTION<TAB>RESULT" for each, RESULT being what the first
+// plausible candidate whose action runs over the whole text makes of it (empty for none).
+int evaluateUnicode(const std::string& path, const std::vector<FilterList>& storedChains) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << path << ": cannot read the case file\n";
+        return 1;
+    }
+    const detect::Dictionary dictionary;
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        const std::string text = unescaped(std::string_view(line).substr(tab + 1));
+        const detect::UnicodeRanking ranking = detect::rankUnicode(dictionary, text, storedChains);
+        std::string action = "-", result;
+        if (ranking.verdict != detect::Verdict::none) {
+            for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
+                if (candidate.reading.plausibility < detect::kPlausibleFrom)
+                    break;
+                vorlex::engine::UnicodeActionError error{};
+                if (const auto got = vorlex::engine::applyUnicodeAction(candidate.steps, text, true,
+                                                                        {}, error)) {
+                    action = candidate.action;
+                    result = vorlex::engine::resultAsUtf8(*got);
+                    break;
+                }
+            }
+        }
+        std::cout << line.substr(0, tab) << '\t' << detect::verdictName(ranking.verdict) << '\t'
+                  << action << '\t' << escaped(result) << '\n';
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     int perCell = 250;
     unsigned seed = 8;
-    std::string dumpDir, featuresPath, englishPath, binaryPath;
+    std::string dumpDir, featuresPath, englishPath, binaryPath, unicodePath;
     bool verbose = false;
     std::vector<std::pair<std::string, std::string>> corpora;
     for (int i = 1; i < argc; ++i) {
@@ -230,12 +298,15 @@ int main(int argc, char** argv) {
             englishPath = argv[++i];
         else if (argument == "--binary" && hasValue)
             binaryPath = argv[++i];
+        else if (argument == "--unicode" && hasValue)
+            unicodePath = argv[++i];
         else if (const auto eq = argument.find('='); eq != std::string::npos)
             corpora.emplace_back(argument.substr(0, eq), argument.substr(eq + 1));
     }
-    if (corpora.empty()) {
+    if (corpora.empty() && unicodePath.empty()) {
         std::cerr << "usage: vorlex_refined_eval GENRE=CORPUS.txt... [--per-cell N] [--seed S] "
-                     "[--dump-singles DIR] [--features FILE] [--english FILE] [--binary FILE]\n";
+                     "[--dump-singles DIR] [--features FILE] [--english FILE] [--binary FILE]\n"
+                     "       vorlex_refined_eval --unicode CASES.tsv\n";
         return 2;
     }
 
@@ -248,6 +319,8 @@ int main(int argc, char** argv) {
     }
     base.readAction = [&actions](int number) { return actions[static_cast<std::size_t>(number)]; };
     const std::vector<FilterList> storedChains = detect::storedSchemeChains(base);
+    if (!unicodePath.empty())
+        return evaluateUnicode(unicodePath, storedChains);
 
     std::ofstream index, features;
     if (!dumpDir.empty())

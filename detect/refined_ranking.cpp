@@ -62,6 +62,11 @@ constexpr double kAsItIsGain = 1.5;
 constexpr double kTemperature = 2.0;
 /// The first two are "ambiguous" when the second keeps at least a quarter of the first's belief.
 constexpr double kAmbiguityRatio = 0.25;
+/// The text as it is may be kept against a recoding that changes no word for a better one
+/// (asItIsHolds) from this plausibility up, or when it is mostly real words and the recoding
+/// still holds this many odd bytes and words of mixed case.
+constexpr double kKeepAsItIsFrom = 0.5;
+constexpr int kOdditiesOfGarbage = 2;
 /// Candidates judged in full after the bigram pre-ranking.
 constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
@@ -463,6 +468,124 @@ bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap&
     return false;
 }
 
+/// Longest word looked up in the list of word forms.
+constexpr std::size_t kLongestListedWord = 32;
+
+/// The whole judgement of a reading, in nats, given its filter count.
+double fullTotal(const TextJudgement& j, int filters) {
+    const double capitalShare = j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
+    return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
+           kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
+           kFilterCost * filters + (filters == 0 ? kAsItIsGain : 0.0);
+}
+
+/// Whether the word (a run of letter bytes, Windows-1251) is case-consistent and among the
+/// Russian word forms.
+bool isKnownWord(std::string_view word) {
+    if (word.size() > kLongestListedWord)
+        return false;
+    std::array<char, kLongestListedWord> small{};
+    int capitals = 0;
+    bool tailHasCapital = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(word[i]);
+        if (isCapitalClass(kClassOf[byte])) {
+            ++capitals;
+            tailHasCapital = tailHasCapital || i > 0;
+        }
+        small[i] = static_cast<char>(byte == 0xA8 || byte == 0xB8 ? 0xE5
+                                     : byte < 0xE0 ? static_cast<std::uint8_t>(byte + 0x20)
+                                                   : byte);
+    }
+    const bool consistent = capitals == 0 || capitals == static_cast<int>(word.size()) ||
+                            (capitals == 1 && !tailHasCapital);
+    return consistent && isRussianWordForm(std::string_view(small.data(), word.size()));
+}
+
+/// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span):
+/// a long real word outweighs a short one.
+std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end) {
+    std::size_t known = 0;
+    for (std::size_t i = begin; i < end;) {
+        if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
+            ++i;
+            continue;
+        }
+        std::size_t stop = i;
+        while (stop < end && isLetterClass(kClassOf[static_cast<std::uint8_t>(text[stop])]))
+            ++stop;
+        if (isKnownWord(text.substr(i, stop - i)))
+            known += stop - i;
+        i = stop;
+    }
+    return known;
+}
+
+/// The sample read through a candidate's map of the high bytes.
+std::string readingOf(std::string_view text, const HighMap& map) {
+    std::string out(text);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        if (byte >= 0x80)
+            out[i] = static_cast<char>(map[byte - 0x80u]);
+    }
+    return out;
+}
+
+/// What another reading does to the words of a reading: over the spans of words where they
+/// differ, the letters in real words before and after, and the letters of the spans.
+struct WordChange {
+    std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0;
+};
+
+WordChange wordChange(std::string_view before, std::string_view after) {
+    WordChange change;
+    const auto letterAt = [&](std::size_t i) {
+        return isLetterClass(kClassOf[static_cast<std::uint8_t>(before[i])]) ||
+               isLetterClass(kClassOf[static_cast<std::uint8_t>(after[i])]);
+    };
+    for (std::size_t i = 0; i < before.size();) {
+        if (before[i] == after[i]) {
+            ++i;
+            continue;
+        }
+        // The span of words around the change, in either reading.
+        std::size_t begin = i, end = i + 1;
+        while (begin > 0 && letterAt(begin - 1))
+            --begin;
+        while (end < before.size() && (letterAt(end) || before[end] != after[end]))
+            ++end;
+        change.knownBefore += knownLettersIn(before, begin, end);
+        change.knownAfter += knownLettersIn(after, begin, end);
+        change.spanLetters += end - begin;
+        i = end;
+    }
+    return change;
+}
+
+/// Whether the text as it is should be answered rather than the recoding that scored best,
+/// although that recoding reads better letter by letter: of the words the recoding changes no
+/// more letters are in real words after it than before, or most of them are still no real
+/// words (the short words chance makes of garbage split by symbols); and the text as it is
+/// reads as Russian (or is mostly real words outside those spans, while the recoding still holds
+/// odd bytes or words of mixed case). This keeps correct text whose
+/// recoding only swaps a capital for another real word ("Не удалось" against "Же удалось") or joins
+/// a quote mark to a word («строго» against "Устрого"), and text of which only a quotation is
+/// damaged: no chain of the whole text repairs that, it only turns the damage into other garbage.
+bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility,
+                 int recodedOddities) {
+    const WordChange change = wordChange(asIs, recoded);
+    if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters)
+        return false;
+    if (asIsPlausibility >= kKeepAsItIsFrom)
+        return true;
+    // A text that is mostly real words outside those spans, and whose recoding still holds odd
+    // bytes or words of mixed case: a damaged quotation the recoding only turned into other
+    // garbage. (A real repair leaves neither.)
+    return recodedOddities >= kOdditiesOfGarbage &&
+           knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
+}
+
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
 /// with one of them from 0x80 up occurs, and how often each byte from 0x80 up.
 struct DocumentPairs {
@@ -532,9 +655,6 @@ double plausibilityOf(const TextJudgement& j) {
         z += kPlausibility.weights[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i)];
     return 1.0 / (1.0 + std::exp(-z));
 }
-
-/// Longest word looked up in the list of word forms.
-constexpr std::size_t kLongestListedWord = 32;
 
 } // namespace
 
@@ -855,14 +975,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                                                                   judged.front().judgement, memo);
         if (judged.empty())
             reference = recoded;
-        const double capitalShare =
-            j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
-        const FilterList& chain = keys.chain(index);
-        const double total = j.bigram + kMixedCaseWordCost * j.mixedCaseWords +
-                             kCapitalShareCost * capitalShare +
-                             kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
-                             kFilterCost * chain.count + (chain.count == 0 ? kAsItIsGain : 0.0);
-        judged.push_back({index, total, j});
+        judged.push_back({index, fullTotal(j, keys.chain(index).count), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -870,9 +983,27 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         return keys.chain(a.index).count < keys.chain(b.index).count;
     });
 
+    // The text as it is against a recoding that reads only a little better (asItIsHolds).
+    bool keptAsItIs = false;
+    if (keys.chain(judged.front().index).count != 0) {
+        const auto asIs = std::find_if(judged.begin(), judged.end(),
+                                       [](const Judged& j) { return j.index == 0; });
+        if (asIs != judged.end() &&
+            asItIsHolds(text, readingOf(text, keys.map(judged.front().index)),
+                        plausibilityOf(asIs->judgement),
+                        judged.front().judgement.oddBytes +
+                            judged.front().judgement.mixedCaseWords)) {
+            std::rotate(judged.begin(), asIs, asIs + 1);
+            keptAsItIs = true;
+        }
+    }
+    double topTotal = judged.front().total;
+    for (const Judged& j : judged)
+        topTotal = std::max(topTotal, j.total);
+
     double weightSum = 0;
     for (const Judged& j : judged)
-        weightSum += std::exp((j.total - judged.front().total) / kTemperature);
+        weightSum += std::exp((j.total - topTotal) / kTemperature);
     const double perByte = 1.0 / static_cast<double>(std::max<std::size_t>(shape.highPositions, 1));
     for (std::size_t n = 0; n < judged.size() && n < maxCandidates; ++n) {
         const Judged& j = judged[n];
@@ -882,14 +1013,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.label = variantLabel(sample, candidate.chain);
         candidate.score = j.total * perByte;
         candidate.sampleTotal = j.total;
-        candidate.confidence =
-            std::exp((j.total - judged.front().total) / kTemperature) / weightSum;
+        candidate.confidence = std::exp((j.total - topTotal) / kTemperature) / weightSum;
         candidate.plausibility = plausibilityOf(j.judgement);
         candidate.sameSampleChains = keys.members(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
     }
-    ranking.ambiguous = judged.size() > 1 && std::exp((judged[1].total - judged[0].total) /
-                                                      kTemperature) >= kAmbiguityRatio;
+    ranking.ambiguous =
+        !keptAsItIs && judged.size() > 1 &&
+        std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio;
 
     // The verdict: nothing plausible, a close second reading with other letters, or the first.
     const RefinedCandidate& first = ranking.candidates.front();
@@ -901,6 +1032,28 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     } else {
         ranking.verdict = first.chain.count == 0 ? Verdict::unchanged : Verdict::repair;
     }
+    return ranking;
+}
+
+RefinedRanking judgeAsItIs(const Dictionary& dictionary, const Sample& sample,
+                           std::string_view document) {
+    RefinedRanking ranking;
+    const std::string_view text = refinedSample(document);
+    std::size_t highPositions = 0;
+    for (char ch : text)
+        highPositions += static_cast<std::uint8_t>(ch) >= 0x80;
+    if (highPositions == 0)
+        return ranking;
+    const TextJudgement j = judgeText(dictionary, text);
+    RefinedCandidate candidate;
+    candidate.label = variantLabel(sample, candidate.chain);
+    candidate.sampleTotal = fullTotal(j, 0);
+    candidate.score = candidate.sampleTotal / static_cast<double>(highPositions);
+    candidate.confidence = 1;
+    candidate.plausibility = plausibilityOf(j);
+    candidate.sameSampleChains = {candidate.chain};
+    ranking.candidates.push_back(std::move(candidate));
+    ranking.verdict = ranking.plausible(0) ? Verdict::unchanged : Verdict::none;
     return ranking;
 }
 

@@ -89,6 +89,11 @@ struct RefinedRanking {
                                            std::span<const engine::FilterList> storedChains,
                                            std::size_t maxCandidates = kDefaultVariants);
 
+/// The text as it is alone, judged as refineRanking judges each candidate (for a text that only
+/// can be taken as it is): one candidate, or none without a byte from 0x80 up.
+[[nodiscard]] RefinedRanking judgeAsItIs(const Dictionary& dictionary, const Sample& sample,
+                                         std::string_view document);
+
 /// Plausibility of one reading (Windows-1251 text) as real Russian, as candidates get it.
 [[nodiscard]] double plausibility(const Dictionary& dictionary, std::string_view text);
 

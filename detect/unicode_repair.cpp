@@ -34,18 +34,53 @@ std::string utf8Head(std::string_view text, std::size_t characters) {
     return std::string(text.substr(0, end));
 }
 
+// Unicode text as Windows-1251 bytes for judging only: a character without a byte there (an
+// emoji, an arrow, a Latin letter with a mark) becomes '?', which the ranking takes for a word
+// boundary. nullopt when no Cyrillic letter is left to judge.
+std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    bool cyrillic = false;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = engine::decodeUtf8(utf8, pos, cp);
+        if (length == 0)
+            return std::nullopt;
+        pos += length;
+        const std::optional<std::uint8_t> byte = engine::unicodeToWin1251(cp);
+        out += static_cast<char>(byte ? *byte : '?');
+        cyrillic = cyrillic || (byte && (*byte >= 0xC0 || *byte == 0xA8 || *byte == 0xB8));
+    }
+    if (!cyrillic)
+        return std::nullopt;
+    return out;
+}
+
+struct Leaf {
+    RefinedRanking ranking;
+    std::vector<UnicodeStep> steps;
+    /// Judged through a lossy Windows-1251 view: only the text as it is is judged and offered,
+    /// as the steps before that view (a chain cannot run on characters the view lost).
+    bool asItIsOnly = false;
+    std::string text; ///< for such a leaf, the Unicode text it judged (its label)
+};
+
 struct Search {
     const Dictionary& dictionary;
     std::span<const engine::FilterList> storedChains;
     std::size_t maxCandidates;
     UnicodeRanking ranking;
-    std::vector<std::pair<RefinedRanking, std::vector<UnicodeStep>>> leaves;
+    std::vector<Leaf> leaves;
 
-    void rank(const std::string& bytes, std::vector<UnicodeStep> steps) {
+    void rank(const std::string& bytes, std::vector<UnicodeStep> steps,
+              std::string_view asItIs = {}) {
         ++ranking.rankings;
-        leaves.emplace_back(
-            refineRanking(dictionary, sampleSource(bytes), bytes, storedChains, maxCandidates),
-            std::move(steps));
+        const bool lossy = !asItIs.empty();
+        const Sample sample = sampleSource(bytes);
+        leaves.push_back(
+            {lossy ? judgeAsItIs(dictionary, sample, bytes)
+                   : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates),
+             std::move(steps), lossy, std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
@@ -73,16 +108,29 @@ struct Search {
             }
             rank(*bytes, std::move(next));
         }
+        // Correct text, or text a repair has made Unicode again, may hold characters that no
+        // page has (emoji, arrows, marked Latin letters): it is still judged as it is.
+        if (!winLossless)
+            if (const std::optional<std::string> judged = judgedThroughWin1251(text))
+                rank(*judged, steps, text);
     }
 };
 
-// Whether `a` should be listed before `b`: plausible readings first, then by score.
-bool better(const UnicodeCandidate& a, const UnicodeCandidate& b) {
-    const bool plausibleA = a.reading.plausibility >= kPlausibleFrom;
-    const bool plausibleB = b.reading.plausibility >= kPlausibleFrom;
-    if (plausibleA != plausibleB)
-        return plausibleA;
-    return a.reading.score > b.reading.score;
+// How a candidate is ordered among those of all paths: plausible readings first, then by score.
+// The 8-bit ranking of each path has the last word on its own candidates: it may put the text
+// as it is before a recoding that scores a little better, and when its first is implausible
+// (verdict none) the others of that path do not count as plausible either. So a path's first
+// candidate takes the best score of its path, and the others count as plausible only after a
+// plausible first.
+struct Rank {
+    bool plausible;
+    double score;
+};
+
+bool better(const Rank& a, const Rank& b) {
+    if (a.plausible != b.plausible)
+        return a.plausible;
+    return a.score > b.score;
 }
 
 } // namespace
@@ -120,18 +168,34 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
 
     std::vector<UnicodeCandidate> all;
     std::vector<const RefinedRanking*> leafOf;
-    for (const auto& [leaf, steps] : search.leaves) {
+    std::vector<Rank> ranks;
+    for (const Leaf& found : search.leaves) {
+        const RefinedRanking& leaf = found.ranking;
+        double leafBest = -1e300;
+        for (const RefinedCandidate& reading : leaf.candidates)
+            leafBest = std::max(leafBest, reading.score);
+        const bool frontPlausible = leaf.plausible(0);
         for (const RefinedCandidate& reading : leaf.candidates) {
+            if (found.asItIsOnly && reading.chain.count != 0)
+                continue;
+            const bool plausible = reading.plausibility >= kPlausibleFrom;
+            if (found.asItIsOnly)
+                ranks.push_back({plausible, reading.score});
+            else if (&reading == &leaf.candidates.front())
+                ranks.push_back({plausible, leafBest});
+            else
+                ranks.push_back({plausible && frontPlausible, reading.score});
             UnicodeCandidate candidate;
-            candidate.steps.steps = steps;
+            candidate.steps.steps = found.steps;
             candidate.steps.chain = reading.chain;
             // Windows-1251 bytes left as they are read as the text itself.
-            if (reading.chain.count == 0 &&
+            if (reading.chain.count == 0 && !found.asItIsOnly &&
                 candidate.steps.steps.back().page == DisplayPage::windows1251)
                 candidate.steps.steps.pop_back();
             candidate.action = engine::unicodeActionString(candidate.steps);
             candidate.reading = reading;
-            candidate.label = utf8Head(engine::win1251ToUtf8(reading.label), 199);
+            candidate.label =
+                utf8Head(found.asItIsOnly ? found.text : engine::win1251ToUtf8(reading.label), 199);
             all.push_back(std::move(candidate));
             leafOf.push_back(&leaf);
         }
@@ -140,7 +204,7 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return better(all[a], all[b]); });
+                     [&](std::size_t a, std::size_t b) { return better(ranks[a], ranks[b]); });
 
     UnicodeRanking& ranking = search.ranking;
     for (std::size_t i = 0; i < order.size() && ranking.candidates.size() < maxCandidates; ++i)

@@ -152,6 +152,23 @@ TEST(RefinedRanking, VerdictsOnRussianText) {
     EXPECT_TRUE(repaired.plausible(0));
 }
 
+// A recoding that makes no word real loses to the text as it is: one that swaps a capital for
+// another real word or joins a quote mark to a word, and one that only turns a damaged quote
+// inside correct text into other garbage.
+TEST(RefinedRanking, KeepsTheTextAgainstARecodingThatMakesNoWordReal) {
+    const std::string quote = through(engine::parseAction("wk"), engine::win1251Literal("привет"));
+    for (const std::string& text :
+         {engine::win1251Literal("Не удалось открыть файл: доступ «строго» запрещён."),
+          engine::win1251Literal("Он написал мне «") + quote +
+              engine::win1251Literal("» и ушёл домой, не сказав больше ни слова.")}) {
+        const RefinedRanking ranking = rankDocument(text);
+        ASSERT_FALSE(ranking.candidates.empty());
+        EXPECT_EQ(ranking.candidates.front().chain.count, 0) << ranking.candidates.front().action;
+        EXPECT_NE(ranking.verdict, Verdict::repair);
+        EXPECT_NE(ranking.verdict, Verdict::ambiguous);
+    }
+}
+
 // Bytes that are no Russian text in any reading: every candidate is implausible.
 TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
     std::string bytes;

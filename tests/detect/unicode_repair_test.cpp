@@ -61,5 +61,29 @@ TEST(UnicodeRepair, CorrectTextIsLeftAsItIs) {
     EXPECT_FALSE(arrivesAsUnicode("\xCF\xF0\xE8"));
 }
 
+// Characters no display page has (emoji, arrows, marked Latin letters) neither stop correct
+// text from being left as it is nor a repair through UTF-8 from keeping them.
+TEST(UnicodeRepair, CharactersOfNoPageSurvive) {
+    const std::string text = "Готово 👍 — откройте Сервис → Параметры, шрифт «Noto Sans» 🎉 café.";
+    const UnicodeRanking asItIs = rankUnicode(dictionary(), text, kStored);
+    ASSERT_FALSE(asItIs.candidates.empty());
+    EXPECT_EQ(asItIs.verdict, Verdict::unchanged);
+    EXPECT_EQ(asItIs.candidates.front().label, text);
+    const std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(text);
+    EXPECT_EQ(repaired(rankUnicode(dictionary(), damaged, kStored), damaged), text);
+}
+
+// A damaged quote inside correct text is left as it is: no action on the whole text repairs it.
+TEST(UnicodeRepair, ADamagedQuoteIsNotMadeWorse) {
+    for (const auto& family : vorlex::test::mojibakeFamilies()) {
+        const std::string text = "Он написал мне «" + family.damage("привет, как дела") +
+                                 "» и ушёл домой, не сказав больше ни слова.";
+        const UnicodeRanking ranking = rankUnicode(dictionary(), text, kStored);
+        if (ranking.verdict != Verdict::none) {
+            EXPECT_EQ(repaired(ranking, text), text) << family.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace vorlex::detect
