@@ -1025,7 +1025,7 @@ void MainWindow::listSelectionChanged() {
     }
 }
 
-void MainWindow::listRightClicked(const QPoint& point) {
+void MainWindow::listRightClicked(const QPoint& point, const QPoint& onScreen) {
     QListWidgetItem* item = list_->itemAt(point);
     const bool onItem = item != nullptr && list_->visualItemRect(item).contains(point);
     const std::string line = onItem ? listLine(list_->row(item)) : std::string();
@@ -1035,7 +1035,9 @@ void MainWindow::listRightClicked(const QPoint& point) {
     if (reaction.enableCommands)
         setResultCommandsEnabled(*reaction.enableCommands);
     if (reaction.openMenu)
-        listMenu_->popup(list_->viewport()->mapToGlobal(point));
+        // At the pointer as the event saw it: right after a window manager has restored the
+        // window, the window's own idea of where it is can still be its old place.
+        listMenu_->popup(onScreen);
 }
 
 void MainWindow::listDoubleClicked() {

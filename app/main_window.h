@@ -192,7 +192,7 @@ private:
     /// Applies the list operations the worker has queued, in order.
     void drainVariantQueue();
     void listSelectionChanged();
-    void listRightClicked(const QPoint& point);
+    void listRightClicked(const QPoint& point, const QPoint& onScreen);
     void listDoubleClicked();
     [[nodiscard]] ListCommandState listCommandState();
     [[nodiscard]] tools::PreviewCallbacks previewCallbacks();

@@ -108,7 +108,7 @@ QRect VariantListBox::columnRect(const QRect& textRect) const {
 
 void VariantListBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton)
-        emit rightButtonReleased(event->position().toPoint());
+        emit rightButtonReleased(event->position().toPoint(), event->globalPosition().toPoint());
     QListWidget::mouseReleaseEvent(event);
 }
 

@@ -43,8 +43,9 @@ public:
 
 signals:
     /// The right button was released at @p point (the list's viewport coordinates, as
-    /// itemAt() takes them); sent before the list's own handling of the release.
-    void rightButtonReleased(QPoint point);
+    /// itemAt() takes them) and @p onScreen (where the pointer was on the screen, taken from
+    /// the event itself); sent before the list's own handling of the release.
+    void rightButtonReleased(QPoint point, QPoint onScreen);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

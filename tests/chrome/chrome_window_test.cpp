@@ -356,6 +356,7 @@ private slots:
         const QPoint reported = spy.at(0).at(0).toPoint();
         QCOMPARE(reported, onSecond);
         QCOMPARE(list.itemAt(reported), list.item(1));
+        QCOMPARE(spy.at(0).at(1).toPoint(), list.viewport()->mapToGlobal(onSecond));
     }
 
     void listBoxShowsItsTitleTipBelowThePointer() {
