@@ -176,15 +176,14 @@ std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
 }
 
 tools::PreviewInputs unicodePreviewInputs(ListCommand command, const UnicodeLineResult& result,
-                                          const ListCommandState& state, int* replaced) {
+                                          const ListCommandState& state) {
     ListCommandState repaired = state;
-    repaired.clipboardCopy =
-        std::make_shared<const std::string>(unicodeToWin1251Lossy(result.utf8, replaced));
-    // The sample is of the damaged text; the shown text is that of the repair.
+    // The repair itself, every character kept: the preview writes it in the output encoding.
+    repaired.clipboardCopy = std::make_shared<const std::string>(result.utf8);
+    // The sample is of the damaged text.
     repaired.sample = nullptr;
     tools::PreviewInputs inputs = commandInputs(command, {}, result.description, repaired);
-    if (command != ListCommand::viewResult)
-        inputs.shownText = repaired.clipboardCopy->substr(0, detect::kTextSampleSize - 1);
+    inputs.documentIsUnicode = true;
     return inputs;
 }
 

@@ -101,12 +101,10 @@ struct UnicodeLineResult {
 [[nodiscard]] std::optional<UnicodeLineResult> unicodeLineResult(std::string_view line,
                                                                  const ListCommandState& state);
 /// What To file and View result hand to the preview for such a repair: the repaired text as a
-/// buffer document in Windows-1251 (a character without a byte becomes '?', counted in
-/// @p replaced when given), no filters.
+/// Unicode buffer document (shown as it is, written in the output encoding), no filters.
 [[nodiscard]] tools::PreviewInputs unicodePreviewInputs(ListCommand command,
                                                         const UnicodeLineResult& result,
-                                                        const ListCommandState& state,
-                                                        int* replaced = nullptr);
+                                                        const ListCommandState& state);
 
 /// View source text: source mode with the text sample, the variant list's font.
 [[nodiscard]] tools::PreviewInputs viewSourceInputs(const ListCommandState& state);

@@ -821,8 +821,10 @@ void MainWindow::putTextOnClipboard(const QString& shown) {
     ownClipboardText_ = shown;
     QGuiApplication::clipboard()->setText(shown);
     watching_ = previous;
-    // Every byte is one character of the Basic Multilingual Plane, one UTF-16 unit each.
-    status_->setText(text(MainText::copiedCharacters).arg(shown.size()));
+    // Characters, not UTF-16 units: a repair through Unicode may hold emoji.
+    const qsizetype characters =
+        std::count_if(shown.begin(), shown.end(), [](QChar c) { return !c.isLowSurrogate(); });
+    status_->setText(text(MainText::copiedCharacters).arg(characters));
 }
 
 // --- Recode and the pass ---
@@ -949,6 +951,7 @@ tools::PreviewCallbacks MainWindow::previewCallbacks() {
     callbacks.putOnClipboard = [this](std::span<const std::uint8_t> bytes) {
         putOnClipboard(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     };
+    callbacks.putTextOnClipboard = [this](const QString& shown) { putTextOnClipboard(shown); };
     callbacks.saveAsScheme = [this](QWidget* parent, const QString& actionText,
                                     const engine::FilterList& filters) {
         saveChainAsScheme(parent, actionText, filters);
@@ -988,10 +991,7 @@ void MainWindow::runListCommand(ListCommand listCommand) {
             putTextOnClipboard(QString::fromStdString(result->utf8));
             return;
         }
-        int replaced = 0;
-        inputs = unicodePreviewInputs(listCommand, *result, listCommandState(), &replaced);
-        if (replaced > 0)
-            tell(text(MainText::unicodeRepairCharactersReplaced).arg(replaced));
+        inputs = unicodePreviewInputs(listCommand, *result, listCommandState());
     } else {
         inputs = previewInputsFor(listCommand, line, listCommandState());
     }

@@ -91,12 +91,6 @@ constexpr std::array<chrome::TextPair<MainText>, static_cast<std::size_t>(MainTe
          "only.",
          "Исправление через Юникод нельзя сохранить как схему: схемы хранят только 8-битные "
          "перекодировки."},
-        {MainText::unicodeRepairCharactersReplaced,
-         "%1 characters of the repaired text have no Windows-1251 code and are shown and written "
-         "as \"?\". To clipboard keeps them.",
-         "Символов исправленного текста, которых нет в кодировке Windows-1251: %1. Они "
-         "показываются "
-         "и записываются как \"?\". Команда «Положить в буфер обмена» их сохраняет."},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists MainText in declaration order");

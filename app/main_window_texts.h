@@ -70,7 +70,6 @@ enum class MainText {
     noPlausibleReading,    ///< the one line of a refined list without a plausible reading
     unicodeRepairMisfits,  ///< a repair through Unicode that the rest of the text does not take
     unicodeRepairNoScheme, ///< Save as scheme on a repair through Unicode
-    unicodeRepairCharactersReplaced, ///< %1: characters without a Windows-1251 byte
     count_
 };
 

@@ -20,20 +20,10 @@ ClipboardBytes clipboardTextToBytes(const QString& text) {
 }
 
 std::string unicodeToWin1251Lossy(std::string_view utf8, int* replaced) {
-    int lost = 0;
-    std::string bytes;
-    bytes.reserve(utf8.size());
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        char32_t cp = 0;
-        const std::size_t length = engine::decodeUtf8(utf8, pos, cp);
-        pos += std::max<std::size_t>(1, length);
-        const std::optional<std::uint8_t> byte =
-            length == 0 ? std::nullopt : engine::unicodeToWin1251(cp);
-        lost += byte ? 0 : 1;
-        bytes += static_cast<char>(byte.value_or('?'));
-    }
+    std::size_t lost = 0;
+    std::string bytes = engine::utf8ToWin1251Lossy(utf8, &lost);
     if (replaced != nullptr)
-        *replaced = lost;
+        *replaced = static_cast<int>(lost);
     return bytes;
 }
 

@@ -5,11 +5,10 @@
 #include "cli/command_options.h"
 #include "cli/worker_pool.h"
 #include "detect/binary_content.h"
-#include "detect/document_repair.h"
+#include "detect/file_decision.h"
 #include "detect/pass.h"
 #include "detect/sample.h"
 #include "detect/stored_schemes.h"
-#include "detect/unicode_repair.h"
 #include "engine/recode.h"
 #include "io/input_file.h"
 #include "store/settings_keys.h"
@@ -49,8 +48,6 @@ extern "C" void onInterrupt(int) {
 
 /// Largest file the batch reads whole.
 constexpr std::size_t kMostFileBytes = 0x7fffffff;
-/// How much of a file's start tells a binary file.
-constexpr std::size_t kBinaryProbeBytes = 8192;
 
 struct Request {
     bool automatic = false;
@@ -376,44 +373,6 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
     return outcome;
 }
 
-Outcome repairUnicode(const Shared& shared, const Job& job, Outcome outcome,
-                      const std::vector<std::uint8_t>& document, const FileState& before,
-                      std::string_view unicode) {
-    const detect::UnicodeRanking ranking =
-        detect::rankUnicode(*shared.dictionary, unicode, shared.storedChains, shared.shown);
-    outcome.verdict = detect::verdictName(ranking.verdict);
-    if (!ranking.candidates.empty()) {
-        outcome.confidence = ranking.candidates.front().reading.confidence;
-        outcome.plausibility = ranking.candidates.front().reading.plausibility;
-    }
-    const detect::UnicodeBest best = detect::bestUnicodeRepair(ranking, unicode, shared.options);
-    if (!best.candidate) {
-        outcome.action = "not written";
-        outcome.error = best.noPlausibleReading
-                            ? "no reading of the text is plausible Russian"
-                            : "the repair found on the start of the text does not fit the rest";
-        return outcome;
-    }
-    if (ranking.ambiguous && outcome.confidence < shared.request.minConfidence) {
-        outcome.action = "not written";
-        outcome.error = "ambiguous: the confidence is below --min-confidence";
-        return outcome;
-    }
-    if (best.candidate->action.empty()) {
-        outcome.bytesOut = document.size();
-        if (shared.request.inPlace || !shared.request.copyUnchanged) {
-            outcome.action = "unchanged";
-            return outcome;
-        }
-        outcome.action = "copied";
-        return writeOutcome(shared, job, std::move(outcome), document, before, document);
-    }
-    outcome.action = "repaired";
-    return writeOutcome(
-        shared, job, std::move(outcome), document, before,
-        std::span(reinterpret_cast<const std::uint8_t*>(best.utf8.data()), best.utf8.size()));
-}
-
 Outcome convert(const Shared& shared, const Job& job) {
     const Request& request = shared.request;
     Outcome outcome;
@@ -475,7 +434,7 @@ Outcome convert(const Shared& shared, const Job& job) {
     if (changed())
         return failure(std::move(outcome), "the file changed while it was read");
     if (detect::looksBinary(
-            std::span(document).first(std::min(document.size(), kBinaryProbeBytes)))) {
+            std::span(document).first(std::min(document.size(), detect::kBinaryProbeBytes)))) {
         outcome.action = "skipped";
         outcome.error = "a binary file";
         return outcome;
@@ -483,31 +442,28 @@ Outcome convert(const Shared& shared, const Job& job) {
 
     engine::FilterList filters = shared.filters;
     if (request.automatic) {
-        const std::string_view text(reinterpret_cast<const char*>(document.data()),
-                                    document.size());
-        // Text that arrives as Unicode is repaired as `auto --best` repairs it, and stays UTF-8.
-        std::string_view unicode = text;
-        if (unicode.starts_with("\xEF\xBB\xBF"))
-            unicode.remove_prefix(3);
-        if (detect::arrivesAsUnicode(unicode))
-            return repairUnicode(shared, job, std::move(outcome), document, *before, unicode);
-        const detect::DocumentRepair decision =
-            detect::planRepair(*shared.dictionary, detect::sampleSource(text), text,
-                               shared.storedChains, shared.shown);
-        outcome.verdict = detect::verdictName(decision.ranking.verdict);
-        outcome.confidence = decision.confidence();
-        outcome.plausibility = decision.plausibility();
-        if (!decision.chain) {
+        // The file's own repair, decided as the batch window's Auto entry decides it.
+        const detect::FileDecision decision = detect::decideFile(
+            *shared.dictionary,
+            std::string_view(reinterpret_cast<const char*>(document.data()), document.size()),
+            shared.storedChains, shared.shown, shared.options);
+        outcome.verdict = detect::verdictName(decision.verdict);
+        outcome.confidence = decision.confidence;
+        outcome.plausibility = decision.plausibility;
+        if (decision.answer == detect::FileAnswer::noRepair ||
+            decision.answer == detect::FileAnswer::misfit) {
             outcome.action = "not written";
-            outcome.error = "no reading of the text is plausible Russian";
+            outcome.error = decision.answer == detect::FileAnswer::noRepair
+                                ? "no reading of the text is plausible Russian"
+                                : "the repair found on the start of the text does not fit the rest";
             return outcome;
         }
-        if (decision.ranking.ambiguous && outcome.confidence < request.minConfidence) {
+        if (decision.belowConfidence(request.minConfidence)) {
             outcome.action = "not written";
             outcome.error = "ambiguous: the confidence is below --min-confidence";
             return outcome;
         }
-        if (decision.chain->count == 0) {
+        if (decision.answer == detect::FileAnswer::unchanged) {
             outcome.bytesOut = document.size();
             if (request.inPlace || !request.copyUnchanged) {
                 outcome.action = "unchanged";
@@ -516,7 +472,15 @@ Outcome convert(const Shared& shared, const Job& job) {
             outcome.action = "copied";
             return writeOutcome(shared, job, std::move(outcome), document, *before, document);
         }
-        filters = *decision.chain;
+        // Text that arrived as Unicode stays UTF-8.
+        if (decision.answer == detect::FileAnswer::unicodeRepair) {
+            outcome.action = "repaired";
+            return writeOutcome(
+                shared, job, std::move(outcome), document, *before,
+                std::span(reinterpret_cast<const std::uint8_t*>(decision.utf8.data()),
+                          decision.utf8.size()));
+        }
+        filters = decision.chain;
     }
 
     // A chain of code tables writes every byte and keeps the length: its output needs only the

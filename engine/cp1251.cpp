@@ -1,5 +1,6 @@
 #include "engine/cp1251.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vorlex::engine {
@@ -143,6 +144,23 @@ std::string win1251Literal(std::string_view utf8) {
         pos += length;
     }
     return out;
+}
+
+std::string utf8ToWin1251Lossy(std::string_view utf8, std::size_t* replaced) {
+    std::size_t lost = 0;
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(utf8, pos, cp);
+        pos += std::max<std::size_t>(1, length);
+        const std::optional<std::uint8_t> byte = length == 0 ? std::nullopt : unicodeToWin1251(cp);
+        lost += byte ? 0 : 1;
+        bytes += static_cast<char>(byte.value_or('?'));
+    }
+    if (replaced != nullptr)
+        *replaced = lost;
+    return bytes;
 }
 
 } // namespace vorlex::engine

@@ -44,6 +44,11 @@ struct Utf8ToWin1251Result {
 /// character that has no Windows-1251 byte.
 [[nodiscard]] Utf8ToWin1251Result utf8ToWin1251(std::string_view utf8);
 
+/// UTF-8 text as Windows-1251, each character without a byte (and each invalid sequence) as
+/// '?'; @p replaced, when given, gets how many became '?'.
+[[nodiscard]] std::string utf8ToWin1251Lossy(std::string_view utf8,
+                                             std::size_t* replaced = nullptr);
+
 /// Windows-1251 bytes of UTF-8 text that is known to be representable (program constants).
 /// Unrepresentable characters become '?'.
 std::string win1251Literal(std::string_view utf8);

@@ -33,6 +33,11 @@ constexpr std::array<chrome::TextPair<ResultsText>, static_cast<std::size_t>(Res
         {ResultsText::actionBinary, "skipped: not a text file", "пропущен: не текстовый файл"},
         {ResultsText::actionKept, "existing output kept", "прежний файл оставлен"},
         {ResultsText::actionFailed, "failed", "ошибка"},
+        {ResultsText::actionMisfit, "not written: the repair does not fit the whole text",
+         "не записан: исправление не подходит ко всему тексту"},
+        {ResultsText::actionUnencodable,
+         "not written: %1 characters have no Windows-1251 code (write files as UTF-8)",
+         "не записан: символов без кода в Windows-1251: %1 (записывайте файлы в UTF-8)"},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists ResultsText in declaration order");
@@ -57,7 +62,7 @@ QString actionText(const AutoFileAnswer& answer, store::Language language) {
     switch (answer.action) {
     case AutoAction::repaired:
         return resultsText(ResultsText::actionRepaired, language)
-            .arg(QString::fromStdString(engine::chainDescription(answer.chain, ", ")));
+            .arg(QString::fromStdString(answer.steps));
     case AutoAction::unchanged:
         return resultsText(ResultsText::actionUnchanged, language);
     case AutoAction::noRepair:
@@ -66,6 +71,10 @@ QString actionText(const AutoFileAnswer& answer, store::Language language) {
         return resultsText(ResultsText::actionBinary, language);
     case AutoAction::kept:
         return resultsText(ResultsText::actionKept, language);
+    case AutoAction::misfit:
+        return resultsText(ResultsText::actionMisfit, language);
+    case AutoAction::unencodable:
+        return resultsText(ResultsText::actionUnencodable, language).arg(answer.unencodable);
     case AutoAction::failed:
         break;
     }

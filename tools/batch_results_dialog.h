@@ -33,6 +33,8 @@ enum class ResultsText {
     actionBinary,
     actionKept,
     actionFailed,
+    actionMisfit,
+    actionUnencodable, ///< %1: characters without a Windows-1251 code
     count_
 };
 

@@ -1,9 +1,10 @@
 #include "tools/batch_run_auto.h"
 
-#include "detect/binary_content.h"
-#include "detect/document_repair.h"
+#include "detect/file_decision.h"
 #include "detect/sample.h"
 #include "detect/stored_schemes.h"
+#include "engine/cp1251.h"
+#include "engine/unicode_views.h"
 #include "store/pass_setup.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings.h"
@@ -12,13 +13,6 @@
 #include <string_view>
 
 namespace vorlex::tools {
-namespace {
-
-/// How much of a file's start tells a binary file, as `vorlex-cli batch --auto` looks.
-constexpr std::size_t kBinaryProbeBytes = 8192;
-
-} // namespace
-
 AutoRepairer::AutoRepairer(const store::SettingsStore& store) {
     const store::Settings settings = store::readSettings(store);
     // The schemes and list limit auto --best takes; the chains do not depend on the sample.
@@ -40,29 +34,61 @@ AutoDecision AutoRepairer::decide(const QString& source) const {
     if (decision.readError != ReadError::none)
         return decision;
     const std::span<const std::uint8_t> bytes = original.bytes();
-    if (detect::looksBinary(bytes.first(std::min(bytes.size(), kBinaryProbeBytes)))) {
+    detect::FileDecision judged = detect::decideFile(
+        dictionary_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        storedChains_, shown_, options_);
+    if (judged.answer != detect::FileAnswer::binary) {
+        answer.verdict = judged.verdict;
+        answer.confidence = judged.confidence;
+    }
+    switch (judged.answer) {
+    case detect::FileAnswer::binary:
         answer.action = AutoAction::binary;
         return decision;
-    }
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const detect::DocumentRepair repair =
-        detect::planRepair(dictionary_, detect::sampleSource(text), text, storedChains_, shown_);
-    answer.verdict = repair.ranking.verdict;
-    answer.confidence = repair.confidence();
-    if (!repair.chain) {
+    case detect::FileAnswer::noRepair:
         answer.action = AutoAction::noRepair;
         return decision;
-    }
-    if (repair.chain->count == 0) {
+    case detect::FileAnswer::misfit:
+        answer.action = AutoAction::misfit;
+        return decision;
+    case detect::FileAnswer::unchanged:
         answer.action = AutoAction::unchanged;
         return decision;
+    case detect::FileAnswer::unicodeRepair:
+        if (const auto steps = engine::parseUnicodeAction(judged.action))
+            answer.steps = engine::unicodeActionDescription(*steps, ", ");
+        decision.unicode = std::move(judged.utf8);
+        decision.throughUnicode = true;
+        answer.action = AutoAction::repaired;
+        return decision;
+    case detect::FileAnswer::chain:
+        break;
     }
-    answer.chain = *repair.chain;
+    answer.chain = judged.chain;
+    answer.steps = engine::chainDescription(answer.chain, ", ");
     decision.readError =
         DocumentReader::recodeBuffer(bytes, answer.chain, options_, decision.document);
     answer.action = AutoAction::repaired;
     return decision;
 }
+
+namespace {
+
+/// The output of a repair through Unicode: the text itself as UTF-8, or its Windows-1251
+/// bytes; nothing when a character has no Windows-1251 code (@p unencodable gets how many).
+std::optional<std::string> unicodeOutput(const std::string& utf8, store::OutputEncoding encoding,
+                                         int& unencodable) {
+    if (encoding == store::OutputEncoding::utf8)
+        return utf8;
+    std::size_t lost = 0;
+    std::string bytes = engine::utf8ToWin1251Lossy(utf8, &lost);
+    unencodable = static_cast<int>(lost);
+    if (lost > 0)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
 
 AutoBatchSummary
 runAutoBatch(const QStringList& sources, const QString& outputFolder,
@@ -93,9 +119,21 @@ runAutoBatch(const QStringList& sources, const QString& outputFolder,
                 answers.stopAfterMemoryFailure(source) ? OutputResult::stop : OutputResult::failed;
             break;
         }
+        std::optional<std::string> unicode;
+        if (result == OutputResult::written && decision->throughUnicode) {
+            unicode = unicodeOutput(decision->unicode, encoding, answer.unencodable);
+            if (!unicode)
+                answer.action = AutoAction::unencodable;
+        }
         if (result == OutputResult::written && answer.action == AutoAction::repaired) {
             const QString output = batchOutputPath(outputFolder, source);
-            result = writeBatchOutput(output, decision->document.bytes(), encoding, answers);
+            // The output of a repair through Unicode is in its encoding already.
+            result = unicode
+                         ? writeBatchOutput(output,
+                                            {reinterpret_cast<const std::uint8_t*>(unicode->data()),
+                                             unicode->size()},
+                                            kBytesAsTheyAre, answers)
+                         : writeBatchOutput(output, decision->document.bytes(), encoding, answers);
             if (result == OutputResult::written)
                 answer.output = output;
             else

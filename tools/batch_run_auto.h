@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vorlex::tools {
@@ -26,8 +27,12 @@ enum class AutoAction {
     unchanged, ///< it reads best as it is: not written
     noRepair,  ///< no reading of it is plausible Russian: not written
     binary,    ///< not text (a NUL byte, an executable, image or archive): not written
+    misfit,    ///< the repair found on its start does not fit the rest: not written
     kept,      ///< its output existed and the user chose to leave it
     failed,    ///< it could not be read, or its output could not be written
+    /// A repair through Unicode holding characters without a Windows-1251 code, with the
+    /// output encoding Windows-1251: not written rather than written with "?" for them.
+    unencodable,
 };
 
 /// One file's answer, as the list of a batch's results shows it.
@@ -36,8 +41,10 @@ struct AutoFileAnswer {
     QString output;                         ///< the file written; empty when none was
     std::optional<detect::Verdict> verdict; ///< nothing for a file never judged
     AutoAction action = AutoAction::failed;
-    engine::FilterList chain; ///< the chain of a repair
+    engine::FilterList chain; ///< the chain of an 8-bit repair
+    std::string steps;        ///< the steps of a repair, named ("Koi->Win", "Unicode->Win, ...")
     double confidence = 0;    ///< the ranking's confidence in the reading chosen
+    int unencodable = 0;      ///< AutoAction::unencodable: characters without a code
 };
 
 /// One file read, judged and, when it needs a repair, recoded in memory; nothing written yet.
@@ -45,13 +52,15 @@ struct AutoFileAnswer {
 struct AutoDecision {
     AutoFileAnswer answer;
     ReadError readError = ReadError::none;
-    QString reason; ///< the system's words for a read failure
-    RecodedDocument document;
+    QString reason;           ///< the system's words for a read failure
+    RecodedDocument document; ///< an 8-bit repair: Windows-1251 bytes
+    std::string unicode;      ///< a repair through Unicode: the repaired text as UTF-8
+    bool throughUnicode = false;
 };
 
-/// Judges files as `vorlex-cli auto --best` does: the refined ranking over the stored
-/// schemes' chains, the whole document's chain, the stored transliteration switches. Built
-/// from the store once; decide() reads nothing but the file and may run on any thread.
+/// Judges files as `vorlex-cli batch --auto` does (detect::decideFile, with the stored schemes'
+/// chains and transliteration switches): text that arrives as Unicode is repaired as Unicode.
+/// Built from the store once; decide() reads nothing but the file and may run on any thread.
 class AutoRepairer {
 public:
     explicit AutoRepairer(const store::SettingsStore& store);
@@ -73,8 +82,9 @@ struct AutoBatchSummary {
 };
 
 /// Gets each source's decision from @p decide, in order, and writes each repair into
-/// @p outputFolder under the source's name (batchOutputPath) in @p encoding, asking @p answers as
-/// the one-scheme batch does. Files written, unchanged or kept advance the progress position; a
+/// @p outputFolder under the source's name (batchOutputPath) in @p encoding (a repair through
+/// Unicode exactly as UTF-8, or as Windows-1251 when every character has a code), asking @p answers
+/// as the one-scheme batch does. Files written, unchanged or kept advance the progress position; a
 /// failed one does not. When @p decide gives nothing the batch ends before that file.
 AutoBatchSummary
 runAutoBatch(const QStringList& sources, const QString& outputFolder,

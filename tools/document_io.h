@@ -82,6 +82,10 @@ public:
 using WriteError = io::WriteError;
 using Existing = io::Existing;
 
+/// The encoding to hand writeFileAtomically() for bytes that are in their output encoding
+/// already (a repair through Unicode): they go in as they are.
+inline constexpr store::OutputEncoding kBytesAsTheyAre = store::OutputEncoding::win1251;
+
 /// Writes @p bytes to @p target through a temporary file in the same folder, renamed over the
 /// target at the end; recoded (Windows-1251) bytes go in as they are or, with
 /// OutputEncoding::utf8, decoded to UTF-8 piece by piece. With Existing::keep an existing target is

@@ -42,6 +42,10 @@ struct PreviewInputs {
     /// The bytes of a buffer document (the main window's clipboard copy). Shared, so that a new
     /// source loaded while the window or a file dialog is open cannot free them under the preview.
     std::shared_ptr<const std::string> documentData;
+    /// The buffer document is the repaired text itself, as UTF-8 (a repair through Unicode):
+    /// shown as it is, written in the output encoding, put on the clipboard as Unicode text.
+    /// The filters are not run on it.
+    bool documentIsUnicode = false;
     /// Description of the filter list ("Win->Koi  Koi->Iso  ").
     QString actionText;
     /// Windows-1251 bytes; shown in source mode up to the first zero byte.
@@ -57,6 +61,8 @@ struct PreviewCallbacks {
     /// Puts recoded Windows-1251 bytes (up to, not including, the first zero byte) on the
     /// clipboard without the change being taken as a new source. Empty: no clipboard output.
     std::function<void(std::span<const std::uint8_t>)> putOnClipboard;
+    /// The same for Unicode text (a Unicode document). Empty: no clipboard output for it.
+    std::function<void(const QString&)> putTextOnClipboard;
     /// Asks for a scheme name and stores the filter list as a scheme. Empty: the Save as scheme
     /// button is disabled.
     std::function<void(QWidget* parent, const QString& actionText, const engine::FilterList&)>

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace vorlex::tools {
 
@@ -95,6 +97,15 @@ QString PreviewOutputs::readFailureText(ReadError error, bool forData,
 }
 
 FirstPart PreviewOutputs::firstPart() const {
+    if (inputs_.documentIsUnicode) {
+        // Its start, cut before a character that does not fit whole.
+        const std::string_view text = unicodeDocument();
+        std::size_t end = std::min(text.size(), kPreviewBytes);
+        while (end < text.size() && end > 0 &&
+               (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            --end;
+        return {QString::fromUtf8(text.data(), static_cast<qsizetype>(end)), std::nullopt};
+    }
     std::vector<std::uint8_t> fileStart;
     std::span<const std::uint8_t> part;
     if (inputs_.documentIsFile) {
@@ -130,7 +141,63 @@ ReadError PreviewOutputs::recodeWhole(RecodedDocument& out, QString* reason) con
     return DocumentReader::recodeBuffer(bufferDocument(), inputs_.filters, latinOptions(), out);
 }
 
+std::optional<QString> PreviewOutputs::askTarget(QWidget* promptParent,
+                                                 store::OutputEncoding encoding) const {
+    const std::optional<QString> target =
+        prompter_.saveFile(promptParent, proposedFileName(inputs_),
+                           text(PreviewText::saveAsTitle).arg(encodingName(encoding)));
+    if (!target || target->isEmpty())
+        return std::nullopt;
+    return target;
+}
+
+void PreviewOutputs::reportWrite(QWidget* promptParent, const QString& target, WriteError written,
+                                 const QString& reason) const {
+    if (counterAdvances(inputs_, written) && inputs_.newFileCounter != nullptr)
+        ++*inputs_.newFileCounter;
+    if (const auto failure = writeMessage(written))
+        say(promptParent, fileFailureText(text(*failure), target,
+                                          writeFailureReason(reason, language_), language_));
+}
+
+void PreviewOutputs::writeUnicodeToFile(QWidget* promptParent) {
+    const std::string_view utf8 = unicodeDocument();
+    if (utf8.empty()) {
+        say(promptParent, PreviewText::readFailed);
+        return;
+    }
+    const store::OutputEncoding encoding = store::readSettings(store_).outputEncoding;
+    std::string win1251;
+    if (encoding == store::OutputEncoding::win1251) {
+        // A character without a code is not lost unasked: the user writes the file with "?"
+        // for it, or goes back to choose UTF-8.
+        std::size_t lost = 0;
+        win1251 = engine::utf8ToWin1251Lossy(utf8, &lost);
+        if (lost > 0 && prompter_.ask(promptParent, QApplication::applicationName(),
+                                      text(PreviewText::unencodableQuestion).arg(lost),
+                                      chrome::QuestionIcon::question) != chrome::Answer::yes)
+            return;
+    }
+    const std::optional<QString> target = askTarget(promptParent, encoding);
+    if (!target)
+        return;
+    const std::string_view bytes = encoding == store::OutputEncoding::utf8 ? utf8 : win1251;
+    QString reason;
+    WriteError written = WriteError::none;
+    {
+        const chrome::WaitCursor wait;
+        written = writeFileAtomically(
+            *target, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+            Existing::replace, &reason, kBytesAsTheyAre);
+    }
+    reportWrite(promptParent, *target, written, reason);
+}
+
 void PreviewOutputs::writeToFile(QWidget* promptParent) {
+    if (inputs_.documentIsUnicode) {
+        writeUnicodeToFile(promptParent);
+        return;
+    }
     // A document that cannot be read is reported before a name is asked for.
     if (inputs_.documentIsFile) {
         QString reason;
@@ -147,10 +214,8 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
 
     // Read when the file is written, so a change in the settings applies to the next file.
     const store::OutputEncoding encoding = store::readSettings(store_).outputEncoding;
-    const std::optional<QString> target =
-        prompter_.saveFile(promptParent, proposedFileName(inputs_),
-                           text(PreviewText::saveAsTitle).arg(encodingName(encoding)));
-    if (!target || target->isEmpty())
+    const std::optional<QString> target = askTarget(promptParent, encoding);
+    if (!target)
         return;
 
     // The whole document is read before the target is touched, so the source itself may be
@@ -168,14 +233,23 @@ void PreviewOutputs::writeToFile(QWidget* promptParent) {
             writeFileAtomically(*target, recoded.bytes(), Existing::replace, &reason, encoding);
     }
     recoded.clear();
-    if (counterAdvances(inputs_, written) && inputs_.newFileCounter != nullptr)
-        ++*inputs_.newFileCounter;
-    if (const auto failure = writeMessage(written))
-        say(promptParent, fileFailureText(text(*failure), *target,
-                                          writeFailureReason(reason, language_), language_));
+    reportWrite(promptParent, *target, written, reason);
 }
 
 void PreviewOutputs::putOnClipboard(QWidget* promptParent) {
+    if (inputs_.documentIsUnicode) {
+        if (!callbacks_.putTextOnClipboard)
+            return;
+        const std::string_view utf8 = unicodeDocument();
+        if (utf8.empty()) {
+            say(promptParent, PreviewText::readFailed);
+            return;
+        }
+        const chrome::WaitCursor wait;
+        callbacks_.putTextOnClipboard(
+            QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+        return;
+    }
     if (!callbacks_.putOnClipboard)
         return;
     if (!inputs_.documentIsFile && bufferDocument().empty()) {

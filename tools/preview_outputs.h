@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 class QWidget;
@@ -86,7 +87,8 @@ public:
     void perform(SilentAction action, QWidget* promptParent);
 
     [[nodiscard]] bool canPutOnClipboard() const noexcept {
-        return static_cast<bool>(callbacks_.putOnClipboard);
+        return inputs_.documentIsUnicode ? static_cast<bool>(callbacks_.putTextOnClipboard)
+                                         : static_cast<bool>(callbacks_.putOnClipboard);
     }
     [[nodiscard]] bool canSaveAsScheme() const noexcept {
         return static_cast<bool>(callbacks_.saveAsScheme);
@@ -99,6 +101,19 @@ private:
     [[nodiscard]] engine::LatinOptions latinOptions() const;
     /// The bytes of a buffer document; empty when there are none.
     [[nodiscard]] std::span<const std::uint8_t> bufferDocument() const noexcept;
+    /// The text of a Unicode document; empty when there is none.
+    [[nodiscard]] std::string_view unicodeDocument() const noexcept {
+        return inputs_.documentData ? std::string_view(*inputs_.documentData) : std::string_view();
+    }
+    /// A Unicode document to a file: UTF-8 as it is, or Windows-1251 after asking when a
+    /// character has no code there.
+    void writeUnicodeToFile(QWidget* promptParent);
+    /// The Save-as dialog, its title naming @p encoding; nothing when cancelled.
+    [[nodiscard]] std::optional<QString> askTarget(QWidget* promptParent,
+                                                   store::OutputEncoding encoding) const;
+    /// Moves the new-file counter on and reports a failed write.
+    void reportWrite(QWidget* promptParent, const QString& target, WriteError written,
+                     const QString& reason) const;
     /// Recodes the whole document into @p out under the wait cursor; @p reason gets the
     /// system's words of a failed read.
     [[nodiscard]] ReadError recodeWhole(RecodedDocument& out, QString* reason) const;

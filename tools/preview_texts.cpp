@@ -26,6 +26,13 @@ constexpr std::array<chrome::TextPair<PreviewText>, static_cast<std::size_t>(Pre
         {PreviewText::createFailed, "Error creating file", "Ошибка при попытке создания файла"},
         {PreviewText::writeFailed, "Error writing to file", "Ошибка при попытке записи в файл"},
         {PreviewText::saveAsTitle, "Save as (%1)", "Сохранить как (%1)"},
+        {PreviewText::unencodableQuestion,
+         "%1 characters of the text have no Windows-1251 code: a Windows-1251 file would "
+         "hold \"?\" for them. Write it anyway?\n\nTo keep every character, choose UTF-8 "
+         "under \"Write files as\" in the settings.",
+         "Символов текста, которых нет в кодировке Windows-1251: %1. В файле Windows-1251 "
+         "они будут записаны как \"?\". Всё равно записать?\n\nЧтобы сохранить все "
+         "символы, выберите UTF-8 в пункте «Записывать файлы в» настроек."},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists PreviewText in declaration order");

@@ -24,6 +24,8 @@ enum class PreviewText {
     createFailed,
     writeFailed,
     saveAsTitle, ///< %1: the name of the output encoding
+    /// %1: characters of a Unicode document without a Windows-1251 code
+    unencodableQuestion,
     count_
 };
 

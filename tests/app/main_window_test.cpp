@@ -1131,6 +1131,53 @@ private slots:
         }
     }
 
+    // A repair through Unicode holding characters Windows-1251 has no code for ("é", "☕",
+    // "😀"): To file writes the exact text as UTF-8, the preview shows it whole; with
+    // `Output encoding` 0 the user is asked, and "?" is written only after a Yes.
+    void unicodeRepairFollowsTheOutputEncoding() {
+        set(store::kRefineRanking, 1);
+        set(store::kSetClipboardViewer, 0);
+        const std::string whole = std::string(kRepaired) + " Кафе «Café» — ☕ и 😀 до вечера.";
+        const QString path = writeFile(QStringLiteral("mojibake.txt"),
+                                       QByteArray::fromStdString(vorlex::test::misread(
+                                           whole, {}, vorlex::engine::DisplayPage::windows1251)));
+        auto w = open(path);
+        waitForPass(*w);
+        QVERIFY(vorlex::app::isUnicodeLine(w->listLine(0)));
+        list(*w)->setCurrentRow(0);
+        const QString utf8Out = dir_->filePath(QStringLiteral("utf8.txt"));
+        prompter_.expectSaveFile(utf8Out);
+        w->command(MainWindow::toFile)->trigger();
+        QCOMPARE(prompter_.lastSaveTitle(), QStringLiteral("Save as (UTF-8)"));
+        QCOMPARE(readBytes(utf8Out), QByteArray::fromStdString(whole));
+
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown = modal->findChild<QPlainTextEdit*>(QStringLiteral("textBox"))->toPlainText();
+                qobject_cast<QDialog*>(modal)->done(0);
+            }
+        });
+        w->runListCommand(vorlex::app::ListCommand::viewResult);
+        QCOMPARE(shown, QString::fromStdString(whole));
+
+        set(store::kOutputEncoding, 0);
+        const QString question = QStringLiteral(
+            "3 characters of the text have no Windows-1251 code: a Windows-1251 file would hold "
+            "\"?\" for them. Write it anyway?\n\nTo keep every character, choose UTF-8 under "
+            "\"Write files as\" in the settings.");
+        const QString winOut = dir_->filePath(QStringLiteral("win.txt"));
+        prompter_.expectQuestion(question, vorlex::chrome::Answer::no);
+        w->command(MainWindow::toFile)->trigger();
+        QVERIFY(!QFileInfo::exists(winOut));
+        prompter_.expectQuestion(question, vorlex::chrome::Answer::yes);
+        prompter_.expectSaveFile(winOut);
+        w->command(MainWindow::toFile)->trigger();
+        const std::string lossy = std::string(kRepaired) + " Кафе «Caf?» — ? и ? до вечера.";
+        QCOMPARE(readBytes(winOut),
+                 QByteArray::fromStdString(vorlex::engine::win1251Literal(lossy)));
+    }
+
     void watchingOffWithoutClipboardViewer() {
         set(store::kSetClipboardViewer, 0);
         auto w = open();

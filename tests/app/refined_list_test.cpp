@@ -128,7 +128,8 @@ TEST(RefinedList, UnicodeMojibakeListsItsRepairForTheCommands) {
         EXPECT_FALSE(inputs.documentIsFile);
         EXPECT_EQ(inputs.filters.count, 0);
         ASSERT_TRUE(inputs.documentData);
-        EXPECT_EQ(*inputs.documentData, unicodeToWin1251Lossy(whole));
+        EXPECT_TRUE(inputs.documentIsUnicode);
+        EXPECT_EQ(*inputs.documentData, whole);
         // Loaded from a file: the output proposes the file's name.
         ListCommandState fromFile = state;
         fromFile.sourceIsFile = true;

@@ -6,6 +6,7 @@
 #include "store/scheme_catalogue.h"
 #include "store/settings_keys.h"
 #include "tests/support/koi_text.h"
+#include "tests/support/mojibake.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
 #include "tools/batch_dialog_texts.h"
@@ -15,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -459,6 +462,79 @@ private slots:
             QCOMPARE(row->text(3).isEmpty(), i == 3 || i == 5);
         }
         QVERIFY(list->topLevelItem(0)->text(3).toDouble() > 0.5);
+    }
+
+    // The Auto entry and `vorlex-cli batch --auto` decide each file of a mixed folder alike:
+    // the same files written, a UTF-8 mojibake file repaired into the same UTF-8 bytes, an
+    // 8-bit repair the same text (the window writing UTF-8 by default), the same confidence.
+    // With Windows-1251 output a repair holding a character without a code is not written.
+    void autoDecidesEachFileAsTheCliBatchDoes() {
+        store::writeBuiltInSchemes(*store_);
+        const std::string prose = vorlex::engine::win1251ToUtf8(kProse);
+        const QStringList names{"a-koi.txt", "b-utf8.txt", "c-correct.txt", "d.png"};
+        writeFile(in(names[0]), QByteArray::fromStdString(vorlex::testing::koiFromWin1251(kProse)));
+        writeFile(in(names[1]),
+                  QByteArray::fromStdString(vorlex::test::misread(
+                      prose + "Café ☕\n", {}, vorlex::engine::DisplayPage::windows1251)));
+        writeFile(in(names[2]), QByteArray::fromStdString(prose));
+        writeFile(in(names[3]), QByteArray("\x89PNG\r\n\x1a\n", 8) + kProse.c_str());
+        QStringList sources;
+        for (const QString& name : names)
+            sources.push_back(in(name));
+
+        const QString cliOut = dir_.filePath("cli");
+        const QString report = dir_.filePath("report.jsonl");
+        QVERIFY(QDir().mkpath(cliOut));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VORLEX_SETTINGS", dir_.filePath("first-run.ini"));
+        cli.setProcessEnvironment(env);
+        cli.start(VORLEX_CLI_PATH,
+                  QStringList{"batch", "--auto", "--out", cliOut, "--report", report} + sources);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QStringList reported;
+        for (const QByteArray& line : readFile(report).split('\n'))
+            if (!line.isEmpty())
+                reported.push_back(
+                    QJsonDocument::fromJson(line).object().value("action").toString());
+        QCOMPARE(reported, (QStringList{"repaired", "repaired", "unchanged", "skipped"}));
+
+        for (const int encoding : {1, 0}) {
+            QDir(outFolder()).removeRecursively();
+            QVERIFY(QDir().mkpath(outFolder()));
+            store::writeSetting(*store_, store::kOutputEncoding, encoding);
+            BatchDialog dialog(*store_, queued_);
+            selectScheme(dialog, "Auto (each file its own repair)");
+            queued_.expectOpenFiles("Select file(s) for converting", sources);
+            queued_.expectFolder("Select folder for output file(s)", outFolder());
+            dialog.convert();
+            checkPrompts();
+            const QByteArray cliKoi = readFile(cliOut + "/" + names[0]);
+            QCOMPARE(readFile(out(names[0])),
+                     encoding ? QByteArray::fromStdString(
+                                    vorlex::engine::win1251ToUtf8(cliKoi.toStdString()))
+                              : cliKoi);
+            auto* list =
+                dialog.findChild<vorlex::tools::BatchResultsDialog*>()->findChild<QTreeWidget*>(
+                    "results");
+            if (encoding) {
+                QCOMPARE(entries(outFolder()), entries(cliOut));
+                QCOMPARE(readFile(out(names[1])), readFile(cliOut + "/" + names[1]));
+                QCOMPARE(readFile(out(names[1])), QByteArray::fromStdString(prose + "Café ☕\n"));
+            } else {
+                QCOMPARE(entries(outFolder()), QStringList{names[0]});
+                QCOMPARE(list->topLevelItem(1)->text(2),
+                         QString("not written: 2 characters have no Windows-1251 code (write "
+                                 "files as UTF-8)"));
+            }
+            for (int i = 0; i < 3; ++i) {
+                const QJsonObject line =
+                    QJsonDocument::fromJson(readFile(report).split('\n')[i]).object();
+                QCOMPARE(list->topLevelItem(i)->text(3),
+                         QString::number(line.value("confidence").toDouble(), 'f', 2));
+            }
+        }
     }
 
     void closingDuringAnAutoBatchEndsItAfterTheFileInHand() {
