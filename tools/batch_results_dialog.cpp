@@ -35,9 +35,11 @@ constexpr std::array<chrome::TextPair<ResultsText>, static_cast<std::size_t>(Res
         {ResultsText::actionFailed, "failed", "ошибка"},
         {ResultsText::actionMisfit, "not written: the repair does not fit the whole text",
          "не записан: исправление не подходит ко всему тексту"},
-        {ResultsText::actionUnencodable,
-         "not written: %1 characters have no Windows-1251 code (write files as UTF-8)",
-         "не записан: символов без кода в Windows-1251: %1 (записывайте файлы в UTF-8)"},
+        {ResultsText::actionUnencodable, "not written: %1 characters not in Windows-1251",
+         "не записан: символов не из Windows-1251: %1"},
+        {ResultsText::unencodableTip,
+         "Choose UTF-8 under \"Write files as\" in the settings to write this file.",
+         "Чтобы записать этот файл, выберите UTF-8 в пункте «Записывать файлы в» настроек."},
     }};
 
 static_assert(chrome::listsIdsInOrder(kTexts), "kTexts lists ResultsText in declaration order");
@@ -102,7 +104,7 @@ BatchResultsDialog::BatchResultsDialog(const AutoBatchSummary& summary, store::L
     : chrome::CaptionedDialog(chrome::CaptionVariant::dialog, parent) {
     const chrome::DialogUnits du(chrome::dialogFont());
     setFont(chrome::dialogFont());
-    setBodySize(QSize(du.x(330), du.y(180)));
+    setBodySize(QSize(du.x(390), du.y(180)));
     setWindowTitle(resultsText(ResultsText::caption, language));
 
     auto* layout = new QVBoxLayout(body());
@@ -129,6 +131,8 @@ BatchResultsDialog::BatchResultsDialog(const AutoBatchSummary& summary, store::L
         item->setToolTip(0, answer.source);
         if (!answer.output.isEmpty())
             item->setToolTip(2, answer.output);
+        else if (answer.action == AutoAction::unencodable)
+            item->setToolTip(2, resultsText(ResultsText::unencodableTip, language));
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         items.push_back(item);
     }

@@ -35,6 +35,7 @@ enum class ResultsText {
     actionFailed,
     actionMisfit,
     actionUnencodable, ///< %1: characters without a Windows-1251 code
+    unencodableTip,    ///< the tip of that action: how to write the file
     count_
 };
 

@@ -3,9 +3,11 @@
 // automatic batch of a mixed folder:
 //   tools_batch_screenshot OUT_DIR
 // writes OUT_DIR/batch-{idle,running,done,auto,auto-list,auto-done,results}-{en,ru}.png.
+#include "engine/cp1251.h"
 #include "store/builtin_schemes.h"
 #include "store/memory_settings_store.h"
 #include "store/settings_keys.h"
+#include "tests/support/mojibake.h"
 #include "tests/support/queued_prompter.h"
 #include "tools/batch_dialog.h"
 #include "tools/batch_dialog_texts.h"
@@ -24,7 +26,8 @@
 
 namespace {
 
-// A folder broken in several ways: KOI8-R and CP866 files, a correct one, a binary one.
+// A folder broken in several ways: KOI8-R, CP866 and UTF-8 mojibake files, a correct one, a
+// binary one.
 QStringList mixedFolder(const QDir& folder) {
     const QByteArray win("\xCF\xF0\xE8\xE2\xE5\xF2, \xEA\xE0\xEA \xE4\xE5\xEB\xE0? "
                          "\xD7\xF2\xEE \xED\xEE\xE2\xEE\xE3\xEE \xE2 \xE3\xEE\xF0\xEE\xE4\xE5?\n");
@@ -39,11 +42,19 @@ QStringList mixedFolder(const QDir& folder) {
         koi.push_back(b >= 0xC0 ? koiLetters[b - 0xC0] : c);
         alt.push_back(static_cast<char>(b < 0xC0 ? b : b < 0xF0 ? b - 0x40 : b - 0x10));
     }
+    // UTF-8 pages opened as Windows-1251; the second holds characters Windows-1251 lacks.
+    const std::string utf8 = vorlex::engine::win1251ToUtf8(win.repeated(20).toStdString());
+    const auto misread = [](const std::string& text) {
+        return QByteArray::fromStdString(
+            vorlex::test::misread(text, {}, vorlex::engine::DisplayPage::windows1251));
+    };
     const std::pair<const char*, QByteArray> files[] = {
         {"letter-from-moscow.txt", koi.repeated(20)},
         {"correct.txt", win.repeated(20)},
         {"old-dos-note.txt", alt.repeated(20)},
         {"picture.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + win},
+        {"web-page.txt", misread(utf8)},
+        {"cafe-menu.txt", misread(utf8 + "Café ☕\n")},
     };
     QStringList paths;
     for (const auto& [name, bytes] : files) {
@@ -113,6 +124,8 @@ int main(int argc, char* argv[]) {
                 status = 1;
             box->hidePopup();
 
+            // Windows-1251 output, so that the list shows a repair through Unicode it cannot hold.
+            vorlex::store::writeSetting(store, vorlex::store::kOutputEncoding, 0);
             const QTemporaryDir mixed;
             QDir(mixed.path()).mkdir(QStringLiteral("out"));
             prompter.expectOpenFiles(batchText(BatchText::selectFilesTitle, lang),

@@ -1,6 +1,7 @@
 // Saves pictures of the preview window in document and source mode, both languages:
 //   tools_preview_screenshot OUT_DIR
-// writes OUT_DIR/preview-{document,source}-{en,ru}.png.
+// writes OUT_DIR/preview-{document,source,unicode,unencodable}-{en,ru}.png.
+#include "chrome/prompter.h"
 #include "engine/cp1251.h"
 #include "engine/recode.h"
 #include "store/memory_settings_store.h"
@@ -10,8 +11,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <vector>
 
@@ -62,6 +65,39 @@ int main(int argc, char* argv[]) {
         }
         for (const QString& problem : prompter.problems())
             std::fprintf(stderr, "%s\n", qPrintable(problem));
+
+        // A repair through Unicode, and the question its Windows-1251 file asks.
+        vorlex::store::writeSetting(store, vorlex::store::kOutputEncoding, 0);
+        vorlex::chrome::QtPrompter real;
+        // The box's standard buttons in the window's language, as the program loads them.
+        QTranslator qtbase;
+        if (language == 0 && qtbase.load(QStringLiteral("qtbase_ru"),
+                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtbase);
+        vorlex::tools::PreviewInputs unicode;
+        unicode.documentIsUnicode = true;
+        unicode.documentData = std::make_shared<const std::string>(
+            vorlex::engine::win1251ToUtf8(win) + "\r\nP.S. Кафе «Café» — ☕ и 😀.");
+        unicode.actionText = QStringLiteral("Unicode->Win  UTF-8->Unicode  ");
+        vorlex::tools::PreviewCallbacks callbacks;
+        callbacks.putTextOnClipboard = [](const QString&) {};
+        vorlex::tools::PreviewDialog dialog(store, real, unicode, callbacks);
+        const QString suffix = language != 0 ? QStringLiteral("en") : QStringLiteral("ru");
+        QTimer::singleShot(300, &dialog, [&] {
+            if (!dialog.grab().save(out.filePath("preview-unicode-" + suffix + ".png")))
+                status = 1;
+            QTimer::singleShot(300, &dialog, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (box == nullptr || box == &dialog ||
+                    !box->grab().save(out.filePath("preview-unencodable-" + suffix + ".png")))
+                    status = 1;
+                if (auto* question = qobject_cast<QDialog*>(box); question && box != &dialog)
+                    question->reject(); // No: nothing is written
+            });
+            dialog.writeDocumentToFile();
+            dialog.accept();
+        });
+        dialog.exec();
     }
     return status;
 }
