@@ -1,5 +1,5 @@
-// The automatic batch: each file judged on its whole text and given its own repair, the one
-// `vorlex-cli auto --best` writes for it, into one output folder. The questions about files
+// The automatic batch: each file judged on its whole text and given its own repair, decided as
+// `vorlex-cli batch --auto` decides it, into one output folder. The questions about files
 // that cannot be read or written, and about outputs that exist, are the one-scheme batch's.
 #pragma once
 

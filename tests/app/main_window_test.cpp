@@ -1160,6 +1160,11 @@ private slots:
         });
         w->runListCommand(vorlex::app::ListCommand::viewResult);
         QCOMPARE(shown, QString::fromStdString(whole));
+        // The clipboard as well, and the status counts characters, not UTF-16 units.
+        w->runListCommand(vorlex::app::ListCommand::toClipboard);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(whole));
+        QCOMPARE(w->statusText(), QStringLiteral("Copied %1 characters")
+                                      .arg(QString::fromStdString(whole).toUcs4().size()));
 
         set(store::kOutputEncoding, 0);
         const QString question = QStringLiteral(
