@@ -342,9 +342,37 @@ std::string existsError(const std::string& output) {
     return output + " exists already; give --overwrite to replace it or --skip";
 }
 
+/// Writes @p bytes to @p target atomically, or with @p map their translation a piece at a
+/// time: each piece goes to the file while it is still in the processor's cache, and the
+/// bytes stay as they were (the original a backup is made of).
+io::WriteError writeThrough(const std::string& target, std::span<const std::uint8_t> bytes,
+                            const engine::ByteMap* map, io::Existing existing, std::string& reason,
+                            io::Flush flush) {
+    if (!map)
+        return io::writeAtomically(target, bytes, existing, reason, flush);
+    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                                     std::uint8_t[kStreamPieceBytes]);
+    if (!buffer) {
+        reason = io::systemError(ENOMEM);
+        return io::WriteError::writeFailed;
+    }
+    io::AtomicFile file(target, existing, flush);
+    if (const io::WriteError opened = file.open(reason); opened != io::WriteError::none)
+        return opened;
+    for (std::size_t at = 0; at < bytes.size(); at += kStreamPieceBytes) {
+        const std::span<std::uint8_t> piece(buffer.get(),
+                                            std::min(kStreamPieceBytes, bytes.size() - at));
+        engine::applyByteMap(*map, bytes.subspan(at, piece.size()), piece);
+        if (!file.write(piece, reason))
+            return io::WriteError::writeFailed;
+    }
+    return file.commit(reason);
+}
+
+/// Writes the output of @p job: @p bytes, or with @p map their translation.
 Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
                      const std::vector<std::uint8_t>& original, const FileState& read,
-                     std::span<const std::uint8_t> bytes) {
+                     std::span<const std::uint8_t> bytes, const engine::ByteMap* map = nullptr) {
     const Request& request = shared.request;
     outcome.bytesOut = bytes.size();
     outcome.output = job.output;
@@ -361,8 +389,8 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
             outcome.noSpace = saysNoSpace(reason);
             return failure(std::move(outcome), reason);
         }
-        if (io::writeAtomically(job.output, bytes, io::Existing::replace, reason) !=
-            io::WriteError::none) {
+        if (writeThrough(job.output, bytes, map, io::Existing::replace, reason,
+                         io::Flush::beforeRename) != io::WriteError::none) {
             if (!request.noBackup)
                 ::unlink(backup.c_str()); // the file is as it was: so is its folder
             outcome.noSpace = saysNoSpace(reason);
@@ -374,9 +402,9 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
     fs::create_directories(fs::path(job.output).parent_path(), made);
     // The source stays as it was, so a new output leaves the flush to the system: waiting for
     // the disk at every file would make a batch of small files as slow as the disk's syncs.
-    const io::WriteError written = io::writeAtomically(
-        job.output, bytes, request.overwrite ? io::Existing::replace : io::Existing::keep, reason,
-        io::Flush::bySystem);
+    const io::WriteError written = writeThrough(
+        job.output, bytes, map, request.overwrite ? io::Existing::replace : io::Existing::keep,
+        reason, io::Flush::bySystem);
     if (written == io::WriteError::exists)
         return failure(std::move(outcome), existsError(job.output));
     if (written != io::WriteError::none) {
@@ -508,7 +536,9 @@ Outcome convert(const Shared& shared, const Job& job) {
         io::InputFile::open(job.source, io::InputKind::regularFile, error);
     if (!input)
         return failure(std::move(outcome), "cannot read: " + error);
-    std::vector<std::uint8_t> document;
+    // Each worker reads every file into the same memory: a large file costs no fresh pages to
+    // map, fault in and clear. It holds what the largest file it read needed until the run ends.
+    thread_local std::vector<std::uint8_t> document;
     switch (input->readAll(document, kMostFileBytes, error)) {
     case io::ReadFailure::none:
         break;
@@ -595,33 +625,21 @@ Outcome convert(const Shared& shared, const Job& job) {
 
     // A chain of code tables writes every byte and keeps the length: its output needs only the
     // document's size, not zeroed first.
-    const bool tablesOnly =
-        std::all_of(filters.filters.begin(), filters.filters.begin() + filters.count,
-                    [](int index) { return engine::isTableFilter(index); });
-    if (tablesOnly && !request.inPlace) {
-        // A new output: the original is not kept for a backup, so the text is translated
-        // where it lies, without a second buffer of its size.
-        if (const std::optional<engine::ByteMap> map = engine::composeTables(filters)) {
-            engine::applyByteMap(*map, document, document);
-            outcome.action = request.automatic ? "repaired" : "converted";
-            return writeOutcome(shared, job, std::move(outcome), document, *before, document);
-        }
-    }
-    const std::size_t workSize =
-        tablesOnly ? document.size()
-                   : engine::workBufferSize(document.size(), filters, shared.options);
+    outcome.action = request.automatic ? "repaired" : "converted";
+    // A chain of code tables keeps the length and maps each byte by itself: the output is
+    // translated on its way to the file, with no second buffer of the document's size.
+    if (const std::optional<engine::ByteMap> map = engine::composeTables(filters))
+        return writeOutcome(shared, job, std::move(outcome), document, *before, document, &*map);
+    const std::size_t workSize = engine::workBufferSize(document.size(), filters, shared.options);
     const std::size_t room = std::max<std::size_t>(workSize, 1);
     // A transliteration step may leave part of its buffer unwritten: that part starts zeroed.
-    const std::unique_ptr<std::uint8_t[]> work(tablesOnly ? new (std::nothrow) std::uint8_t[room]
-                                                          : new (std::nothrow)
-                                                                std::uint8_t[room]());
+    const std::unique_ptr<std::uint8_t[]> work(new (std::nothrow) std::uint8_t[room]());
     if (!work)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
     const engine::DocumentResult result =
         engine::recodeDocument(document, std::span(work.get(), workSize), filters, shared.options);
     if (result.status != engine::RecodeStatus::ok)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
-    outcome.action = request.automatic ? "repaired" : "converted";
     return writeOutcome(shared, job, std::move(outcome), document, *before,
                         std::span<const std::uint8_t>(work.get(), result.length));
 }
