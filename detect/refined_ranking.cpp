@@ -326,68 +326,68 @@ constexpr std::array<float, kClasses * kClasses> buildRoughCosts() {
 }
 constexpr std::array<float, kClasses* kClasses> kRoughCost = buildRoughCosts();
 
+/// The class every search map gives each high byte, one column a byte: entry [b - 0x80][g] is
+/// the class search map g makes of byte b. Built on first use and never changed afterwards.
+struct SearchClassColumns {
+    std::size_t maps = 0;
+    std::vector<std::uint8_t> classes;
+    [[nodiscard]] const std::uint8_t* column(std::uint8_t byte) const noexcept {
+        return classes.data() + static_cast<std::size_t>(byte - 0x80u) * maps;
+    }
+};
+
+const SearchClassColumns& searchClassColumns() {
+    static const SearchClassColumns columns = [] {
+        const std::span<const HighMap> maps = searchReadingMaps();
+        SearchClassColumns built;
+        built.maps = maps.size();
+        built.classes.resize(128 * maps.size());
+        for (std::size_t g = 0; g < maps.size(); ++g)
+            for (std::size_t x = 0; x < 128; ++x)
+                built.classes[x * maps.size() + g] = kClassOf[maps[g][x]];
+        return built;
+    }();
+    return columns;
+}
+
 /// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
-/// adds the same terms in the same order. The classes of the few bytes the pairs hold are
-/// looked up once a unit, and units are scored four at a time so that their chains of
-/// additions overlap in the processor.
+/// adds the same terms in the same order. The search units are scored pair by pair over the
+/// class columns of the pair's bytes, a block of units at a time, so that no unit's sum waits
+/// for another and every load is a neighbour of the last.
 void roughScores(const TextShape& shape, const SampleReadings& readings, std::size_t pairCount,
                  std::vector<float>& scores) {
     const std::size_t n = readings.unitCount();
-    scores.resize(n);
-    // Operand slots: first the sample's high bytes the pairs hold (their classes change with
-    // the unit), then the fixed classes of bytes below 0x80.
-    constexpr std::size_t kSlots = 2 * kRoughPairs;
-    std::array<std::uint8_t, kSlots> offsets{}; // of the high-byte slots, in a map
-    std::array<std::uint8_t, kSlots> fixed{};   // classes of the other slots
-    std::array<std::array<std::uint8_t, 2>, kRoughPairs> slotOf{};
-    std::size_t highSlots = 0, fixedSlots = 0;
-    std::array<int, 128 + kClasses> slotOfOperand;
-    slotOfOperand.fill(-1);
-    const std::size_t laned = pairCount <= kRoughPairs ? n : 0;
-    for (int pass = 0; pass < 2 && laned != 0; ++pass)
-        for (std::size_t p = 0; p < pairCount; ++p)
-            for (std::size_t side = 0; side < 2; ++side) {
-                const std::uint16_t operand = side == 0 ? shape.pairs[p].a : shape.pairs[p].b;
-                if ((operand < 128) != (pass == 0) || slotOfOperand[operand] >= 0)
-                    continue;
-                if (pass == 0)
-                    offsets[highSlots++] =
-                        static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u);
-                else
-                    fixed[fixedSlots++] = static_cast<std::uint8_t>(operand - 128);
-                slotOfOperand[operand] =
-                    static_cast<int>(pass == 0 ? highSlots - 1 : kSlots - fixedSlots);
+    const std::size_t own = readings.ownUnitCount();
+    scores.assign(n, 0.0f);
+    for (std::size_t u = 0; u < own; ++u)
+        scores[u] = roughScore(shape, readings.unitMap(u), pairCount);
+    const SearchClassColumns& columns = searchClassColumns();
+    const std::size_t maps = n - own;
+    constexpr std::size_t kBlock = 2048;
+    for (std::size_t from = 0; from < maps; from += kBlock) {
+        const std::size_t to = std::min(maps, from + kBlock);
+        float* total = scores.data() + own;
+        for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
+            const float count = pair.count;
+            if (pair.a >= 128) {
+                // A byte below 0x80 first: one row of costs, read by the second byte's class.
+                const float* row = kRoughCost.data() + (pair.a - 128) * kClasses;
+                const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
+                for (std::size_t g = from; g < to; ++g)
+                    total[g] += count * row[b[g]];
+            } else if (pair.b >= 128) {
+                const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
+                const std::size_t second = pair.b - 128u;
+                for (std::size_t g = from; g < to; ++g)
+                    total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + second];
+            } else {
+                const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
+                const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
+                for (std::size_t g = from; g < to; ++g)
+                    total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + b[g]];
             }
-    for (std::size_t p = 0; laned != 0 && p < pairCount; ++p) {
-        slotOf[p][0] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].a]);
-        slotOf[p][1] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].b]);
-    }
-    constexpr std::size_t kLanes = 4;
-    std::array<std::array<std::uint8_t, kSlots>, kLanes> classes{};
-    for (auto& lane : classes)
-        for (std::size_t f = 0; f < fixedSlots; ++f)
-            lane[kSlots - 1 - f] = fixed[f];
-    std::size_t r = 0;
-    for (; r + kLanes <= laned; r += kLanes) {
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            const HighMap& map = readings.unitMap(r + k);
-            for (std::size_t h = 0; h < highSlots; ++h)
-                classes[k][h] = kClassOf[map[offsets[h]]];
         }
-        std::array<float, kLanes> total{};
-        for (std::size_t p = 0; p < pairCount; ++p) {
-            const float count = shape.pairs[p].count;
-            const std::size_t x = slotOf[p][0], y = slotOf[p][1];
-            for (std::size_t k = 0; k < kLanes; ++k)
-                total[k] +=
-                    count *
-                    kRoughCost[static_cast<std::size_t>(classes[k][x] * kClasses + classes[k][y])];
-        }
-        for (std::size_t k = 0; k < kLanes; ++k)
-            scores[r + k] = total[k];
     }
-    for (; r < n; ++r)
-        scores[r] = roughScore(shape, readings.unitMap(r), pairCount);
 }
 
 /// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
