@@ -24,14 +24,19 @@ measure() {
 }
 rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
 
+# Every run writes into a folder of its own, and the outputs are removed only at the end: on a file
+# system without a journal (ext4 in that mode), each new file made soon after thousands were
+# deleted makes the kernel step over every recently freed inode, which would be timed as the
+# batch's own system time.
+outs=()
 for jobs in 1 2; do
-  rm -rf "$work/out"; mkdir "$work/out"
-  read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j "$jobs" --out "$work/out" \
+  out=$(mktemp -d "$work/out-j$jobs.XXXXXX"); outs+=("$out")
+  read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j "$jobs" --out "$out" \
     --report "$work/small-j$jobs.jsonl" "$work/corpus/small")
   echo "small files, -j $jobs: $SMALL files in ${seconds}s = $(rate "$SMALL" "$seconds") files/s, ${cpu}s CPU, peak ${peak} KB"
 done
-rm -rf "$work/out"; mkdir "$work/out"
-read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j 2 --out "$work/out" "$work/corpus/large")
+out=$(mktemp -d "$work/out-large.XXXXXX"); outs+=("$out")
+read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j 2 --out "$out" "$work/corpus/large")
 echo "large files, -j 2: $((LARGE * LARGE_MB)) MB in ${seconds}s = $(rate $((LARGE * LARGE_MB)) "$seconds") MB/s, ${cpu}s CPU, peak ${peak} KB"
 
 mapfile -t first < <(find "$work/corpus/small" -type f | sort | head -n "$LOOP")
@@ -41,4 +46,4 @@ for file in "${first[@]}"; do
 done
 seconds=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { print e - s }')
 echo "baseline, a shell loop of auto --best: ${#first[@]} files in ${seconds}s = $(rate "${#first[@]}" "$seconds") files/s"
-rm -rf "$work/out"
+rm -rf "${outs[@]}"
