@@ -16,6 +16,7 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <utility>
 
 namespace vorlex::detect {
 namespace {
@@ -252,53 +253,56 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
-/// The bigram part of the score of a reading, over the first `pairCount` pairs.
-float bigramScore(const TextShape& shape, const HighMap& map, std::size_t pairCount,
-                  ClassScratch& scratch) {
-    std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
-    float total = 0;
-    for (std::size_t i = 0; i < shape.highCount; ++i) {
-        classOf[i] = kClassOf[mappedHigh(shape, map, i)];
-        if (classOf[i] == kOddClass)
-            total += shape.highOccurrences[i] * unigramCost(classOf[i]);
-    }
-    for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount))
-        total +=
-            pair.count *
-            kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
-    return total;
-}
-
-/// bigramScore of the readings `indices` into `scores` (by reading), the same to the last bit.
-/// Readings are scored four at a time so that their chains of additions overlap.
+/// The bigram part of the score of each reading of `indices` over the first `pairCount` pairs,
+/// into `scores` (by reading).
+/// Readings are scored four at a time so that their chains of additions overlap. With
+/// `resumeAt` set, `scores` holds each reading's score over the first `resumeAt` pairs, and the
+/// sums go on from there: the same additions in the same order as a sum from the start.
 void bigramScores(const TextShape& shape, const SampleReadings& readings,
                   const std::vector<std::size_t>& indices, std::size_t pairCount,
-                  std::vector<float>& scores) {
+                  std::vector<float>& scores, std::size_t resumeAt = 0) {
     constexpr std::size_t kLanes = 4;
     std::array<ClassScratch, kLanes> lanes;
     std::size_t r = 0;
-    const std::span<const TextShape::Pair> pairs = std::span(shape.pairs).first(pairCount);
+    const std::span<const TextShape::Pair> pairs =
+        std::span(shape.pairs).first(pairCount).subspan(resumeAt);
+    const auto start = [&](const HighMap& map, ClassScratch& scratch, float& total) {
+        std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
+        for (std::size_t i = 0; i < shape.highCount; ++i) {
+            classOf[i] = kClassOf[mappedHigh(shape, map, i)];
+            if (resumeAt == 0 && classOf[i] == kOddClass)
+                total += shape.highOccurrences[i] * unigramCost(classOf[i]);
+        }
+    };
     for (; r + kLanes <= indices.size(); r += kLanes) {
         std::array<float, kLanes> total{};
         for (std::size_t k = 0; k < kLanes; ++k) {
-            const HighMap& map = readings.map(indices[r + k]);
-            std::array<std::uint8_t, 128 + kClasses>& classOf = lanes[k].classOf;
-            for (std::size_t i = 0; i < shape.highCount; ++i) {
-                classOf[i] = kClassOf[mappedHigh(shape, map, i)];
-                if (classOf[i] == kOddClass)
-                    total[k] += shape.highOccurrences[i] * unigramCost(classOf[i]);
-            }
+            if (resumeAt != 0)
+                total[k] = scores[indices[r + k]];
+            start(readings.map(indices[r + k]), lanes[k], total[k]);
         }
-        for (const TextShape::Pair& pair : pairs)
-            for (std::size_t k = 0; k < kLanes; ++k)
-                total[k] += pair.count *
-                            kTransition[static_cast<std::size_t>(
-                                lanes[k].classOf[pair.a] * kClasses + lanes[k].classOf[pair.b])];
-        for (std::size_t k = 0; k < kLanes; ++k)
-            scores[indices[r + k]] = total[k];
+        // The lanes spelt out, so that each sum stays in a register.
+        [&]<std::size_t... K>(std::index_sequence<K...>) {
+            float sums[] = {total[K]...};
+            for (const TextShape::Pair& pair : pairs)
+                ((sums[K] += pair.count *
+                             kTransition[static_cast<std::size_t>(
+                                 lanes[K].classOf[pair.a] * kClasses + lanes[K].classOf[pair.b])]),
+                 ...);
+            ((scores[indices[r + K]] = sums[K]), ...);
+        }
+        (std::make_index_sequence<kLanes>());
     }
-    for (; r < indices.size(); ++r)
-        scores[indices[r]] = bigramScore(shape, readings.map(indices[r]), pairCount, lanes.front());
+    for (; r < indices.size(); ++r) {
+        float total = resumeAt != 0 ? scores[indices[r]] : 0.0f;
+        start(readings.map(indices[r]), lanes.front(), total);
+        const std::array<std::uint8_t, 128 + kClasses>& classOf = lanes.front().classOf;
+        for (const TextShape::Pair& pair : pairs)
+            total +=
+                pair.count *
+                kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
+        scores[indices[r]] = total;
+    }
 }
 
 /// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
@@ -369,17 +373,17 @@ void roughScores(const TextShape& shape, const SampleReadings& readings, std::si
         float* total = scores.data() + own;
         for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
             const float count = pair.count;
-            if (pair.a >= 128) {
-                // A byte below 0x80 first: one row of costs, read by the second byte's class.
-                const float* row = kRoughCost.data() + (pair.a - 128) * kClasses;
-                const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
+            if (pair.a >= 128 || pair.b >= 128) {
+                // One byte below 0x80: the pair's terms for each class of the other, as the
+                // products the sum would add.
+                std::array<float, kClasses> term;
+                for (std::size_t c = 0; c < kClasses; ++c)
+                    term[c] = count * (pair.a >= 128 ? kRoughCost[(pair.a - 128u) * kClasses + c]
+                                                     : kRoughCost[c * kClasses + pair.b - 128u]);
+                const std::uint8_t* other =
+                    columns.column(shape.highBytes[pair.a >= 128 ? pair.b : pair.a]);
                 for (std::size_t g = from; g < to; ++g)
-                    total[g] += count * row[b[g]];
-            } else if (pair.b >= 128) {
-                const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
-                const std::size_t second = pair.b - 128u;
-                for (std::size_t g = from; g < to; ++g)
-                    total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + second];
+                    total[g] += term[other[g]];
             } else {
                 const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
                 const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
@@ -702,42 +706,62 @@ private:
 
 namespace {
 
-/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
-/// bigram sum adds its terms in text order; the counts come from how often each byte occurs
-/// (two tables, so that a repeated byte does not wait for its own count).
-TextJudgement judgeBytes(std::string_view text) {
-    TextJudgement judgement;
-    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
-    float bigram = 0;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0), of
+/// `Lanes` texts of one length at once. Each bigram sum adds its terms in text order; the lanes'
+/// sums are independent, so they overlap in the processor. The counts come from how often each
+/// byte occurs (two tables, so that a repeated byte does not wait for its own count).
+template <std::size_t Lanes>
+std::array<TextJudgement, Lanes> judgeBytes(const std::array<std::string_view, Lanes>& texts) {
+    std::array<TextJudgement, Lanes> judgements{};
+    std::array<std::array<std::array<std::uint32_t, 256>, 2>, Lanes> occurs{};
+    std::array<float, Lanes> bigram{};
+    std::array<int, Lanes> transitions{};
+    const std::size_t n = texts[0].size();
+    // One byte of one lane; the lanes are spelt out so that each sum stays in a register.
+    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
         const std::uint8_t a = bytes[i];
-        ++occurs[i & 1][a];
+        ++occurs[k][i & 1][a];
         const int c = kClassOf[a];
         // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
         if (c == kOddClass)
-            bigram += unigramCost(c);
+            sum += unigramCost(c);
         if (i + 1 < n) {
             const std::uint8_t b = bytes[i + 1];
             if ((a | b) >= 0x80) {
-                bigram += transition(a, b);
-                ++judgement.transitions;
+                sum += transition(a, b);
+                ++pairs;
             }
         }
+    };
+    [&]<std::size_t... K>(std::index_sequence<K...>) {
+        float sums[] = {bigram[K]...};
+        int counts[] = {transitions[K]...};
+        for (std::size_t i = 0; i < n; ++i)
+            (step(K, i, sums[K], counts[K]), ...);
+        ((bigram[K] = sums[K], transitions[K] = counts[K]), ...);
     }
-    judgement.bigram = bigram;
-    for (int a = 0; a < 256; ++a) {
-        const auto count = static_cast<int>(occurs[0][static_cast<std::size_t>(a)] +
-                                            occurs[1][static_cast<std::size_t>(a)]);
-        const int c = kClassOf[static_cast<std::size_t>(a)];
-        judgement.highBytes += a >= 0x80 ? count : 0;
-        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
-        judgement.oddBytes += c == kOddClass ? count : 0;
-        judgement.letters += isLetterClass(c) ? count : 0;
-        judgement.capitals += isCapitalClass(c) ? count : 0;
+    (std::make_index_sequence<Lanes>());
+    for (std::size_t k = 0; k < Lanes; ++k) {
+        TextJudgement& judgement = judgements[k];
+        judgement.bigram = bigram[k];
+        judgement.transitions = transitions[k];
+        for (int a = 0; a < 256; ++a) {
+            const auto count = static_cast<int>(occurs[k][0][static_cast<std::size_t>(a)] +
+                                                occurs[k][1][static_cast<std::size_t>(a)]);
+            const int c = kClassOf[static_cast<std::size_t>(a)];
+            judgement.highBytes += a >= 0x80 ? count : 0;
+            judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
+            judgement.oddBytes += c == kOddClass ? count : 0;
+            judgement.letters += isLetterClass(c) ? count : 0;
+            judgement.capitals += isCapitalClass(c) ? count : 0;
+        }
     }
-    return judgement;
+    return judgements;
+}
+
+TextJudgement judgeBytes(std::string_view text) {
+    return judgeBytes<1>({text})[0];
 }
 
 /// The part of judgeText that counts words: every word starting in [from, to), added to
@@ -803,11 +827,11 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
 /// sums anew, the words only where the two differ. A word with no difference in it or right
 /// beside it is the same word in both texts and counts alike, so only the words at the
 /// differences are taken away (as in `reference`) and added (as in `text`); the counts are
-/// whole numbers, so the result is exactly judgeText's.
+/// whole numbers, so the result is exactly judgeText's. `judgement` comes with judgeBytes of
+/// `text`.
 TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view text,
                                std::string_view reference, const TextJudgement& judged,
-                               WordFormMemo& memo) {
-    TextJudgement judgement = judgeBytes(text);
+                               WordFormMemo& memo, TextJudgement judgement) {
     const std::size_t n = text.size();
     std::vector<std::size_t> differ;
     for (std::size_t i = 0; i < n; ++i) {
@@ -944,11 +968,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::vector<std::size_t> order(keys.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     best(order, quick, kRoughSurvivors);
+    // The finer scores are the whole ones over their first pairs: the whole ones go on from them.
+    std::size_t scoredPairs = 0;
     if (shape.pairs.size() > kFinerPairs) {
         bigramScores(shape, keys, order, kFinerPairs, quick);
         best(order, quick, kFinerSurvivors);
+        scoredPairs = kFinerPairs;
     }
-    bigramScores(shape, keys, order, shape.pairs.size(), quick);
+    bigramScores(shape, keys, order, shape.pairs.size(), quick, scoredPairs);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
@@ -959,23 +986,36 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
-    std::string recoded(text), reference;
-    WordFormMemo memo;
-    for (std::size_t index : order) {
-        const HighMap& mapped = keys.map(index);
+    // Every finalist's reading of the sample, then their byte sums four at a time.
+    std::vector<std::string> readings(finalists, std::string(text));
+    for (std::size_t f = 0; f < finalists; ++f) {
+        const HighMap& mapped = keys.map(order[f]);
         ByteMap map;
         std::iota(map.begin(), map.begin() + 0x80, std::uint8_t{0});
         std::copy(mapped.begin(), mapped.end(), map.begin() + 0x80);
         engine::applyByteMap(
             map, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-            std::span(reinterpret_cast<std::uint8_t*>(recoded.data()), recoded.size()));
+            std::span(reinterpret_cast<std::uint8_t*>(readings[f].data()), readings[f].size()));
+    }
+    std::vector<TextJudgement> bytes(finalists);
+    std::size_t f = 0;
+    for (; f + 4 <= finalists; f += 4) {
+        const std::array<TextJudgement, 4> four =
+            judgeBytes<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]});
+        std::copy(four.begin(), four.end(), bytes.begin() + static_cast<std::ptrdiff_t>(f));
+    }
+    for (; f < finalists; ++f)
+        bytes[f] = judgeBytes(readings[f]);
+    WordFormMemo memo;
+    for (f = 0; f < finalists; ++f) {
         // The finalists mostly differ in a few bytes: each is judged from the first.
-        const TextJudgement j = judged.empty() ? judgeText(dictionary, recoded, &memo)
-                                               : judgeTextAgainst(dictionary, recoded, reference,
-                                                                  judged.front().judgement, memo);
-        if (judged.empty())
-            reference = recoded;
-        judged.push_back({index, fullTotal(j, keys.chain(index).count), j});
+        TextJudgement j = bytes[f];
+        if (f == 0)
+            judgeWords(dictionary, readings[0], 0, readings[0].size(), &memo, j, 1);
+        else
+            j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
+                                 memo, j);
+        judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
