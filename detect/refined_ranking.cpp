@@ -706,22 +706,29 @@ private:
 
 namespace {
 
-/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0), of
-/// `Lanes` texts of one length at once. Each bigram sum adds its terms in text order; the lanes'
-/// sums are independent, so they overlap in the processor. The counts come from how often each
-/// byte occurs (two tables, so that a repeated byte does not wait for its own count).
+/// The part of judgeText that comes from how often each byte occurs.
+void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& judgement) {
+    for (int a = 0; a < 256; ++a) {
+        const auto count = static_cast<int>(occurs[static_cast<std::size_t>(a)]);
+        const int c = kClassOf[static_cast<std::size_t>(a)];
+        judgement.highBytes += a >= 0x80 ? count : 0;
+        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
+        judgement.oddBytes += c == kOddClass ? count : 0;
+        judgement.letters += isLetterClass(c) ? count : 0;
+        judgement.capitals += isCapitalClass(c) ? count : 0;
+    }
+}
+
+/// The bigram sums and transition counts of judgeText, of `Lanes` texts of one length at once.
+/// Each sum adds its terms in text order; the lanes' sums are independent, and spelt out so that
+/// each stays in a register, so they overlap in the processor.
 template <std::size_t Lanes>
-std::array<TextJudgement, Lanes> judgeBytes(const std::array<std::string_view, Lanes>& texts) {
-    std::array<TextJudgement, Lanes> judgements{};
-    std::array<std::array<std::array<std::uint32_t, 256>, 2>, Lanes> occurs{};
-    std::array<float, Lanes> bigram{};
-    std::array<int, Lanes> transitions{};
+void sumPairs(const std::array<std::string_view, Lanes>& texts,
+              std::array<TextJudgement, Lanes>& judgements) {
     const std::size_t n = texts[0].size();
-    // One byte of one lane; the lanes are spelt out so that each sum stays in a register.
     const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
         const std::uint8_t a = bytes[i];
-        ++occurs[k][i & 1][a];
         const int c = kClassOf[a];
         // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
         if (c == kOddClass)
@@ -735,33 +742,27 @@ std::array<TextJudgement, Lanes> judgeBytes(const std::array<std::string_view, L
         }
     };
     [&]<std::size_t... K>(std::index_sequence<K...>) {
-        float sums[] = {bigram[K]...};
-        int counts[] = {transitions[K]...};
+        float sums[] = {(static_cast<void>(K), 0.0f)...};
+        int counts[] = {(static_cast<void>(K), 0)...};
         for (std::size_t i = 0; i < n; ++i)
             (step(K, i, sums[K], counts[K]), ...);
-        ((bigram[K] = sums[K], transitions[K] = counts[K]), ...);
+        ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K]), ...);
     }
     (std::make_index_sequence<Lanes>());
-    for (std::size_t k = 0; k < Lanes; ++k) {
-        TextJudgement& judgement = judgements[k];
-        judgement.bigram = bigram[k];
-        judgement.transitions = transitions[k];
-        for (int a = 0; a < 256; ++a) {
-            const auto count = static_cast<int>(occurs[k][0][static_cast<std::size_t>(a)] +
-                                                occurs[k][1][static_cast<std::size_t>(a)]);
-            const int c = kClassOf[static_cast<std::size_t>(a)];
-            judgement.highBytes += a >= 0x80 ? count : 0;
-            judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
-            judgement.oddBytes += c == kOddClass ? count : 0;
-            judgement.letters += isLetterClass(c) ? count : 0;
-            judgement.capitals += isCapitalClass(c) ? count : 0;
-        }
-    }
-    return judgements;
 }
 
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
+/// byte counts come from two tables, so that a repeated byte does not wait for its own count.
 TextJudgement judgeBytes(std::string_view text) {
-    return judgeBytes<1>({text})[0];
+    std::array<TextJudgement, 1> judgement{};
+    sumPairs<1>({text}, judgement);
+    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        ++occurs[i & 1][static_cast<std::uint8_t>(text[i])];
+    for (std::size_t b = 0; b < 256; ++b)
+        occurs[0][b] += occurs[1][b];
+    countBytes(occurs[0], judgement[0]);
+    return judgement[0];
 }
 
 /// The part of judgeText that counts words: every word starting in [from, to), added to
@@ -986,8 +987,13 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
-    // Every finalist's reading of the sample, then their byte sums four at a time.
+    // Every finalist's reading of the sample and its byte counts (how often each byte of the
+    // sample occurs, through the finalist's map), then their pair sums four at a time.
+    std::array<std::uint32_t, 256> sampleOccurs{};
+    for (const char ch : text)
+        ++sampleOccurs[static_cast<std::uint8_t>(ch)];
     std::vector<std::string> readings(finalists, std::string(text));
+    std::vector<TextJudgement> bytes(finalists);
     for (std::size_t f = 0; f < finalists; ++f) {
         const HighMap& mapped = keys.map(order[f]);
         ByteMap map;
@@ -996,16 +1002,26 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         engine::applyByteMap(
             map, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
             std::span(reinterpret_cast<std::uint8_t*>(readings[f].data()), readings[f].size()));
+        std::array<std::uint32_t, 256> occurs{};
+        for (std::size_t b = 0; b < 256; ++b)
+            occurs[map[b]] += sampleOccurs[b];
+        countBytes(occurs, bytes[f]);
     }
-    std::vector<TextJudgement> bytes(finalists);
     std::size_t f = 0;
     for (; f + 4 <= finalists; f += 4) {
-        const std::array<TextJudgement, 4> four =
-            judgeBytes<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]});
-        std::copy(four.begin(), four.end(), bytes.begin() + static_cast<std::ptrdiff_t>(f));
+        std::array<TextJudgement, 4> four{};
+        sumPairs<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]}, four);
+        for (std::size_t k = 0; k < 4; ++k) {
+            bytes[f + k].bigram = four[k].bigram;
+            bytes[f + k].transitions = four[k].transitions;
+        }
     }
-    for (; f < finalists; ++f)
-        bytes[f] = judgeBytes(readings[f]);
+    for (; f < finalists; ++f) {
+        std::array<TextJudgement, 1> one{};
+        sumPairs<1>({readings[f]}, one);
+        bytes[f].bigram = one[0].bigram;
+        bytes[f].transitions = one[0].transitions;
+    }
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {
         // The finalists mostly differ in a few bytes: each is judged from the first.
