@@ -28,21 +28,27 @@ measure() {
 }
 rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
 
+# Every run writes into a folder of its own, and the outputs are removed only at the end: on a file
+# system without a journal (ext4 in that mode), each new file made soon after thousands were
+# deleted makes the kernel step over every recently freed inode, which would be timed as the
+# batch's own system time.
+outs=()
+fresh() { out=$(mktemp -d "$work/out-$1.XXXXXX"); outs+=("$out"); }
 [ "$SMALL" -eq 0 ] || for jobs in 1 2; do
-  rm -rf "$work/out"; mkdir "$work/out"
-  read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j "$jobs" --out "$work/out" \
+  fresh "j$jobs"
+  read -r seconds peak cpu < <(measure "$cli" batch --auto -r -j "$jobs" --out "$out" \
     --report "$work/small-j$jobs.jsonl" "$work/corpus/small")
   echo "small files, -j $jobs: $SMALL files in ${seconds}s = $(rate "$SMALL" "$seconds") files/s, ${cpu}s CPU, peak ${peak} KB"
 done
 perGB() { awk -v c="$1" -v m=$((LARGE * LARGE_MB)) 'BEGIN { printf "%.2f", c * 1000 / m }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-# Each run starts with the outputs of the last one removed and written back to the disk.
+# Each large run starts with the last one's outputs written back to the disk.
 large() {
   local name="$1" mb=$((LARGE * LARGE_MB)) walls=() cpus=() seconds peak cpu
   shift
   for _ in $(seq "$REPS"); do
-    rm -rf "$work/out"; mkdir "$work/out"; sync
-    read -r seconds peak cpu < <(measure "$cli" batch "$@" -r -j 2 --out "$work/out" "$work/corpus/large")
+    fresh large; sync
+    read -r seconds peak cpu < <(measure "$cli" batch "$@" -r -j 2 --out "$out" "$work/corpus/large")
     walls+=("$seconds"); cpus+=("$cpu")
     echo "large files, $name, -j 2: $mb MB in ${seconds}s = $(rate "$mb" "$seconds") MB/s, ${cpu}s CPU = $(perGB "$cpu")s/GB, peak ${peak} KB"
   done
@@ -54,7 +60,7 @@ if [ "$LARGE" -gt 0 ]; then
   large "--auto" --auto
 fi
 
-[ "$SMALL" -eq 0 ] && { rm -rf "$work/out"; exit 0; }
+[ "$SMALL" -eq 0 ] && { rm -rf "${outs[@]}"; exit 0; }
 mapfile -t first < <(find "$work/corpus/small" -type f | sort | head -n "$LOOP")
 start=$(date +%s.%N)
 for file in "${first[@]}"; do
@@ -62,4 +68,4 @@ for file in "${first[@]}"; do
 done
 seconds=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { print e - s }')
 echo "baseline, a shell loop of auto --best: ${#first[@]} files in ${seconds}s = $(rate "${#first[@]}" "$seconds") files/s"
-rm -rf "$work/out"
+rm -rf "${outs[@]}"

@@ -99,6 +99,10 @@ std::uint64_t mapWord(const HighMap& map, std::size_t w) noexcept {
 
 } // namespace
 
+std::span<const HighMap> searchReadingMaps() {
+    return searchGroups().maps;
+}
+
 SampleReadings::SampleReadings(const std::array<bool, 128>& present,
                                std::span<const FilterList> storedChains) {
     storedMaps_.reserve(storedChains.size() + 1);

@@ -24,6 +24,10 @@ namespace vorlex::detect {
 /// below 0x80 pass every chain unchanged.
 using HighMap = std::array<std::uint8_t, 128>;
 
+/// The byte maps of the search chains, one per distinct map in order of first appearance: the
+/// search units of every SampleReadings, the same for every sample.
+[[nodiscard]] std::span<const HighMap> searchReadingMaps();
+
 class SampleReadings {
 public:
     /// `present[b - 0x80]` tells whether the sample holds byte b. Stored chains whose tables
@@ -39,6 +43,9 @@ public:
         return storedMaps_.size() + searchMaps_;
     }
     [[nodiscard]] const HighMap& unitMap(std::size_t unit) const noexcept;
+    /// Units below this are the text as it is and the stored chains; the search maps follow,
+    /// in the order of searchReadingMaps().
+    [[nodiscard]] std::size_t ownUnitCount() const noexcept { return storedMaps_.size(); }
 
     /// Merges `units` (ascending; every unit that gives the same sample text as one of them
     /// among them) into readings, numbered in order of their first unit; replaces the readings

@@ -16,6 +16,7 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <utility>
 
 namespace vorlex::detect {
 namespace {
@@ -252,53 +253,56 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
-/// The bigram part of the score of a reading, over the first `pairCount` pairs.
-float bigramScore(const TextShape& shape, const HighMap& map, std::size_t pairCount,
-                  ClassScratch& scratch) {
-    std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
-    float total = 0;
-    for (std::size_t i = 0; i < shape.highCount; ++i) {
-        classOf[i] = kClassOf[mappedHigh(shape, map, i)];
-        if (classOf[i] == kOddClass)
-            total += shape.highOccurrences[i] * unigramCost(classOf[i]);
-    }
-    for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount))
-        total +=
-            pair.count *
-            kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
-    return total;
-}
-
-/// bigramScore of the readings `indices` into `scores` (by reading), the same to the last bit.
-/// Readings are scored four at a time so that their chains of additions overlap.
+/// The bigram part of the score of each reading of `indices` over the first `pairCount` pairs,
+/// into `scores` (by reading).
+/// Readings are scored four at a time so that their chains of additions overlap. With
+/// `resumeAt` set, `scores` holds each reading's score over the first `resumeAt` pairs, and the
+/// sums go on from there: the same additions in the same order as a sum from the start.
 void bigramScores(const TextShape& shape, const SampleReadings& readings,
                   const std::vector<std::size_t>& indices, std::size_t pairCount,
-                  std::vector<float>& scores) {
+                  std::vector<float>& scores, std::size_t resumeAt = 0) {
     constexpr std::size_t kLanes = 4;
     std::array<ClassScratch, kLanes> lanes;
     std::size_t r = 0;
-    const std::span<const TextShape::Pair> pairs = std::span(shape.pairs).first(pairCount);
+    const std::span<const TextShape::Pair> pairs =
+        std::span(shape.pairs).first(pairCount).subspan(resumeAt);
+    const auto start = [&](const HighMap& map, ClassScratch& scratch, float& total) {
+        std::array<std::uint8_t, 128 + kClasses>& classOf = scratch.classOf;
+        for (std::size_t i = 0; i < shape.highCount; ++i) {
+            classOf[i] = kClassOf[mappedHigh(shape, map, i)];
+            if (resumeAt == 0 && classOf[i] == kOddClass)
+                total += shape.highOccurrences[i] * unigramCost(classOf[i]);
+        }
+    };
     for (; r + kLanes <= indices.size(); r += kLanes) {
         std::array<float, kLanes> total{};
         for (std::size_t k = 0; k < kLanes; ++k) {
-            const HighMap& map = readings.map(indices[r + k]);
-            std::array<std::uint8_t, 128 + kClasses>& classOf = lanes[k].classOf;
-            for (std::size_t i = 0; i < shape.highCount; ++i) {
-                classOf[i] = kClassOf[mappedHigh(shape, map, i)];
-                if (classOf[i] == kOddClass)
-                    total[k] += shape.highOccurrences[i] * unigramCost(classOf[i]);
-            }
+            if (resumeAt != 0)
+                total[k] = scores[indices[r + k]];
+            start(readings.map(indices[r + k]), lanes[k], total[k]);
         }
-        for (const TextShape::Pair& pair : pairs)
-            for (std::size_t k = 0; k < kLanes; ++k)
-                total[k] += pair.count *
-                            kTransition[static_cast<std::size_t>(
-                                lanes[k].classOf[pair.a] * kClasses + lanes[k].classOf[pair.b])];
-        for (std::size_t k = 0; k < kLanes; ++k)
-            scores[indices[r + k]] = total[k];
+        // The lanes spelt out, so that each sum stays in a register.
+        [&]<std::size_t... K>(std::index_sequence<K...>) {
+            float sums[] = {total[K]...};
+            for (const TextShape::Pair& pair : pairs)
+                ((sums[K] += pair.count *
+                             kTransition[static_cast<std::size_t>(
+                                 lanes[K].classOf[pair.a] * kClasses + lanes[K].classOf[pair.b])]),
+                 ...);
+            ((scores[indices[r + K]] = sums[K]), ...);
+        }
+        (std::make_index_sequence<kLanes>());
     }
-    for (; r < indices.size(); ++r)
-        scores[indices[r]] = bigramScore(shape, readings.map(indices[r]), pairCount, lanes.front());
+    for (; r < indices.size(); ++r) {
+        float total = resumeAt != 0 ? scores[indices[r]] : 0.0f;
+        start(readings.map(indices[r]), lanes.front(), total);
+        const std::array<std::uint8_t, 128 + kClasses>& classOf = lanes.front().classOf;
+        for (const TextShape::Pair& pair : pairs)
+            total +=
+                pair.count *
+                kTransition[static_cast<std::size_t>(classOf[pair.a] * kClasses + classOf[pair.b])];
+        scores[indices[r]] = total;
+    }
 }
 
 /// The rough score of the first pre-ranking: the bigram part over the first `pairCount` pairs
@@ -326,68 +330,68 @@ constexpr std::array<float, kClasses * kClasses> buildRoughCosts() {
 }
 constexpr std::array<float, kClasses* kClasses> kRoughCost = buildRoughCosts();
 
+/// The class every search map gives each high byte, one column a byte: entry [b - 0x80][g] is
+/// the class search map g makes of byte b. Built on first use and never changed afterwards.
+struct SearchClassColumns {
+    std::size_t maps = 0;
+    std::vector<std::uint8_t> classes;
+    [[nodiscard]] const std::uint8_t* column(std::uint8_t byte) const noexcept {
+        return classes.data() + static_cast<std::size_t>(byte - 0x80u) * maps;
+    }
+};
+
+const SearchClassColumns& searchClassColumns() {
+    static const SearchClassColumns columns = [] {
+        const std::span<const HighMap> maps = searchReadingMaps();
+        SearchClassColumns built;
+        built.maps = maps.size();
+        built.classes.resize(128 * maps.size());
+        for (std::size_t g = 0; g < maps.size(); ++g)
+            for (std::size_t x = 0; x < 128; ++x)
+                built.classes[x * maps.size() + g] = kClassOf[maps[g][x]];
+        return built;
+    }();
+    return columns;
+}
+
 /// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
-/// adds the same terms in the same order. The classes of the few bytes the pairs hold are
-/// looked up once a unit, and units are scored four at a time so that their chains of
-/// additions overlap in the processor.
+/// adds the same terms in the same order. The search units are scored pair by pair over the
+/// class columns of the pair's bytes, a block of units at a time, so that no unit's sum waits
+/// for another and every load is a neighbour of the last.
 void roughScores(const TextShape& shape, const SampleReadings& readings, std::size_t pairCount,
                  std::vector<float>& scores) {
     const std::size_t n = readings.unitCount();
-    scores.resize(n);
-    // Operand slots: first the sample's high bytes the pairs hold (their classes change with
-    // the unit), then the fixed classes of bytes below 0x80.
-    constexpr std::size_t kSlots = 2 * kRoughPairs;
-    std::array<std::uint8_t, kSlots> offsets{}; // of the high-byte slots, in a map
-    std::array<std::uint8_t, kSlots> fixed{};   // classes of the other slots
-    std::array<std::array<std::uint8_t, 2>, kRoughPairs> slotOf{};
-    std::size_t highSlots = 0, fixedSlots = 0;
-    std::array<int, 128 + kClasses> slotOfOperand;
-    slotOfOperand.fill(-1);
-    const std::size_t laned = pairCount <= kRoughPairs ? n : 0;
-    for (int pass = 0; pass < 2 && laned != 0; ++pass)
-        for (std::size_t p = 0; p < pairCount; ++p)
-            for (std::size_t side = 0; side < 2; ++side) {
-                const std::uint16_t operand = side == 0 ? shape.pairs[p].a : shape.pairs[p].b;
-                if ((operand < 128) != (pass == 0) || slotOfOperand[operand] >= 0)
-                    continue;
-                if (pass == 0)
-                    offsets[highSlots++] =
-                        static_cast<std::uint8_t>(shape.highBytes[operand] - 0x80u);
-                else
-                    fixed[fixedSlots++] = static_cast<std::uint8_t>(operand - 128);
-                slotOfOperand[operand] =
-                    static_cast<int>(pass == 0 ? highSlots - 1 : kSlots - fixedSlots);
+    const std::size_t own = readings.ownUnitCount();
+    scores.assign(n, 0.0f);
+    for (std::size_t u = 0; u < own; ++u)
+        scores[u] = roughScore(shape, readings.unitMap(u), pairCount);
+    const SearchClassColumns& columns = searchClassColumns();
+    const std::size_t maps = n - own;
+    constexpr std::size_t kBlock = 2048;
+    for (std::size_t from = 0; from < maps; from += kBlock) {
+        const std::size_t to = std::min(maps, from + kBlock);
+        float* total = scores.data() + own;
+        for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
+            const float count = pair.count;
+            if (pair.a >= 128 || pair.b >= 128) {
+                // One byte below 0x80: the pair's terms for each class of the other, as the
+                // products the sum would add.
+                std::array<float, kClasses> term;
+                for (std::size_t c = 0; c < kClasses; ++c)
+                    term[c] = count * (pair.a >= 128 ? kRoughCost[(pair.a - 128u) * kClasses + c]
+                                                     : kRoughCost[c * kClasses + pair.b - 128u]);
+                const std::uint8_t* other =
+                    columns.column(shape.highBytes[pair.a >= 128 ? pair.b : pair.a]);
+                for (std::size_t g = from; g < to; ++g)
+                    total[g] += term[other[g]];
+            } else {
+                const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
+                const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
+                for (std::size_t g = from; g < to; ++g)
+                    total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + b[g]];
             }
-    for (std::size_t p = 0; laned != 0 && p < pairCount; ++p) {
-        slotOf[p][0] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].a]);
-        slotOf[p][1] = static_cast<std::uint8_t>(slotOfOperand[shape.pairs[p].b]);
-    }
-    constexpr std::size_t kLanes = 4;
-    std::array<std::array<std::uint8_t, kSlots>, kLanes> classes{};
-    for (auto& lane : classes)
-        for (std::size_t f = 0; f < fixedSlots; ++f)
-            lane[kSlots - 1 - f] = fixed[f];
-    std::size_t r = 0;
-    for (; r + kLanes <= laned; r += kLanes) {
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            const HighMap& map = readings.unitMap(r + k);
-            for (std::size_t h = 0; h < highSlots; ++h)
-                classes[k][h] = kClassOf[map[offsets[h]]];
         }
-        std::array<float, kLanes> total{};
-        for (std::size_t p = 0; p < pairCount; ++p) {
-            const float count = shape.pairs[p].count;
-            const std::size_t x = slotOf[p][0], y = slotOf[p][1];
-            for (std::size_t k = 0; k < kLanes; ++k)
-                total[k] +=
-                    count *
-                    kRoughCost[static_cast<std::size_t>(classes[k][x] * kClasses + classes[k][y])];
-        }
-        for (std::size_t k = 0; k < kLanes; ++k)
-            scores[r + k] = total[k];
     }
-    for (; r < n; ++r)
-        scores[r] = roughScore(shape, readings.unitMap(r), pairCount);
 }
 
 /// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
@@ -702,34 +706,10 @@ private:
 
 namespace {
 
-/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
-/// bigram sum adds its terms in text order; the counts come from how often each byte occurs
-/// (two tables, so that a repeated byte does not wait for its own count).
-TextJudgement judgeBytes(std::string_view text) {
-    TextJudgement judgement;
-    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
-    float bigram = 0;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t a = bytes[i];
-        ++occurs[i & 1][a];
-        const int c = kClassOf[a];
-        // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
-        if (c == kOddClass)
-            bigram += unigramCost(c);
-        if (i + 1 < n) {
-            const std::uint8_t b = bytes[i + 1];
-            if ((a | b) >= 0x80) {
-                bigram += transition(a, b);
-                ++judgement.transitions;
-            }
-        }
-    }
-    judgement.bigram = bigram;
+/// The part of judgeText that comes from how often each byte occurs.
+void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& judgement) {
     for (int a = 0; a < 256; ++a) {
-        const auto count = static_cast<int>(occurs[0][static_cast<std::size_t>(a)] +
-                                            occurs[1][static_cast<std::size_t>(a)]);
+        const auto count = static_cast<int>(occurs[static_cast<std::size_t>(a)]);
         const int c = kClassOf[static_cast<std::size_t>(a)];
         judgement.highBytes += a >= 0x80 ? count : 0;
         judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
@@ -737,7 +717,52 @@ TextJudgement judgeBytes(std::string_view text) {
         judgement.letters += isLetterClass(c) ? count : 0;
         judgement.capitals += isCapitalClass(c) ? count : 0;
     }
-    return judgement;
+}
+
+/// The bigram sums and transition counts of judgeText, of `Lanes` texts of one length at once.
+/// Each sum adds its terms in text order; the lanes' sums are independent, and spelt out so that
+/// each stays in a register, so they overlap in the processor.
+template <std::size_t Lanes>
+void sumPairs(const std::array<std::string_view, Lanes>& texts,
+              std::array<TextJudgement, Lanes>& judgements) {
+    const std::size_t n = texts[0].size();
+    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
+        const std::uint8_t a = bytes[i];
+        const int c = kClassOf[a];
+        // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
+        if (c == kOddClass)
+            sum += unigramCost(c);
+        if (i + 1 < n) {
+            const std::uint8_t b = bytes[i + 1];
+            if ((a | b) >= 0x80) {
+                sum += transition(a, b);
+                ++pairs;
+            }
+        }
+    };
+    [&]<std::size_t... K>(std::index_sequence<K...>) {
+        float sums[] = {(static_cast<void>(K), 0.0f)...};
+        int counts[] = {(static_cast<void>(K), 0)...};
+        for (std::size_t i = 0; i < n; ++i)
+            (step(K, i, sums[K], counts[K]), ...);
+        ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K]), ...);
+    }
+    (std::make_index_sequence<Lanes>());
+}
+
+/// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
+/// byte counts come from two tables, so that a repeated byte does not wait for its own count.
+TextJudgement judgeBytes(std::string_view text) {
+    std::array<TextJudgement, 1> judgement{};
+    sumPairs<1>({text}, judgement);
+    std::array<std::array<std::uint32_t, 256>, 2> occurs{};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        ++occurs[i & 1][static_cast<std::uint8_t>(text[i])];
+    for (std::size_t b = 0; b < 256; ++b)
+        occurs[0][b] += occurs[1][b];
+    countBytes(occurs[0], judgement[0]);
+    return judgement[0];
 }
 
 /// The part of judgeText that counts words: every word starting in [from, to), added to
@@ -803,11 +828,11 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
 /// sums anew, the words only where the two differ. A word with no difference in it or right
 /// beside it is the same word in both texts and counts alike, so only the words at the
 /// differences are taken away (as in `reference`) and added (as in `text`); the counts are
-/// whole numbers, so the result is exactly judgeText's.
+/// whole numbers, so the result is exactly judgeText's. `judgement` comes with judgeBytes of
+/// `text`.
 TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view text,
                                std::string_view reference, const TextJudgement& judged,
-                               WordFormMemo& memo) {
-    TextJudgement judgement = judgeBytes(text);
+                               WordFormMemo& memo, TextJudgement judgement) {
     const std::size_t n = text.size();
     std::vector<std::size_t> differ;
     for (std::size_t i = 0; i < n; ++i) {
@@ -944,11 +969,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     std::vector<std::size_t> order(keys.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     best(order, quick, kRoughSurvivors);
+    // The finer scores are the whole ones over their first pairs: the whole ones go on from them.
+    std::size_t scoredPairs = 0;
     if (shape.pairs.size() > kFinerPairs) {
         bigramScores(shape, keys, order, kFinerPairs, quick);
         best(order, quick, kFinerSurvivors);
+        scoredPairs = kFinerPairs;
     }
-    bigramScores(shape, keys, order, shape.pairs.size(), quick);
+    bigramScores(shape, keys, order, shape.pairs.size(), quick, scoredPairs);
     best(order, quick, kFinalists);
     const std::size_t finalists = order.size();
 
@@ -959,23 +987,51 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     };
     std::vector<Judged> judged;
     judged.reserve(finalists);
-    std::string recoded(text), reference;
-    WordFormMemo memo;
-    for (std::size_t index : order) {
-        const HighMap& mapped = keys.map(index);
+    // Every finalist's reading of the sample and its byte counts (how often each byte of the
+    // sample occurs, through the finalist's map), then their pair sums four at a time.
+    std::array<std::uint32_t, 256> sampleOccurs{};
+    for (const char ch : text)
+        ++sampleOccurs[static_cast<std::uint8_t>(ch)];
+    std::vector<std::string> readings(finalists, std::string(text));
+    std::vector<TextJudgement> bytes(finalists);
+    for (std::size_t f = 0; f < finalists; ++f) {
+        const HighMap& mapped = keys.map(order[f]);
         ByteMap map;
         std::iota(map.begin(), map.begin() + 0x80, std::uint8_t{0});
         std::copy(mapped.begin(), mapped.end(), map.begin() + 0x80);
         engine::applyByteMap(
             map, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-            std::span(reinterpret_cast<std::uint8_t*>(recoded.data()), recoded.size()));
+            std::span(reinterpret_cast<std::uint8_t*>(readings[f].data()), readings[f].size()));
+        std::array<std::uint32_t, 256> occurs{};
+        for (std::size_t b = 0; b < 256; ++b)
+            occurs[map[b]] += sampleOccurs[b];
+        countBytes(occurs, bytes[f]);
+    }
+    std::size_t f = 0;
+    for (; f + 4 <= finalists; f += 4) {
+        std::array<TextJudgement, 4> four{};
+        sumPairs<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]}, four);
+        for (std::size_t k = 0; k < 4; ++k) {
+            bytes[f + k].bigram = four[k].bigram;
+            bytes[f + k].transitions = four[k].transitions;
+        }
+    }
+    for (; f < finalists; ++f) {
+        std::array<TextJudgement, 1> one{};
+        sumPairs<1>({readings[f]}, one);
+        bytes[f].bigram = one[0].bigram;
+        bytes[f].transitions = one[0].transitions;
+    }
+    WordFormMemo memo;
+    for (f = 0; f < finalists; ++f) {
         // The finalists mostly differ in a few bytes: each is judged from the first.
-        const TextJudgement j = judged.empty() ? judgeText(dictionary, recoded, &memo)
-                                               : judgeTextAgainst(dictionary, recoded, reference,
-                                                                  judged.front().judgement, memo);
-        if (judged.empty())
-            reference = recoded;
-        judged.push_back({index, fullTotal(j, keys.chain(index).count), j});
+        TextJudgement j = bytes[f];
+        if (f == 0)
+            judgeWords(dictionary, readings[0], 0, readings[0].size(), &memo, j, 1);
+        else
+            j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
+                                 memo, j);
+        judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)

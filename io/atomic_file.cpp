@@ -2,6 +2,7 @@
 
 #include "io/input_file.h"
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -21,8 +22,8 @@ std::string folderOf(const std::string& path) {
 
 // The file a path names after following symbolic links (also a link to a file not there yet).
 std::string followLinks(std::string path) {
+    std::array<char, PATH_MAX> buffer;
     for (int hop = 0; hop < 40; ++hop) {
-        std::vector<char> buffer(PATH_MAX);
         const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size())
             return path;
@@ -32,9 +33,9 @@ std::string followLinks(std::string path) {
     return path;
 }
 
-// The mode open() would give a new file: 0666 less the umask. The umask is read from
-// /proc/self/status, since setting it to read it would change it for every thread meanwhile.
-mode_t newFileMode() {
+// The umask as /proc/self/status gives it: setting the umask to read it would change it for
+// every thread meanwhile.
+unsigned readUmask() {
     unsigned mask = 022;
     if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
         char line[256];
@@ -43,6 +44,13 @@ mode_t newFileMode() {
                 break;
         std::fclose(status);
     }
+    return mask;
+}
+
+// The mode open() would give a new file: 0666 less the umask. The program never changes its
+// umask, so it is read once, not once a file (a batch writes thousands).
+mode_t newFileMode() {
+    static const unsigned mask = readUmask();
     return static_cast<mode_t>(0666 & ~mask);
 }
 
