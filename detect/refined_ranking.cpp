@@ -665,17 +665,16 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
     const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
     const double known = share(j.knownWords, j.words);
     const double evidence = std::log1p(static_cast<double>(j.words));
-    return {perPair,
-            known,
-            share(j.oddBytes, j.highBytes),
-            share(j.mixedCaseWords, j.words),
-            share(j.letters, std::max(j.highBytes, j.letters)),
-            evidence,
-            known * evidence,
-            perPair * evidence,
-            share(j.capitals, j.letters),
-            share(j.mixedScriptWords, j.words),
-            share(j.letters, j.letters + j.latinLetters)};
+    return {perPair, known, share(j.oddBesideLetters, j.highBytes),
+            share(j.oddBytes - j.oddBesideLetters, j.highBytes), share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(j.highBytes, j.letters)), evidence, known * evidence,
+            perPair * evidence, share(j.capitals, j.letters), share(j.mixedScriptWords, j.words),
+            share(j.letters, j.letters + j.latinLetters),
+            // A few Cyrillic letters among many Latin ones are no Russian text however they read;
+            // from a quarter of the letters up, Russian text with Latin names and addresses is
+            // common.
+            std::log(std::min(1.0, 4 * share(j.letters, j.letters + j.latinLetters)) + 0.05),
+            share(j.capitalisedWords, j.words)};
 }
 
 /// The readings of one sample share most of their words: each word's answer from the list of
@@ -716,8 +715,11 @@ TextJudgement judgeBytes(std::string_view text) {
         ++occurs[i & 1][a];
         const int c = kClassOf[a];
         // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
-        if (c == kOddClass)
+        if (c == kOddClass) {
             bigram += unigramCost(c);
+            judgement.oddBesideLetters += (i > 0 && isLetterClass(kClassOf[bytes[i - 1]])) ||
+                                          (i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]));
+        }
         if (i + 1 < n) {
             const std::uint8_t b = bytes[i + 1];
             if ((a | b) >= 0x80) {
@@ -783,6 +785,8 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
         judgement.words += sign;
+        if (capitals == 1 && !tailHasCapital && length > 1)
+            judgement.capitalisedWords += sign;
         if (!consistent) {
             judgement.mixedCaseWords += sign;
         } else {
@@ -834,6 +838,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     judgement.mixedCaseWords = judged.mixedCaseWords;
     judgement.dictionaryHits = judged.dictionaryHits;
     judgement.knownWords = judged.knownWords;
+    judgement.capitalisedWords = judged.capitalisedWords;
     const auto letterAt = [](std::string_view t, std::size_t i) {
         return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
     };
