@@ -669,17 +669,16 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
     const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
     const double known = share(j.knownWords, j.words);
     const double evidence = std::log1p(static_cast<double>(j.words));
-    return {perPair,
-            known,
-            share(j.oddBytes, j.highBytes),
-            share(j.mixedCaseWords, j.words),
-            share(j.letters, std::max(j.highBytes, j.letters)),
-            evidence,
-            known * evidence,
-            perPair * evidence,
-            share(j.capitals, j.letters),
-            share(j.mixedScriptWords, j.words),
-            share(j.letters, j.letters + j.latinLetters)};
+    return {perPair, known, share(j.oddBesideLetters, j.highBytes),
+            share(j.oddBytes - j.oddBesideLetters, j.highBytes), share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(j.highBytes, j.letters)), evidence, known * evidence,
+            perPair * evidence, share(j.capitals, j.letters), share(j.mixedScriptWords, j.words),
+            share(j.letters, j.letters + j.latinLetters),
+            // A few Cyrillic letters among many Latin ones are no Russian text however they read;
+            // from a quarter of the letters up, Russian text with Latin names and addresses is
+            // common.
+            std::log(std::min(1.0, 4 * share(j.letters, j.letters + j.latinLetters)) + 0.05),
+            share(j.capitalisedWords, j.words)};
 }
 
 /// The readings of one sample share most of their words: each word's answer from the list of
@@ -719,20 +718,23 @@ void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& jud
     }
 }
 
-/// The bigram sums and transition counts of judgeText, of `Lanes` texts of one length at once.
-/// Each sum adds its terms in text order; the lanes' sums are independent, and spelt out so that
-/// each stays in a register, so they overlap in the processor.
+/// The bigram sums, transition counts and odd bytes beside letters of judgeText, of `Lanes` texts
+/// of one length at once. Each sum adds its terms in text order; the lanes' sums are independent,
+/// and spelt out so that each stays in a register, so they overlap in the processor.
 template <std::size_t Lanes>
 void sumPairs(const std::array<std::string_view, Lanes>& texts,
               std::array<TextJudgement, Lanes>& judgements) {
     const std::size_t n = texts[0].size();
-    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs) {
+    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs, int& oddBeside) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
         const std::uint8_t a = bytes[i];
         const int c = kClassOf[a];
         // Adding the zero cost of an ordinary byte changes nothing (the sum is never -0).
-        if (c == kOddClass)
+        if (c == kOddClass) {
             sum += unigramCost(c);
+            oddBeside += (i > 0 && isLetterClass(kClassOf[bytes[i - 1]])) ||
+                         (i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]));
+        }
         if (i + 1 < n) {
             const std::uint8_t b = bytes[i + 1];
             if ((a | b) >= 0x80) {
@@ -744,9 +746,12 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
     [&]<std::size_t... K>(std::index_sequence<K...>) {
         float sums[] = {(static_cast<void>(K), 0.0f)...};
         int counts[] = {(static_cast<void>(K), 0)...};
+        int oddBeside[] = {(static_cast<void>(K), 0)...};
         for (std::size_t i = 0; i < n; ++i)
-            (step(K, i, sums[K], counts[K]), ...);
-        ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K]), ...);
+            (step(K, i, sums[K], counts[K], oddBeside[K]), ...);
+        ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K],
+          judgements[K].oddBesideLetters = oddBeside[K]),
+         ...);
     }
     (std::make_index_sequence<Lanes>());
 }
@@ -808,6 +813,8 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
         judgement.words += sign;
+        if (capitals == 1 && !tailHasCapital && length > 1)
+            judgement.capitalisedWords += sign;
         if (!consistent) {
             judgement.mixedCaseWords += sign;
         } else {
@@ -859,6 +866,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     judgement.mixedCaseWords = judged.mixedCaseWords;
     judgement.dictionaryHits = judged.dictionaryHits;
     judgement.knownWords = judged.knownWords;
+    judgement.capitalisedWords = judged.capitalisedWords;
     const auto letterAt = [](std::string_view t, std::size_t i) {
         return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
     };
@@ -1014,6 +1022,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         for (std::size_t k = 0; k < 4; ++k) {
             bytes[f + k].bigram = four[k].bigram;
             bytes[f + k].transitions = four[k].transitions;
+            bytes[f + k].oddBesideLetters = four[k].oddBesideLetters;
         }
     }
     for (; f < finalists; ++f) {
@@ -1021,6 +1030,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         sumPairs<1>({readings[f]}, one);
         bytes[f].bigram = one[0].bigram;
         bytes[f].transitions = one[0].transitions;
+        bytes[f].oddBesideLetters = one[0].oddBesideLetters;
     }
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {

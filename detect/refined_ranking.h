@@ -39,9 +39,9 @@ enum class Verdict {
 [[nodiscard]] std::string_view verdictName(Verdict verdict) noexcept;
 
 /// A candidate counts as plausible Russian text from this plausibility up: on held-out text
-/// about 1% of the real readings fall below it and under 1% of the readings of non-Russian
-/// input reach it.
-inline constexpr double kPlausibleFrom = 0.2;
+/// about 0.4% of the right first readings fall below it and under 0.2% of the first readings
+/// of non-Russian input reach it.
+inline constexpr double kPlausibleFrom = 0.1;
 
 struct RefinedCandidate {
     engine::FilterList chain; ///< empty for the text as it is
@@ -114,8 +114,13 @@ struct TextJudgement {
     int dictionaryHits = 0;   ///< words of 2..4 letters found in the dictionary
     int words = 0;            ///< runs of Cyrillic letters
     int knownWords = 0;       ///< of them found in the list of Russian word forms
+    int capitalisedWords = 0; ///< of them a capital followed by small letters (names, headings)
     int highBytes = 0;        ///< bytes from 0x80 up
     int oddBytes = 0;         ///< of them bytes no Russian text holds
+    /// Of those the ones with a Cyrillic letter right before or after: a sign such as © or ’
+    /// beside a space or a Latin letter is real text, inside a Cyrillic word it stands for a
+    /// letter.
+    int oddBesideLetters = 0;
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
     int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
     int latinLetters = 0;     ///< letters a..z and A..Z
@@ -126,7 +131,7 @@ class WordFormMemo;
                                       WordFormMemo* memo = nullptr);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
-inline constexpr int kPlausibilityFeatures = 11;
+inline constexpr int kPlausibilityFeatures = 14;
 [[nodiscard]] std::array<double, kPlausibilityFeatures>
 plausibilityFeatures(const TextJudgement& judgement);
 

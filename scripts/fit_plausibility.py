@@ -1,21 +1,31 @@
 #!/usr/bin/env python3
 """Fits detect/plausibility_model.inc, the plausibility model of the refined ranking.
 
-The plausibility of a reading is a logistic function of eleven features of the recoded sample
-(detect::plausibilityFeatures): the mean bigram log-probability per scored pair, the share of
-words found in the list of word forms, the shares of odd bytes among the high bytes and of
-mixed-case words, the share of Cyrillic letters among the high bytes, the evidence
-ln(1 + words), the first two multiplied by the evidence (so that the same shares count for
-more in a longer text), the share of capitals among the letters and the share of words with a
-Latin letter or digit right beside them, and the share of Cyrillic among all letters.
+The plausibility of a reading is a logistic function of fourteen features of the recoded
+sample (detect::plausibilityFeatures): the mean bigram log-probability per scored pair, the share
+of words found in the list of word forms, the shares among the high bytes of odd bytes beside a
+Cyrillic letter and of the other odd bytes (a sign such as © or ’ between spaces or Latin
+letters is real text, inside a word it stands for a letter), the share of mixed-case words, the
+share of Cyrillic letters among the high bytes, the evidence ln(1 + words), the known share and
+the bigram mean multiplied by the evidence (so that the same shares count for more in a longer
+text), the share of capitals among the letters, the share of words with a Latin letter or digit
+right beside them, the share of Cyrillic among all letters and its logarithm below a quarter (a
+few Cyrillic letters among Latin text), and the share of capitalised words (names, lists of
+languages and places).
 
 Training rows come from `vorlex_refined_eval --features FILE` run on the held-out halves of the
-model genres (scripts/build_bigram_table.py --dev-out DIR), never on the evaluation-only
-sources: each row is one of the readings a verdict weighs (the first two candidates and the
-text as it is) of one case, labelled 1 when it is the real text (in any case). Readings
-that differ from the real text in a letter or two are left out (neither answer is wrong).
+model genres (the texts scripts/evaluate_ranking.py --set dev uses; scripts/build_bigram_table.py
+--dev-out DIR writes them), never on the evaluation-only sources: each row is one of the
+readings a verdict weighs (the first two candidates and the text as it is) of one case,
+labelled 1 when it is the real text (in any case). Readings that differ from the real text in a
+letter or two are left out (neither answer is wrong). The committed model is fitted on two
+draws of cases other than the one the evaluation reports (seed 8):
 
-Usage: scripts/fit_plausibility.py FEATURES.tsv [--out detect/plausibility_model.inc]
+    vorlex_refined_eval man=DIR/man.txt help=DIR/help.txt ui=DIR/ui.txt --per-cell 200 \
+        --seed 11 --features t11.tsv --english ENGLISH.txt --binary /bin/ls   (and --seed 12)
+    scripts/fit_plausibility.py t11.tsv t12.tsv
+
+Usage: scripts/fit_plausibility.py FEATURES.tsv... [--out detect/plausibility_model.inc]
        scripts/fit_plausibility.py --reliability FEATURES.tsv   (a table of predicted against
                                                                 observed, from any rows)
 """
@@ -23,7 +33,7 @@ import argparse
 import math
 import os
 
-FEATURES = 11
+FEATURES = 14
 
 
 def rows(path):
@@ -93,13 +103,13 @@ def reliability(pairs):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("features")
+    parser.add_argument("features", nargs="+", help="rows of vorlex_refined_eval --features")
     parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..", "detect",
                                                        "plausibility_model.inc"))
     parser.add_argument("--reliability", action="store_true",
                         help="only print the reliability of the plausibility the rows carry")
     args = parser.parse_args()
-    data = list(rows(args.features))
+    data = [row for path in args.features for row in rows(path)]
     if args.reliability:
         reliability([(p, y) for _, _, _, y, _, p in data])
         return
