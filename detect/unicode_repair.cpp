@@ -1,5 +1,6 @@
 #include "detect/unicode_repair.h"
 
+#include "detect/list_line.h"
 #include "detect/sample.h"
 #include "engine/cp1251.h"
 
@@ -56,9 +57,28 @@ std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
     return out;
 }
 
+// The page whose text a chain of one filter turns into Windows-1251 ("kw": Koi), if any.
+std::optional<DisplayPage> sourcePageOf(const engine::FilterList& chain) {
+    if (chain.count != 1)
+        return std::nullopt;
+    switch (chain.filters[0]) {
+    case 8: // kw
+        return DisplayPage::koi8r;
+    case 2: // aw
+        return DisplayPage::cp866;
+    case 5: // iw
+        return DisplayPage::iso8859_5;
+    case 12: // mw
+        return DisplayPage::macCyrillic;
+    default:
+        return std::nullopt;
+    }
+}
+
 struct Leaf {
     RefinedRanking ranking;
     std::vector<UnicodeStep> steps;
+    std::string bytesLabel; ///< the label of the bytes the steps end on, before any chain
     /// Judged through a lossy Windows-1251 view: only the text as it is is judged and offered,
     /// as the steps before that view (a chain cannot run on characters the view lost).
     bool asItIsOnly = false;
@@ -80,7 +100,7 @@ struct Search {
         leaves.push_back(
             {lossy ? judgeAsItIs(dictionary, sample, bytes)
                    : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates),
-             std::move(steps), lossy, std::string(asItIs)});
+             std::move(steps), variantLabel(sample, {}), lossy, std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
@@ -192,10 +212,21 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
             if (reading.chain.count == 0 && !found.asItIsOnly &&
                 candidate.steps.steps.back().page == DisplayPage::windows1251)
                 candidate.steps.steps.pop_back();
+            // Bytes of another Cyrillic page are read as that page's text rather than turned
+            // into Windows-1251: the same letters, and the signs that page has beyond them
+            // (°, ², the no-break space, box drawing) kept, where a table would garble them.
+            const std::optional<DisplayPage> source =
+                found.asItIsOnly ? std::nullopt : sourcePageOf(reading.chain);
+            if (source) {
+                candidate.steps.steps.push_back({UnicodeStepKind::show, *source});
+                candidate.steps.chain = {};
+            }
             candidate.action = engine::unicodeActionString(candidate.steps);
             candidate.reading = reading;
-            candidate.label =
-                utf8Head(found.asItIsOnly ? found.text : engine::win1251ToUtf8(reading.label), 199);
+            candidate.label = utf8Head(found.asItIsOnly ? found.text
+                                       : source     ? engine::showThrough(found.bytesLabel, *source)
+                                                    : engine::win1251ToUtf8(reading.label),
+                                       199);
             all.push_back(std::move(candidate));
             leafOf.push_back(&leaf);
         }
