@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
+#include <QWindowStateChangeEvent>
 
 namespace vorlex::chrome {
 namespace {
@@ -58,6 +60,8 @@ void CaptionedDialog::setBodySize(QSize size) {
 
 void CaptionedDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        keepPlaceAfterRestore(static_cast<QWindowStateChangeEvent*>(event)->oldState());
     if (!bar_)
         return;
     switch (event->type()) {
@@ -72,6 +76,19 @@ void CaptionedDialog::changeEvent(QEvent* event) {
     default:
         break;
     }
+}
+
+void CaptionedDialog::keepPlaceAfterRestore(Qt::WindowStates oldState) {
+    // Some window managers (openbox) report a minimised window at the screen's corner, and
+    // the report that it is back in place may never come. Qt then maps the window's points to
+    // the wrong place on the screen and centres its dialogs over the corner. The widget still
+    // knows where it was shown; saying so again puts the window where it already is and brings
+    // the window manager's answer with the true place.
+    QWindow* handle = windowHandle();
+    if (!handle || !(oldState & Qt::WindowMinimized) || (windowState() & Qt::WindowMinimized))
+        return;
+    if (handle->position() != pos())
+        handle->setPosition(pos());
 }
 
 } // namespace vorlex::chrome

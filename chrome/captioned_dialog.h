@@ -30,6 +30,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void keepPlaceAfterRestore(Qt::WindowStates oldState);
+
     CaptionVariant variant_;
     QWidget* body_;
     CaptionBar* bar_ = nullptr;

@@ -11,6 +11,7 @@
 #include "detect/stored_schemes.h"
 #include "detect/unicode_repair.h"
 #include "engine/recode.h"
+#include "io/atomic_file.h"
 #include "io/input_file.h"
 #include "store/settings_keys.h"
 
@@ -51,6 +52,11 @@ extern "C" void onInterrupt(int) {
 constexpr std::size_t kMostFileBytes = 0x7fffffff;
 /// How much of a file's start tells a binary file.
 constexpr std::size_t kBinaryProbeBytes = 8192;
+/// The piece of a file a chain of code tables converts at a time: all the memory a worker
+/// holds for such a file, small enough to stay in the processor's cache from the read through
+/// the translation to the write.
+constexpr std::size_t kStreamPieceBytes = std::size_t{256} << 10;
+static_assert(kStreamPieceBytes >= kBinaryProbeBytes);
 
 struct Request {
     bool automatic = false;
@@ -300,6 +306,8 @@ struct Shared {
     std::size_t shown = 0;
     engine::FilterList filters;
     engine::LatinOptions options;
+    /// The byte map of `filters` when they are code tables only.
+    std::optional<engine::ByteMap> tableMap;
 };
 
 Outcome failure(Outcome outcome, std::string error) {
@@ -330,9 +338,41 @@ bool keepBackup(const std::string& source, const std::string& backup,
     return false;
 }
 
+std::string existsError(const std::string& output) {
+    return output + " exists already; give --overwrite to replace it or --skip";
+}
+
+/// Writes @p bytes to @p target atomically, or with @p map their translation a piece at a
+/// time: each piece goes to the file while it is still in the processor's cache, and the
+/// bytes stay as they were (the original a backup is made of).
+io::WriteError writeThrough(const std::string& target, std::span<const std::uint8_t> bytes,
+                            const engine::ByteMap* map, io::Existing existing, std::string& reason,
+                            io::Flush flush) {
+    if (!map)
+        return io::writeAtomically(target, bytes, existing, reason, flush);
+    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                                     std::uint8_t[kStreamPieceBytes]);
+    if (!buffer) {
+        reason = io::systemError(ENOMEM);
+        return io::WriteError::writeFailed;
+    }
+    io::AtomicFile file(target, existing, flush);
+    if (const io::WriteError opened = file.open(reason); opened != io::WriteError::none)
+        return opened;
+    for (std::size_t at = 0; at < bytes.size(); at += kStreamPieceBytes) {
+        const std::span<std::uint8_t> piece(buffer.get(),
+                                            std::min(kStreamPieceBytes, bytes.size() - at));
+        engine::applyByteMap(*map, bytes.subspan(at, piece.size()), piece);
+        if (!file.write(piece, reason))
+            return io::WriteError::writeFailed;
+    }
+    return file.commit(reason);
+}
+
+/// Writes the output of @p job: @p bytes, or with @p map their translation.
 Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
                      const std::vector<std::uint8_t>& original, const FileState& read,
-                     std::span<const std::uint8_t> bytes) {
+                     std::span<const std::uint8_t> bytes, const engine::ByteMap* map = nullptr) {
     const Request& request = shared.request;
     outcome.bytesOut = bytes.size();
     outcome.output = job.output;
@@ -349,8 +389,8 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
             outcome.noSpace = saysNoSpace(reason);
             return failure(std::move(outcome), reason);
         }
-        if (io::writeAtomically(job.output, bytes, io::Existing::replace, reason) !=
-            io::WriteError::none) {
+        if (writeThrough(job.output, bytes, map, io::Existing::replace, reason,
+                         io::Flush::beforeRename) != io::WriteError::none) {
             if (!request.noBackup)
                 ::unlink(backup.c_str()); // the file is as it was: so is its folder
             outcome.noSpace = saysNoSpace(reason);
@@ -362,13 +402,11 @@ Outcome writeOutcome(const Shared& shared, const Job& job, Outcome outcome,
     fs::create_directories(fs::path(job.output).parent_path(), made);
     // The source stays as it was, so a new output leaves the flush to the system: waiting for
     // the disk at every file would make a batch of small files as slow as the disk's syncs.
-    const io::WriteError written = io::writeAtomically(
-        job.output, bytes, request.overwrite ? io::Existing::replace : io::Existing::keep, reason,
-        io::Flush::bySystem);
+    const io::WriteError written = writeThrough(
+        job.output, bytes, map, request.overwrite ? io::Existing::replace : io::Existing::keep,
+        reason, io::Flush::bySystem);
     if (written == io::WriteError::exists)
-        return failure(std::move(outcome), job.output +
-                                               " exists already; give --overwrite to replace it "
-                                               "or --skip");
+        return failure(std::move(outcome), existsError(job.output));
     if (written != io::WriteError::none) {
         outcome.noSpace = saysNoSpace(reason);
         return failure(std::move(outcome), "cannot write " + job.output + ": " + reason);
@@ -414,6 +452,65 @@ Outcome repairUnicode(const Shared& shared, const Job& job, Outcome outcome,
         std::span(reinterpret_cast<const std::uint8_t*>(best.utf8.data()), best.utf8.size()));
 }
 
+/// A file through a chain of code tables into its new output a piece at a time. Such a chain
+/// maps each byte by itself, so a file of any size needs one piece of memory; the output is
+/// committed only when the whole file was read and did not change meanwhile.
+Outcome streamTables(const Shared& shared, const Job& job, Outcome outcome,
+                     const FileState& before) {
+    std::string error;
+    std::optional<io::InputFile> input =
+        io::InputFile::open(job.source, io::InputKind::regularFile, error);
+    if (!input)
+        return failure(std::move(outcome), "cannot read: " + error);
+    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                                     std::uint8_t[kStreamPieceBytes]);
+    if (!buffer)
+        return failure(std::move(outcome), "not enough memory to recode the file");
+    const std::span<std::uint8_t> piece(buffer.get(), kStreamPieceBytes);
+    std::optional<std::size_t> got = input->readFull(piece, error);
+    if (!got)
+        return failure(std::move(outcome), "cannot read: " + error);
+    if (detect::looksBinary(piece.first(std::min(*got, kBinaryProbeBytes)))) {
+        outcome.action = "skipped";
+        outcome.error = "a binary file";
+        return outcome;
+    }
+    std::error_code made;
+    fs::create_directories(fs::path(job.output).parent_path(), made);
+    // The source stays as it was: the flush is left to the system, as for a whole output.
+    io::AtomicFile output(job.output,
+                          shared.request.overwrite ? io::Existing::replace : io::Existing::keep,
+                          io::Flush::bySystem);
+    std::string reason;
+    const auto writeFailure = [&](io::WriteError written) {
+        if (written == io::WriteError::exists)
+            return failure(std::move(outcome), existsError(job.output));
+        outcome.noSpace = saysNoSpace(reason);
+        return failure(std::move(outcome), "cannot write " + job.output + ": " + reason);
+    };
+    if (const io::WriteError opened = output.open(reason); opened != io::WriteError::none)
+        return writeFailure(opened);
+    std::uint64_t total = 0;
+    while (*got > 0) {
+        engine::applyByteMap(*shared.tableMap, piece.first(*got), piece.first(*got));
+        if (!output.write(piece.first(*got), reason))
+            return writeFailure(io::WriteError::writeFailed);
+        total += *got;
+        got = input->readFull(piece, error);
+        if (!got)
+            return failure(std::move(outcome), "cannot read: " + error);
+    }
+    outcome.bytesIn = total;
+    if (total != input->size() || fileState(job.source) != before)
+        return failure(std::move(outcome), "the file changed while it was read");
+    if (const io::WriteError committed = output.commit(reason); committed != io::WriteError::none)
+        return writeFailure(committed);
+    outcome.action = "converted";
+    outcome.bytesOut = total;
+    outcome.output = job.output;
+    return outcome;
+}
+
 Outcome convert(const Shared& shared, const Job& job) {
     const Request& request = shared.request;
     Outcome outcome;
@@ -430,11 +527,18 @@ Outcome convert(const Shared& shared, const Job& job) {
     std::string error;
     const std::int64_t readFrom = coarseNow();
     const std::optional<FileState> before = fileState(job.source);
+    // A new output of a code-table chain goes a piece at a time; a file written within a tick
+    // of the read is read whole, to be read again and compared.
+    if (shared.tableMap && !request.inPlace && !request.dryRun && before &&
+        !writtenLately(*before, readFrom))
+        return streamTables(shared, job, std::move(outcome), *before);
     std::optional<io::InputFile> input =
         io::InputFile::open(job.source, io::InputKind::regularFile, error);
     if (!input)
         return failure(std::move(outcome), "cannot read: " + error);
-    std::vector<std::uint8_t> document;
+    // Each worker reads every file into the same memory: a large file costs no fresh pages to
+    // map, fault in and clear. It holds what the largest file it read needed until the run ends.
+    thread_local std::vector<std::uint8_t> document;
     switch (input->readAll(document, kMostFileBytes, error)) {
     case io::ReadFailure::none:
         break;
@@ -521,24 +625,21 @@ Outcome convert(const Shared& shared, const Job& job) {
 
     // A chain of code tables writes every byte and keeps the length: its output needs only the
     // document's size, not zeroed first.
-    const bool tablesOnly =
-        std::all_of(filters.filters.begin(), filters.filters.begin() + filters.count,
-                    [](int index) { return engine::isTableFilter(index); });
-    const std::size_t workSize =
-        tablesOnly ? document.size()
-                   : engine::workBufferSize(document.size(), filters, shared.options);
+    outcome.action = request.automatic ? "repaired" : "converted";
+    // A chain of code tables keeps the length and maps each byte by itself: the output is
+    // translated on its way to the file, with no second buffer of the document's size.
+    if (const std::optional<engine::ByteMap> map = engine::composeTables(filters))
+        return writeOutcome(shared, job, std::move(outcome), document, *before, document, &*map);
+    const std::size_t workSize = engine::workBufferSize(document.size(), filters, shared.options);
     const std::size_t room = std::max<std::size_t>(workSize, 1);
     // A transliteration step may leave part of its buffer unwritten: that part starts zeroed.
-    const std::unique_ptr<std::uint8_t[]> work(tablesOnly ? new (std::nothrow) std::uint8_t[room]
-                                                          : new (std::nothrow)
-                                                                std::uint8_t[room]());
+    const std::unique_ptr<std::uint8_t[]> work(new (std::nothrow) std::uint8_t[room]());
     if (!work)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
     const engine::DocumentResult result =
         engine::recodeDocument(document, std::span(work.get(), workSize), filters, shared.options);
     if (result.status != engine::RecodeStatus::ok)
         return failure(std::move(outcome), "not enough memory to recode the whole file");
-    outcome.action = request.automatic ? "repaired" : "converted";
     return writeOutcome(shared, job, std::move(outcome), document, *before,
                         std::span<const std::uint8_t>(work.get(), result.length));
 }
@@ -645,7 +746,7 @@ int runParallelBatch(std::vector<std::string> args) {
 
     // From here on an interruption ends the run in order, also while it is being set up.
     const InterruptGuard guard;
-    Shared shared{request, nullptr, {}, 0, {}, {}};
+    Shared shared{request, nullptr, {}, 0, {}, {}, {}};
     std::optional<detect::Dictionary> dictionary;
     if (request.automatic) {
         const std::unique_ptr<store::SettingsStore> settings = openSettings();
@@ -674,6 +775,7 @@ int runParallelBatch(std::vector<std::string> args) {
             return *status;
         shared.filters = std::get<ChosenChain>(chosen).filters;
         shared.options = std::get<ChosenChain>(chosen).options;
+        shared.tableMap = engine::composeTables(shared.filters);
     }
     if (request.outputFolder && !request.dryRun) {
         struct stat info {};

@@ -6,6 +6,7 @@
 #include "schemes/scheme_dialog_texts.h"
 #include "store/scheme_catalogue.h"
 #include "store/settings.h"
+#include "tools/file_failure.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -82,8 +83,11 @@ void SchemeEditorDialog::loadScheme() {
     const std::optional<std::string> action =
         readSchemeValue(store_, box_.number, kSchemeActionValue);
     if (!action) {
-        prompter_.message(this, QCoreApplication::applicationName(),
-                          schemeText(SchemeText::configReadFailed, language_));
+        prompter_.message(
+            this, QCoreApplication::applicationName(),
+            tools::configFailureText(schemeText(SchemeText::configReadFailed, language_),
+                                     QString::fromStdString(store_.location()),
+                                     QString::fromStdString(box_.text), language_));
         return;
     }
     const std::array<int, kSchemeFilterBoxes> chosen = filterBoxesOf(*action);

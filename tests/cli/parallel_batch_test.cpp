@@ -155,6 +155,35 @@ TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
     EXPECT_FALSE(QFile::exists(path("e.txt.orig")));
 }
 
+// A chain of code tables goes through a file a piece at a time: a file of many pieces (and a
+// last one cut short) comes out as recode gives it, and an output that exists is kept.
+TEST_F(ParallelBatch, ATableChainConvertsALargeFileAsRecodeDoes) {
+    QDir().mkpath(path("out"));
+    QByteArray large = bytes(koiFromWin1251(kText)).repeated(4000) + "\xC1\xE2";
+    for (int i = 0; i < 256; ++i)
+        large[10000 + i * 3001] = char(i); // every byte value, past the binary probe
+    writeFile(path("large.txt"), large);
+    writeFile(path("kept.txt"), "older");
+    writeFile(path("out/kept.txt"), "previous output");
+    writeFile(path("e.bin"), QByteArray("ab\0cd", 5));
+    const CliRun result =
+        run({"batch", "--action", "kw wk kw", "-j", "2", "--out", path("out"), "--report",
+             path("r.jsonl"), path("large.txt"), path("kept.txt"), path("e.bin")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("kept.txt exists already")) << result.err.toStdString();
+    const CliRun recoded = run({"recode", "--action", "kw wk kw", path("large.txt")});
+    ASSERT_EQ(recoded.out.size(), large.size());
+    EXPECT_TRUE(readFile(path("out/large.txt")) == recoded.out);
+    EXPECT_EQ(readFile(path("out/kept.txt")), QByteArray("previous output"));
+    EXPECT_FALSE(QFile::exists(path("out/e.bin")));
+    const std::vector<QJsonObject> lines = report(path("r.jsonl"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["bytes_out"].toInteger(), large.size());
+    EXPECT_EQ(lines[2]["action"].toString(), "skipped");
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"kept.txt", "large.txt"}));
+}
+
 TEST_F(ParallelBatch, DryRunWritesOnlyTheReportAndBadUsageIsRefused) {
     writeFile(path("a.txt"), bytes(koiFromWin1251(kText)));
     const CliRun dry =

@@ -123,7 +123,8 @@ private slots:
         list.assign(schemes);
         list.select(list.size() - 1);
         store->writeString("40", kSchemeNameValue, "Ghost");
-        prompter.expectMessage(QStringLiteral("Error reading config file"));
+        prompter.expectMessage(QStringLiteral(
+            "Error reading config file\nThe scheme \"Ghost\" has no stored action."));
         SchemeEditorDialog dialog(EditorMode::edit, selection(), *store, prompter);
         QCOMPARE(dialog.nameEdit()->text(), QStringLiteral("Ghost"));
         for (int i = 0; i < kSchemeFilterBoxes; ++i)
