@@ -35,7 +35,8 @@ TEST_P(Family, FirstCandidateGivesTheTextBackAndKeepsTheRest) {
           // Signs the 8-bit pages have beside the letters, which no table to Win keeps.
           "Часть\u00a0II. Поверните рисунок на 90° и ещё раз на 45°.",
           // A long chain that makes a short word of another ("ОП") must not win.
-          "Набор задаёт список ЦП и узлов памяти, доступных процессу."}) {
+          "больше при балансировке нагрузке в одном большом наборе ЦП, чем между двумя "
+          "маленькими наборами ЦП, каждый"}) {
         const std::string damaged = family.damage(text);
         const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
         EXPECT_EQ(repaired(ranking, damaged), text) << family.name;
