@@ -24,9 +24,10 @@ Commands:
       lw wl ai ak aw ia ik iw ka ki kw wa wi wk mw wm.
       Unicode steps may come before them, as the refined ranking reports:
       uw uk ua ui um ue ul ud turn Unicode text into the bytes of Win, Koi,
-      Alt, Iso, Mac, Windows-1252, Latin-1 or CP437 (DOS); 8u reads bytes as
-      UTF-8 and u8 writes Unicode text as UTF-8. Such an action takes UTF-8
-      input and writes UTF-8.
+      Alt, Iso, Mac, Windows-1252, Latin-1 or CP437 (DOS); wu ku au iu mu eu
+      lu du read bytes as the text of that page; 8u reads bytes as UTF-8 and
+      u8 writes Unicode text as UTF-8. Such an action takes UTF-8 input
+      (bytes when it starts by reading bytes) and writes UTF-8.
       --scheme NAME       use the action of the stored scheme with this exact name
       --w-as-ve           Latin w gives В instead of Щ (lw)
       --no-sj             the Latin pair sj is not read as Щ (lw)

@@ -59,8 +59,7 @@ int runUnicodeAction(const RecodeRequest& request, const engine::UnicodeAction& 
         return kExitFailure;
     }
     std::string_view text = textOf(*document);
-    const bool fromUnicode =
-        action.steps.empty() || action.steps.front().kind != engine::UnicodeStepKind::utf8Decode;
+    const bool fromUnicode = !engine::startsOnBytes(action);
     if (fromUnicode && request.stream.bytesInput)
         return usageError("the action starts with a view of Unicode text; --input bytes "
                           "cannot give it");

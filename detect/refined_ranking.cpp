@@ -476,11 +476,12 @@ bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap&
 constexpr std::size_t kLongestListedWord = 32;
 
 /// The whole judgement of a reading, in nats, given its filter count.
-double fullTotal(const TextJudgement& j, int filters) {
+double fullTotal(const TextJudgement& j, int filters, const ReadingPrior& prior = {}) {
     const double capitalShare = j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
     return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
            kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
-           kFilterCost * filters + (filters == 0 ? kAsItIsGain : 0.0);
+           (kFilterCost + prior.extraFilterCost) * filters +
+           (filters == 0 && prior.asItIsIsInput ? kAsItIsGain : 0.0);
 }
 
 /// Whether the word (a run of letter bytes, Windows-1251) is case-consistent and among the
@@ -946,7 +947,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
 
 RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                              std::string_view document, std::span<const FilterList> storedChains,
-                             std::size_t maxCandidates) {
+                             std::size_t maxCandidates, const ReadingPrior& prior) {
     RefinedRanking ranking;
     const std::string_view text = refinedSample(document);
     const TextShape shape = shapeOf(text);
@@ -1041,7 +1042,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         else
             j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
                                  memo, j);
-        judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count), j});
+        judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count, prior), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -1051,7 +1052,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
 
     // The text as it is against a recoding that reads only a little better (asItIsHolds).
     bool keptAsItIs = false;
-    if (keys.chain(judged.front().index).count != 0) {
+    if (prior.asItIsIsInput && keys.chain(judged.front().index).count != 0) {
         const auto asIs = std::find_if(judged.begin(), judged.end(),
                                        [](const Judged& j) { return j.index == 0; });
         if (asIs != judged.end() &&

@@ -75,6 +75,16 @@ struct RefinedRanking {
     }
 };
 
+/// How the text as it is stands among the readings of a document.
+struct ReadingPrior {
+    /// The text as it is is the input itself: it needs no explanation and is kept against a
+    /// recoding that reads only a little better. Off for bytes that are already a repair
+    /// (Unicode text shown through another page): there it is one reading among the others.
+    bool asItIsIsInput = true;
+    /// Added per filter of a chain, in nats, to the preference for shorter chains.
+    double extraFilterCost = 0;
+};
+
 /// Ranks every candidate on refinedSample(document); labels come from `sample` (the pass's
 /// sample of the same document). Keeps at most `maxCandidates` (at least one when the judged
 /// part holds a byte from 0x80 up; none otherwise: no chain can change such a text, and the
@@ -82,7 +92,8 @@ struct RefinedRanking {
 [[nodiscard]] RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                                            std::string_view document,
                                            std::span<const engine::FilterList> storedChains,
-                                           std::size_t maxCandidates = kDefaultVariants);
+                                           std::size_t maxCandidates = kDefaultVariants,
+                                           const ReadingPrior& prior = {});
 
 /// The same, judging the text sample of `sample` alone (when the document is not at hand).
 [[nodiscard]] RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,

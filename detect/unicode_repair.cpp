@@ -1,5 +1,6 @@
 #include "detect/unicode_repair.h"
 
+#include "detect/list_line.h"
 #include "detect/sample.h"
 #include "engine/cp1251.h"
 
@@ -56,9 +57,36 @@ std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
     return out;
 }
 
+// The page whose text a chain of one filter turns into Windows-1251 ("kw": Koi); Windows-1251
+// itself for any other chain.
+DisplayPage sourcePageOf(const engine::FilterList& chain) {
+    if (chain.count != 1)
+        return DisplayPage::windows1251;
+    switch (chain.filters[0]) {
+    case 8: // kw
+        return DisplayPage::koi8r;
+    case 2: // aw
+        return DisplayPage::cp866;
+    case 5: // iw
+        return DisplayPage::iso8859_5;
+    case 12: // mw
+        return DisplayPage::macCyrillic;
+    default:
+        return DisplayPage::windows1251;
+    }
+}
+
+// Added per filter of a chain after the Unicode steps, on top of the 8-bit ranking's own
+// preference for shorter chains: the views and UTF-8 steps already explain the damage of such
+// text, and among the thousands of longer chains one that turns a short word or a lone letter
+// into another real one ("ЦП" into "ОП") is found by chance too often.
+constexpr double kUnicodeChainCost = -4.5;
+
 struct Leaf {
     RefinedRanking ranking;
     std::vector<UnicodeStep> steps;
+    std::string bytesLabel; ///< the label of the bytes the steps end on, before any chain
+    std::string judged;     ///< the part of those bytes the ranking judged
     /// Judged through a lossy Windows-1251 view: only the text as it is is judged and offered,
     /// as the steps before that view (a chain cannot run on characters the view lost).
     bool asItIsOnly = false;
@@ -77,10 +105,17 @@ struct Search {
         ++ranking.rankings;
         const bool lossy = !asItIs.empty();
         const Sample sample = sampleSource(bytes);
+        // Only the Windows-1251 view of the text itself gives the text as it is.
+        const bool itself = steps.size() == 1 && steps.front().kind == UnicodeStepKind::view &&
+                            steps.front().page == DisplayPage::windows1251;
+        ReadingPrior prior;
+        prior.asItIsIsInput = itself;
+        prior.extraFilterCost = kUnicodeChainCost;
         leaves.push_back(
             {lossy ? judgeAsItIs(dictionary, sample, bytes)
-                   : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates),
-             std::move(steps), lossy, std::string(asItIs)});
+                   : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates, prior),
+             std::move(steps), variantLabel(sample, {}), std::string(refinedSample(bytes)), lossy,
+             std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
@@ -174,17 +209,10 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
         double leafBest = -1e300;
         for (const RefinedCandidate& reading : leaf.candidates)
             leafBest = std::max(leafBest, reading.score);
-        const bool frontPlausible = leaf.plausible(0);
+        bool frontPlausible = leaf.plausible(0); // as judged again below, when it is
         for (const RefinedCandidate& reading : leaf.candidates) {
             if (found.asItIsOnly && reading.chain.count != 0)
                 continue;
-            const bool plausible = reading.plausibility >= kPlausibleFrom;
-            if (found.asItIsOnly)
-                ranks.push_back({plausible, reading.score});
-            else if (&reading == &leaf.candidates.front())
-                ranks.push_back({plausible, leafBest});
-            else
-                ranks.push_back({plausible && frontPlausible, reading.score});
             UnicodeCandidate candidate;
             candidate.steps.steps = found.steps;
             candidate.steps.chain = reading.chain;
@@ -192,10 +220,34 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
             if (reading.chain.count == 0 && !found.asItIsOnly &&
                 candidate.steps.steps.back().page == DisplayPage::windows1251)
                 candidate.steps.steps.pop_back();
-            candidate.action = engine::unicodeActionString(candidate.steps);
+            // Bytes of another Cyrillic page are read as that page's text rather than turned
+            // into Windows-1251: the same letters, and the signs that page has beyond them
+            // (°, ², the no-break space, box drawing) kept, where a table would garble them.
+            const DisplayPage source =
+                found.asItIsOnly ? DisplayPage::windows1251 : sourcePageOf(reading.chain);
+            const bool shows = source != DisplayPage::windows1251;
             candidate.reading = reading;
-            candidate.label =
-                utf8Head(found.asItIsOnly ? found.text : engine::win1251ToUtf8(reading.label), 199);
+            if (shows) {
+                candidate.steps.steps.push_back({UnicodeStepKind::show, source});
+                candidate.steps.chain = {};
+                // Judged as what it gives: the table's stand-ins for those signs are odd bytes.
+                if (const auto text =
+                        judgedThroughWin1251(engine::showThrough(found.judged, source)))
+                    candidate.reading.plausibility = plausibility(search.dictionary, *text);
+            }
+            const bool plausible = candidate.reading.plausibility >= kPlausibleFrom;
+            if (found.asItIsOnly)
+                ranks.push_back({plausible, reading.score});
+            else if (&reading == &leaf.candidates.front()) {
+                ranks.push_back({plausible, leafBest});
+                frontPlausible = plausible;
+            } else
+                ranks.push_back({plausible && frontPlausible, reading.score});
+            candidate.action = engine::unicodeActionString(candidate.steps);
+            candidate.label = utf8Head(found.asItIsOnly ? found.text
+                                       : shows ? engine::showThrough(found.bytesLabel, source)
+                                               : engine::win1251ToUtf8(reading.label),
+                                       199);
             all.push_back(std::move(candidate));
             leafOf.push_back(&leaf);
         }

@@ -3,7 +3,8 @@
 // Windows-1252: "Ïðèâåò"), or UTF-8 read as 8-bit text, once or twice ("РџСЂРёРІРµС‚"). The
 // search turns the text back into bytes through each page where that loses nothing, follows a
 // UTF-8 decode step when those bytes are UTF-8 with multibyte sequences (up to two layers), and
-// ranks the bytes each path ends on with the refined ranking of 8-bit chains.
+// ranks the bytes each path ends on with the refined ranking of 8-bit chains. A chain of one
+// filter from another Cyrillic page to Win is given as reading the bytes as that page's text.
 //
 // Search space: at most eight views at each of at most three levels, but a view is kept only
 // when it is lossless, the four other Cyrillic pages only when Windows-1251 is not, views that

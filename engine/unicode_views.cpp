@@ -20,6 +20,8 @@ constexpr std::array<std::string_view, 8> kPageNames = {"Win", "Koi",          "
 
 constexpr std::array<std::string_view, 8> kViewCodes = {"uw", "uk", "ua", "ui",
                                                         "um", "ue", "ul", "ud"};
+constexpr std::array<std::string_view, 8> kShowCodes = {"wu", "ku", "au", "iu",
+                                                        "mu", "eu", "lu", "du"};
 
 struct Reverse {
     char16_t cp;
@@ -50,9 +52,12 @@ std::optional<UnicodeStep> unicodeStepOfCode(std::string_view code) {
         return UnicodeStep{UnicodeStepKind::utf8Decode};
     if (code == "u8")
         return UnicodeStep{UnicodeStepKind::utf8Encode};
-    for (const DisplayPage page : kDisplayPages)
+    for (const DisplayPage page : kDisplayPages) {
         if (kViewCodes[pageIndex(page)] == code)
             return UnicodeStep{UnicodeStepKind::view, page};
+        if (kShowCodes[pageIndex(page)] == code)
+            return UnicodeStep{UnicodeStepKind::show, page};
+    }
     return std::nullopt;
 }
 
@@ -80,6 +85,14 @@ std::optional<std::vector<std::string_view>> tokensOf(std::string_view action) {
 
 std::string_view viewCode(DisplayPage page) noexcept {
     return kViewCodes[pageIndex(page)];
+}
+
+std::string_view showCode(DisplayPage page) noexcept {
+    return kShowCodes[pageIndex(page)];
+}
+
+bool startsOnBytes(const UnicodeAction& action) noexcept {
+    return !action.steps.empty() && readsBytes(action.steps.front().kind);
 }
 
 char32_t pageToUnicode(DisplayPage page, std::uint8_t byte) noexcept {
@@ -193,6 +206,9 @@ std::string unicodeActionString(const UnicodeAction& action) {
         case UnicodeStepKind::utf8Encode:
             text += "u8";
             break;
+        case UnicodeStepKind::show:
+            text += showCode(step.page);
+            break;
         }
         text += ' ';
     }
@@ -215,6 +231,10 @@ std::string unicodeActionDescription(const UnicodeAction& action, std::string_vi
         case UnicodeStepKind::utf8Encode:
             text += "Unicode->UTF-8";
             break;
+        case UnicodeStepKind::show:
+            text += kPageNames[pageIndex(step.page)];
+            text += "->Unicode";
+            break;
         }
     }
     const std::string chain = chainDescription(action.chain, separator);
@@ -234,7 +254,7 @@ std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& actio
         return std::nullopt;
     }
     for (const UnicodeStep& step : action.steps) {
-        const bool wantsUnicode = step.kind != UnicodeStepKind::utf8Decode;
+        const bool wantsUnicode = !readsBytes(step.kind);
         if (wantsUnicode != state.unicode) {
             error = state.unicode ? UnicodeActionError::notBytes : UnicodeActionError::notUnicode;
             return std::nullopt;
@@ -257,9 +277,11 @@ std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& actio
             break; // the bytes are the UTF-8 form of the text
         case UnicodeStepKind::utf8Encode:
             break;
+        case UnicodeStepKind::show:
+            state.text = showThrough(state.text, step.page);
+            break;
         }
-        state.unicode =
-            step.kind != UnicodeStepKind::view && step.kind != UnicodeStepKind::utf8Encode;
+        state.unicode = readsBytes(step.kind);
     }
     if (action.chain.count == 0)
         return state;

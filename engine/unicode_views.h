@@ -7,6 +7,8 @@
 //   uw uk ua ui um   Unicode -> bytes of Win, Koi, Alt, Iso or Mac
 //   ue ul ud         Unicode -> bytes of Windows-1252, Latin-1 or CP437 (DOS)
 //   8u               bytes -> Unicode: the bytes were UTF-8
+//   wu ku au iu mu   bytes -> Unicode: the bytes were Win, Koi, Alt, Iso or Mac text
+//   eu lu du         bytes -> Unicode: the bytes were Windows-1252, Latin-1 or CP437 text
 //   u8               Unicode -> its UTF-8 bytes
 // followed by at most five filter codes, which work on bytes. The classic parser ends a list
 // at the first token it does not know, so an action that starts with one of these codes is an
@@ -50,6 +52,9 @@ constexpr bool isCyrillicPage(DisplayPage page) {
 /// The view code of a page ("uw", "ue", ...).
 [[nodiscard]] std::string_view viewCode(DisplayPage page) noexcept;
 
+/// The code of reading bytes as text of a page ("wu", "ku", ...): the reverse of its view.
+[[nodiscard]] std::string_view showCode(DisplayPage page) noexcept;
+
 /// The code point a byte shows as on a page (undefined bytes: the C1 control of that number).
 [[nodiscard]] char32_t pageToUnicode(DisplayPage page, std::uint8_t byte) noexcept;
 
@@ -69,11 +74,17 @@ constexpr bool isCyrillicPage(DisplayPage page) {
 /// Whether the bytes are valid UTF-8 holding at least one sequence of two bytes or more.
 [[nodiscard]] bool isMultibyteUtf8(std::string_view bytes) noexcept;
 
-enum class UnicodeStepKind { view, utf8Decode, utf8Encode };
+/// view: Unicode -> bytes of a page; show: bytes -> Unicode through a page.
+enum class UnicodeStepKind { view, utf8Decode, utf8Encode, show };
+
+/// Whether the step reads bytes (otherwise it reads Unicode text).
+constexpr bool readsBytes(UnicodeStepKind kind) {
+    return kind == UnicodeStepKind::utf8Decode || kind == UnicodeStepKind::show;
+}
 
 struct UnicodeStep {
     UnicodeStepKind kind = UnicodeStepKind::view;
-    DisplayPage page = DisplayPage::windows1251; ///< for a view
+    DisplayPage page = DisplayPage::windows1251; ///< for a view or a show
     friend bool operator==(const UnicodeStep&, const UnicodeStep&) = default;
 };
 
@@ -86,6 +97,9 @@ struct UnicodeAction {
     FilterList chain;
     friend bool operator==(const UnicodeAction&, const UnicodeAction&) = default;
 };
+
+/// Whether the action reads its input as bytes (its first step does); otherwise as Unicode.
+[[nodiscard]] bool startsOnBytes(const UnicodeAction& action) noexcept;
 
 /// Parses a Unicode action string: codes separated by single spaces (one trailing space
 /// allowed), Unicode steps before filter codes. Strict, unlike the classic parser: nullopt for

@@ -167,12 +167,15 @@ vorlex_status recodeUnicode(const char* data, std::size_t length, const char* ac
     if (!parsed)
         return VORLEX_ERROR_ACTION;
     std::string_view text = input.text;
-    const bool fromUnicode = parsed->steps.front().kind != engine::UnicodeStepKind::utf8Decode;
+    const bool fromUnicode = !engine::startsOnBytes(*parsed);
     const std::size_t skipped = fromUnicode && text.starts_with(kBom) ? kBom.size() : 0;
     text.remove_prefix(skipped);
-    // Either way the first step reads the input as UTF-8; a later step may still meet bytes
-    // that are no UTF-8, which has no place in the input to report.
-    if (findInvalidUtf8(text, skipped, detail))
+    // A view or a UTF-8 decode first reads the input as UTF-8 (a later step may still meet
+    // bytes that are no UTF-8, which has no place in the input to report); bytes read as text
+    // of a page may be any bytes.
+    const bool firstShows =
+        !parsed->steps.empty() && parsed->steps.front().kind == engine::UnicodeStepKind::show;
+    if (!firstShows && findInvalidUtf8(text, skipped, detail))
         return VORLEX_ERROR_UTF8;
     engine::UnicodeActionError error{};
     const std::optional<engine::UnicodeActionResult> result =

@@ -171,7 +171,9 @@ py::bytes recode(const py::object& data, const py::object& action, bool wAsVe, b
                               "\" is no chain of one to five filter codes separated by single "
                               "spaces (after Unicode steps, when it starts with some); filter "
                               "codes are: " +
-                              codes + "; Unicode steps are: uw uk ua ui um ue ul ud 8u u8");
+                              codes +
+                              "; Unicode steps are: uw uk ua ui um ue ul ud wu ku au iu mu eu "
+                              "lu du 8u u8");
     }
     if (status == VORLEX_ERROR_UNMAPPABLE)
         throw py::value_error("the text holds a character the page of the action's view lacks");

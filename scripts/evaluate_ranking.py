@@ -11,10 +11,10 @@ Two sets of Russian test texts (scripts/russian_corpus.py):
 Inputs that are no Russian text: random bytes, English manual pages in Windows-1252 and pieces
 of /bin/ls. See bench/refined_eval.cpp for the cases and what counts as right.
 
-Text that arrived as Unicode (scripts/unicode_families.py) is always built from the held-out
-halves of the model genres: the nine families of damage through Unicode by length in
-characters, correct text, mixed text (English words, URLs, numbers, emoji) and a damaged quote
-inside correct text. --unicode-only skips the 8-bit tables.
+Text that arrived as Unicode (scripts/unicode_families.py) is built from the texts of the same
+set: the nine families of damage through Unicode by length in characters, correct text, mixed
+text (English words, URLs, numbers, emoji) and a damaged quote inside correct text.
+--unicode-only skips the 8-bit tables.
 
 uchardet and enca are run on the single damages (right when they name the code page the text
 was turned into) and on the correct texts (right when they name Windows-1251).
@@ -92,10 +92,10 @@ def genre_text(genre):
                      if not held or russian_corpus.held_out(name))
 
 
-def unicode_tables(build_dir, work, per_cell, seed, verbose):
+def unicode_tables(build_dir, work, genres, per_cell, seed, verbose):
     english_words = sorted(set(w for w in english_text().split() if w.isalpha() and
                                w.isascii() and 3 <= len(w) <= 10))
-    cases = unicode_families.build([genre_text(g) for g in MODEL_GENRES], english_words,
+    cases = unicode_families.build([genre_text(g) for g in genres], english_words,
                                    per_cell, seed)
     path = os.path.join(work, "unicode.tsv")
     with open(path, "w", encoding="utf-8") as f:
@@ -112,7 +112,9 @@ def unicode_tables(build_dir, work, per_cell, seed, verbose):
     def pct(right, total):
         return f"{100.0 * right / total:5.1f}%" if total else "    -"
 
-    lines = [f"Text that arrived as Unicode, from the held-out halves of {', '.join(MODEL_GENRES)};"
+    held = all(g in MODEL_GENRES for g in genres)
+    lines = [f"Text that arrived as Unicode, from {'the held-out halves of ' if held else ''}"
+             f"{', '.join(genres)};"
              f" {per_cell} cases per cell, seed {seed}; lengths in characters. Top-1 = what",
              "`auto --best` writes is the original text (byte for byte).", "",
              "| input | " + " | ".join(b for b, _, _ in unicode_families.BUCKETS) +
@@ -161,7 +163,8 @@ def main():
 
     work = tempfile.mkdtemp(prefix="vorlex-eval-")
     try:
-        unicode = unicode_tables(args.build_dir, work, args.per_cell, args.seed, args.verbose)
+        unicode = unicode_tables(args.build_dir, work, genres, args.per_cell, args.seed,
+                                 args.verbose)
         if args.unicode_only:
             print(unicode)
             return

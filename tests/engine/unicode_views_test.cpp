@@ -65,6 +65,33 @@ TEST(UnicodeViews, ActionStringsParseStrictlyAndRoundTrip) {
     EXPECT_EQ(parseAction("uw 8u kw ").count, 0);
 }
 
+TEST(UnicodeViews, ShowStepsReadBytesAsTheTextOfAPage) {
+    const std::string text = "Поворот на 90°,\u00a0шаг 45°";
+    for (const DisplayPage page : {DisplayPage::koi8r, DisplayPage::cp866}) {
+        const std::string code = std::string(showCode(page)) + " ";
+        const auto show = parseUnicodeAction(code);
+        ASSERT_TRUE(show) << code;
+        EXPECT_EQ(unicodeActionString(*show), code);
+        EXPECT_TRUE(startsOnBytes(*show));
+        UnicodeActionError error{};
+        const auto result = applyUnicodeAction(*show, *viewThrough(text, page), false, {}, error);
+        ASSERT_TRUE(result && result->unicode) << code;
+        EXPECT_EQ(result->text, text) << code;
+        EXPECT_FALSE(applyUnicodeAction(*show, text, true, {}, error));
+        EXPECT_EQ(error, UnicodeActionError::notBytes);
+    }
+    // Koi bytes shown as Win, viewed back and read as Koi: the signs survive.
+    const auto repair = parseUnicodeAction("uw ku");
+    ASSERT_TRUE(repair);
+    EXPECT_FALSE(startsOnBytes(*repair));
+    UnicodeActionError error{};
+    const auto result = applyUnicodeAction(
+        *repair, vorlex::test::misread(text, DisplayPage::koi8r, DisplayPage::windows1251), true,
+        {}, error);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(resultAsUtf8(*result), text);
+}
+
 TEST(UnicodeViews, ActionsUndoEachFamilyAndCheckTheirState) {
     const std::string text = "Привет, мир! Ёлка 2024 http://x.ru";
     const std::array<const char*, 10> repairs = {"uw 8u ", "uk 8u ", "ua 8u ", "ue 8u ",
