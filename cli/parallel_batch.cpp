@@ -587,8 +587,6 @@ Outcome convert(const Shared& shared, const Job& job) {
         filters = decision.chain;
     }
 
-    // A chain of code tables writes every byte and keeps the length: its output needs only the
-    // document's size, not zeroed first.
     outcome.action = request.automatic ? "repaired" : "converted";
     // A chain of code tables keeps the length and maps each byte by itself: the output is
     // translated on its way to the file, with no second buffer of the document's size.
