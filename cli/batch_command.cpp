@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <string_view>
 #include <unistd.h>
 
 namespace vorlex::cli {
@@ -43,7 +44,7 @@ std::optional<std::string> parseRequest(std::vector<std::string> args,
                 return true;
             },
             [&](std::string file, bool afterDashes) -> std::optional<std::string> {
-                if (file.empty() || (!afterDashes && file == "-"))
+                if (file.empty() || (!afterDashes && std::string_view(file) == "-"))
                     return "batch converts named files, not standard input";
                 request.files.push_back(std::move(file));
                 return std::nullopt;

@@ -28,6 +28,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,7 +128,7 @@ std::optional<std::string> parseRequest(std::vector<std::string> args, Request& 
     if (auto problem =
             readArguments(std::move(args), option,
                           [&](std::string file, bool afterDashes) -> std::optional<std::string> {
-                              if (file.empty() || (!afterDashes && file == "-"))
+                              if (file.empty() || (!afterDashes && std::string_view(file) == "-"))
                                   return "batch converts named files, not standard input";
                               request.operands.push_back(std::move(file));
                               return std::nullopt;
