@@ -688,20 +688,23 @@ class WordFormMemo {
 public:
     bool listed(std::string_view word) {
         const std::uint64_t key = wordFormKey(word);
-        Entry& entry = entries_[key & (entries_.size() - 1)];
-        if (entry.known && entry.key == key)
-            return entry.listed;
-        entry = {key, true, isListedWordFormKey(key)};
-        return entry.listed;
+        // The slot gives the key's low bits, so an entry keeps only the high ones, beside a
+        // bit for a known answer and the answer: eight bytes, and the whole memo fits the
+        // processor's nearest cache.
+        std::uint64_t& entry = entries_[key & kSlotMask];
+        if ((entry & ~kSlotMask) == (key & ~kSlotMask) && (entry & kKnown) != 0)
+            return (entry & kListed) != 0;
+        const bool listed = isListedWordFormKey(key);
+        entry = (key & ~kSlotMask) | kKnown | (listed ? kListed : 0);
+        return listed;
     }
 
 private:
-    struct Entry {
-        std::uint64_t key = 0;
-        bool known = false;
-        bool listed = false;
-    };
-    std::vector<Entry> entries_ = std::vector<Entry>(4096);
+    static constexpr std::size_t kSlots = 4096;
+    static constexpr std::uint64_t kSlotMask = kSlots - 1;
+    static constexpr std::uint64_t kKnown = 2;
+    static constexpr std::uint64_t kListed = 1;
+    std::vector<std::uint64_t> entries_ = std::vector<std::uint64_t>(kSlots);
 };
 
 namespace {
@@ -823,10 +826,11 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
                 judgement.dictionaryHits += sign;
-            if (length <= small.size() &&
-                (memo ? memo->listed(std::string_view(small.data(), length))
-                      : isRussianWordForm(std::string_view(small.data(), length))))
-                judgement.knownWords += sign;
+            // Added without a branch on the answer, which may still be on its way from memory.
+            const bool listed = length <= small.size() &&
+                                (memo ? memo->listed(std::string_view(small.data(), length))
+                                      : isRussianWordForm(std::string_view(small.data(), length)));
+            judgement.knownWords += sign * static_cast<int>(listed);
         }
         i = end;
     }
