@@ -847,24 +847,31 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
                                WordFormMemo& memo, TextJudgement judgement) {
     const std::size_t n = text.size();
     std::vector<std::size_t> differ;
-    for (std::size_t i = 0; i < n; ++i) {
-        // Eight bytes at a time where they agree.
+    const auto differs = [&](std::size_t i) {
+        differ.push_back(i);
+        return differ.size() > n / 8;
+    };
+    // Eight bytes at a time: the set bits of their difference are the bytes that differ; the
+    // first byte in memory is the lowest of the eight on a little-endian machine.
+    constexpr bool kLittle = std::endian::native == std::endian::little;
+    std::size_t i = 0;
+    bool many = false;
+    for (; i + 8 <= n && !many; i += 8) {
         std::uint64_t a = 0, b = 0;
-        if (i % 8 == 0 && i + 8 <= n) {
-            std::memcpy(&a, text.data() + i, 8);
-            std::memcpy(&b, reference.data() + i, 8);
-            if (a == b) {
-                i += 7;
-                continue;
-            }
+        std::memcpy(&a, text.data() + i, 8);
+        std::memcpy(&b, reference.data() + i, 8);
+        for (std::uint64_t x = a ^ b; x != 0 && !many;) {
+            const int byte = (kLittle ? std::countr_zero(x) : std::countl_zero(x)) / 8;
+            many = differs(i + static_cast<std::size_t>(byte));
+            x &= ~(std::uint64_t{0xFF} << (kLittle ? 8 * byte : 56 - 8 * byte));
         }
-        if (text[i] != reference[i]) {
-            differ.push_back(i);
-            if (differ.size() > n / 8) {
-                judgeWords(dictionary, text, 0, n, &memo, judgement, 1);
-                return judgement;
-            }
-        }
+    }
+    for (; i < n && !many; ++i)
+        if (text[i] != reference[i])
+            many = differs(i);
+    if (many) {
+        judgeWords(dictionary, text, 0, n, &memo, judgement, 1);
+        return judgement;
     }
     judgement.words = judged.words;
     judgement.mixedScriptWords = judged.mixedScriptWords;
