@@ -686,8 +686,8 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
 /// word forms is remembered by its key (the answer depends on nothing else).
 class WordFormMemo {
 public:
-    bool listed(std::string_view word) {
-        const std::uint64_t key = wordFormKey(word);
+    bool listed(std::string_view word) { return listedKey(wordFormKey(word)); }
+    bool listedKey(std::uint64_t key) {
         // The slot gives the key's low bits, so an entry keeps only the high ones, beside a
         // bit for a known answer and the answer: eight bytes, and the whole memo fits the
         // processor's nearest cache.
@@ -779,6 +779,18 @@ TextJudgement judgeBytes(std::string_view text) {
 void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
                 std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign) {
     std::array<char, kLongestListedWord> small{};
+    // The words' keys are looked up in batches, apart from the scan: each look-up is likely a
+    // read from memory, and with nothing between them the reads of a batch overlap.
+    std::array<std::uint64_t, 32> keys;
+    std::size_t pending = 0;
+    const auto lookUp = [&] {
+        int known = 0;
+        for (std::size_t k = 0; k < pending; ++k)
+            known +=
+                static_cast<int>(memo ? memo->listedKey(keys[k]) : isListedWordFormKey(keys[k]));
+        judgement.knownWords += sign * known;
+        pending = 0;
+    };
     for (std::size_t i = from; i < to;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
@@ -826,14 +838,15 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
                 judgement.dictionaryHits += sign;
-            // Added without a branch on the answer, which may still be on its way from memory.
-            const bool listed = length <= small.size() &&
-                                (memo ? memo->listed(std::string_view(small.data(), length))
-                                      : isRussianWordForm(std::string_view(small.data(), length)));
-            judgement.knownWords += sign * static_cast<int>(listed);
+            if (length <= small.size()) {
+                keys[pending++] = wordFormKey(std::string_view(small.data(), length));
+                if (pending == keys.size())
+                    lookUp();
+            }
         }
         i = end;
     }
+    lookUp();
 }
 
 /// judgeText of `text` from the judgement of `reference`, a text of the same length: the byte
