@@ -686,7 +686,6 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
 /// word forms is remembered by its key (the answer depends on nothing else).
 class WordFormMemo {
 public:
-    bool listed(std::string_view word) { return listedKey(wordFormKey(word)); }
     bool listedKey(std::uint64_t key) {
         // The slot gives the key's low bits, so an entry keeps only the high ones, beside a
         // bit for a known answer and the answer: eight bytes, and the whole memo fits the
