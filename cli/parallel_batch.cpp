@@ -538,12 +538,15 @@ Outcome convert(const Shared& shared, const Job& job) {
     };
     if (changed())
         return failure(std::move(outcome), "the file changed while it was read");
-    if (detect::looksBinary(
-            std::span(document).first(std::min(document.size(), detect::kBinaryProbeBytes)))) {
+    const auto skipBinary = [&outcome] {
         outcome.action = "skipped";
         outcome.error = "a binary file";
-        return outcome;
-    }
+        return std::move(outcome);
+    };
+    // The automatic decision tells a binary file itself.
+    if (!request.automatic && detect::looksBinary(std::span(document).first(
+                                  std::min(document.size(), detect::kBinaryProbeBytes))))
+        return skipBinary();
 
     engine::FilterList filters = shared.filters;
     if (request.automatic) {
@@ -552,6 +555,8 @@ Outcome convert(const Shared& shared, const Job& job) {
             *shared.dictionary,
             std::string_view(reinterpret_cast<const char*>(document.data()), document.size()),
             shared.storedChains, shared.shown, shared.options);
+        if (decision.answer == detect::FileAnswer::binary)
+            return skipBinary();
         outcome.verdict = detect::verdictName(decision.verdict);
         outcome.confidence = decision.confidence;
         outcome.plausibility = decision.plausibility;
