@@ -54,6 +54,17 @@ constexpr double kMixedCaseWordCost = -5.0;
 /// still wins over a reading that damages other letters.
 constexpr double kCapitalShareCost = -3.0;
 constexpr double kDictionaryHitGain = 1.0;
+/// Besides the odd byte's own cost, for one beside a Cyrillic letter: inside a word it stands
+/// for a letter.
+constexpr double kOddBesideLetterCost = -6.0;
+/// A mark on a side of a letter where Russian text does not put it (kMarkSides).
+constexpr double kMisplacedMarkCost = -6.0;
+/// A capitalised word after a small letter and a space: 1-3.5% of the words there in held-out
+/// text (names of menus and buttons in help pages), about e^-4.
+constexpr double kMidSentenceCapitalCost = -4.0;
+/// A lone capital after a small letter and a space (0.2-0.6% of the lone letters there), or a
+/// lone letter glued to a Latin letter, digit, bracket or placeholder sign (about 0.2%).
+constexpr double kStrayLetterCost = -6.0;
 constexpr double kFilterCost = -1.5; // a small preference for shorter chains
 /// Per word found in the list of word forms: decides a lone capital or a short word.
 constexpr double kKnownWordGain = 2.0;
@@ -127,6 +138,35 @@ constexpr std::array<std::uint8_t, 256> kClassOf = buildClasses();
 
 constexpr bool isLetterClass(int c) {
     return c < kBoundaryClass;
+}
+
+// Which sides of a mark from 0x80 up a Cyrillic letter may touch in Russian text: opening
+// quotes stand before a word, closing ones and the ellipsis after it, “ and ” on either side
+// (“ opens English quotes and closes Russian „…“), the no-break space anywhere; dashes and №
+// stand apart. Measured on held-out text, a letter on any other side occurs about once in a
+// thousand marks, while damage puts letters there all the time ("…сли", "–роцент").
+constexpr std::uint8_t kLetterBefore = 1;
+constexpr std::uint8_t kLetterAfter = 2;
+constexpr std::uint8_t kLetterAround = 4; // a letter on both sides at once
+constexpr std::array<std::uint8_t, 256> buildMarkSides() {
+    std::array<std::uint8_t, 256> sides{};
+    sides[0xAB] = sides[0x84] = kLetterAfter;  // « „
+    sides[0xBB] = sides[0x85] = kLetterBefore; // » …
+    sides[0x93] = sides[0x94] = kLetterBefore | kLetterAfter;
+    sides[0xB0] = kLetterAfter; // °С
+    sides[0xA0] = kLetterBefore | kLetterAfter | kLetterAround;
+    return sides;
+}
+constexpr std::array<std::uint8_t, 256> kMarkSides = buildMarkSides();
+
+/// Whether an ASCII byte before (`before`) or after a lone letter shows that the letter is no
+/// word: a Latin letter or digit, a closing bracket before it, an opening one after it, a
+/// placeholder's sign on either side ("З2И", "З{ $name }И", "С%S“"). About one lone letter in
+/// 500 of held-out text has one of these beside it.
+constexpr bool gluesLoneLetter(std::uint8_t byte, bool before) {
+    return (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') ||
+           byte == '%' || byte == '$' || byte == '{' || byte == '}' ||
+           (before ? byte == ')' || byte == ']' : byte == '(' || byte == '[');
 }
 
 constexpr std::array<float, kClasses * kClasses> buildTransitions() {
@@ -479,6 +519,8 @@ constexpr std::size_t kLongestListedWord = 32;
 double fullTotal(const TextJudgement& j, int filters, const ReadingPrior& prior = {}) {
     const double capitalShare = j.letters == 0 ? 0.0 : static_cast<double>(j.capitals) / j.letters;
     return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
+           kOddBesideLetterCost * j.oddBesideLetters + kMisplacedMarkCost * j.misplacedMarks +
+           kMidSentenceCapitalCost * j.midSentenceCapitals + kStrayLetterCost * j.strayLetters +
            kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
            (kFilterCost + prior.extraFilterCost) * filters +
            (filters == 0 && prior.asItIsIsInput ? kAsItIsGain : 0.0);
@@ -526,21 +568,12 @@ std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t
     return known;
 }
 
-/// The sample read through a candidate's map of the high bytes.
-std::string readingOf(std::string_view text, const HighMap& map) {
-    std::string out(text);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<std::uint8_t>(text[i]);
-        if (byte >= 0x80)
-            out[i] = static_cast<char>(map[byte - 0x80u]);
-    }
-    return out;
-}
-
 /// What another reading does to the words of a reading: over the spans of words where they
 /// differ, the letters in real words before and after, and the letters of the spans.
 struct WordChange {
     std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0;
+    std::size_t lettersAfter = 0; ///< Cyrillic letters of the spans in the other reading
+    std::size_t oddAfter = 0;     ///< bytes no Russian text holds, of the spans there
 };
 
 WordChange wordChange(std::string_view before, std::string_view after) {
@@ -563,6 +596,11 @@ WordChange wordChange(std::string_view before, std::string_view after) {
         change.knownBefore += knownLettersIn(before, begin, end);
         change.knownAfter += knownLettersIn(after, begin, end);
         change.spanLetters += end - begin;
+        for (std::size_t k = begin; k < end; ++k) {
+            const int c = kClassOf[static_cast<std::uint8_t>(after[k])];
+            change.lettersAfter += isLetterClass(c);
+            change.oddAfter += c == kOddClass;
+        }
         i = end;
     }
     return change;
@@ -578,8 +616,14 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 /// a quote mark to a word («строго» against "Устрого"), and text of which only a quotation is
 /// damaged: no chain of the whole text repairs that, it only turns the damage into other garbage.
 bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPlausibility,
-                 int recodedOddities) {
+                 int recodedOddities, int asIsSigns, int recodedSigns) {
     const WordChange change = wordChange(asIs, recoded);
+    // A recoding that removes signs of damage (misplaced marks, stray letters, odd bytes in
+    // words, capitals in mid-sentence) and makes mostly real words and no odd bytes of what it
+    // changes is a repair. (One that turns a damaged quotation into other garbage does not.)
+    if (recodedSigns < asIsSigns && 2 * change.knownAfter >= change.lettersAfter &&
+        change.oddAfter == 0)
+        return false;
     if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters)
         return false;
     if (asIsPlausibility >= kKeepAsItIsFrom)
@@ -589,6 +633,21 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
     // garbage. (A real repair leaves neither.)
     return recodedOddities >= kOdditiesOfGarbage &&
            knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
+}
+
+/// Whether two readings differ only where both hold a Cyrillic letter: the same words, spelt
+/// otherwise (not a mark turned into a lone letter).
+bool swapOnlyLetters(std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && (!isLetterClass(kClassOf[static_cast<std::uint8_t>(a[i])]) ||
+                             !isLetterClass(kClassOf[static_cast<std::uint8_t>(b[i])])))
+            return false;
+    return true;
+}
+
+/// The signs of damage in a reading that asItIsHolds weighs.
+int damageSigns(const TextJudgement& j) {
+    return j.misplacedMarks + j.midSentenceCapitals + j.strayLetters + j.oddBesideLetters;
 }
 
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
@@ -759,6 +818,50 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
     (std::make_index_sequence<Lanes>());
 }
 
+/// The signs of damage of judgeText that come from the neighbours of letters and marks
+/// (misplacedMarks, midSentenceCapitals, strayLetters): one pass over the high bytes.
+void countTypography(std::string_view text, TextJudgement& judgement) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    const auto classAt = [&](std::size_t i) -> int { return kClassOf[bytes[i]]; };
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t byte = bytes[i];
+        if (byte < 0x80)
+            continue;
+        const int c = classAt(i);
+        const bool letterBefore = i > 0 && isLetterClass(classAt(i - 1));
+        const bool letterAfter = i + 1 < n && isLetterClass(classAt(i + 1));
+        if (c == kPunctuationClass) {
+            const std::uint8_t allowed = kMarkSides[byte];
+            if (letterBefore && letterAfter)
+                judgement.misplacedMarks += (allowed & kLetterAround) == 0;
+            else
+                judgement.misplacedMarks += (letterBefore && (allowed & kLetterBefore) == 0) +
+                                            (letterAfter && (allowed & kLetterAfter) == 0);
+            continue;
+        }
+        if (!isLetterClass(c) || letterBefore)
+            continue;
+        // The first letter of a word.
+        const bool lone = !letterAfter;
+        if (isCapitalClass(c) && i >= 2 && bytes[i - 1] == ' ') {
+            const std::uint8_t previous = bytes[i - 2];
+            const bool afterSmall = (previous >= 'a' && previous <= 'z') ||
+                                    (previous >= 0x80 && isLetterClass(kClassOf[previous]) &&
+                                     !isCapitalClass(kClassOf[previous]));
+            // A lone capital between spaces there is no preposition but a damaged dash; one
+            // before a comma or full stop may be a unit ("32k Б,").
+            if (afterSmall && lone)
+                judgement.strayLetters += i + 1 < n && bytes[i + 1] == ' ';
+            else if (afterSmall && !isCapitalClass(classAt(i + 1)))
+                ++judgement.midSentenceCapitals;
+        }
+        if (lone && ((i > 0 && gluesLoneLetter(bytes[i - 1], true)) ||
+                     (i + 1 < n && gluesLoneLetter(bytes[i + 1], false))))
+            ++judgement.strayLetters;
+    }
+}
+
 /// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
 /// byte counts come from two tables, so that a repeated byte does not wait for its own count.
 TextJudgement judgeBytes(std::string_view text) {
@@ -770,6 +873,7 @@ TextJudgement judgeBytes(std::string_view text) {
     for (std::size_t b = 0; b < 256; ++b)
         occurs[0][b] += occurs[1][b];
     countBytes(occurs[0], judgement[0]);
+    countTypography(text, judgement[0]);
     return judgement[0];
 }
 
@@ -1014,6 +1118,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
 
     struct Judged {
         std::size_t index;
+        std::size_t finalist; // its reading in `readings`
         double total;
         TextJudgement judgement;
     };
@@ -1056,6 +1161,8 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         bytes[f].transitions = one[0].transitions;
         bytes[f].oddBesideLetters = one[0].oddBesideLetters;
     }
+    for (f = 0; f < finalists; ++f)
+        countTypography(readings[f], bytes[f]);
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {
         // The finalists mostly differ in a few bytes: each is judged from the first.
@@ -1065,7 +1172,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         else
             j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
                                  memo, j);
-        judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count, prior), j});
+        judged.push_back({order[f], f, fullTotal(j, keys.chain(order[f]).count, prior), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
         if (a.total != b.total)
@@ -1073,18 +1180,43 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         return keys.chain(a.index).count < keys.chain(b.index).count;
     });
 
-    // The text as it is against a recoding that reads only a little better (asItIsHolds).
-    bool keptAsItIs = false;
+    // The text as it is against the recodings that read only a little better (asItIsHolds):
+    // it is kept when it holds against each of them; otherwise the first it does not hold
+    // against wins, a recoding that makes real words of the words it changes.
+    bool decidedByWords = false;
     if (prior.asItIsIsInput && keys.chain(judged.front().index).count != 0) {
         const auto asIs = std::find_if(judged.begin(), judged.end(),
                                        [](const Judged& j) { return j.index == 0; });
-        if (asIs != judged.end() &&
-            asItIsHolds(text, readingOf(text, keys.map(judged.front().index)),
-                        plausibilityOf(asIs->judgement),
-                        judged.front().judgement.oddBytes +
-                            judged.front().judgement.mixedCaseWords)) {
-            std::rotate(judged.begin(), asIs, asIs + 1);
-            keptAsItIs = true;
+        if (asIs != judged.end()) {
+            const double asIsPlausibility = plausibilityOf(asIs->judgement);
+            auto winner = asIs;
+            // Only recodings close to the first (as close as an ambiguous second) are weighed.
+            const double closeFrom =
+                judged.front().total + kTemperature * std::log(kAmbiguityRatio);
+            for (auto r = judged.begin(); r != asIs && r->total >= closeFrom; ++r)
+                if (!asItIsHolds(text, readings[r->finalist], asIsPlausibility,
+                                 r->judgement.oddBytes + r->judgement.mixedCaseWords,
+                                 damageSigns(asIs->judgement), damageSigns(r->judgement))) {
+                    winner = r;
+                    break;
+                }
+            decidedByWords = winner != judged.begin();
+            std::rotate(judged.begin(), winner, winner + 1);
+        }
+    }
+    // Two close recodings: the second wins when, over the words where they differ, it makes
+    // more letters real words (and most of them) without more signs of damage ("Чтобы" against
+    // "Стобы", "Если" against "Нсли": a lone capital the letter pairs cannot decide).
+    if (!decidedByWords && judged.size() > 1 && judged[0].index != 0 && judged[1].index != 0 &&
+        std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio &&
+        damageSigns(judged[1].judgement) <= damageSigns(judged[0].judgement)) {
+        const std::string_view first = readings[judged[0].finalist];
+        const std::string_view second = readings[judged[1].finalist];
+        const WordChange change = wordChange(first, second);
+        if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters &&
+            swapOnlyLetters(first, second)) {
+            std::swap(judged[0], judged[1]);
+            decidedByWords = true;
         }
     }
     double topTotal = judged.front().total;
@@ -1109,8 +1241,10 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         ranking.candidates.push_back(std::move(candidate));
     }
     ranking.ambiguous =
-        !keptAsItIs && judged.size() > 1 &&
-        std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio;
+        !decidedByWords && judged.size() > 1 &&
+        std::exp((judged[1].total - judged[0].total) / kTemperature) >= kAmbiguityRatio &&
+        // A second that shows more signs of damage than the first is told apart by them.
+        damageSigns(judged[1].judgement) <= damageSigns(judged[0].judgement);
 
     // The verdict: nothing plausible, a close second reading with other letters, or the first.
     const RefinedCandidate& first = ranking.candidates.front();

@@ -135,6 +135,15 @@ struct TextJudgement {
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
     int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
     int latinLetters = 0;     ///< letters a..z and A..Z
+    /// Signs of damage that the letter bigrams cannot see (the score weighs them; the
+    /// plausibility does not): a quote, dash or ellipsis from 0x80 up on a side of a Cyrillic
+    /// letter where Russian text never puts it ("…сли", "ист“к", "–роцент")...
+    int misplacedMarks = 0;
+    /// ...a capitalised word right after a small letter and a space ("данных Ядра")...
+    int midSentenceCapitals = 0;
+    /// ...and a lone letter that is no word: a capital after a small letter and a space
+    /// ("вывода С это") or one glued to a bracket or a placeholder sign ("З{ $name }И").
+    int strayLetters = 0;
 };
 /// Answers of the list of word forms remembered between judgements of related texts.
 class WordFormMemo;

@@ -152,6 +152,27 @@ TEST(RefinedRanking, VerdictsOnRussianText) {
     EXPECT_TRUE(repaired.plausible(0));
 }
 
+// Mac Cyrillic read as Windows-1251 keeps the small letters and turns capitals and marks into
+// signs or other letters: "…сли" for "Если", "З{ $name }И" for «{ $name }», a lone "С" for a
+// dash, "Ядра" for "ядра". Where a sign sits beside a letter (or a capital in mid-sentence) is
+// what gives the damage away; the text itself is still left as it is.
+TEST(RefinedRanking, WeighsWhereMarksAndCapitalsStand) {
+    for (const char* text :
+         {"как только вы его откроете. Если их там нет, перейдите к панели",
+          "установлено, но оно повреждено.\nФайл «{ $name }» не может быть открыт",
+          "пространства ввода и вывода — это продолжать чтение или запись",
+          "используемые структуры данных ядра, такие как таблицы",
+          "в открытом документе. Чтобы просмотреть его, нажмите кнопку"}) {
+        const std::string win = engine::win1251Literal(text);
+        const std::string damaged = through(engine::parseAction("wm"), win);
+        const RefinedRanking repaired = rankDocument(damaged);
+        ASSERT_FALSE(repaired.candidates.empty()) << text;
+        EXPECT_EQ(through(repaired.candidates.front().chain, damaged), win) << text;
+        EXPECT_EQ(repaired.verdict, Verdict::repair) << text;
+        EXPECT_EQ(rankDocument(win).verdict, Verdict::unchanged) << text;
+    }
+}
+
 // A recoding that makes no word real loses to the text as it is: one that swaps a capital for
 // another real word or joins a quote mark to a word, and one that only turns a damaged quote
 // inside correct text into other garbage.
