@@ -79,6 +79,8 @@ constexpr double kAmbiguityRatio = 0.25;
 /// still holds this many odd bytes and words of mixed case.
 constexpr double kKeepAsItIsFrom = 0.5;
 constexpr int kOdditiesOfGarbage = 2;
+/// How many of the first recodings the text as it is is weighed against by words.
+constexpr std::size_t kCloseRecodings = 3;
 /// Candidates judged in full after the bigram pre-ranking.
 constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
@@ -818,47 +820,59 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
     (std::make_index_sequence<Lanes>());
 }
 
-/// The signs of damage of judgeText that come from the neighbours of letters and marks
-/// (misplacedMarks, midSentenceCapitals, strayLetters): one pass over the high bytes.
+/// What a mark or the first letter of a word at position `i` adds to the signs of damage of
+/// judgeText that come from the neighbours of letters and marks (misplacedMarks,
+/// midSentenceCapitals, strayLetters).
+void typographyAt(const std::uint8_t* bytes, std::size_t n, std::size_t i,
+                  TextJudgement& judgement) {
+    const std::uint8_t byte = bytes[i];
+    const int c = kClassOf[byte];
+    const bool letterBefore = i > 0 && isLetterClass(kClassOf[bytes[i - 1]]);
+    const bool letterAfter = i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]);
+    if (!isLetterClass(c)) {
+        const std::uint8_t allowed = kMarkSides[byte];
+        if (letterBefore && letterAfter)
+            judgement.misplacedMarks += (allowed & kLetterAround) == 0;
+        else
+            judgement.misplacedMarks += (letterBefore && (allowed & kLetterBefore) == 0) +
+                                        (letterAfter && (allowed & kLetterAfter) == 0);
+        return;
+    }
+    if (isCapitalClass(c) && i >= 2 && bytes[i - 1] == ' ') {
+        const std::uint8_t previous = bytes[i - 2];
+        const bool afterSmall = (previous >= 'a' && previous <= 'z') ||
+                                (previous >= 0x80 && isLetterClass(kClassOf[previous]) &&
+                                 !isCapitalClass(kClassOf[previous]));
+        // A lone capital between spaces there is no preposition but a damaged dash; one before
+        // a comma or full stop may be a unit ("32k Б,").
+        if (afterSmall && !letterAfter)
+            judgement.strayLetters += i + 1 < n && bytes[i + 1] == ' ';
+        else if (afterSmall && !isCapitalClass(kClassOf[bytes[i + 1]]))
+            ++judgement.midSentenceCapitals;
+    }
+    if (!letterAfter && ((i > 0 && gluesLoneLetter(bytes[i - 1], true)) ||
+                         (i + 1 < n && gluesLoneLetter(bytes[i + 1], false))))
+        ++judgement.strayLetters;
+}
+
+/// What a byte is to countTypography: never weighed (below 0x80, odd bytes), a letter, a mark.
+constexpr std::array<std::uint8_t, 256> buildTypographyKinds() {
+    std::array<std::uint8_t, 256> kinds{};
+    for (std::size_t b = 0x80; b < 256; ++b)
+        kinds[b] = isLetterClass(kClassOf[b]) ? 1 : kClassOf[b] == kPunctuationClass ? 2 : 0;
+    return kinds;
+}
+constexpr std::array<std::uint8_t, 256> kTypographyKind = buildTypographyKinds();
+
 void countTypography(std::string_view text, TextJudgement& judgement) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const std::size_t n = text.size();
-    const auto classAt = [&](std::size_t i) -> int { return kClassOf[bytes[i]]; };
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t byte = bytes[i];
-        if (byte < 0x80)
-            continue;
-        const int c = classAt(i);
-        const bool letterBefore = i > 0 && isLetterClass(classAt(i - 1));
-        const bool letterAfter = i + 1 < n && isLetterClass(classAt(i + 1));
-        if (c == kPunctuationClass) {
-            const std::uint8_t allowed = kMarkSides[byte];
-            if (letterBefore && letterAfter)
-                judgement.misplacedMarks += (allowed & kLetterAround) == 0;
-            else
-                judgement.misplacedMarks += (letterBefore && (allowed & kLetterBefore) == 0) +
-                                            (letterAfter && (allowed & kLetterAfter) == 0);
-            continue;
-        }
-        if (!isLetterClass(c) || letterBefore)
-            continue;
-        // The first letter of a word.
-        const bool lone = !letterAfter;
-        if (isCapitalClass(c) && i >= 2 && bytes[i - 1] == ' ') {
-            const std::uint8_t previous = bytes[i - 2];
-            const bool afterSmall = (previous >= 'a' && previous <= 'z') ||
-                                    (previous >= 0x80 && isLetterClass(kClassOf[previous]) &&
-                                     !isCapitalClass(kClassOf[previous]));
-            // A lone capital between spaces there is no preposition but a damaged dash; one
-            // before a comma or full stop may be a unit ("32k Б,").
-            if (afterSmall && lone)
-                judgement.strayLetters += i + 1 < n && bytes[i + 1] == ' ';
-            else if (afterSmall && !isCapitalClass(classAt(i + 1)))
-                ++judgement.midSentenceCapitals;
-        }
-        if (lone && ((i > 0 && gluesLoneLetter(bytes[i - 1], true)) ||
-                     (i + 1 < n && gluesLoneLetter(bytes[i + 1], false))))
-            ++judgement.strayLetters;
+    // Only marks and the first letters of words are weighed.
+    std::uint8_t before = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::uint8_t kind = kTypographyKind[bytes[i]];
+        if (kind == 2 || (kind == 1 && before != 1))
+            typographyAt(bytes, text.size(), i, judgement);
+        before = kind;
     }
 }
 
@@ -1193,7 +1207,10 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             // Only recodings close to the first (as close as an ambiguous second) are weighed.
             const double closeFrom =
                 judged.front().total + kTemperature * std::log(kAmbiguityRatio);
-            for (auto r = judged.begin(); r != asIs && r->total >= closeFrom; ++r)
+            const auto last =
+                judged.begin() +
+                static_cast<std::ptrdiff_t>(std::min<std::size_t>(kCloseRecodings, judged.size()));
+            for (auto r = judged.begin(); r != asIs && r != last && r->total >= closeFrom; ++r)
                 if (!asItIsHolds(text, readings[r->finalist], asIsPlausibility,
                                  r->judgement.oddBytes + r->judgement.mixedCaseWords,
                                  damageSigns(asIs->judgement), damageSigns(r->judgement))) {
@@ -1212,9 +1229,11 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         damageSigns(judged[1].judgement) <= damageSigns(judged[0].judgement)) {
         const std::string_view first = readings[judged[0].finalist];
         const std::string_view second = readings[judged[1].finalist];
-        const WordChange change = wordChange(first, second);
-        if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters &&
-            swapOnlyLetters(first, second)) {
+        if (swapOnlyLetters(first, second) && [&] {
+                const WordChange change = wordChange(first, second);
+                return change.knownAfter > change.knownBefore &&
+                       2 * change.knownAfter >= change.spanLetters;
+            }()) {
             std::swap(judged[0], judged[1]);
             decidedByWords = true;
         }
