@@ -65,7 +65,7 @@ constexpr double kMidSentenceCapitalCost = -4.0;
 /// A lone capital after a small letter and a space (0.2-0.6% of the lone letters there), or a
 /// lone letter glued to a Latin letter, digit, bracket or placeholder sign (about 0.2%).
 constexpr double kStrayLetterCost = -6.0;
-constexpr double kFilterCost = -1.5; // a small preference for shorter chains
+constexpr double kFilterCost = -2.0; // a small preference for shorter chains
 /// Per word found in the list of word forms: decides a lone capital or a short word.
 constexpr double kKnownWordGain = 2.0;
 /// The text as it is needs no explanation: a small preference over any recoding.
