@@ -418,6 +418,51 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
         order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
 }
 
+constexpr bool noCostAboveZero() {
+    for (int a = 0; a < kClasses; ++a) {
+        if (unigramCost(a) > 0)
+            return false;
+        for (int b = 0; b < kClasses; ++b)
+            if (kTransition[static_cast<std::size_t>(a * kClasses + b)] > 0)
+                return false;
+    }
+    return true;
+}
+static_assert(noCostAboveZero(), "keepBestByBigram cuts a sum short once it is low enough");
+
+/// What bigramScores of the readings of `order` over `pairCount` pairs (going on from
+/// `resumeAt`) followed by keepBest of `keep` of them gives, with most sums of the readings left
+/// out cut short. Every term is a cost (at most 0) and a sum of floats that only adds costs
+/// never grows, so a reading whose sum falls below the whole scores of `keep` others is no
+/// longer one of the best `keep`. The first `keep` of `order` and reading 0 are scored in whole
+/// first; the scores of the readings left out stay partial.
+void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
+                      std::vector<std::size_t>& order, std::size_t pairCount,
+                      std::vector<float>& scores, std::size_t resumeAt, std::size_t keep) {
+    keep = std::min(keep, order.size());
+    std::vector<std::size_t> whole(order.begin(),
+                                   order.begin() + static_cast<std::ptrdiff_t>(keep));
+    std::vector<std::size_t> rest(order.begin() + static_cast<std::ptrdiff_t>(keep), order.end());
+    if (const auto asItIs = std::find(rest.begin(), rest.end(), std::size_t{0});
+        asItIs != rest.end()) {
+        rest.erase(asItIs);
+        whole.push_back(0);
+    }
+    bigramScores(shape, readings, whole, pairCount, scores, resumeAt);
+    float bar = std::numeric_limits<float>::infinity();
+    for (std::size_t i = 0; i < keep; ++i)
+        bar = std::min(bar, scores[whole[i]]);
+    for (std::size_t at = resumeAt; !rest.empty() && at < pairCount;) {
+        const std::size_t next = at == resumeAt ? std::min(pairCount, at + 64) : pairCount;
+        bigramScores(shape, readings, rest, next, scores, at);
+        at = next;
+        std::erase_if(rest, [&](std::size_t r) { return scores[r] < bar; });
+    }
+    whole.insert(whole.end(), rest.begin(), rest.end());
+    order.swap(whole);
+    keepBest(order, scores, keep);
+}
+
 /// Merges into readings only the units the rough pre-ranking can keep, and gives the rough
 /// score of each reading. All of a reading's units score alike, so the units scoring at least
 /// as well as some unit are whole readings; once those make `keep` readings, every reading left
@@ -470,6 +515,27 @@ bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap&
             return true;
     }
     return false;
+}
+
+/// Of the readings `order[0..f)`, the first of those that differ from reading `order[f]` in
+/// the fewest bytes of the sample (the bytes of a reading differ only where its map does).
+std::size_t nearestReading(const TextShape& shape, const SampleReadings& readings,
+                           const std::vector<std::size_t>& order, std::size_t f) {
+    const HighMap& map = readings.map(order[f]);
+    std::size_t nearest = 0, fewest = std::numeric_limits<std::size_t>::max();
+    for (std::size_t g = 0; g < f && fewest > 0; ++g) {
+        const HighMap& other = readings.map(order[g]);
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < shape.highCount && differ < fewest; ++i)
+            differ += mappedHigh(shape, map, i) != mappedHigh(shape, other, i)
+                          ? shape.highOccurrences[i]
+                          : 0;
+        if (differ < fewest) {
+            fewest = differ;
+            nearest = g;
+        }
+    }
+    return nearest;
 }
 
 /// Longest word looked up in the list of word forms.
@@ -604,21 +670,35 @@ struct DocumentPairs {
 };
 
 DocumentPairs countPairs(std::string_view document) {
-    std::vector<std::uint32_t> counts(256 * 256, 0);
-    unsigned previous = ' ';
+    // The counts are kept for the bytes the document holds (and the space before its first),
+    // numbered in byte order, so that the pairs come out in the order of their bytes.
+    std::array<bool, 256> present{};
+    present[' '] = true;
+    for (const char ch : document)
+        present[static_cast<std::uint8_t>(ch)] = true;
+    std::array<std::uint32_t, 256> number{};
+    std::array<std::uint8_t, 256> byteOf{};
+    std::size_t distinct = 0;
+    for (std::size_t b = 0; b < 256; ++b)
+        if (present[b]) {
+            byteOf[distinct] = static_cast<std::uint8_t>(b);
+            number[b] = static_cast<std::uint32_t>(distinct++);
+        }
+    std::vector<std::uint32_t> counts(distinct * distinct, 0);
+    std::uint32_t previous = number[' '];
     for (const char ch : document) {
-        const unsigned byte = static_cast<std::uint8_t>(ch);
-        ++counts[previous << 8 | byte];
-        previous = byte;
+        const std::uint32_t next = number[static_cast<std::uint8_t>(ch)];
+        ++counts[previous * distinct + next];
+        previous = next;
     }
     DocumentPairs result;
-    for (unsigned a = 0; a < 256; ++a)
-        for (unsigned b = 0; b < 256; ++b) {
-            const std::uint32_t n = counts[a << 8 | b];
+    for (std::size_t x = 0; x < distinct; ++x)
+        for (std::size_t y = 0; y < distinct; ++y) {
+            const std::uint32_t n = counts[x * distinct + y];
+            const std::uint8_t a = byteOf[x], b = byteOf[y];
             if (n == 0 || (a < 0x80 && b < 0x80))
                 continue;
-            result.pairs.push_back(
-                {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), double(n)});
+            result.pairs.push_back({a, b, double(n)});
             result.scored += n;
             if (b >= 0x80)
                 result.highCounts[b - 0x80] += n;
@@ -1008,8 +1088,9 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         best(order, quick, kFinerSurvivors);
         scoredPairs = kFinerPairs;
     }
-    bigramScores(shape, keys, order, shape.pairs.size(), quick, scoredPairs);
-    best(order, quick, kFinalists);
+    keepBestByBigram(shape, keys, order, shape.pairs.size(), quick, scoredPairs, kFinalists);
+    if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
+        order.back() = 0;
     const std::size_t finalists = order.size();
 
     struct Judged {
@@ -1058,13 +1139,16 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     }
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {
-        // The finalists mostly differ in a few bytes: each is judged from the first.
+        // The finalists mostly differ in a few bytes: each is judged from the one judged before
+        // it that it differs from least.
         TextJudgement j = bytes[f];
-        if (f == 0)
+        if (f == 0) {
             judgeWords(dictionary, readings[0], 0, readings[0].size(), &memo, j, 1);
-        else
-            j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
+        } else {
+            const std::size_t near = nearestReading(shape, keys, order, f);
+            j = judgeTextAgainst(dictionary, readings[f], readings[near], judged[near].judgement,
                                  memo, j);
+        }
         judged.push_back({order[f], fullTotal(j, keys.chain(order[f]).count, prior), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {
