@@ -77,9 +77,8 @@ constexpr std::size_t kRoughSurvivors = 600;
 /// A second, finer pre-ranking on more pairs before the whole bigram score.
 constexpr std::size_t kFinerPairs = 128;
 constexpr std::size_t kFinerSurvivors = 150;
-/// The whole-document check: how many of the first candidates it compares, and by how much
-/// (nats, at least, or per scored pair of the document) another must beat the first.
-constexpr std::size_t kDocumentCandidates = 4;
+/// The whole-document check: by how much (nats, at least, or per scored pair of the document)
+/// another of the first kDocumentCandidates must beat the first.
 constexpr double kDocumentMargin = 20.0;
 constexpr double kDocumentMarginShare = 0.002;
 
