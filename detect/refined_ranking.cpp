@@ -253,9 +253,30 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
+/// The pair sums of bigramScores for eight readings at once with AVX2: `classes` holds the
+/// class of each operand for the eight readings side by side, `sums` their sums so far. Each
+/// sum adds the same rounded products in the same order as one reading's sum alone.
+__attribute__((target("avx2"))) void sumEightReadings(std::span<const TextShape::Pair> pairs,
+                                                      const std::uint8_t* classes, float* sums) {
+    __m256 total = _mm256_loadu_ps(sums);
+    const __m256i width = _mm256_set1_epi32(kClasses);
+    const auto classesOf = [classes](std::uint16_t operand) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(classes + operand * 8u));
+    };
+    for (const TextShape::Pair& pair : pairs) {
+        const __m256i a = _mm256_cvtepu8_epi32(classesOf(pair.a));
+        const __m256i b = _mm256_cvtepu8_epi32(classesOf(pair.b));
+        const __m256 cost = _mm256_i32gather_ps(
+            kTransition.data(), _mm256_add_epi32(_mm256_mullo_epi32(a, width), b), 4);
+        total = _mm256_add_ps(total, _mm256_mul_ps(_mm256_set1_ps(pair.count), cost));
+    }
+    _mm256_storeu_ps(sums, total);
+}
+
 /// The bigram part of the score of each reading of `indices` over the first `pairCount` pairs,
 /// into `scores` (by reading).
-/// Readings are scored four at a time so that their chains of additions overlap. With
+/// Readings are scored eight at a time with AVX2, else four at a time, so that their chains of
+/// additions overlap. With
 /// `resumeAt` set, `scores` holds each reading's score over the first `resumeAt` pairs, and the
 /// sums go on from there: the same additions in the same order as a sum from the start.
 void bigramScores(const TextShape& shape, const SampleReadings& readings,
@@ -274,6 +295,26 @@ void bigramScores(const TextShape& shape, const SampleReadings& readings,
                 total += shape.highOccurrences[i] * unigramCost(classOf[i]);
         }
     };
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && indices.size() >= 8) {
+        std::array<std::uint8_t, (128 + kClasses) * 8> classes{};
+        for (std::size_t c = 0; c < kClasses; ++c)
+            std::fill_n(classes.begin() + static_cast<std::ptrdiff_t>((128 + c) * 8), 8,
+                        static_cast<std::uint8_t>(c));
+        for (; r + 8 <= indices.size(); r += 8) {
+            std::array<float, 8> total{};
+            for (std::size_t k = 0; k < 8; ++k) {
+                if (resumeAt != 0)
+                    total[k] = scores[indices[r + k]];
+                start(readings.map(indices[r + k]), lanes.front(), total[k]);
+                for (std::size_t i = 0; i < shape.highCount; ++i)
+                    classes[i * 8 + k] = lanes.front().classOf[i];
+            }
+            sumEightReadings(pairs, classes.data(), total.data());
+            for (std::size_t k = 0; k < 8; ++k)
+                scores[indices[r + k]] = total[k];
+        }
+    }
     for (; r + kLanes <= indices.size(); r += kLanes) {
         std::array<float, kLanes> total{};
         for (std::size_t k = 0; k < kLanes; ++k) {
@@ -906,6 +947,62 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
     (std::make_index_sequence<Lanes>());
 }
 
+// What lets sumPairsEight add every pair and every byte's own cost: the pair of two bytes
+// below 0x80 and a byte that is not odd cost exactly +0, which leaves a sum as it is.
+static_assert(
+    std::bit_cast<std::uint32_t>(
+        kTransition[static_cast<std::size_t>(kBoundaryClass * kClasses + kBoundaryClass)]) == 0);
+static_assert(kClassOf[0] == kBoundaryClass && kClassOf[0x7F] == kBoundaryClass);
+
+/// sumPairs of eight readings of `text` at once with AVX2, `classes[b * 8 + k]` being the class
+/// of byte b in reading k: each lane adds the same costs in the same order as sumPairs, and
+/// adds +0 where sumPairs adds nothing.
+__attribute__((target("avx2"))) void sumPairsEight(std::string_view text,
+                                                   const std::uint8_t* classes,
+                                                   std::span<TextJudgement, 8> judgements) {
+    const std::size_t n = text.size();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const __m256i boundary = _mm256_set1_epi32(kBoundaryClass);
+    const __m256i odd = _mm256_set1_epi32(kOddClass);
+    const __m256i width = _mm256_set1_epi32(kClasses);
+    const __m256 oddCost = _mm256_set1_ps(unigramCost(kOddClass));
+    const auto classesAt = [&](std::size_t i) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(classes + bytes[i] * 8u));
+    };
+    __m256 sums = _mm256_setzero_ps();
+    __m256i lowPairs = _mm256_setzero_si256(), oddBeside = _mm256_setzero_si256();
+    __m256i before = boundary; // no letter before the first byte, nor after the last
+    __m256i a = n > 0 ? _mm256_cvtepu8_epi32(classesAt(0)) : boundary;
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool last = i + 1 == n;
+        const __m256i b = last ? boundary : _mm256_cvtepu8_epi32(classesAt(i + 1));
+        const __m256i isOdd = _mm256_cmpeq_epi32(a, odd);
+        sums = _mm256_add_ps(sums, _mm256_and_ps(_mm256_castsi256_ps(isOdd), oddCost));
+        const __m256i letterBeside =
+            _mm256_or_si256(_mm256_cmpgt_epi32(boundary, before), _mm256_cmpgt_epi32(boundary, b));
+        oddBeside = _mm256_sub_epi32(oddBeside, _mm256_and_si256(isOdd, letterBeside));
+        if (!last) {
+            const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(a, width), b);
+            sums = _mm256_add_ps(sums, _mm256_i32gather_ps(kTransition.data(), at, 4));
+            lowPairs =
+                _mm256_sub_epi32(lowPairs, _mm256_and_si256(_mm256_cmpeq_epi32(a, boundary),
+                                                            _mm256_cmpeq_epi32(b, boundary)));
+        }
+        before = a;
+        a = b;
+    }
+    alignas(32) std::array<float, 8> sum;
+    alignas(32) std::array<std::int32_t, 8> low, beside;
+    _mm256_store_ps(sum.data(), sums);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(low.data()), lowPairs);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(beside.data()), oddBeside);
+    for (std::size_t k = 0; k < 8; ++k) {
+        judgements[k].bigram = sum[k];
+        judgements[k].transitions = n == 0 ? 0 : static_cast<int>(n - 1) - low[k];
+        judgements[k].oddBesideLetters = beside[k];
+    }
+}
+
 /// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
 /// byte counts come from two tables, so that a repeated byte does not wait for its own count.
 TextJudgement judgeBytes(std::string_view text) {
@@ -1188,6 +1285,22 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         countBytes(occurs, bytes[f]);
     }
     std::size_t f = 0;
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    for (; avx2 && f + 8 <= finalists; f += 8) {
+        std::array<std::uint8_t, 256 * 8> classes;
+        for (std::size_t k = 0; k < 8; ++k) {
+            const HighMap& mapped = keys.map(order[f + k]);
+            for (std::size_t b = 0; b < 256; ++b)
+                classes[b * 8 + k] = kClassOf[b < 0x80 ? b : mapped[b - 0x80]];
+        }
+        std::array<TextJudgement, 8> eight{};
+        sumPairsEight(text, classes.data(), eight);
+        for (std::size_t k = 0; k < 8; ++k) {
+            bytes[f + k].bigram = eight[k].bigram;
+            bytes[f + k].transitions = eight[k].transitions;
+            bytes[f + k].oddBesideLetters = eight[k].oddBesideLetters;
+        }
+    }
     for (; f + 4 <= finalists; f += 4) {
         std::array<TextJudgement, 4> four{};
         sumPairs<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]}, four);
