@@ -253,16 +253,26 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
-/// The pair sums of bigramScores for eight readings at once with AVX2: `classes` holds the
-/// class of each operand for the eight readings side by side, `sums` their sums so far. Each
-/// sum adds the same rounded products in the same order as one reading's sum alone.
+/// The sums of bigramScores for eight readings at once with AVX2: `classes` holds the class of
+/// each operand for the eight readings side by side, `sums` their sums so far, `oddCosts` what
+/// an odd byte adds at the start (none when the sums go on). Each sum adds the same rounded
+/// products in the same order as one reading's sum alone.
 __attribute__((target("avx2"))) void sumEightReadings(std::span<const TextShape::Pair> pairs,
-                                                      const std::uint8_t* classes, float* sums) {
+                                                      const std::uint8_t* classes, float* sums,
+                                                      std::span<const float> oddCosts) {
     __m256 total = _mm256_loadu_ps(sums);
     const __m256i width = _mm256_set1_epi32(kClasses);
     const auto classesOf = [classes](std::uint16_t operand) {
         return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(classes + operand * 8u));
     };
+    // First what the odd bytes among the high bytes cost, in their order (+0 for the others).
+    const __m256i odd = _mm256_set1_epi32(kOddClass);
+    for (std::size_t i = 0; i < oddCosts.size(); ++i) {
+        const __m256i isOdd =
+            _mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(classesOf(static_cast<std::uint16_t>(i))), odd);
+        total = _mm256_add_ps(
+            total, _mm256_and_ps(_mm256_castsi256_ps(isOdd), _mm256_set1_ps(oddCosts[i])));
+    }
     for (const TextShape::Pair& pair : pairs) {
         const __m256i a = _mm256_cvtepu8_epi32(classesOf(pair.a));
         const __m256i b = _mm256_cvtepu8_epi32(classesOf(pair.b));
@@ -301,16 +311,21 @@ void bigramScores(const TextShape& shape, const SampleReadings& readings,
         for (std::size_t c = 0; c < kClasses; ++c)
             std::fill_n(classes.begin() + static_cast<std::ptrdiff_t>((128 + c) * 8), 8,
                         static_cast<std::uint8_t>(c));
+        // What an odd byte adds at the start, per high byte: start's products.
+        std::array<float, 128> oddCosts{};
+        for (std::size_t i = 0; i < shape.highCount && resumeAt == 0; ++i)
+            oddCosts[i] = shape.highOccurrences[i] * unigramCost(kOddClass);
         for (; r + 8 <= indices.size(); r += 8) {
             std::array<float, 8> total{};
             for (std::size_t k = 0; k < 8; ++k) {
                 if (resumeAt != 0)
                     total[k] = scores[indices[r + k]];
-                start(readings.map(indices[r + k]), lanes.front(), total[k]);
+                const HighMap& map = readings.map(indices[r + k]);
                 for (std::size_t i = 0; i < shape.highCount; ++i)
-                    classes[i * 8 + k] = lanes.front().classOf[i];
+                    classes[i * 8 + k] = kClassOf[mappedHigh(shape, map, i)];
             }
-            sumEightReadings(pairs, classes.data(), total.data());
+            sumEightReadings(pairs, classes.data(), total.data(),
+                             std::span(oddCosts).first(resumeAt == 0 ? shape.highCount : 0));
             for (std::size_t k = 0; k < 8; ++k)
                 scores[indices[r + k]] = total[k];
         }
