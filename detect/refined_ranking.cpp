@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <immintrin.h>
 #include <limits>
 #include <map>
@@ -586,6 +587,45 @@ void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
     keepBest(order, scores, keep);
 }
 
+/// The `wanted`-th greatest of `scores` (1 for the greatest, equal scores counted apart; 0 < wanted
+/// <= scores.size()). The scores are put in buckets by an order-keeping function of their value,
+/// and only the bucket that holds the answer is ordered.
+float nthGreatest(const std::vector<float>& scores, std::size_t wanted) {
+    const auto [bottom, top] = [&scores] {
+        float least = scores.front(), most = scores.front();
+        for (const float score : scores) {
+            least = std::min(least, score);
+            most = std::max(most, score);
+        }
+        return std::pair{least, most};
+    }();
+    const float range = top - bottom;
+    if (!(range > 0))
+        return top;
+    constexpr std::size_t kBuckets = 1024;
+    const float scale = static_cast<float>(kBuckets - 1) / range;
+    const auto bucketOf = [top, scale](float score) {
+        // Rounding keeps the order: a greater score never goes to a later bucket.
+        return std::min(
+            static_cast<std::uint32_t>(static_cast<std::int32_t>((top - score) * scale)),
+            std::uint32_t{kBuckets - 1});
+    };
+    std::array<std::uint32_t, kBuckets> count{};
+    for (const float score : scores)
+        ++count[bucketOf(score)];
+    std::size_t bucket = 0, before = 0;
+    while (before + count[bucket] < wanted)
+        before += count[bucket++];
+    std::vector<float> inBucket;
+    inBucket.reserve(count[bucket]);
+    for (const float score : scores)
+        if (bucketOf(score) == bucket)
+            inBucket.push_back(score);
+    const auto nth = inBucket.begin() + static_cast<std::ptrdiff_t>(wanted - before - 1);
+    std::nth_element(inBucket.begin(), nth, inBucket.end(), std::greater<>());
+    return *nth;
+}
+
 /// Merges into readings only the units the rough pre-ranking can keep, and gives the rough
 /// score of each reading. All of a reading's units score alike, so the units scoring at least
 /// as well as some unit are whole readings; once those make `keep` readings, every reading left
@@ -594,9 +634,6 @@ void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
 std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<float>& unitScore,
                                   std::size_t keep) {
     const std::size_t n = unitScore.size();
-    std::vector<std::uint64_t> keys(n);
-    for (std::size_t u = 0; u < n; ++u)
-        keys[u] = rankKey(unitScore[u], u);
     std::vector<std::uint32_t> chosen;
     for (std::size_t wanted = keep + keep / 2;; wanted *= 2) {
         chosen.clear();
@@ -606,9 +643,7 @@ std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<fl
             readings.merge(chosen);
             break;
         }
-        std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(wanted - 1),
-                         keys.end());
-        const float bar = unitScore[keys[wanted - 1] & 0xFFFFFFFFu];
+        const float bar = nthGreatest(unitScore, wanted);
         for (std::size_t u = 0; u < n; ++u)
             if (unitScore[u] >= bar || unitScore[u] == unitScore[0])
                 chosen.push_back(static_cast<std::uint32_t>(u));
