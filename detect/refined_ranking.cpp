@@ -587,19 +587,23 @@ void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
     keepBest(order, scores, keep);
 }
 
+/// The least and the greatest of `scores` (not empty). Apart, so that the two stay in registers
+/// rather than in memory, as they would inline in a function that keeps them across calls.
+[[gnu::noinline]] std::pair<float, float> leastAndMost(const std::vector<float>& scores) {
+    float least = scores.front(), most = scores.front();
+    for (const float score : scores) {
+        least = score < least ? score : least;
+        most = score > most ? score : most;
+    }
+    return {least, most};
+}
+
 /// The `wanted`-th greatest of `scores` (1 for the greatest, equal scores counted apart; 0 < wanted
 /// <= scores.size()). The scores are put in buckets by an order-keeping function of their value,
 /// and only the bucket that holds the answer is ordered.
 float nthGreatest(const std::vector<float>& scores, std::size_t wanted) {
-    const auto [bottom, top] = [&scores] {
-        float least = scores.front(), most = scores.front();
-        for (const float score : scores) {
-            least = std::min(least, score);
-            most = std::max(most, score);
-        }
-        return std::pair{least, most};
-    }();
-    const float range = top - bottom;
+    const auto [least, top] = leastAndMost(scores);
+    const float range = top - least;
     if (!(range > 0))
         return top;
     constexpr std::size_t kBuckets = 1024;
