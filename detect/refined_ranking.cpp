@@ -1073,21 +1073,43 @@ TextJudgement judgeBytes(std::string_view text) {
 
 /// The part of judgeText that counts words: every word starting in [from, to), added to
 /// `judgement` `sign` times (-1 takes them away).
-void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
-                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign) {
-    std::array<char, kLongestListedWord> small{};
-    // The words' keys are looked up in batches, apart from the scan: each look-up is likely a
-    // read from memory, and with nothing between them the reads of a batch overlap.
-    std::array<std::uint64_t, 32> keys;
-    std::size_t pending = 0;
-    const auto lookUp = [&] {
+/// The words' keys, looked up in batches apart from the scan that finds them: each look-up is
+/// likely a read from memory, and with nothing between them the reads of a batch overlap. The
+/// words found count `sign` times in `knownWords` once looked up.
+class WordKeys {
+public:
+    WordKeys(WordFormMemo* memo, int& knownWords, int sign)
+        : memo_(memo), knownWords_(knownWords), sign_(sign) {}
+    void add(std::uint64_t key) {
+        keys_[pending_++] = key;
+        if (pending_ == keys_.size())
+            lookUp();
+    }
+    void lookUp() {
         int known = 0;
-        for (std::size_t k = 0; k < pending; ++k)
-            known +=
-                static_cast<int>(memo ? memo->listedKey(keys[k]) : isListedWordFormKey(keys[k]));
-        judgement.knownWords += sign * known;
-        pending = 0;
-    };
+        for (std::size_t k = 0; k < pending_; ++k)
+            known += static_cast<int>(memo_ ? memo_->listedKey(keys_[k])
+                                            : isListedWordFormKey(keys_[k]));
+        knownWords_ += sign_ * known;
+        pending_ = 0;
+    }
+
+private:
+    WordFormMemo* memo_;
+    int& knownWords_;
+    int sign_;
+    std::array<std::uint64_t, 32> keys_;
+    std::size_t pending_ = 0;
+};
+
+/// With `batch`, the words' keys join it (whose sign must be `sign`) and wait there for its
+/// look-up; without, they are looked up before the return.
+void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
+                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign,
+                WordKeys* batch = nullptr) {
+    std::array<char, kLongestListedWord> small{};
+    WordKeys own(memo, judgement.knownWords, sign);
+    WordKeys& keys = batch ? *batch : own;
     for (std::size_t i = from; i < to;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
@@ -1135,15 +1157,12 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
                 judgement.dictionaryHits += sign;
-            if (length <= small.size()) {
-                keys[pending++] = wordFormKey(std::string_view(small.data(), length));
-                if (pending == keys.size())
-                    lookUp();
-            }
+            if (length <= small.size())
+                keys.add(wordFormKey(std::string_view(small.data(), length)));
         }
         i = end;
     }
-    lookUp();
+    own.lookUp();
 }
 
 /// judgeText of `text` from the judgement of `reference`, a text of the same length: the byte
@@ -1196,6 +1215,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
         const std::string_view side = pass.first; // lambdas cannot capture a structured binding
         const int sign = pass.second;
         std::size_t judgedTo = 0; // words before this were judged
+        WordKeys keys(&memo, judgement.knownWords, sign);
         const auto word = [&](std::size_t at) {
             if (at < judgedTo)
                 return;
@@ -1205,7 +1225,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             std::size_t end = at + 1;
             while (end < n && letterAt(side, end))
                 ++end;
-            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign);
+            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign, &keys);
             judgedTo = end;
         };
         for (const std::size_t d : differ) {
@@ -1218,6 +1238,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             if (d + 1 < n && letterAt(side, d + 1))
                 word(d + 1);
         }
+        keys.lookUp();
     }
     return judgement;
 }
