@@ -14,11 +14,15 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <immintrin.h>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VORLEX_REFINED_AVX2 1 // eight readings or units at a time where the processor has AVX2
+#endif
 
 namespace vorlex::detect {
 namespace {
@@ -254,6 +258,7 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
+#ifdef VORLEX_REFINED_AVX2
 /// The sums of bigramScores for eight readings at once with AVX2: `classes` holds the class of
 /// each operand for the eight readings side by side, `sums` their sums so far, `oddCosts` what
 /// an odd byte adds at the start (none when the sums go on). Each sum adds the same rounded
@@ -284,6 +289,8 @@ __attribute__((target("avx2"))) void sumEightReadings(std::span<const TextShape:
     _mm256_storeu_ps(sums, total);
 }
 
+#endif
+
 /// The bigram part of the score of each reading of `indices` over the first `pairCount` pairs,
 /// into `scores` (by reading).
 /// Readings are scored eight at a time with AVX2, else four at a time, so that their chains of
@@ -306,6 +313,7 @@ void bigramScores(const TextShape& shape, const SampleReadings& readings,
                 total += shape.highOccurrences[i] * unigramCost(classOf[i]);
         }
     };
+#ifdef VORLEX_REFINED_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2 && indices.size() >= 8) {
         std::array<std::uint8_t, (128 + kClasses) * 8> classes{};
@@ -331,6 +339,7 @@ void bigramScores(const TextShape& shape, const SampleReadings& readings,
                 scores[indices[r + k]] = total[k];
         }
     }
+#endif
     for (; r + kLanes <= indices.size(); r += kLanes) {
         std::array<float, kLanes> total{};
         for (std::size_t k = 0; k < kLanes; ++k) {
@@ -460,6 +469,7 @@ void roughSearchScoresPlain(const TextShape& shape, std::size_t pairCount,
     roughSearchScores(shape, pairCount, columns, total, addTermsPlain, addCostsPlain);
 }
 
+#ifdef VORLEX_REFINED_AVX2
 /// The same loops with AVX2 gathers, eight units at a time: each sum still adds its terms one
 /// by one in the same order, products rounded before they are added as above, so the scores are
 /// the same to the last bit.
@@ -502,6 +512,8 @@ __attribute__((target("avx2"))) void roughSearchScoresAvx2(const TextShape& shap
     roughSearchScores(shape, pairCount, columns, total, addTermsAvx2, addCostsAvx2);
 }
 
+#endif
+
 /// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
 /// adds the same terms in the same order. The search units are scored pair by pair over the
 /// class columns of the pair's bytes, a block of units at a time, so that no unit's sum waits
@@ -513,9 +525,14 @@ void roughScores(const TextShape& shape, const SampleReadings& readings, std::si
     scores.assign(n, 0.0f);
     for (std::size_t u = 0; u < own; ++u)
         scores[u] = roughScore(shape, readings.unitMap(u), pairCount);
+#ifdef VORLEX_REFINED_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    (avx2 ? roughSearchScoresAvx2 : roughSearchScoresPlain)(shape, pairCount, searchClassColumns(),
-                                                            scores.data() + own);
+    if (avx2) {
+        roughSearchScoresAvx2(shape, pairCount, searchClassColumns(), scores.data() + own);
+        return;
+    }
+#endif
+    roughSearchScoresPlain(shape, pairCount, searchClassColumns(), scores.data() + own);
 }
 
 /// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
@@ -1001,6 +1018,7 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
     (std::make_index_sequence<Lanes>());
 }
 
+#ifdef VORLEX_REFINED_AVX2
 // What lets sumPairsEight add every pair and every byte's own cost: the pair of two bytes
 // below 0x80 and a byte that is not odd cost exactly +0, which leaves a sum as it is.
 static_assert(
@@ -1056,6 +1074,8 @@ __attribute__((target("avx2"))) void sumPairsEight(std::string_view text,
         judgements[k].oddBesideLetters = beside[k];
     }
 }
+
+#endif
 
 /// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
 /// byte counts come from two tables, so that a repeated byte does not wait for its own count.
@@ -1360,6 +1380,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         countBytes(occurs, bytes[f]);
     }
     std::size_t f = 0;
+#ifdef VORLEX_REFINED_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
     for (; avx2 && f + 8 <= finalists; f += 8) {
         std::array<std::uint8_t, 256 * 8> classes;
@@ -1376,6 +1397,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             bytes[f + k].oddBesideLetters = eight[k].oddBesideLetters;
         }
     }
+#endif
     for (; f + 4 <= finalists; f += 4) {
         std::array<TextJudgement, 4> four{};
         sumPairs<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]}, four);
