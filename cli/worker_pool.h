@@ -20,10 +20,12 @@ namespace vorlex::cli {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-/// Runs `work(i)` for i in [0, count) on `workers` threads and calls `take(i, result)` on the
-/// calling thread for i = 0, 1, ... as each result is ready. When `stop` becomes true no new job
-/// starts; the ones running finish and are taken, later ones never run. `idle` is called on
-/// the calling thread about every `tick` while it waits. Returns the count of jobs taken.
+/// Runs `work(i)` for i in [0, count) on `workers` threads and calls `take(i, result)` for
+/// i = 0, 1, ... as each result is ready, one call at a time, on whichever thread finds the
+/// next result ready (the worker that made it, as a rule): no thread wakes another per job.
+/// When `stop` becomes true no new job starts; the ones running finish and are taken, later
+/// ones never run. `idle` is called about every `tick` on the calling thread, never at the same
+/// time as `take`. Returns the count of jobs taken.
 template <typename Result>
 std::size_t runInOrder(std::size_t count, unsigned workers,
                        const std::function<Result(std::size_t)>& work,
@@ -32,60 +34,71 @@ std::size_t runInOrder(std::size_t count, unsigned workers,
                        std::chrono::milliseconds tick = std::chrono::milliseconds(200)) {
     std::vector<std::optional<Result>> results(count);
     std::mutex lock;
-    std::condition_variable ready;
-    std::size_t started = 0; // jobs handed out, under `lock`
-    std::size_t running = 0;
+    std::condition_variable ended;
+    // Under `lock`: jobs handed out, results taken, whether a thread is taking (or idling),
+    // and the workers still running.
+    std::size_t started = 0;
+    std::size_t taken = 0;
+    bool taking = false;
+    const unsigned n =
+        static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(count, 1)));
+    unsigned running = n;
 
+    // Takes the results ready in order, unless another thread is at it: that one then finds
+    // the result stored before it looks again. Called and returns with `guard` locked.
+    const auto takeReady = [&](std::unique_lock<std::mutex>& guard) {
+        if (taking)
+            return;
+        taking = true;
+        while (taken < count && results[taken]) {
+            Result next = std::move(*results[taken]);
+            results[taken].reset();
+            guard.unlock();
+            take(taken, next);
+            guard.lock();
+            ++taken;
+        }
+        taking = false;
+    };
     const auto worker = [&] {
         for (;;) {
             std::size_t index = 0;
             {
                 const std::lock_guard guard(lock);
-                if (started == count || stop.load())
+                if (started == count || stop.load()) {
+                    if (--running == 0)
+                        ended.notify_one();
                     return;
+                }
                 index = started++;
-                ++running;
             }
             Result result = work(index);
-            {
-                const std::lock_guard guard(lock);
-                results[index] = std::move(result);
-                --running;
-            }
-            ready.notify_one();
+            std::unique_lock guard(lock);
+            results[index] = std::move(result);
+            takeReady(guard);
         }
     };
     std::vector<std::thread> threads;
-    const unsigned n =
-        static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(count, 1)));
     for (unsigned i = 0; i < n; ++i)
         threads.emplace_back(worker);
 
-    std::size_t taken = 0;
-    for (;;) {
-        std::optional<Result> next;
-        {
-            std::unique_lock guard(lock);
-            const auto done = [&] {
-                return taken == count || results[taken].has_value() ||
-                       (stop.load() && running == 0 && taken >= started);
-            };
-            if (!ready.wait_for(guard, tick, done)) {
-                guard.unlock();
-                if (idle)
-                    idle();
+    {
+        std::unique_lock guard(lock);
+        while (!ended.wait_for(guard, tick, [&] { return running == 0; })) {
+            if (!idle || taking)
                 continue;
-            }
-            if (taken == count || !results[taken])
-                break;
-            next = std::move(results[taken]);
-            results[taken].reset();
+            taking = true;
+            guard.unlock();
+            idle();
+            guard.lock();
+            taking = false;
+            takeReady(guard); // what a worker left while this thread held the turn
         }
-        take(taken, *next);
-        ++taken;
     }
     for (std::thread& thread : threads)
         thread.join();
+    std::unique_lock guard(lock);
+    takeReady(guard);
     return taken;
 }
 

@@ -53,8 +53,11 @@ FileDecision decideFile(const Dictionary& dictionary, std::string_view document,
     if (arrivesAsUnicode(unicode))
         return decideUnicode(dictionary, unicode, storedChains, maxCandidates, options);
 
+    // The whole document's chain comes from the first few candidates: the ones after them
+    // would be ranked and labelled for nothing.
     const DocumentRepair repair =
-        planRepair(dictionary, sampleSource(document), document, storedChains, maxCandidates);
+        planRepair(dictionary, sampleSource(document), document, storedChains,
+                   std::min(maxCandidates, kDocumentCandidates));
     FileDecision decision;
     decision.verdict = repair.ranking.verdict;
     decision.ambiguous = repair.ranking.ambiguous;

@@ -13,10 +13,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VORLEX_REFINED_AVX2 1 // eight readings or units at a time where the processor has AVX2
+#endif
 
 namespace vorlex::detect {
 namespace {
@@ -90,9 +96,8 @@ constexpr std::size_t kRoughSurvivors = 600;
 /// A second, finer pre-ranking on more pairs before the whole bigram score.
 constexpr std::size_t kFinerPairs = 128;
 constexpr std::size_t kFinerSurvivors = 150;
-/// The whole-document check: how many of the first candidates it compares, and by how much
-/// (nats, at least, or per scored pair of the document) another must beat the first.
-constexpr std::size_t kDocumentCandidates = 4;
+/// The whole-document check: by how much (nats, at least, or per scored pair of the document)
+/// another of the first kDocumentCandidates must beat the first.
 constexpr double kDocumentMargin = 20.0;
 constexpr double kDocumentMarginShare = 0.002;
 
@@ -295,9 +300,43 @@ std::uint8_t mappedHigh(const TextShape& shape, const HighMap& map, std::size_t 
     return map[shape.highBytes[i] - 0x80u];
 }
 
+#ifdef VORLEX_REFINED_AVX2
+/// The sums of bigramScores for eight readings at once with AVX2: `classes` holds the class of
+/// each operand for the eight readings side by side, `sums` their sums so far, `oddCosts` what
+/// an odd byte adds at the start (none when the sums go on). Each sum adds the same rounded
+/// products in the same order as one reading's sum alone.
+__attribute__((target("avx2"))) void sumEightReadings(std::span<const TextShape::Pair> pairs,
+                                                      const std::uint8_t* classes, float* sums,
+                                                      std::span<const float> oddCosts) {
+    __m256 total = _mm256_loadu_ps(sums);
+    const __m256i width = _mm256_set1_epi32(kClasses);
+    const auto classesOf = [classes](std::uint16_t operand) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(classes + operand * 8u));
+    };
+    // First what the odd bytes among the high bytes cost, in their order (+0 for the others).
+    const __m256i odd = _mm256_set1_epi32(kOddClass);
+    for (std::size_t i = 0; i < oddCosts.size(); ++i) {
+        const __m256i isOdd =
+            _mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(classesOf(static_cast<std::uint16_t>(i))), odd);
+        total = _mm256_add_ps(
+            total, _mm256_and_ps(_mm256_castsi256_ps(isOdd), _mm256_set1_ps(oddCosts[i])));
+    }
+    for (const TextShape::Pair& pair : pairs) {
+        const __m256i a = _mm256_cvtepu8_epi32(classesOf(pair.a));
+        const __m256i b = _mm256_cvtepu8_epi32(classesOf(pair.b));
+        const __m256 cost = _mm256_i32gather_ps(
+            kTransition.data(), _mm256_add_epi32(_mm256_mullo_epi32(a, width), b), 4);
+        total = _mm256_add_ps(total, _mm256_mul_ps(_mm256_set1_ps(pair.count), cost));
+    }
+    _mm256_storeu_ps(sums, total);
+}
+
+#endif
+
 /// The bigram part of the score of each reading of `indices` over the first `pairCount` pairs,
 /// into `scores` (by reading).
-/// Readings are scored four at a time so that their chains of additions overlap. With
+/// Readings are scored eight at a time with AVX2, else four at a time, so that their chains of
+/// additions overlap. With
 /// `resumeAt` set, `scores` holds each reading's score over the first `resumeAt` pairs, and the
 /// sums go on from there: the same additions in the same order as a sum from the start.
 void bigramScores(const TextShape& shape, const SampleReadings& readings,
@@ -316,6 +355,33 @@ void bigramScores(const TextShape& shape, const SampleReadings& readings,
                 total += shape.highOccurrences[i] * unigramCost(classOf[i]);
         }
     };
+#ifdef VORLEX_REFINED_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && indices.size() >= 8) {
+        std::array<std::uint8_t, (128 + kClasses) * 8> classes{};
+        for (std::size_t c = 0; c < kClasses; ++c)
+            std::fill_n(classes.begin() + static_cast<std::ptrdiff_t>((128 + c) * 8), 8,
+                        static_cast<std::uint8_t>(c));
+        // What an odd byte adds at the start, per high byte: start's products.
+        std::array<float, 128> oddCosts{};
+        for (std::size_t i = 0; i < shape.highCount && resumeAt == 0; ++i)
+            oddCosts[i] = shape.highOccurrences[i] * unigramCost(kOddClass);
+        for (; r + 8 <= indices.size(); r += 8) {
+            std::array<float, 8> total{};
+            for (std::size_t k = 0; k < 8; ++k) {
+                if (resumeAt != 0)
+                    total[k] = scores[indices[r + k]];
+                const HighMap& map = readings.map(indices[r + k]);
+                for (std::size_t i = 0; i < shape.highCount; ++i)
+                    classes[i * 8 + k] = kClassOf[mappedHigh(shape, map, i)];
+            }
+            sumEightReadings(pairs, classes.data(), total.data(),
+                             std::span(oddCosts).first(resumeAt == 0 ? shape.highCount : 0));
+            for (std::size_t k = 0; k < 8; ++k)
+                scores[indices[r + k]] = total[k];
+        }
+    }
+#endif
     for (; r + kLanes <= indices.size(); r += kLanes) {
         std::array<float, kLanes> total{};
         for (std::size_t k = 0; k < kLanes; ++k) {
@@ -396,6 +462,100 @@ const SearchClassColumns& searchClassColumns() {
     return columns;
 }
 
+/// The search units' part of roughScores into `total` (one sum a map, zero to start with):
+/// pair by pair over the class columns of the pair's bytes, a block of units at a time, so
+/// that no unit's sum waits for another and every load is a neighbour of the last. `addTerms`
+/// adds `term[other[g]]` to each `total[g]` of a block, `addCosts` `count * kRoughCost[a[g] *
+/// kClasses + b[g]]`.
+template <typename AddTerms, typename AddCosts>
+[[gnu::always_inline]] inline void
+roughSearchScores(const TextShape& shape, std::size_t pairCount, const SearchClassColumns& columns,
+                  float* total, AddTerms addTerms, AddCosts addCosts) {
+    constexpr std::size_t kBlock = 2048;
+    for (std::size_t from = 0; from < columns.maps; from += kBlock) {
+        const std::size_t to = std::min(columns.maps, from + kBlock);
+        for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
+            const float count = pair.count;
+            if (pair.a >= 128 || pair.b >= 128) {
+                // One byte below 0x80: the pair's terms for each class of the other, as the
+                // products the sum would add.
+                std::array<float, kClasses> term;
+                for (std::size_t c = 0; c < kClasses; ++c)
+                    term[c] = count * (pair.a >= 128 ? kRoughCost[(pair.a - 128u) * kClasses + c]
+                                                     : kRoughCost[c * kClasses + pair.b - 128u]);
+                addTerms(total, term.data(),
+                         columns.column(shape.highBytes[pair.a >= 128 ? pair.b : pair.a]), from,
+                         to);
+            } else {
+                addCosts(total, count, columns.column(shape.highBytes[pair.a]),
+                         columns.column(shape.highBytes[pair.b]), from, to);
+            }
+        }
+    }
+}
+
+void addTermsPlain(float* total, const float* term, const std::uint8_t* other, std::size_t from,
+                   std::size_t to) {
+    for (std::size_t g = from; g < to; ++g)
+        total[g] += term[other[g]];
+}
+
+void addCostsPlain(float* total, float count, const std::uint8_t* a, const std::uint8_t* b,
+                   std::size_t from, std::size_t to) {
+    for (std::size_t g = from; g < to; ++g)
+        total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + b[g]];
+}
+
+void roughSearchScoresPlain(const TextShape& shape, std::size_t pairCount,
+                            const SearchClassColumns& columns, float* total) {
+    roughSearchScores(shape, pairCount, columns, total, addTermsPlain, addCostsPlain);
+}
+
+#ifdef VORLEX_REFINED_AVX2
+/// The same loops with AVX2 gathers, eight units at a time: each sum still adds its terms one
+/// by one in the same order, products rounded before they are added as above, so the scores are
+/// the same to the last bit.
+__attribute__((target("avx2"))) void addTermsAvx2(float* total, const float* term,
+                                                  const std::uint8_t* other, std::size_t from,
+                                                  std::size_t to) {
+    std::size_t g = from;
+    for (; g + 8 <= to; g += 8) {
+        const __m256i at =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(other + g)));
+        _mm256_storeu_ps(
+            total + g, _mm256_add_ps(_mm256_loadu_ps(total + g), _mm256_i32gather_ps(term, at, 4)));
+    }
+    addTermsPlain(total, term, other, g, to);
+}
+
+__attribute__((target("avx2"))) void addCostsAvx2(float* total, float count, const std::uint8_t* a,
+                                                  const std::uint8_t* b, std::size_t from,
+                                                  std::size_t to) {
+    const __m256 counts = _mm256_set1_ps(count);
+    const __m256i classes = _mm256_set1_epi32(kClasses);
+    std::size_t g = from;
+    for (; g + 8 <= to; g += 8) {
+        const __m256i first =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + g)));
+        const __m256i second =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + g)));
+        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(first, classes), second);
+        const __m256 cost = _mm256_i32gather_ps(kRoughCost.data(), at, 4);
+        _mm256_storeu_ps(total + g,
+                         _mm256_add_ps(_mm256_loadu_ps(total + g), _mm256_mul_ps(counts, cost)));
+    }
+    addCostsPlain(total, count, a, b, g, to);
+}
+
+__attribute__((target("avx2"))) void roughSearchScoresAvx2(const TextShape& shape,
+                                                           std::size_t pairCount,
+                                                           const SearchClassColumns& columns,
+                                                           float* total) {
+    roughSearchScores(shape, pairCount, columns, total, addTermsAvx2, addCostsAvx2);
+}
+
+#endif
+
 /// roughScore of every unit of `readings` into `scores`, the same to the last bit: each sum
 /// adds the same terms in the same order. The search units are scored pair by pair over the
 /// class columns of the pair's bytes, a block of units at a time, so that no unit's sum waits
@@ -407,33 +567,14 @@ void roughScores(const TextShape& shape, const SampleReadings& readings, std::si
     scores.assign(n, 0.0f);
     for (std::size_t u = 0; u < own; ++u)
         scores[u] = roughScore(shape, readings.unitMap(u), pairCount);
-    const SearchClassColumns& columns = searchClassColumns();
-    const std::size_t maps = n - own;
-    constexpr std::size_t kBlock = 2048;
-    for (std::size_t from = 0; from < maps; from += kBlock) {
-        const std::size_t to = std::min(maps, from + kBlock);
-        float* total = scores.data() + own;
-        for (const TextShape::Pair& pair : std::span(shape.pairs).first(pairCount)) {
-            const float count = pair.count;
-            if (pair.a >= 128 || pair.b >= 128) {
-                // One byte below 0x80: the pair's terms for each class of the other, as the
-                // products the sum would add.
-                std::array<float, kClasses> term;
-                for (std::size_t c = 0; c < kClasses; ++c)
-                    term[c] = count * (pair.a >= 128 ? kRoughCost[(pair.a - 128u) * kClasses + c]
-                                                     : kRoughCost[c * kClasses + pair.b - 128u]);
-                const std::uint8_t* other =
-                    columns.column(shape.highBytes[pair.a >= 128 ? pair.b : pair.a]);
-                for (std::size_t g = from; g < to; ++g)
-                    total[g] += term[other[g]];
-            } else {
-                const std::uint8_t* a = columns.column(shape.highBytes[pair.a]);
-                const std::uint8_t* b = columns.column(shape.highBytes[pair.b]);
-                for (std::size_t g = from; g < to; ++g)
-                    total[g] += count * kRoughCost[a[g] * std::size_t{kClasses} + b[g]];
-            }
-        }
+#ifdef VORLEX_REFINED_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        roughSearchScoresAvx2(shape, pairCount, searchClassColumns(), scores.data() + own);
+        return;
     }
+#endif
+    roughSearchScoresPlain(shape, pairCount, searchClassColumns(), scores.data() + own);
 }
 
 /// A key that sorts by descending score, equal scores by ascending index. -0 and +0 compare
@@ -460,6 +601,94 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
         order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
 }
 
+constexpr bool noCostAboveZero() {
+    for (int a = 0; a < kClasses; ++a) {
+        if (unigramCost(a) > 0)
+            return false;
+        for (int b = 0; b < kClasses; ++b)
+            if (kTransition[static_cast<std::size_t>(a * kClasses + b)] > 0)
+                return false;
+    }
+    return true;
+}
+static_assert(noCostAboveZero(), "keepBestByBigram cuts a sum short once it is low enough");
+
+/// What bigramScores of the readings of `order` over `pairCount` pairs (going on from
+/// `resumeAt`) followed by keepBest of `keep` of them gives, with most sums of the readings left
+/// out cut short. Every term is a cost (at most 0) and a sum of floats that only adds costs
+/// never grows, so a reading whose sum falls below the whole scores of `keep` others is no
+/// longer one of the best `keep`. The first `keep` of `order` and reading 0 are scored in whole
+/// first; the scores of the readings left out stay partial.
+void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
+                      std::vector<std::size_t>& order, std::size_t pairCount,
+                      std::vector<float>& scores, std::size_t resumeAt, std::size_t keep) {
+    keep = std::min(keep, order.size());
+    std::vector<std::size_t> whole(order.begin(),
+                                   order.begin() + static_cast<std::ptrdiff_t>(keep));
+    std::vector<std::size_t> rest(order.begin() + static_cast<std::ptrdiff_t>(keep), order.end());
+    if (const auto asItIs = std::find(rest.begin(), rest.end(), std::size_t{0});
+        asItIs != rest.end()) {
+        rest.erase(asItIs);
+        whole.push_back(0);
+    }
+    bigramScores(shape, readings, whole, pairCount, scores, resumeAt);
+    float bar = std::numeric_limits<float>::infinity();
+    for (std::size_t i = 0; i < keep; ++i)
+        bar = std::min(bar, scores[whole[i]]);
+    for (std::size_t at = resumeAt; !rest.empty() && at < pairCount;) {
+        const std::size_t next = at == resumeAt ? std::min(pairCount, at + 64) : pairCount;
+        bigramScores(shape, readings, rest, next, scores, at);
+        at = next;
+        std::erase_if(rest, [&](std::size_t r) { return scores[r] < bar; });
+    }
+    whole.insert(whole.end(), rest.begin(), rest.end());
+    order.swap(whole);
+    keepBest(order, scores, keep);
+}
+
+/// The least and the greatest of `scores` (not empty). Apart, so that the two stay in registers
+/// rather than in memory, as they would inline in a function that keeps them across calls.
+[[gnu::noinline]] std::pair<float, float> leastAndMost(const std::vector<float>& scores) {
+    float least = scores.front(), most = scores.front();
+    for (const float score : scores) {
+        least = score < least ? score : least;
+        most = score > most ? score : most;
+    }
+    return {least, most};
+}
+
+/// The `wanted`-th greatest of `scores` (1 for the greatest, equal scores counted apart; 0 < wanted
+/// <= scores.size()). The scores are put in buckets by an order-keeping function of their value,
+/// and only the bucket that holds the answer is ordered.
+float nthGreatest(const std::vector<float>& scores, std::size_t wanted) {
+    const auto [least, top] = leastAndMost(scores);
+    const float range = top - least;
+    if (!(range > 0))
+        return top;
+    constexpr std::size_t kBuckets = 1024;
+    const float scale = static_cast<float>(kBuckets - 1) / range;
+    const auto bucketOf = [top, scale](float score) {
+        // Rounding keeps the order: a greater score never goes to a later bucket.
+        return std::min(
+            static_cast<std::uint32_t>(static_cast<std::int32_t>((top - score) * scale)),
+            std::uint32_t{kBuckets - 1});
+    };
+    std::array<std::uint32_t, kBuckets> count{};
+    for (const float score : scores)
+        ++count[bucketOf(score)];
+    std::size_t bucket = 0, before = 0;
+    while (before + count[bucket] < wanted)
+        before += count[bucket++];
+    std::vector<float> inBucket;
+    inBucket.reserve(count[bucket]);
+    for (const float score : scores)
+        if (bucketOf(score) == bucket)
+            inBucket.push_back(score);
+    const auto nth = inBucket.begin() + static_cast<std::ptrdiff_t>(wanted - before - 1);
+    std::nth_element(inBucket.begin(), nth, inBucket.end(), std::greater<>());
+    return *nth;
+}
+
 /// Merges into readings only the units the rough pre-ranking can keep, and gives the rough
 /// score of each reading. All of a reading's units score alike, so the units scoring at least
 /// as well as some unit are whole readings; once those make `keep` readings, every reading left
@@ -468,9 +697,6 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
 std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<float>& unitScore,
                                   std::size_t keep) {
     const std::size_t n = unitScore.size();
-    std::vector<std::uint64_t> keys(n);
-    for (std::size_t u = 0; u < n; ++u)
-        keys[u] = rankKey(unitScore[u], u);
     std::vector<std::uint32_t> chosen;
     for (std::size_t wanted = keep + keep / 2;; wanted *= 2) {
         chosen.clear();
@@ -480,9 +706,7 @@ std::vector<float> mergeRoughBest(SampleReadings& readings, const std::vector<fl
             readings.merge(chosen);
             break;
         }
-        std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(wanted - 1),
-                         keys.end());
-        const float bar = unitScore[keys[wanted - 1] & 0xFFFFFFFFu];
+        const float bar = nthGreatest(unitScore, wanted);
         for (std::size_t u = 0; u < n; ++u)
             if (unitScore[u] >= bar || unitScore[u] == unitScore[0])
                 chosen.push_back(static_cast<std::uint32_t>(u));
@@ -512,6 +736,27 @@ bool differInLetters(const TextShape& shape, const HighMap& mapA, const HighMap&
             return true;
     }
     return false;
+}
+
+/// Of the readings `order[0..f)`, the first of those that differ from reading `order[f]` in
+/// the fewest bytes of the sample (the bytes of a reading differ only where its map does).
+std::size_t nearestReading(const TextShape& shape, const SampleReadings& readings,
+                           const std::vector<std::size_t>& order, std::size_t f) {
+    const HighMap& map = readings.map(order[f]);
+    std::size_t nearest = 0, fewest = std::numeric_limits<std::size_t>::max();
+    for (std::size_t g = 0; g < f && fewest > 0; ++g) {
+        const HighMap& other = readings.map(order[g]);
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < shape.highCount && differ < fewest; ++i)
+            differ += mappedHigh(shape, map, i) != mappedHigh(shape, other, i)
+                          ? shape.highOccurrences[i]
+                          : 0;
+        if (differ < fewest) {
+            fewest = differ;
+            nearest = g;
+        }
+    }
+    return nearest;
 }
 
 /// Longest word looked up in the list of word forms.
@@ -665,21 +910,35 @@ struct DocumentPairs {
 };
 
 DocumentPairs countPairs(std::string_view document) {
-    std::vector<std::uint32_t> counts(256 * 256, 0);
-    unsigned previous = ' ';
+    // The counts are kept for the bytes the document holds (and the space before its first),
+    // numbered in byte order, so that the pairs come out in the order of their bytes.
+    std::array<bool, 256> present{};
+    present[' '] = true;
+    for (const char ch : document)
+        present[static_cast<std::uint8_t>(ch)] = true;
+    std::array<std::uint32_t, 256> number{};
+    std::array<std::uint8_t, 256> byteOf{};
+    std::size_t distinct = 0;
+    for (std::size_t b = 0; b < 256; ++b)
+        if (present[b]) {
+            byteOf[distinct] = static_cast<std::uint8_t>(b);
+            number[b] = static_cast<std::uint32_t>(distinct++);
+        }
+    std::vector<std::uint32_t> counts(distinct * distinct, 0);
+    std::uint32_t previous = number[' '];
     for (const char ch : document) {
-        const unsigned byte = static_cast<std::uint8_t>(ch);
-        ++counts[previous << 8 | byte];
-        previous = byte;
+        const std::uint32_t next = number[static_cast<std::uint8_t>(ch)];
+        ++counts[previous * distinct + next];
+        previous = next;
     }
     DocumentPairs result;
-    for (unsigned a = 0; a < 256; ++a)
-        for (unsigned b = 0; b < 256; ++b) {
-            const std::uint32_t n = counts[a << 8 | b];
+    for (std::size_t x = 0; x < distinct; ++x)
+        for (std::size_t y = 0; y < distinct; ++y) {
+            const std::uint32_t n = counts[x * distinct + y];
+            const std::uint8_t a = byteOf[x], b = byteOf[y];
             if (n == 0 || (a < 0x80 && b < 0x80))
                 continue;
-            result.pairs.push_back(
-                {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), double(n)});
+            result.pairs.push_back({a, b, double(n)});
             result.scored += n;
             if (b >= 0x80)
                 result.highCounts[b - 0x80] += n;
@@ -876,6 +1135,65 @@ void countTypography(std::string_view text, TextJudgement& judgement) {
     }
 }
 
+#ifdef VORLEX_REFINED_AVX2
+// What lets sumPairsEight add every pair and every byte's own cost: the pair of two bytes
+// below 0x80 and a byte that is not odd cost exactly +0, which leaves a sum as it is.
+static_assert(
+    std::bit_cast<std::uint32_t>(
+        kTransition[static_cast<std::size_t>(kBoundaryClass * kClasses + kBoundaryClass)]) == 0);
+static_assert(kClassOf[0] == kBoundaryClass && kClassOf[0x7F] == kBoundaryClass);
+
+/// sumPairs of eight readings of `text` at once with AVX2, `classes[b * 8 + k]` being the class
+/// of byte b in reading k: each lane adds the same costs in the same order as sumPairs, and
+/// adds +0 where sumPairs adds nothing.
+__attribute__((target("avx2"))) void sumPairsEight(std::string_view text,
+                                                   const std::uint8_t* classes,
+                                                   std::span<TextJudgement, 8> judgements) {
+    const std::size_t n = text.size();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const __m256i boundary = _mm256_set1_epi32(kBoundaryClass);
+    const __m256i odd = _mm256_set1_epi32(kOddClass);
+    const __m256i width = _mm256_set1_epi32(kClasses);
+    const __m256 oddCost = _mm256_set1_ps(unigramCost(kOddClass));
+    const auto classesAt = [&](std::size_t i) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(classes + bytes[i] * 8u));
+    };
+    __m256 sums = _mm256_setzero_ps();
+    __m256i lowPairs = _mm256_setzero_si256(), oddBeside = _mm256_setzero_si256();
+    __m256i before = boundary; // no letter before the first byte, nor after the last
+    __m256i a = n > 0 ? _mm256_cvtepu8_epi32(classesAt(0)) : boundary;
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool last = i + 1 == n;
+        const __m256i b = last ? boundary : _mm256_cvtepu8_epi32(classesAt(i + 1));
+        const __m256i isOdd = _mm256_cmpeq_epi32(a, odd);
+        sums = _mm256_add_ps(sums, _mm256_and_ps(_mm256_castsi256_ps(isOdd), oddCost));
+        const __m256i letterBeside =
+            _mm256_or_si256(_mm256_cmpgt_epi32(boundary, before), _mm256_cmpgt_epi32(boundary, b));
+        oddBeside = _mm256_sub_epi32(oddBeside, _mm256_and_si256(isOdd, letterBeside));
+        if (!last) {
+            const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(a, width), b);
+            sums = _mm256_add_ps(sums, _mm256_i32gather_ps(kTransition.data(), at, 4));
+            lowPairs =
+                _mm256_sub_epi32(lowPairs, _mm256_and_si256(_mm256_cmpeq_epi32(a, boundary),
+                                                            _mm256_cmpeq_epi32(b, boundary)));
+        }
+        before = a;
+        a = b;
+    }
+    alignas(32) std::array<float, 8> sum;
+    alignas(32) std::array<std::int32_t, 8> low, beside;
+    _mm256_store_ps(sum.data(), sums);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(low.data()), lowPairs);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(beside.data()), oddBeside);
+    for (std::size_t k = 0; k < 8; ++k) {
+        judgements[k].bigram = sum[k];
+        judgements[k].transitions = n == 0 ? 0 : static_cast<int>(n - 1) - low[k];
+        judgements[k].oddBesideLetters = beside[k];
+    }
+}
+
+#endif
+
 /// The part of judgeText that sums over bytes and byte pairs (the word counts stay 0). The
 /// byte counts come from two tables, so that a repeated byte does not wait for its own count.
 TextJudgement judgeBytes(std::string_view text) {
@@ -893,21 +1211,43 @@ TextJudgement judgeBytes(std::string_view text) {
 
 /// The part of judgeText that counts words: every word starting in [from, to), added to
 /// `judgement` `sign` times (-1 takes them away).
-void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
-                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign) {
-    std::array<char, kLongestListedWord> small{};
-    // The words' keys are looked up in batches, apart from the scan: each look-up is likely a
-    // read from memory, and with nothing between them the reads of a batch overlap.
-    std::array<std::uint64_t, 32> keys;
-    std::size_t pending = 0;
-    const auto lookUp = [&] {
+/// The words' keys, looked up in batches apart from the scan that finds them: each look-up is
+/// likely a read from memory, and with nothing between them the reads of a batch overlap. The
+/// words found count `sign` times in `knownWords` once looked up.
+class WordKeys {
+public:
+    WordKeys(WordFormMemo* memo, int& knownWords, int sign)
+        : memo_(memo), knownWords_(knownWords), sign_(sign) {}
+    void add(std::uint64_t key) {
+        keys_[pending_++] = key;
+        if (pending_ == keys_.size())
+            lookUp();
+    }
+    void lookUp() {
         int known = 0;
-        for (std::size_t k = 0; k < pending; ++k)
-            known +=
-                static_cast<int>(memo ? memo->listedKey(keys[k]) : isListedWordFormKey(keys[k]));
-        judgement.knownWords += sign * known;
-        pending = 0;
-    };
+        for (std::size_t k = 0; k < pending_; ++k)
+            known += static_cast<int>(memo_ ? memo_->listedKey(keys_[k])
+                                            : isListedWordFormKey(keys_[k]));
+        knownWords_ += sign_ * known;
+        pending_ = 0;
+    }
+
+private:
+    WordFormMemo* memo_;
+    int& knownWords_;
+    int sign_;
+    std::array<std::uint64_t, 32> keys_;
+    std::size_t pending_ = 0;
+};
+
+/// With `batch`, the words' keys join it (whose sign must be `sign`) and wait there for its
+/// look-up; without, they are looked up before the return.
+void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
+                std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign,
+                WordKeys* batch = nullptr) {
+    std::array<char, kLongestListedWord> small{};
+    WordKeys own(memo, judgement.knownWords, sign);
+    WordKeys& keys = batch ? *batch : own;
     for (std::size_t i = from; i < to;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
             ++i;
@@ -955,15 +1295,12 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
                             (length == 3 && dictionary.containsCode3(code)) ||
                             (length == 4 && dictionary.containsCode4(code))))
                 judgement.dictionaryHits += sign;
-            if (length <= small.size()) {
-                keys[pending++] = wordFormKey(std::string_view(small.data(), length));
-                if (pending == keys.size())
-                    lookUp();
-            }
+            if (length <= small.size())
+                keys.add(wordFormKey(std::string_view(small.data(), length)));
         }
         i = end;
     }
-    lookUp();
+    own.lookUp();
 }
 
 /// judgeText of `text` from the judgement of `reference`, a text of the same length: the byte
@@ -1016,6 +1353,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
         const std::string_view side = pass.first; // lambdas cannot capture a structured binding
         const int sign = pass.second;
         std::size_t judgedTo = 0; // words before this were judged
+        WordKeys keys(&memo, judgement.knownWords, sign);
         const auto word = [&](std::size_t at) {
             if (at < judgedTo)
                 return;
@@ -1025,7 +1363,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             std::size_t end = at + 1;
             while (end < n && letterAt(side, end))
                 ++end;
-            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign);
+            judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign, &keys);
             judgedTo = end;
         };
         for (const std::size_t d : differ) {
@@ -1038,6 +1376,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             if (d + 1 < n && letterAt(side, d + 1))
                 word(d + 1);
         }
+        keys.lookUp();
     }
     return judgement;
 }
@@ -1126,8 +1465,9 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         best(order, quick, kFinerSurvivors);
         scoredPairs = kFinerPairs;
     }
-    bigramScores(shape, keys, order, shape.pairs.size(), quick, scoredPairs);
-    best(order, quick, kFinalists);
+    keepBestByBigram(shape, keys, order, shape.pairs.size(), quick, scoredPairs, kFinalists);
+    if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
+        order.back() = 0;
     const std::size_t finalists = order.size();
 
     struct Judged {
@@ -1159,6 +1499,24 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         countBytes(occurs, bytes[f]);
     }
     std::size_t f = 0;
+#ifdef VORLEX_REFINED_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    for (; avx2 && f + 8 <= finalists; f += 8) {
+        std::array<std::uint8_t, 256 * 8> classes;
+        for (std::size_t k = 0; k < 8; ++k) {
+            const HighMap& mapped = keys.map(order[f + k]);
+            for (std::size_t b = 0; b < 256; ++b)
+                classes[b * 8 + k] = kClassOf[b < 0x80 ? b : mapped[b - 0x80]];
+        }
+        std::array<TextJudgement, 8> eight{};
+        sumPairsEight(text, classes.data(), eight);
+        for (std::size_t k = 0; k < 8; ++k) {
+            bytes[f + k].bigram = eight[k].bigram;
+            bytes[f + k].transitions = eight[k].transitions;
+            bytes[f + k].oddBesideLetters = eight[k].oddBesideLetters;
+        }
+    }
+#endif
     for (; f + 4 <= finalists; f += 4) {
         std::array<TextJudgement, 4> four{};
         sumPairs<4>({readings[f], readings[f + 1], readings[f + 2], readings[f + 3]}, four);
@@ -1179,13 +1537,16 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         countTypography(readings[f], bytes[f]);
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {
-        // The finalists mostly differ in a few bytes: each is judged from the first.
+        // The finalists mostly differ in a few bytes: each is judged from the one judged before
+        // it that it differs from least.
         TextJudgement j = bytes[f];
-        if (f == 0)
+        if (f == 0) {
             judgeWords(dictionary, readings[0], 0, readings[0].size(), &memo, j, 1);
-        else
-            j = judgeTextAgainst(dictionary, readings[f], readings[0], judged.front().judgement,
+        } else {
+            const std::size_t near = nearestReading(shape, keys, order, f);
+            j = judgeTextAgainst(dictionary, readings[f], readings[near], judged[near].judgement,
                                  memo, j);
+        }
         judged.push_back({order[f], f, fullTotal(j, keys.chain(order[f]).count, prior), j});
     }
     std::stable_sort(judged.begin(), judged.end(), [&keys](const Judged& a, const Judged& b) {

@@ -108,6 +108,9 @@ struct ReadingPrior {
 /// Plausibility of one reading (Windows-1251 text) as real Russian, as candidates get it.
 [[nodiscard]] double plausibility(const Dictionary& dictionary, std::string_view text);
 
+/// How many of the first candidates documentChain compares: it looks at no others.
+inline constexpr std::size_t kDocumentCandidates = 4;
+
 /// The chain a whole-document output uses: among the same-sample chains of the first
 /// candidate, the one whose reading of the rest of `document` (past the judged part) scores
 /// best under the bigram model, so that a chain right only on the sample loses to one right

@@ -1,5 +1,6 @@
 // vorlex-cli batch with --auto, -j, -r, --in-place and --report, run as a user would on real
 // files in a temporary folder, and interrupted at random moments.
+#include "cli/worker_pool.h"
 #include "engine/cp1251.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/koi_text.h"
@@ -12,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QThread>
+#include <atomic>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <random>
@@ -269,6 +271,41 @@ TEST_F(ParallelBatch, InterruptedRunsLeaveNoTemporaryAndLoseNoOriginal) {
         EXPECT_EQ(int(lines.size()), repaired) << round;
         for (std::size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(lines[i]["path"].toString(), name(int(i))) << round;
+    }
+}
+
+// The pool itself: results of jobs that end out of order are taken in order, by one thread at a
+// time, and after a stop no job starts (but for one a worker had already picked) and the jobs
+// running end and are taken.
+TEST(WorkerPool, TakesResultsInOrderOneAtATimeAndStopsCleanly) {
+    for (const std::size_t stopAt : {std::size_t{0}, std::size_t{300}}) {
+        std::atomic<bool> stop{false};
+        std::atomic<int> inside{0}, lateStarts{0};
+        std::size_t next = 0;
+        bool overlapped = false;
+        const std::size_t taken = vorlex::cli::runInOrder<std::size_t>(
+            1000, 4,
+            [&](std::size_t i) {
+                lateStarts += stop.load() ? 1 : 0;
+                volatile std::size_t spin = 0; // jobs of unequal length end out of order
+                for (std::size_t k = 0; k < (i * 7919) % 20000; ++k)
+                    spin = spin + k;
+                return i * 3;
+            },
+            [&](std::size_t i, std::size_t& result) {
+                overlapped = overlapped || inside.fetch_add(1) != 0;
+                EXPECT_EQ(i, next);
+                EXPECT_EQ(result, i * 3);
+                ++next;
+                if (stopAt != 0 && i == stopAt)
+                    stop.store(true);
+                inside.fetch_sub(1);
+            },
+            stop);
+        EXPECT_FALSE(overlapped);
+        EXPECT_EQ(taken, next);
+        EXPECT_LE(lateStarts.load(), 4);
+        EXPECT_TRUE(stopAt == 0 ? taken == 1000u : taken > stopAt) << taken;
     }
 }
 
