@@ -679,7 +679,10 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
             // from a quarter of the letters up, Russian text with Latin names and addresses is
             // common.
             std::log(std::min(1.0, 4 * share(j.letters, j.letters + j.latinLetters)) + 0.05),
-            share(j.capitalisedWords, j.words)};
+            share(j.capitalisedWords, j.words), share(j.punctuationInWords, j.highBytes),
+            share(j.punctuationInWords, j.highBytes) * evidence, share(j.capitalWords, j.words),
+            // Lists of names in capitals are real text that the word forms do not cover.
+            known * share(j.capitals, j.letters), share(j.controls, j.bytes)};
 }
 
 /// The readings of one sample share most of their words: each word's answer from the list of
@@ -718,6 +721,8 @@ void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& jud
         judgement.oddBytes += c == kOddClass ? count : 0;
         judgement.letters += isLetterClass(c) ? count : 0;
         judgement.capitals += isCapitalClass(c) ? count : 0;
+        judgement.bytes += count;
+        judgement.controls += a < 0x20 && a != '\t' && a != '\n' && a != '\r' ? count : 0;
     }
 }
 
@@ -728,7 +733,8 @@ template <std::size_t Lanes>
 void sumPairs(const std::array<std::string_view, Lanes>& texts,
               std::array<TextJudgement, Lanes>& judgements) {
     const std::size_t n = texts[0].size();
-    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs, int& oddBeside) {
+    const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs, int& oddBeside,
+                          int& inWords) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
         const std::uint8_t a = bytes[i];
         const int c = kClassOf[a];
@@ -737,6 +743,9 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
             sum += unigramCost(c);
             oddBeside += (i > 0 && isLetterClass(kClassOf[bytes[i - 1]])) ||
                          (i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]));
+        } else if (c == kPunctuationClass && a != 0xA0) {
+            inWords += i > 0 && i + 1 < n && isLetterClass(kClassOf[bytes[i - 1]]) &&
+                       isLetterClass(kClassOf[bytes[i + 1]]);
         }
         if (i + 1 < n) {
             const std::uint8_t b = bytes[i + 1];
@@ -750,10 +759,12 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
         float sums[] = {(static_cast<void>(K), 0.0f)...};
         int counts[] = {(static_cast<void>(K), 0)...};
         int oddBeside[] = {(static_cast<void>(K), 0)...};
+        int inWords[] = {(static_cast<void>(K), 0)...};
         for (std::size_t i = 0; i < n; ++i)
-            (step(K, i, sums[K], counts[K], oddBeside[K]), ...);
+            (step(K, i, sums[K], counts[K], oddBeside[K], inWords[K]), ...);
         ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K],
-          judgements[K].oddBesideLetters = oddBeside[K]),
+          judgements[K].oddBesideLetters = oddBeside[K],
+          judgements[K].punctuationInWords = inWords[K]),
          ...);
     }
     (std::make_index_sequence<Lanes>());
@@ -830,6 +841,8 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
         judgement.words += sign;
         if (capitals == 1 && !tailHasCapital && length > 1)
             judgement.capitalisedWords += sign;
+        if (capitals == static_cast<int>(length) && length > 1)
+            judgement.capitalWords += sign;
         if (!consistent) {
             judgement.mixedCaseWords += sign;
         } else {
@@ -891,6 +904,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     judgement.dictionaryHits = judged.dictionaryHits;
     judgement.knownWords = judged.knownWords;
     judgement.capitalisedWords = judged.capitalisedWords;
+    judgement.capitalWords = judged.capitalWords;
     const auto letterAt = [](std::string_view t, std::size_t i) {
         return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
     };
@@ -1047,6 +1061,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             bytes[f + k].bigram = four[k].bigram;
             bytes[f + k].transitions = four[k].transitions;
             bytes[f + k].oddBesideLetters = four[k].oddBesideLetters;
+            bytes[f + k].punctuationInWords = four[k].punctuationInWords;
         }
     }
     for (; f < finalists; ++f) {
@@ -1055,6 +1070,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         bytes[f].bigram = one[0].bigram;
         bytes[f].transitions = one[0].transitions;
         bytes[f].oddBesideLetters = one[0].oddBesideLetters;
+        bytes[f].punctuationInWords = one[0].punctuationInWords;
     }
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {

@@ -135,6 +135,12 @@ struct TextJudgement {
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
     int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
     int latinLetters = 0;     ///< letters a..z and A..Z
+    /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
+    /// in real text a sign such as № or “ stands beside a word, not inside one.
+    int punctuationInWords = 0;
+    int capitalWords = 0; ///< words of two letters or more all in capitals (names of functions)
+    int bytes = 0;        ///< bytes of the text
+    int controls = 0;     ///< of them control bytes other than tab and line breaks
 };
 /// Answers of the list of word forms remembered between judgements of related texts.
 class WordFormMemo;
@@ -142,7 +148,7 @@ class WordFormMemo;
                                       WordFormMemo* memo = nullptr);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
-inline constexpr int kPlausibilityFeatures = 14;
+inline constexpr int kPlausibilityFeatures = 19;
 [[nodiscard]] std::array<double, kPlausibilityFeatures>
 plausibilityFeatures(const TextJudgement& judgement);
 

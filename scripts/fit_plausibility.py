@@ -33,7 +33,7 @@ import argparse
 import math
 import os
 
-FEATURES = 14
+FEATURES = 19
 
 
 def rows(path):
