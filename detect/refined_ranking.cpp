@@ -667,20 +667,25 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
     const auto share = [](int part, int whole) {
         return whole == 0 ? 0.0 : static_cast<double>(part) / whole;
     };
-    const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
+    // A run of no-break spaces is one space to the features: its inner pairs and bytes go.
+    const int repeats = j.repeatedNoBreakSpaces;
+    const int pairs = j.transitions - repeats;
+    const double perPair =
+        pairs <= 0 ? 0.0 : (j.bigram - repeats * double{transition(0xA0, 0xA0)}) / pairs;
+    const int highBytes = j.highBytes - repeats;
     const double known = share(j.knownWords, j.words);
     const double evidence = std::log1p(static_cast<double>(j.words));
-    return {perPair, known, share(j.oddBesideLetters, j.highBytes),
-            share(j.oddBytes - j.oddBesideLetters, j.highBytes), share(j.mixedCaseWords, j.words),
-            share(j.letters, std::max(j.highBytes, j.letters)), evidence, known * evidence,
+    return {perPair, known, share(j.oddBesideLetters, highBytes),
+            share(j.oddBytes - j.oddBesideLetters, highBytes), share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(highBytes, j.letters)), evidence, known * evidence,
             perPair * evidence, share(j.capitals, j.letters), share(j.mixedScriptWords, j.words),
             share(j.letters, j.letters + j.latinLetters),
             // A few Cyrillic letters among many Latin ones are no Russian text however they read;
             // from a quarter of the letters up, Russian text with Latin names and addresses is
             // common.
             std::log(std::min(1.0, 4 * share(j.letters, j.letters + j.latinLetters)) + 0.05),
-            share(j.capitalisedWords, j.words), share(j.punctuationInWords, j.highBytes),
-            share(j.punctuationInWords, j.highBytes) * evidence, share(j.capitalWords, j.words),
+            share(j.capitalisedWords, j.words), share(j.punctuationInWords, highBytes),
+            share(j.punctuationInWords, highBytes) * evidence, share(j.capitalWords, j.words),
             // Lists of names in capitals are real text that the word forms do not cover.
             known * share(j.capitals, j.letters), share(j.controls, j.bytes)};
 }
@@ -734,7 +739,7 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
               std::array<TextJudgement, Lanes>& judgements) {
     const std::size_t n = texts[0].size();
     const auto step = [&](std::size_t k, std::size_t i, float& sum, int& pairs, int& oddBeside,
-                          int& inWords) {
+                          int& inWords, int& repeatedSpaces) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(texts[k].data());
         const std::uint8_t a = bytes[i];
         const int c = kClassOf[a];
@@ -743,9 +748,12 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
             sum += unigramCost(c);
             oddBeside += (i > 0 && isLetterClass(kClassOf[bytes[i - 1]])) ||
                          (i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]));
-        } else if (c == kPunctuationClass && a != 0xA0) {
-            inWords += i > 0 && i + 1 < n && isLetterClass(kClassOf[bytes[i - 1]]) &&
-                       isLetterClass(kClassOf[bytes[i + 1]]);
+        } else if (c == kPunctuationClass) {
+            if (a == 0xA0)
+                repeatedSpaces += i + 1 < n && bytes[i + 1] == 0xA0;
+            else
+                inWords += i > 0 && i + 1 < n && isLetterClass(kClassOf[bytes[i - 1]]) &&
+                           isLetterClass(kClassOf[bytes[i + 1]]);
         }
         if (i + 1 < n) {
             const std::uint8_t b = bytes[i + 1];
@@ -760,11 +768,13 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
         int counts[] = {(static_cast<void>(K), 0)...};
         int oddBeside[] = {(static_cast<void>(K), 0)...};
         int inWords[] = {(static_cast<void>(K), 0)...};
+        int repeatedSpaces[] = {(static_cast<void>(K), 0)...};
         for (std::size_t i = 0; i < n; ++i)
-            (step(K, i, sums[K], counts[K], oddBeside[K], inWords[K]), ...);
+            (step(K, i, sums[K], counts[K], oddBeside[K], inWords[K], repeatedSpaces[K]), ...);
         ((judgements[K].bigram = sums[K], judgements[K].transitions = counts[K],
           judgements[K].oddBesideLetters = oddBeside[K],
-          judgements[K].punctuationInWords = inWords[K]),
+          judgements[K].punctuationInWords = inWords[K],
+          judgements[K].repeatedNoBreakSpaces = repeatedSpaces[K]),
          ...);
     }
     (std::make_index_sequence<Lanes>());
@@ -1062,6 +1072,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             bytes[f + k].transitions = four[k].transitions;
             bytes[f + k].oddBesideLetters = four[k].oddBesideLetters;
             bytes[f + k].punctuationInWords = four[k].punctuationInWords;
+            bytes[f + k].repeatedNoBreakSpaces = four[k].repeatedNoBreakSpaces;
         }
     }
     for (; f < finalists; ++f) {
@@ -1071,6 +1082,7 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         bytes[f].transitions = one[0].transitions;
         bytes[f].oddBesideLetters = one[0].oddBesideLetters;
         bytes[f].punctuationInWords = one[0].punctuationInWords;
+        bytes[f].repeatedNoBreakSpaces = one[0].repeatedNoBreakSpaces;
     }
     WordFormMemo memo;
     for (f = 0; f < finalists; ++f) {

@@ -138,6 +138,9 @@ struct TextJudgement {
     /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
     /// in real text a sign such as № or “ stands beside a word, not inside one.
     int punctuationInWords = 0;
+    /// No-break spaces right after another (indentation): their pairs say nothing of the
+    /// letters, so the features leave them out.
+    int repeatedNoBreakSpaces = 0;
     int capitalWords = 0; ///< words of two letters or more all in capitals (names of functions)
     int bytes = 0;        ///< bytes of the text
     int controls = 0;     ///< of them control bytes other than tab and line breaks
