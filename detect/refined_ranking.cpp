@@ -687,7 +687,8 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
             share(j.capitalisedWords, j.words), share(j.punctuationInWords, highBytes),
             share(j.punctuationInWords, highBytes) * evidence, share(j.capitalWords, j.words),
             // Lists of names in capitals are real text that the word forms do not cover.
-            known * share(j.capitals, j.letters), share(j.controls, j.bytes)};
+            known * share(j.capitals, j.letters), share(j.controls, j.bytes),
+            share(j.numberedWords, j.words)};
 }
 
 /// The readings of one sample share most of their words: each word's answer from the list of
@@ -840,12 +841,20 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
             ++end;
         }
         const std::size_t length = end - i;
-        const auto isAlnum = [](char ch) {
+        const auto isLatin = [](char ch) {
             const auto b = static_cast<std::uint8_t>(ch);
-            return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
+            return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
         };
-        if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
+        const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+        // The n of the escape \n (\t, \r) of a message is no Latin letter of the word after it.
+        const bool escape = i > 1 && text[i - 2] == '\\' &&
+                            (text[i - 1] == 'n' || text[i - 1] == 't' || text[i - 1] == 'r');
+        const char before = escape ? ' ' : i > 0 ? text[i - 1] : ' ';
+        const char after = end < text.size() ? text[end] : ' ';
+        if (isLatin(before) || isLatin(after))
             judgement.mixedScriptWords += sign;
+        else if (isDigit(before) || isDigit(after))
+            judgement.numberedWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
         judgement.words += sign;
@@ -910,6 +919,7 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     }
     judgement.words = judged.words;
     judgement.mixedScriptWords = judged.mixedScriptWords;
+    judgement.numberedWords = judged.numberedWords;
     judgement.mixedCaseWords = judged.mixedCaseWords;
     judgement.dictionaryHits = judged.dictionaryHits;
     judgement.knownWords = judged.knownWords;

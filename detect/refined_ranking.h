@@ -133,7 +133,8 @@ struct TextJudgement {
     /// letter.
     int oddBesideLetters = 0;
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
-    int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
+    int mixedScriptWords = 0; ///< words with a Latin letter right before or after
+    int numberedWords = 0;    ///< other words with a digit right before or after ("Лист1")
     int latinLetters = 0;     ///< letters a..z and A..Z
     /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
     /// in real text a sign such as № or “ stands beside a word, not inside one.
@@ -151,7 +152,7 @@ class WordFormMemo;
                                       WordFormMemo* memo = nullptr);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
-inline constexpr int kPlausibilityFeatures = 19;
+inline constexpr int kPlausibilityFeatures = 20;
 [[nodiscard]] std::array<double, kPlausibilityFeatures>
 plausibilityFeatures(const TextJudgement& judgement);
 

@@ -33,7 +33,7 @@ import argparse
 import math
 import os
 
-FEATURES = 19
+FEATURES = 20
 
 
 def rows(path):
