@@ -846,9 +846,12 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
             return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
         };
         const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
-        // The n of the escape \n (\t, \r) of a message is no Latin letter of the word after it.
-        const bool escape = i > 1 && text[i - 2] == '\\' &&
-                            (text[i - 1] == 'n' || text[i - 1] == 't' || text[i - 1] == 'r');
+        // The n of the escape \n (\t, \r) and the letter of a placeholder such as %S or %1$S of
+        // a message are no Latin letters of the word after them.
+        const bool escape =
+            i > 1 && ((text[i - 2] == '\\' &&
+                       (text[i - 1] == 'n' || text[i - 1] == 't' || text[i - 1] == 'r')) ||
+                      text[i - 2] == '%' || text[i - 2] == '$');
         const char before = escape ? ' ' : i > 0 ? text[i - 1] : ' ';
         const char after = end < text.size() ? text[end] : ' ';
         if (isLatin(before) || isLatin(after))
