@@ -428,8 +428,8 @@ int main(int argc, char** argv) {
                     for (double x :
                          detect::plausibilityFeatures(detect::judgeText(dictionary, reading)))
                         features << '\t' << x;
-                    // For reading the rows: the candidate's place and its text.
-                    std::string shown = vorlex::engine::win1251ToUtf8(reading.substr(0, 160));
+                    // For reading the rows: the candidate's place and its whole text.
+                    std::string shown = vorlex::engine::win1251ToUtf8(reading);
                     for (char& ch : shown)
                         ch = ch == '\n' || ch == '\t' || ch == '\r' ? '|' : ch;
                     features << '\t' << candidate.plausibility << '\t' << c << '\t' << shown

@@ -987,19 +987,28 @@ std::array<double, kPlausibilityFeatures> plausibilityFeatures(const TextJudgeme
     const auto share = [](int part, int whole) {
         return whole == 0 ? 0.0 : static_cast<double>(part) / whole;
     };
-    const double perPair = j.transitions == 0 ? 0.0 : j.bigram / j.transitions;
+    // A run of no-break spaces is one space to the features: its inner pairs and bytes go.
+    const int repeats = j.repeatedNoBreakSpaces;
+    const int pairs = j.transitions - repeats;
+    const double perPair =
+        pairs <= 0 ? 0.0 : (j.bigram - repeats * double{transition(0xA0, 0xA0)}) / pairs;
+    const int highBytes = j.highBytes - repeats;
     const double known = share(j.knownWords, j.words);
     const double evidence = std::log1p(static_cast<double>(j.words));
-    return {perPair, known, share(j.oddBesideLetters, j.highBytes),
-            share(j.oddBytes - j.oddBesideLetters, j.highBytes), share(j.mixedCaseWords, j.words),
-            share(j.letters, std::max(j.highBytes, j.letters)), evidence, known * evidence,
+    return {perPair, known, share(j.oddBesideLetters, highBytes),
+            share(j.oddBytes - j.oddBesideLetters, highBytes), share(j.mixedCaseWords, j.words),
+            share(j.letters, std::max(highBytes, j.letters)), evidence, known * evidence,
             perPair * evidence, share(j.capitals, j.letters), share(j.mixedScriptWords, j.words),
             share(j.letters, j.letters + j.latinLetters),
             // A few Cyrillic letters among many Latin ones are no Russian text however they read;
             // from a quarter of the letters up, Russian text with Latin names and addresses is
             // common.
             std::log(std::min(1.0, 4 * share(j.letters, j.letters + j.latinLetters)) + 0.05),
-            share(j.capitalisedWords, j.words)};
+            share(j.capitalisedWords, j.words), share(j.punctuationInWords, highBytes),
+            share(j.punctuationInWords, highBytes) * evidence, share(j.capitalWords, j.words),
+            // Lists of names in capitals are real text that the word forms do not cover.
+            known * share(j.capitals, j.letters), share(j.controls, j.bytes),
+            share(j.numberedWords, j.words)};
 }
 
 /// The readings of one sample share most of their words: each word's answer from the list of
@@ -1038,6 +1047,8 @@ void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& jud
         judgement.oddBytes += c == kOddClass ? count : 0;
         judgement.letters += isLetterClass(c) ? count : 0;
         judgement.capitals += isCapitalClass(c) ? count : 0;
+        judgement.bytes += count;
+        judgement.controls += a < 0x20 && a != '\t' && a != '\n' && a != '\r' ? count : 0;
     }
 }
 
@@ -1089,6 +1100,11 @@ void typographyAt(const std::uint8_t* bytes, std::size_t n, std::size_t i,
     const bool letterBefore = i > 0 && isLetterClass(kClassOf[bytes[i - 1]]);
     const bool letterAfter = i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]);
     if (!isLetterClass(c)) {
+        // For the plausibility: a sign inside a word, and indentation by no-break spaces.
+        if (byte == 0xA0)
+            judgement.repeatedNoBreakSpaces += i + 1 < n && bytes[i + 1] == 0xA0;
+        else
+            judgement.punctuationInWords += letterBefore && letterAfter;
         const std::uint8_t allowed = kMarkSides[byte];
         if (letterBefore && letterAfter)
             judgement.misplacedMarks += (allowed & kLetterAround) == 0;
@@ -1277,17 +1293,30 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
             ++end;
         }
         const std::size_t length = end - i;
-        const auto isAlnum = [](char ch) {
+        const auto isLatin = [](char ch) {
             const auto b = static_cast<std::uint8_t>(ch);
-            return (b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z');
+            return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
         };
-        if ((i > 0 && isAlnum(text[i - 1])) || (end < text.size() && isAlnum(text[end])))
+        const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+        // The n of the escape \n (\t, \r) and the letter of a placeholder such as %S or %1$S of
+        // a message are no Latin letters of the word after them.
+        const bool escape =
+            i > 1 && ((text[i - 2] == '\\' &&
+                       (text[i - 1] == 'n' || text[i - 1] == 't' || text[i - 1] == 'r')) ||
+                      text[i - 2] == '%' || text[i - 2] == '$');
+        const char before = escape ? ' ' : i > 0 ? text[i - 1] : ' ';
+        const char after = end < text.size() ? text[end] : ' ';
+        if (isLatin(before) || isLatin(after))
             judgement.mixedScriptWords += sign;
+        else if (isDigit(before) || isDigit(after))
+            judgement.numberedWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);
         judgement.words += sign;
         if (capitals == 1 && !tailHasCapital && length > 1)
             judgement.capitalisedWords += sign;
+        if (capitals == static_cast<int>(length) && length > 1)
+            judgement.capitalWords += sign;
         if (!consistent) {
             judgement.mixedCaseWords += sign;
         } else {
@@ -1342,10 +1371,12 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
     }
     judgement.words = judged.words;
     judgement.mixedScriptWords = judged.mixedScriptWords;
+    judgement.numberedWords = judged.numberedWords;
     judgement.mixedCaseWords = judged.mixedCaseWords;
     judgement.dictionaryHits = judged.dictionaryHits;
     judgement.knownWords = judged.knownWords;
     judgement.capitalisedWords = judged.capitalisedWords;
+    judgement.capitalWords = judged.capitalWords;
     const auto letterAt = [](std::string_view t, std::size_t i) {
         return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
     };

@@ -136,7 +136,8 @@ struct TextJudgement {
     /// letter.
     int oddBesideLetters = 0;
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
-    int mixedScriptWords = 0; ///< words with a Latin letter or digit right before or after
+    int mixedScriptWords = 0; ///< words with a Latin letter right before or after
+    int numberedWords = 0;    ///< other words with a digit right before or after ("Лист1")
     int latinLetters = 0;     ///< letters a..z and A..Z
     /// Signs of damage that the letter bigrams cannot see (the score weighs them; the
     /// plausibility does not): a quote, dash or ellipsis from 0x80 up on a side of a Cyrillic
@@ -147,6 +148,15 @@ struct TextJudgement {
     /// ...and a lone letter that is no word: a capital after a small letter and a space
     /// ("вывода С это") or one glued to a bracket or a placeholder sign ("З{ $name }И").
     int strayLetters = 0;
+    /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
+    /// in real text a sign such as № or “ stands beside a word, not inside one.
+    int punctuationInWords = 0;
+    /// No-break spaces right after another (indentation): their pairs say nothing of the
+    /// letters, so the features leave them out.
+    int repeatedNoBreakSpaces = 0;
+    int capitalWords = 0; ///< words of two letters or more all in capitals (names of functions)
+    int bytes = 0;        ///< bytes of the text
+    int controls = 0;     ///< of them control bytes other than tab and line breaks
 };
 /// Answers of the list of word forms remembered between judgements of related texts.
 class WordFormMemo;
@@ -154,7 +164,7 @@ class WordFormMemo;
                                       WordFormMemo* memo = nullptr);
 
 /// The features of a reading the plausibility model weighs (for fitting it).
-inline constexpr int kPlausibilityFeatures = 14;
+inline constexpr int kPlausibilityFeatures = 20;
 [[nodiscard]] std::array<double, kPlausibilityFeatures>
 plausibilityFeatures(const TextJudgement& judgement);
 

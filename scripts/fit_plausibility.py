@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
 """Fits detect/plausibility_model.inc, the plausibility model of the refined ranking.
 
-The plausibility of a reading is a logistic function of fourteen features of the recoded
+The plausibility of a reading is a logistic function of twenty features of the recoded
 sample (detect::plausibilityFeatures): the mean bigram log-probability per scored pair, the share
 of words found in the list of word forms, the shares among the high bytes of odd bytes beside a
 Cyrillic letter and of the other odd bytes (a sign such as © or ’ between spaces or Latin
 letters is real text, inside a word it stands for a letter), the share of mixed-case words, the
 share of Cyrillic letters among the high bytes, the evidence ln(1 + words), the known share and
 the bigram mean multiplied by the evidence (so that the same shares count for more in a longer
-text), the share of capitals among the letters, the share of words with a Latin letter or digit
-right beside them, the share of Cyrillic among all letters and its logarithm below a quarter (a
-few Cyrillic letters among Latin text), and the share of capitalised words (names, lists of
-languages and places).
+text), the share of capitals among the letters, the share of words with a Latin letter right
+beside them, the share of Cyrillic among all letters and its logarithm below a quarter (a
+few Cyrillic letters among Latin text), the share of capitalised words (names, lists of
+languages and places), the share among the high bytes of punctuation marks between two
+Cyrillic letters (№ or “ standing for a letter) alone and times the evidence, the share of words
+in capitals, the known share times the share of capitals (lists of function names in capitals
+are real text the word forms do not cover), the share of control bytes (program files) and the
+share of words with a digit right beside them ("Лист1"). A run of no-break spaces counts as one
+(indented help text), and the n of a literal \n in a message is no Latin letter.
 
 Training rows come from `vorlex_refined_eval --features FILE` run on the held-out halves of the
 model genres (the texts scripts/evaluate_ranking.py --set dev uses; scripts/build_bigram_table.py
@@ -33,7 +38,7 @@ import argparse
 import math
 import os
 
-FEATURES = 14
+FEATURES = 20
 
 
 def rows(path):

@@ -190,6 +190,24 @@ TEST(RefinedRanking, KeepsTheTextAgainstARecodingThatMakesNoWordReal) {
     }
 }
 
+// Real text that the word forms hardly cover stays plausible: names of functions in capitals,
+// help indented with no-break spaces, words numbered by a digit and a message's literal \n.
+TEST(RefinedRanking, UnchangedForRealTextBeyondTheWordForms) {
+    std::string indent;
+    for (int i = 0; i < 16; ++i)
+        indent += '\xA0';
+    for (const std::string& text :
+         {engine::win1251Literal("СРЗНАЧ\nСУММЕСЛИ\nСЧЁТЕСЛИ\nОКРУГЛВВЕРХ\nПРОПИСН\nСТРОЧН\nДЛСТР\n"
+                                 "ЛЕВСИМВ\nПРАВСИМВ\nСЦЕПИТЬ\nСЕГОДНЯ\nДЕНЬНЕД"),
+          indent +
+              engine::win1251Literal("Если изображение уменьшается не в целое число раз, "
+                                     "качество может заметно пострадать.\n") +
+              indent + engine::win1251Literal("Лучше выбрать другой размер."),
+          engine::win1251Literal("Лист1, Лист2 и Лист3 — это листы книги.\\nНе удалось "
+                                 "сохранить файл.\\nПопробуйте ещё раз.")})
+        EXPECT_EQ(rankDocument(text).verdict, Verdict::unchanged) << text.substr(0, 30);
+}
+
 // Bytes that are no Russian text in any reading: every candidate is implausible.
 TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
     std::string bytes;
