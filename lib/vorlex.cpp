@@ -1,6 +1,7 @@
 // The C interface over the engine and the automatic recoding.
 #include "vorlex.h"
 
+#include "detect/candidates.h"
 #include "detect/document_repair.h"
 #include "detect/sample.h"
 #include "detect/unicode_repair.h"
@@ -8,6 +9,7 @@
 #include "engine/filters.h"
 #include "engine/recode.h"
 #include "engine/unicode_views.h"
+#include "store/builtin_schemes.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,6 +37,21 @@ static_assert((2 * detect::kMaxUtf8Layers + 1 + engine::kMaxFilters) * 3 < VORLE
 const detect::Dictionary& dictionary() {
     static const detect::Dictionary instance;
     return instance;
+}
+
+// The chains of the built-in schemes, as a fresh settings file holds them: the refined ranking
+// weighs them beside its own search, which has no Mac Cyrillic filter. Built once, then read.
+const std::vector<engine::FilterList>& schemeChains() {
+    static const std::vector<engine::FilterList> chains = [] {
+        std::vector<engine::FilterList> scored;
+        for (const store::BuiltInScheme& scheme : store::builtInSchemes()) {
+            const engine::FilterList chain = engine::parseAction(scheme.action);
+            if (detect::isScoredStoredScheme(chain))
+                scored.push_back(chain);
+        }
+        return scored;
+    }();
+    return chains;
 }
 
 engine::LatinOptions latinOptions(unsigned flags) {
@@ -204,7 +221,7 @@ vorlex_status recodeUnicode(const char* data, std::size_t length, const char* ac
 /// whole text, as `vorlex-cli auto --best` writes it.
 vorlex_status repairUnicode(std::string_view text, unsigned flags, vorlex_repair_result& out) {
     const detect::UnicodeRanking ranking =
-        detect::rankUnicode(dictionary(), text, {}, detect::kDefaultVariants);
+        detect::rankUnicode(dictionary(), text, schemeChains(), detect::kDefaultVariants);
     out.verdict = static_cast<vorlex_verdict>(ranking.verdict);
     const detect::UnicodeCandidate* chosen =
         ranking.candidates.empty() ? nullptr : &ranking.candidates.front();
@@ -361,7 +378,7 @@ vorlex_status vorlex_repair(const char* data, size_t length, unsigned flags,
         }
         const detect::Sample sample = detect::sampleSource(input.text);
         const detect::DocumentRepair repair =
-            detect::planRepair(dictionary(), sample, input.text, {});
+            detect::planRepair(dictionary(), sample, input.text, schemeChains());
 
         out = new vorlex_repair_result{};
         out->verdict = static_cast<vorlex_verdict>(repair.ranking.verdict);
@@ -432,7 +449,7 @@ vorlex_status vorlex_candidates(const char* data, size_t length, unsigned flags,
         };
         if (input.unicode) {
             const detect::UnicodeRanking ranking =
-                detect::rankUnicode(dictionary(), input.text, {}, limit);
+                detect::rankUnicode(dictionary(), input.text, schemeChains(), limit);
             out->verdict = static_cast<vorlex_verdict>(ranking.verdict);
             out->ambiguous = ranking.ambiguous ? 1 : 0;
             out->items = new vorlex_candidate* [ranking.candidates.size()] {};
@@ -441,7 +458,7 @@ vorlex_status vorlex_candidates(const char* data, size_t length, unsigned flags,
         } else {
             const detect::Sample sample = detect::sampleSource(input.text);
             const detect::RefinedRanking ranking =
-                detect::refineRanking(dictionary(), sample, input.text, {}, limit);
+                detect::refineRanking(dictionary(), sample, input.text, schemeChains(), limit);
             out->verdict = static_cast<vorlex_verdict>(ranking.verdict);
             out->ambiguous = ranking.ambiguous ? 1 : 0;
             out->items = new vorlex_candidate* [ranking.candidates.size()] {};

@@ -153,9 +153,9 @@ typedef struct vorlex_candidate_list {
     vorlex_candidate** items; /* best first */
 } vorlex_candidate_list;
 
-/* The readings of `data`, best first, at most `limit` (1..99), as `vorlex-cli auto --refined
- * --no-schemes` lists them. Flags: an input flag. On VORLEX_OK *list is to release with
- * vorlex_candidates_free; on failure it is NULL. `detail` may be NULL. */
+/* The readings of `data`, best first, at most `limit` (1..99), as `vorlex-cli auto --refined`
+ * lists them with a fresh settings file (the built-in schemes). Flags: an input flag. On VORLEX_OK
+ * *list is to release with vorlex_candidates_free; on failure it is NULL. `detail` may be NULL. */
 VORLEX_API vorlex_status vorlex_candidates(const char* data, size_t length, unsigned flags,
                                            size_t limit, vorlex_candidate_list** list,
                                            vorlex_error_detail* detail);

@@ -56,7 +56,7 @@ def cli(*args, data):
 def test_repair_and_candidates_equal_the_cli(name):
     data = INPUTS[name]
     repair = vorlex.repair(data)
-    best = cli("auto", "--best", "--no-schemes", "--max", "20", data=data)
+    best = cli("auto", "--best", "--max", "20", data=data)
     if repair.verdict == "none":
         assert best.returncode == 1 and best.stdout == b""
         assert repair.data == data and repair.action == ""
@@ -64,8 +64,10 @@ def test_repair_and_candidates_equal_the_cli(name):
         assert best.returncode == 0, best.stderr
         assert repair.data == best.stdout
     assert repair.text == repair.data.decode("cp1251")
+    if name in ("koi8", "dos", "iso", "mac"):  # Mac Cyrillic through the built-in schemes
+        assert repair.text == RUSSIAN
 
-    listing = cli("auto", "--refined", "--json", "--no-schemes", "--max", "20", data=data)
+    listing = cli("auto", "--refined", "--json", "--max", "20", data=data)
     assert listing.returncode == 0, listing.stderr
     expected = json.loads(listing.stdout)
     found = vorlex.candidates(data)
@@ -108,12 +110,12 @@ def test_unicode_input_equals_the_cli(name):
     text = UNICODE_INPUTS[name]
     data = text.encode("utf-8")
     repair = vorlex.repair(text)
-    best = cli("auto", "--best", "--no-schemes", "--max", "20", data=data)
+    best = cli("auto", "--best", "--max", "20", data=data)
     assert best.returncode == 0, best.stderr
     assert repair.text == best.stdout.decode("utf-8") and repair.data == best.stdout
     assert repair.text == {"mixed": MIXED, "russian": RUSSIAN}.get(name, SHORT)
     assert repair.verdict == ("repair" if name != "russian" else "unchanged")
-    listing = cli("auto", "--refined", "--json", "--no-schemes", "--max", "20", data=data)
+    listing = cli("auto", "--refined", "--json", "--max", "20", data=data)
     expected = json.loads(listing.stdout)
     assert expected["input"] == "unicode"
     assert [(c.action, c.label, c.confidence, c.plausibility) for c in vorlex.candidates(text)] == [
