@@ -661,7 +661,9 @@ void keepBestByBigram(const TextShape& shape, const SampleReadings& readings,
 /// <= scores.size()). The scores are put in buckets by an order-keeping function of their value,
 /// and only the bucket that holds the answer is ordered.
 float nthGreatest(const std::vector<float>& scores, std::size_t wanted) {
-    const auto [least, top] = leastAndMost(scores);
+    // Plain variables, not a structured binding: the lambda below captures `top`.
+    const auto bounds = leastAndMost(scores);
+    const float least = bounds.first, top = bounds.second;
     const float range = top - least;
     if (!(range > 0))
         return top;
