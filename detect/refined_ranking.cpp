@@ -911,43 +911,20 @@ struct DocumentPairs {
     std::size_t scored = 0;
 };
 
-/// From this size on a document's pairs are counted in a table of every pair of bytes.
+/// From this size on a document's pairs are counted for every byte, without first finding the
+/// bytes it holds: that pass would cost more than the larger table.
 constexpr std::size_t kLongDocument = 128 << 10;
 
-/// countPairs of a long document: one pass into a table of every pair of bytes, whose clearing
-/// and reading cost less than the second pass of the short form would.
-DocumentPairs countPairsLong(std::string_view document) {
-    std::vector<std::uint32_t> counts(256 * 256, 0);
-    unsigned previous = ' ';
-    for (const char ch : document) {
-        const unsigned byte = static_cast<std::uint8_t>(ch);
-        ++counts[previous << 8 | byte];
-        previous = byte;
-    }
-    DocumentPairs result;
-    for (unsigned a = 0; a < 256; ++a)
-        for (unsigned b = 0; b < 256; ++b) {
-            const std::uint32_t n = counts[a << 8 | b];
-            if (n == 0 || (a < 0x80 && b < 0x80))
-                continue;
-            result.pairs.push_back(
-                {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), double(n)});
-            result.scored += n;
-            if (b >= 0x80)
-                result.highCounts[b - 0x80] += n;
-        }
-    return result;
-}
-
 DocumentPairs countPairs(std::string_view document) {
-    if (document.size() >= kLongDocument)
-        return countPairsLong(document);
     // The counts are kept for the bytes the document holds (and the space before its first),
     // numbered in byte order, so that the pairs come out in the order of their bytes.
     std::array<bool, 256> present{};
     present[' '] = true;
-    for (const char ch : document)
-        present[static_cast<std::uint8_t>(ch)] = true;
+    if (document.size() >= kLongDocument)
+        present.fill(true);
+    else
+        for (const char ch : document)
+            present[static_cast<std::uint8_t>(ch)] = true;
     std::array<std::uint32_t, 256> number{};
     std::array<std::uint8_t, 256> byteOf{};
     std::size_t distinct = 0;
