@@ -10,6 +10,10 @@ Model sources (scripts/build_bigram_table.py):
 Word forms: aspell-ru (A. I. Lebedev's Russian dictionary, a BSD-style licence; see
 /usr/share/doc/aspell-ru/copyright), expanded with `aspell expand`.
 
+Development only, never in a table (a genre the tables have not seen, for tuning that must
+carry over to other genres):
+  fmhelp    doublecmd-help-ru (GPL-2+): the help of a file manager
+
 Evaluation only, never used for a table or its tuning:
   doc       aptitude-doc-ru, debian-faq-ru, maint-guide-ru, developers-reference-ru
   prose     fortunes-ru (quotations, jokes, verse)
@@ -28,6 +32,7 @@ import zlib
 MODEL_PACKAGES = ["manpages-ru", "libreoffice-help-ru", "gimp-help-ru", "kicad-doc-ru",
                   "libreoffice-l10n-ru", "firefox-esr-l10n-ru", "thunderbird-l10n-ru",
                   "aspell-ru", "aspell"]
+DEVELOPMENT_PACKAGES = ["doublecmd-help-ru"]
 EVALUATION_PACKAGES = ["aptitude-doc-ru", "debian-faq-ru", "maint-guide-ru",
                        "developers-reference-ru", "fortunes-ru"]
 
@@ -137,6 +142,9 @@ def documents(genre):
         for path in sorted(glob.glob("/usr/lib/firefox-esr/browser/extensions/langpack-ru*.xpi") +
                            glob.glob("/usr/lib/thunderbird/extensions/langpack-ru*.xpi")):
             yield path, "\n".join(langpack_messages(path))
+    elif genre == "fmhelp":
+        for path in sorted(glob.glob("/usr/share/doublecmd/doc/ru/*.html")):
+            yield path, html_text(read_maybe_gzip(path))
     elif genre == "doc":
         patterns = ["/usr/share/doc/aptitude/html/ru/*.html", "/usr/share/doc/debian/FAQ/ru/*.html",
                     "/usr/share/doc/maint-guide-ru/html/*.html",
