@@ -71,7 +71,9 @@ constexpr double kMidSentenceCapitalCost = -4.0;
 /// A lone capital after a small letter and a space (0.2-0.6% of the lone letters there), or a
 /// lone letter glued to a Latin letter, digit, bracket or placeholder sign (about 0.2%).
 constexpr double kStrayLetterCost = -6.0;
-constexpr double kFilterCost = -2.0; // a small preference for shorter chains
+/// Per filter: each filter of a chain is one of twelve, so a chain one filter longer is one of
+/// twelve times as many (ln 12 = 2.48).
+constexpr double kFilterCost = -2.5;
 /// Per word found in the list of word forms: decides a lone capital or a short word.
 constexpr double kKnownWordGain = 2.0;
 /// The text as it is needs no explanation: a small preference over any recoding.
@@ -798,9 +800,10 @@ bool isKnownWord(std::string_view word) {
     return consistent && isRussianWordForm(std::string_view(small.data(), word.size()));
 }
 
-/// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span):
-/// a long real word outweighs a short one.
-std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end) {
+/// Letters of `text` in [begin, end) that belong to known words (letter runs inside the span)
+/// of at least `shortest` letters: a long real word outweighs a short one.
+std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t end,
+                           std::size_t shortest = 1) {
     std::size_t known = 0;
     for (std::size_t i = begin; i < end;) {
         if (!isLetterClass(kClassOf[static_cast<std::uint8_t>(text[i])])) {
@@ -810,7 +813,7 @@ std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t
         std::size_t stop = i;
         while (stop < end && isLetterClass(kClassOf[static_cast<std::uint8_t>(text[stop])]))
             ++stop;
-        if (isKnownWord(text.substr(i, stop - i)))
+        if (stop - i >= shortest && isKnownWord(text.substr(i, stop - i)))
             known += stop - i;
         i = stop;
     }
@@ -821,6 +824,9 @@ std::size_t knownLettersIn(std::string_view text, std::size_t begin, std::size_t
 /// differ, the letters in real words before and after, and the letters of the spans.
 struct WordChange {
     std::size_t knownBefore = 0, knownAfter = 0, spanLetters = 0;
+    /// The same letters in real words of three letters or more: about one pair of letters in
+    /// five is found among the word forms, one triple in twenty.
+    std::size_t longKnownBefore = 0, longKnownAfter = 0;
     std::size_t lettersAfter = 0; ///< Cyrillic letters of the spans in the other reading
     std::size_t oddAfter = 0;     ///< bytes no Russian text holds, of the spans there
 };
@@ -844,6 +850,8 @@ WordChange wordChange(std::string_view before, std::string_view after) {
             ++end;
         change.knownBefore += knownLettersIn(before, begin, end);
         change.knownAfter += knownLettersIn(after, begin, end);
+        change.longKnownBefore += knownLettersIn(before, begin, end, 3);
+        change.longKnownAfter += knownLettersIn(after, begin, end, 3);
         change.spanLetters += end - begin;
         for (std::size_t k = begin; k < end; ++k) {
             const int c = kClassOf[static_cast<std::uint8_t>(after[k])];
@@ -882,6 +890,25 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
     // garbage. (A real repair leaves neither.)
     return recodedOddities >= kOdditiesOfGarbage &&
            knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
+}
+
+/// Whether a recoding that reads a little worse than the text as it is repairs it after all:
+/// over the spans of words it changes it makes more letters real words than the text as it is
+/// has there, most of them, no odd byte, and no more signs of damage; and it changes the case
+/// of no letter (a text in capitals turned into small letters is the same words).
+bool recodingRepairsWords(std::string_view asIs, std::string_view recoded, int asIsSigns,
+                          int recodedSigns) {
+    if (recodedSigns > asIsSigns)
+        return false;
+    for (std::size_t i = 0; i < asIs.size(); ++i) {
+        const int a = kClassOf[static_cast<std::uint8_t>(asIs[i])];
+        const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
+        if (a != b && isLetterClass(a) && isLetterClass(b) && a % kCapital == b % kCapital)
+            return false;
+    }
+    const WordChange change = wordChange(asIs, recoded);
+    return change.oddAfter == 0 && change.knownAfter > change.knownBefore &&
+           2 * change.knownAfter >= change.spanLetters;
 }
 
 /// Whether two readings differ only where both hold a Cyrillic letter: the same words, spelt
@@ -1621,6 +1648,22 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
             decidedByWords = winner != judged.begin();
             std::rotate(judged.begin(), winner, winner + 1);
         }
+    } else if (prior.asItIsIsInput && judged.size() > 1) {
+        // The text as it is first, by its head start over any recoding: a close recoding that
+        // makes real words of the words it changes, with no more signs of damage, is the
+        // repair (Mac Cyrillic read as Win shows У, Д as “ „: "“казать" for "Указать").
+        const double closeFrom = judged.front().total + kTemperature * std::log(kAmbiguityRatio);
+        const auto last =
+            judged.begin() +
+            static_cast<std::ptrdiff_t>(std::min<std::size_t>(kCloseRecodings + 1, judged.size()));
+        for (auto r = judged.begin() + 1; r != last && r->total >= closeFrom; ++r)
+            if (recodingRepairsWords(text, readings[r->finalist],
+                                     damageSigns(judged.front().judgement),
+                                     damageSigns(r->judgement))) {
+                std::rotate(judged.begin(), r, r + 1);
+                decidedByWords = true;
+                break;
+            }
     }
     // Two close recodings: the second wins when, over the words where they differ, it makes
     // more letters real words (and most of them) without more signs of damage ("Чтобы" against
@@ -1630,8 +1673,14 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         damageSigns(judged[1].judgement) <= damageSigns(judged[0].judgement)) {
         const std::string_view first = readings[judged[0].finalist];
         const std::string_view second = readings[judged[1].finalist];
+        // A second that needs more filters is answered only for words of three letters or
+        // more: a word of two is found among the word forms by chance too often ("ОП" for
+        // "ЦП" by a chain of four filters against one).
+        const bool longer = keys.chain(judged[1].index).count > keys.chain(judged[0].index).count;
         if (swapOnlyLetters(first, second) && [&] {
                 const WordChange change = wordChange(first, second);
+                if (longer && change.longKnownAfter <= change.longKnownBefore)
+                    return false;
                 return change.knownAfter > change.knownBefore &&
                        2 * change.knownAfter >= change.spanLetters;
             }()) {
