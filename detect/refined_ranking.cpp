@@ -71,6 +71,8 @@ constexpr double kMidSentenceCapitalCost = -4.0;
 /// A lone capital after a small letter and a space (0.2-0.6% of the lone letters there), or a
 /// lone letter glued to a Latin letter, digit, bracket or placeholder sign (about 0.2%).
 constexpr double kStrayLetterCost = -6.0;
+/// A word glued to a closing bracket, percent sign or closing quote (gluesWord).
+constexpr double kGluedWordCost = -6.0;
 /// Per filter: each filter of a chain is one of twelve, so a chain one filter longer is one of
 /// twelve times as many (ln 12 = 2.48).
 constexpr double kFilterCost = -2.5;
@@ -176,6 +178,18 @@ constexpr bool gluesLoneLetter(std::uint8_t byte, bool before) {
     return (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') ||
            byte == '%' || byte == '$' || byte == '{' || byte == '}' ||
            (before ? byte == ')' || byte == ']' : byte == '(' || byte == '[');
+}
+
+/// Whether a Cyrillic word right after `text[i - 1]` (ASCII) is glued to the end of something:
+/// a closing bracket, a percent sign, or a quote that closes (with no space before it). Russian
+/// text puts a space there; a no-break space and a dash read as two letters do not ("50%КР",
+/// "\"?\"КР", "{!DC-EDITOR}со" for "50% –").
+constexpr bool gluesWord(const std::uint8_t* bytes, std::size_t i) {
+    const std::uint8_t before = bytes[i - 1];
+    if (before == ')' || before == ']' || before == '}' || before == '%')
+        return true;
+    return before == '"' && i >= 2 && bytes[i - 2] > ' ' && bytes[i - 2] != '(' &&
+           bytes[i - 2] != '[' && bytes[i - 2] != '{' && bytes[i - 2] != '"';
 }
 
 constexpr std::array<float, kClasses * kClasses> buildTransitions() {
@@ -772,8 +786,8 @@ double fullTotal(const TextJudgement& j, int filters, const ReadingPrior& prior 
     return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
            kOddBesideLetterCost * j.oddBesideLetters + kMisplacedMarkCost * j.misplacedMarks +
            kMidSentenceCapitalCost * j.midSentenceCapitals + kStrayLetterCost * j.strayLetters +
-           kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
-           (kFilterCost + prior.extraFilterCost) * filters +
+           kGluedWordCost * j.gluedWords + kDictionaryHitGain * j.dictionaryHits +
+           kKnownWordGain * j.knownWords + (kFilterCost + prior.extraFilterCost) * filters +
            (filters == 0 && prior.asItIsIsInput ? kAsItIsGain : 0.0);
 }
 
@@ -923,7 +937,8 @@ bool swapOnlyLetters(std::string_view a, std::string_view b) {
 
 /// The signs of damage in a reading that asItIsHolds weighs.
 int damageSigns(const TextJudgement& j) {
-    return j.misplacedMarks + j.midSentenceCapitals + j.strayLetters + j.oddBesideLetters;
+    return j.misplacedMarks + j.midSentenceCapitals + j.strayLetters + j.gluedWords +
+           j.oddBesideLetters;
 }
 
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
@@ -1164,6 +1179,8 @@ void typographyAt(const std::uint8_t* bytes, std::size_t n, std::size_t i,
     if (!letterAfter && ((i > 0 && gluesLoneLetter(bytes[i - 1], true)) ||
                          (i + 1 < n && gluesLoneLetter(bytes[i + 1], false))))
         ++judgement.strayLetters;
+    else if (i > 0 && bytes[i - 1] < 0x80 && gluesWord(bytes, i))
+        ++judgement.gluedWords;
 }
 
 /// What a byte is to countTypography: never weighed (below 0x80, odd bytes), a letter, a mark.

@@ -145,9 +145,13 @@ struct TextJudgement {
     int misplacedMarks = 0;
     /// ...a capitalised word right after a small letter and a space ("данных Ядра")...
     int midSentenceCapitals = 0;
-    /// ...and a lone letter that is no word: a capital after a small letter and a space
+    /// ...a lone letter that is no word: a capital after a small letter and a space
     /// ("вывода С это") or one glued to a bracket or a placeholder sign ("З{ $name }И").
     int strayLetters = 0;
+    /// ...and a word glued to the end of something: right after a closing bracket, a percent
+    /// sign or a closing quote ("50%КР", "\"?\"КР", "}со": a no-break space and a dash read as
+    /// letters).
+    int gluedWords = 0;
     /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
     /// in real text a sign such as № or “ stands beside a word, not inside one.
     int punctuationInWords = 0;
