@@ -154,11 +154,15 @@ TEST(RefinedRanking, VerdictsOnRussianText) {
 
 // Mac Cyrillic read as Windows-1251 keeps the small letters and turns capitals and marks into
 // signs or other letters: "…сли" for "Если", "З{ $name }И" for «{ $name }», a lone "С" for a
-// dash, "Ядра" for "ядра". Where a sign sits beside a letter (or a capital in mid-sentence) is
-// what gives the damage away; the text itself is still left as it is.
+// dash, "Ядра" for "ядра", "“казать" for "Указать", "50%КР" for a no-break space and a dash.
+// Where a sign sits beside a letter (or a capital in mid-sentence), the words a recoding makes
+// real and a word glued to a percent sign give the damage away; the text itself is still left
+// as it is.
 TEST(RefinedRanking, WeighsWhereMarksAndCapitalsStand) {
     for (const char* text :
          {"как только вы его откроете. Если их там нет, перейдите к панели",
+          "будет показано окно с сообщением \"Убедитесь,",
+          "панелей, например, 50%\u00A0– одинакового размера.",
           "установлено, но оно повреждено.\nФайл «{ $name }» не может быть открыт",
           "пространства ввода и вывода — это продолжать чтение или запись",
           "используемые структуры данных ядра, такие как таблицы",
@@ -221,6 +225,19 @@ TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
         for (std::size_t i = 0; i < ranking.candidates.size(); ++i)
             EXPECT_FALSE(ranking.plausible(i));
         EXPECT_FALSE(documentChain(ranking, text));
+    }
+}
+
+// A word of two letters is found among the word forms too often to outweigh three more
+// filters: "ЦП" stays, though a chain of four makes it "ОП".
+TEST(RefinedRanking, AShortWordDoesNotCallForALongerChain) {
+    for (const char* text : {"вызывающего освободить ЦП для выполнения других",
+                             "значение, то после fork (2) первым на ЦП"}) {
+        const std::string win = engine::win1251Literal(text);
+        const std::string damaged = through(engine::parseAction("wk"), win);
+        const RefinedRanking ranking = rankDocument(damaged);
+        ASSERT_FALSE(ranking.candidates.empty());
+        EXPECT_EQ(ranking.candidates.front().action, "kw ") << text;
     }
 }
 
