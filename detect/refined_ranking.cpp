@@ -897,13 +897,18 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
         return false;
     if (change.knownAfter > change.knownBefore && 2 * change.knownAfter >= change.spanLetters)
         return false;
+    // Nor does a text with no real word at all against a recoding that makes one of three
+    // letters or more (capitals that are a damaged small text: "УЕФПЮОЩН" for "сеточным").
+    const std::size_t asIsKnown = knownLettersIn(asIs, 0, asIs.size());
+    if (asIsKnown == 0 && change.longKnownAfter > 0)
+        return false;
     if (asIsPlausibility >= kKeepAsItIsFrom)
         return true;
     // A text that is mostly real words outside those spans, and whose recoding still holds odd
     // bytes or words of mixed case: a damaged quotation the recoding only turned into other
     // garbage. (A real repair leaves neither.)
     return recodedOddities >= kOdditiesOfGarbage &&
-           knownLettersIn(asIs, 0, asIs.size()) - change.knownBefore >= change.spanLetters;
+           asIsKnown - change.knownBefore >= change.spanLetters;
 }
 
 /// Whether a recoding that reads a little worse than the text as it is repairs it after all:
