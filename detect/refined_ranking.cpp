@@ -181,13 +181,19 @@ constexpr bool gluesLoneLetter(std::uint8_t byte, bool before) {
 }
 
 /// Whether a Cyrillic word right after `text[i - 1]` (ASCII) is glued to the end of something:
-/// a closing bracket, a percent sign, or a quote that closes (with no space before it). Russian
-/// text puts a space there; a no-break space and a dash read as two letters do not ("50%КР",
-/// "\"?\"КР", "{!DC-EDITOR}со" for "50% –").
+/// a closing bracket, a percent sign, a Latin letter, or a quote that closes (with no space
+/// before it). Russian text puts a space there; a no-break space and a dash read as two letters
+/// do not ("50%КР", "\"?\"КР", "nnnnКР", "{!DC-EDITOR}со" for "50% –").
 constexpr bool gluesWord(const std::uint8_t* bytes, std::size_t i) {
     const std::uint8_t before = bytes[i - 1];
     if (before == ')' || before == ']' || before == '}' || before == '%')
         return true;
+    if ((before | 0x20) >= 'a' && (before | 0x20) <= 'z') {
+        // Not the n of an escape such as \n, nor the letter of a placeholder such as %S.
+        const std::uint8_t sign = i >= 2 ? bytes[i - 2] : ' ';
+        return !(sign == '%' || sign == '$' ||
+                 (sign == '\\' && (before == 'n' || before == 't' || before == 'r')));
+    }
     return before == '"' && i >= 2 && bytes[i - 2] > ' ' && bytes[i - 2] != '(' &&
            bytes[i - 2] != '[' && bytes[i - 2] != '{' && bytes[i - 2] != '"';
 }
