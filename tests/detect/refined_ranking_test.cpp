@@ -163,6 +163,7 @@ TEST(RefinedRanking, WeighsWhereMarksAndCapitalsStand) {
          {"как только вы его откроете. Если их там нет, перейдите к панели",
           "будет показано окно с сообщением \"Убедитесь,",
           "панелей, например, 50%\u00A0– одинакового размера.",
+          "используем формат \\x{nnnn}, где nnnn\u00A0– одна или более шестнадцатеричных цифр",
           "установлено, но оно повреждено.\nФайл «{ $name }» не может быть открыт",
           "пространства ввода и вывода — это продолжать чтение или запись",
           "используемые структуры данных ядра, такие как таблицы",
@@ -226,6 +227,17 @@ TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
             EXPECT_FALSE(ranking.plausible(i));
         EXPECT_FALSE(documentChain(ranking, text));
     }
+}
+
+// Capitals with no real word among them do not stay against a recoding into small letters
+// that makes one.
+TEST(RefinedRanking, GarbageInCapitalsIsNoTextToKeep) {
+    const std::string damaged = through(engine::parseAction("wk"),
+                                        engine::win1251Literal("flex-, сеточным многоколоночным"));
+    const RefinedRanking ranking = rankDocument(damaged);
+    ASSERT_FALSE(ranking.candidates.empty());
+    EXPECT_EQ(ranking.candidates.front().action, "kw ");
+    EXPECT_NE(ranking.verdict, Verdict::unchanged);
 }
 
 // A word of two letters is found among the word forms too often to outweigh three more
