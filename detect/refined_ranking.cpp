@@ -1482,31 +1482,33 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
             ++i;
             continue;
         }
-        std::size_t end = runEnd(text, i);
-        std::size_t joint = text.size(); // the accelerator inside the word, if any
-        if (end < text.size() && text[end] == '_' && underscoreJoins(text, end, memo)) {
-            joint = end;
-            end = runEnd(text, end + 1);
-        }
+        std::size_t end = i;
         int capitals = 0;
         bool tailHasCapital = false;
         std::uint32_t code = 0;
         bool codable = true;
         std::size_t length = 0;
-        for (std::size_t k = i; k < end; ++k) {
-            if (k == joint)
-                continue;
-            const auto byte = static_cast<std::uint8_t>(text[k]);
-            if (isCapitalClass(kClassOf[byte])) {
-                ++capitals;
-                tailHasCapital = tailHasCapital || length > 0;
+        const auto letters = [&] {
+            while (end < text.size() &&
+                   isLetterClass(kClassOf[static_cast<std::uint8_t>(text[end])])) {
+                const auto byte = static_cast<std::uint8_t>(text[end]);
+                if (isCapitalClass(kClassOf[byte])) {
+                    ++capitals;
+                    tailHasCapital = tailHasCapital || length > 0;
+                }
+                const std::uint8_t letter = capitalLetterCode(foldByte(byte));
+                codable = codable && letter != kNotALetter;
+                code = code << 5 | letter;
+                if (length < small.size())
+                    small[length] = smallLetter(byte);
+                ++length;
+                ++end;
             }
-            const std::uint8_t letter = capitalLetterCode(foldByte(byte));
-            codable = codable && letter != kNotALetter;
-            code = code << 5 | letter;
-            if (length < small.size())
-                small[length] = smallLetter(byte);
-            ++length;
+        };
+        letters();
+        if (end < text.size() && text[end] == '_' && underscoreJoins(text, end, memo)) {
+            ++end; // the accelerator inside the word
+            letters();
         }
         const auto isLatin = [](char ch) {
             const auto b = static_cast<std::uint8_t>(ch);
@@ -1608,9 +1610,9 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             if (at < judgedTo)
                 return;
             std::size_t start = runStart(side, at), end = runEnd(side, at);
-            if (start > 1 && underscoreJoins(side, start - 1, &memo))
+            if (start > 1 && side[start - 1] == '_' && underscoreJoins(side, start - 1, &memo))
                 start = runStart(side, start - 2);
-            else if (end < n && underscoreJoins(side, end, &memo))
+            else if (end < n && side[end] == '_' && underscoreJoins(side, end, &memo))
                 end = runEnd(side, end + 1);
             // A run across an underscore that does not join it to this word may join it in the
             // other reading: it is judged again too.
