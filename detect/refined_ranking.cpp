@@ -1144,11 +1144,12 @@ std::size_t markupLength(std::string_view t, std::size_t i) {
             return until(i + 2, '}', "-.:");
         if (at(i + 1) == '(')
             return until(i + 2, ')', " -.,");
-        if (!isNameByte(at(i + 1)))
-            return 0;
-        for (std::size_t j = i + 1;; ++j)
-            if (!isNameByte(at(j)))
-                return j - i;
+        {
+            std::size_t j = i + 1;
+            while (isNameByte(at(j)))
+                ++j;
+            return j == i + 1 ? 0 : j - i;
+        }
     case '<': {
         std::size_t j = i + 1 + (at(i + 1) == '/');
         if (!isAsciiLetter(at(j)))
