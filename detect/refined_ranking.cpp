@@ -73,6 +73,9 @@ constexpr double kMidSentenceCapitalCost = -4.0;
 constexpr double kStrayLetterCost = -6.0;
 /// A word glued to a closing bracket, percent sign or closing quote (gluesWord).
 constexpr double kGluedWordCost = -6.0;
+/// A quote that opens a word with none to close it after: Mac Cyrillic read as Windows-1251
+/// shows the capitals Д, У and Ф as „ “ ” ("“становите" for "Установите").
+constexpr double kUnclosedQuoteCost = -6.0;
 /// Per filter: each filter of a chain is one of twelve, so a chain one filter longer is one of
 /// twelve times as many (ln 12 = 2.48).
 constexpr double kFilterCost = -2.5;
@@ -792,8 +795,9 @@ double fullTotal(const TextJudgement& j, int filters, const ReadingPrior& prior 
     return j.bigram + kMixedCaseWordCost * j.mixedCaseWords + kCapitalShareCost * capitalShare +
            kOddBesideLetterCost * j.oddBesideLetters + kMisplacedMarkCost * j.misplacedMarks +
            kMidSentenceCapitalCost * j.midSentenceCapitals + kStrayLetterCost * j.strayLetters +
-           kGluedWordCost * j.gluedWords + kDictionaryHitGain * j.dictionaryHits +
-           kKnownWordGain * j.knownWords + (kFilterCost + prior.extraFilterCost) * filters +
+           kGluedWordCost * j.gluedWords + kUnclosedQuoteCost * j.unclosedQuotes +
+           kDictionaryHitGain * j.dictionaryHits + kKnownWordGain * j.knownWords +
+           (kFilterCost + prior.extraFilterCost) * filters +
            (filters == 0 && prior.asItIsIsInput ? kAsItIsGain : 0.0);
 }
 
@@ -949,7 +953,7 @@ bool swapOnlyLetters(std::string_view a, std::string_view b) {
 /// The signs of damage in a reading that asItIsHolds weighs.
 int damageSigns(const TextJudgement& j) {
     return j.misplacedMarks + j.midSentenceCapitals + j.strayLetters + j.gluedWords +
-           j.oddBesideLetters;
+           j.unclosedQuotes + j.oddBesideLetters;
 }
 
 /// A document as the whole-document check sees it: how often each pair of neighbouring bytes
@@ -1368,14 +1372,27 @@ constexpr std::array<std::uint8_t, 256> kTypographyKind = buildTypographyKinds()
 
 void countTypography(std::string_view text, TextJudgement& judgement) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
     // Only marks and the first letters of words are weighed.
     std::uint8_t before = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    int opening = 0, closing = 0;
+    for (std::size_t i = 0; i < n; ++i) {
         const std::uint8_t kind = kTypographyKind[bytes[i]];
         if (kind == 2 || (kind == 1 && before != 1))
-            typographyAt(bytes, text.size(), i, judgement);
+            typographyAt(bytes, n, i, judgement);
+        if (kind == 2) {
+            // Quotes „ “ ” that open a word, and “ ” that close one. (« is left out: a piece of
+            // text often ends inside a quotation in guillemets.)
+            const bool letterBefore = i > 0 && isLetterClass(kClassOf[bytes[i - 1]]);
+            const bool letterAfter = i + 1 < n && isLetterClass(kClassOf[bytes[i + 1]]);
+            const std::uint8_t byte = bytes[i];
+            const bool quote = byte == 0x84 || byte == 0x93 || byte == 0x94;
+            opening += quote && letterAfter && !letterBefore;
+            closing += quote && byte != 0x84 && letterBefore && !letterAfter;
+        }
         before = kind;
     }
+    judgement.unclosedQuotes = std::max(0, opening - closing);
 }
 
 #ifdef VORLEX_REFINED_AVX2
@@ -1936,15 +1953,18 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         // more: a word of two is found among the word forms by chance too often ("ОП" for
         // "ЦП" by a chain of four filters against one).
         const bool longer = keys.chain(judged[1].index).count > keys.chain(judged[0].index).count;
-        if (swapOnlyLetters(first, second) && [&] {
-                const WordChange change = wordChange(first, second);
-                if (longer && change.longKnownAfter <= change.longKnownBefore)
-                    return false;
-                return change.knownAfter > change.knownBefore &&
-                       2 * change.knownAfter >= change.spanLetters;
-            }()) {
-            std::swap(judged[0], judged[1]);
-            decidedByWords = true;
+        if (swapOnlyLetters(first, second)) {
+            const WordChange change = wordChange(first, second);
+            if (change.knownAfter > change.knownBefore &&
+                2 * change.knownAfter >= change.spanLetters &&
+                (!longer || change.longKnownAfter > change.longKnownBefore)) {
+                std::swap(judged[0], judged[1]);
+                decidedByWords = true;
+            } else {
+                // Words decide for the first as well ("Установите" against "Тстановите").
+                decidedByWords = change.knownBefore > change.knownAfter &&
+                                 2 * change.knownBefore >= change.spanLetters;
+            }
         }
     }
     double topTotal = judged.front().total;

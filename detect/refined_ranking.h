@@ -155,6 +155,9 @@ struct TextJudgement {
     /// sign or a closing quote ("50%КР", "\"?\"КР", "}со": a no-break space and a dash read as
     /// letters).
     int gluedWords = 0;
+    /// ...and quotes that open a word („ “ ” before a letter) beyond those that close one (“ ”
+    /// after a letter): "“становите" for "Установите".
+    int unclosedQuotes = 0;
     /// Punctuation marks from 0x80 up (not the no-break space) between two Cyrillic letters:
     /// in real text a sign such as № or “ stands beside a word, not inside one.
     int punctuationInWords = 0;

@@ -156,12 +156,13 @@ TEST(RefinedRanking, VerdictsOnRussianText) {
 // signs or other letters: "…сли" for "Если", "З{ $name }И" for «{ $name }», a lone "С" for a
 // dash, "Ядра" for "ядра", "“казать" for "Указать", "50%КР" for a no-break space and a dash.
 // Where a sign sits beside a letter (or a capital in mid-sentence), the words a recoding makes
-// real and a word glued to a percent sign give the damage away; the text itself is still left
-// as it is.
+// real, a word glued to a percent sign and a quote that nothing closes give the damage away;
+// the text itself is still left as it is.
 TEST(RefinedRanking, WeighsWhereMarksAndCapitalsStand) {
     for (const char* text :
          {"как только вы его откроете. Если их там нет, перейдите к панели",
           "будет показано окно с сообщением \"Убедитесь,",
+          "шрифт из списка.\nУстановите этот флажок,",
           "панелей, например, 50%\u00A0– одинакового размера.",
           "используем формат \\x{nnnn}, где nnnn\u00A0– одна или более шестнадцатеричных цифр",
           "установлено, но оно повреждено.\nФайл «{ $name }» не может быть открыт",
