@@ -1321,7 +1321,7 @@ void sumPairs(const std::array<std::string_view, Lanes>& texts,
 
 /// What a mark or the first letter of a word at position `i` adds to the signs of damage of
 /// judgeText that come from the neighbours of letters and marks (misplacedMarks,
-/// midSentenceCapitals, strayLetters).
+/// midSentenceCapitals, strayLetters, gluedWords).
 void typographyAt(const std::uint8_t* bytes, std::size_t n, std::size_t i,
                   TextJudgement& judgement) {
     const std::uint8_t byte = bytes[i];
