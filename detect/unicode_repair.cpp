@@ -37,8 +37,9 @@ std::string utf8Head(std::string_view text, std::size_t characters) {
 
 // Unicode text as Windows-1251 bytes for judging only: a character without a byte there (an
 // emoji, an arrow, a Latin letter with a mark) becomes '?', which the ranking takes for a word
-// boundary. nullopt when no Cyrillic letter is left to judge.
-std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
+// boundary. nullopt when the text is no valid UTF-8 or, with `needCyrillic`, when no Cyrillic
+// letter is left to judge.
+std::optional<std::string> judgedThroughWin1251(std::string_view utf8, bool needCyrillic = true) {
     std::string out;
     out.reserve(utf8.size());
     bool cyrillic = false;
@@ -52,9 +53,100 @@ std::optional<std::string> judgedThroughWin1251(std::string_view utf8) {
         out += static_cast<char>(byte ? *byte : '?');
         cyrillic = cyrillic || (byte && (*byte >= 0xC0 || *byte == 0xA8 || *byte == 0xB8));
     }
-    if (!cyrillic)
+    if (needCyrillic && !cyrillic)
         return std::nullopt;
     return out;
+}
+
+constexpr bool isAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// The runs of a text between ASCII white space. No view, UTF-8 step or byte map of Cyrillic
+// pages makes or moves such a space, so a repair changes a text run by run.
+std::vector<std::string_view> runsOf(std::string_view text) {
+    std::vector<std::string_view> runs;
+    for (std::size_t pos = 0; pos < text.size();) {
+        while (pos < text.size() && isAsciiSpace(text[pos]))
+            ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && !isAsciiSpace(text[pos]))
+            ++pos;
+        if (pos > start)
+            runs.push_back(text.substr(start, pos - start));
+    }
+    return runs;
+}
+
+// How well a stretch of Unicode text reads as Russian: its plausibility as judged through
+// Windows-1251, none without a Cyrillic letter.
+double readsAsRussian(const Dictionary& dictionary, std::string_view utf8) {
+    const std::optional<std::string> judged = judgedThroughWin1251(utf8, false);
+    return judged ? plausibility(dictionary, *judged) : 0.0;
+}
+
+// A run as Russian: its Cyrillic letters, and whether each of its words is a known word form.
+struct RunReading {
+    int letters = 0;
+    bool known = false;
+    std::string folded; ///< its Windows-1251 bytes in capitals
+};
+
+RunReading readRun(const Dictionary& dictionary, std::string_view utf8) {
+    const std::optional<std::string> judged = judgedThroughWin1251(utf8, false);
+    if (!judged)
+        return {};
+    const TextJudgement j = judgeText(dictionary, *judged);
+    return {j.letters, j.words > 0 && j.knownWords == j.words, foldedCopy(*judged)};
+}
+
+// Whether a repair reads better where it changes the text. Of the runs it changes, the letters
+// of runs that become known Russian words are its gain, those of runs of known words that it
+// turns into something else, or only into other capitals, its loss: a text of which only a
+// part is damaged (a quoted mojibake inside correct text) loses its correct words to a repair
+// of the whole, a damaged text gains all of its words and loses at most a short word that its
+// mojibake happened to spell. Unless known words hold half of the repaired letters, the changed
+// runs must also read as plausible Russian repaired, and without known words on either side
+// more plausibly than before (a chain that turns a mojibake into another rarely spells words).
+bool betterWhereChanged(const Dictionary& dictionary, std::string_view before,
+                        std::string_view after) {
+    const std::vector<std::string_view> was = runsOf(before), is = runsOf(after);
+    if (was.size() != is.size())
+        return readsAsRussian(dictionary, after) > readsAsRussian(dictionary, before);
+    int gain = 0, loss = 0, letters = 0;
+    std::string oldRuns, newRuns;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (was[i] == is[i])
+            continue;
+        const RunReading old = readRun(dictionary, was[i]), repaired = readRun(dictionary, is[i]);
+        if (old.known && (!repaired.known || old.folded == repaired.folded))
+            loss += old.letters;
+        else if (repaired.known && !old.known)
+            gain += repaired.letters;
+        letters += repaired.letters;
+        if (!newRuns.empty()) {
+            oldRuns += ' ';
+            newRuns += ' ';
+        }
+        oldRuns += was[i];
+        newRuns += is[i];
+    }
+    if (gain == 0 && loss == 0)
+        return readsAsRussian(dictionary, newRuns) >
+               std::max(kPlausibleFrom, readsAsRussian(dictionary, oldRuns));
+    return gain > 2 * loss &&
+           (2 * gain >= letters || readsAsRussian(dictionary, newRuns) >= kPlausibleFrom);
+}
+
+// The part of the text a repair is checked on: its start up to the judged size, cut at ASCII
+// white space so that no character and no mojibake of one is split.
+std::string_view checkedPart(std::string_view text) {
+    if (text.size() <= kRefinedSampleBytes)
+        return text;
+    std::size_t end = kRefinedSampleBytes;
+    while (end > 0 && !isAsciiSpace(text[end]))
+        --end;
+    return end == 0 ? utf8Prefix(text, kRefinedSampleBytes) : text.substr(0, end);
 }
 
 // The page whose text a chain of one filter turns into Windows-1251 ("kw": Koi); Windows-1251
@@ -81,6 +173,10 @@ DisplayPage sourcePageOf(const engine::FilterList& chain) {
 // text, and among the thousands of longer chains one that turns a short word or a lone letter
 // into another real one ("ЦП" into "ОП") is found by chance too often.
 constexpr double kUnicodeChainCost = -4.5;
+
+// Plausible repairs checked for reading better wherever they change the text, best first,
+// until one passes; the ones after them are not taken either.
+constexpr std::size_t kCheckedRepairs = 4;
 
 struct Leaf {
     RefinedRanking ranking;
@@ -255,8 +351,34 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
     std::vector<std::size_t> order(all.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return better(ranks[a], ranks[b]); });
+    const auto sortOrder = [&] {
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return better(ranks[a], ranks[b]); });
+    };
+    sortOrder();
+    // A plausible repair that reads worse somewhere it changes the text is not taken.
+    const std::string_view checked = checkedPart(utf8);
+    bool demoted = false;
+    for (std::size_t i = 0, tried = 0; i < order.size(); ++i) {
+        Rank& rank = ranks[order[i]];
+        const UnicodeCandidate& candidate = all[order[i]];
+        if (!rank.plausible || candidate.action.empty())
+            break;
+        if (tried++ < kCheckedRepairs) {
+            engine::UnicodeActionError error{};
+            const auto result =
+                engine::applyUnicodeAction(candidate.steps, checked, true, {}, error);
+            if (!result ||
+                betterWhereChanged(search.dictionary, checked, engine::resultAsUtf8(*result)))
+                break;
+        }
+        // Implausible as a repair of this text, wherever it is listed.
+        rank.plausible = false;
+        all[order[i]].reading.plausibility = 0;
+        demoted = true;
+    }
+    if (demoted)
+        sortOrder();
 
     UnicodeRanking& ranking = search.ranking;
     for (std::size_t i = 0; i < order.size() && ranking.candidates.size() < maxCandidates; ++i)

@@ -88,6 +88,33 @@ TEST(UnicodeRepair, ADamagedQuoteIsNotMadeWorse) {
             EXPECT_EQ(repaired(ranking, text), text) << family.name;
         }
     }
+    // Texts where a repair of the whole once won: a chain that turns every small letter into a
+    // capital, or one that garbles the quote and a letter of the correct text, or the quote's
+    // own repair, which breaks the rest.
+    struct Quoted {
+        std::size_t family;
+        std::string left, quote, right;
+    };
+    for (const Quoted& q : std::vector<Quoted>{
+             {7,
+              "сохраняется с иным, чем обычный архив, расширением файла, примером таких "
+              "файлов могут «",
+              "адресной",
+              "» быть, например, DOCX-файлы Microsoft Word, которые на самом деле представляют "
+              "собой сжатые файлы"},
+             {0, "точки углового узла выравниваются «", "все",
+              "» в параллель и могут быть перемещены только одновременно. Контрольные точки"},
+             {8, "не существует, «", "для группы\nДанные\nОбщие\nЛиния\nМетка",
+              "» создайте его.\nТеперь перезапустите DC, откройте"}}) {
+        const std::string text =
+            q.left + vorlex::test::mojibakeFamilies()[q.family].damage(q.quote) + q.right;
+        const UnicodeRanking ranking = rankUnicode(dictionary(), text, kStored);
+        const UnicodeBest best = bestUnicodeRepair(ranking, text, {});
+        if (best.candidate) {
+            EXPECT_TRUE(best.utf8 == text || best.utf8 == q.left + q.quote + q.right)
+                << best.candidate->action << best.utf8;
+        }
+    }
 }
 
 } // namespace
