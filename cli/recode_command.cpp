@@ -79,6 +79,9 @@ int runUnicodeAction(const RecodeRequest& request, const engine::UnicodeAction& 
         case engine::UnicodeActionError::outOfMemory:
             error = "not enough memory";
             break;
+        case engine::UnicodeActionError::spanOutside:
+            error = "the action names characters past the end of the text";
+            break;
         default:
             error = "the action's steps do not fit together";
         }
