@@ -254,7 +254,7 @@ struct Search {
 // known Russian word as it is, without the quotes and brackets around it, is turned back
 // through the views and UTF-8 steps of the families (no chain: a run is too short to rank
 // thousands of chains on), and a repair counts where it gives known words.
-constexpr std::size_t kMostSpanRuns = 64; ///< suspect runs looked at
+constexpr std::size_t kMostSpanRuns = 64; ///< runs beyond ASCII looked at, from the start
 constexpr int kLeastSpanGain = 5;         ///< letters of known words the repair must give in all
 constexpr int kLeastRunGain = 3;          ///< and in each run it counts
 constexpr std::size_t kMostQuoteRuns = 8; ///< runs of a quote on either side of a repaired one
@@ -327,7 +327,7 @@ void spanRepairs(std::string_view text, std::vector<UnicodeStep>& steps, int lay
     }
 }
 
-// A run that is no known Russian word as it is, and the characters around its core.
+// A run with a character beyond ASCII, and the marks around its core.
 struct SuspectRun {
     std::size_t index = 0;              ///< among the runs of the text beyond ASCII
     std::size_t run = 0;                ///< among all runs of the text
@@ -443,7 +443,7 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
         run.closes = closesQuote(cps[last]);
         suspects.push_back(std::move(run));
     }
-    // The steps that give the most letters of known words over all suspect runs.
+    // The steps that give the most letters of known words over all runs.
     struct Gain {
         std::vector<UnicodeStep> steps;
         int letters = 0, runs = 0;
@@ -502,9 +502,7 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
     });
     if (!strong && (most->runs < 2 || most->letters < 2 * kLeastSpanGain))
         return std::nullopt;
-    // The runs those steps repair, and the suspect runs right beside them that the steps can
-    // run on, on weak evidence only where they read more plausibly (the other words of a
-    // quote: names, short words).
+    // The runs those steps turn into known words.
     UnicodeCandidate candidate;
     candidate.steps.steps = most->steps;
     std::vector<bool> taken(suspects.size(), false);
