@@ -111,8 +111,9 @@ RunReading readRun(const Dictionary& dictionary, std::string_view utf8) {
 // mojibake happened to spell. Unless known words hold half of the repaired letters, the changed
 // runs must also read as plausible Russian repaired, and without known words on either side
 // more plausibly than before (a chain that turns a mojibake into another rarely spells words).
+// A UTF-8 decoding alone (`decodes`) needs no plausibility: the UTF-8 is the evidence.
 bool betterWhereChanged(const Dictionary& dictionary, std::string_view before,
-                        std::string_view after) {
+                        std::string_view after, bool decodes = false) {
     const std::vector<std::string_view> was = runsOf(before), is = runsOf(after);
     if (was.size() != is.size())
         return readsAsRussian(dictionary, after) > readsAsRussian(dictionary, before);
@@ -134,11 +135,11 @@ bool betterWhereChanged(const Dictionary& dictionary, std::string_view before,
         oldRuns += was[i];
         newRuns += is[i];
     }
+    const double floor = decodes ? 0.0 : kPlausibleFrom;
     if (gain == 0 && loss == 0)
         return readsAsRussian(dictionary, newRuns) >
-               std::max(kPlausibleFrom, readsAsRussian(dictionary, oldRuns));
-    return gain > 2 * loss &&
-           (2 * gain >= letters || readsAsRussian(dictionary, newRuns) >= kPlausibleFrom);
+               std::max(floor, readsAsRussian(dictionary, oldRuns));
+    return gain > 2 * loss && (2 * gain >= letters || readsAsRussian(dictionary, newRuns) >= floor);
 }
 
 // The part of the text a repair is checked on: its start up to the judged size, cut at ASCII
@@ -210,11 +211,20 @@ struct Search {
         ReadingPrior prior;
         prior.asItIsIsInput = itself;
         prior.extraFilterCost = kUnicodeChainCost;
-        leaves.push_back(
-            {lossy ? judgeAsItIs(dictionary, sample, bytes)
-                   : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates, prior),
-             std::move(steps), variantLabel(sample, {}), std::string(refinedSample(bytes)), lossy,
-             std::string(asItIs)});
+        RefinedRanking ranking =
+            lossy ? judgeAsItIs(dictionary, sample, bytes)
+                  : refineRanking(dictionary, sample, bytes, storedChains, maxCandidates, prior);
+        // Below a UTF-8 step the text it gives is judged even when chains push it off the list.
+        const bool decoded = std::any_of(steps.begin(), steps.end(), [](UnicodeStep step) {
+            return step.kind == UnicodeStepKind::utf8Decode;
+        });
+        if (decoded && !lossy &&
+            std::none_of(ranking.candidates.begin(), ranking.candidates.end(),
+                         [](const RefinedCandidate& c) { return c.chain.count == 0; }))
+            for (RefinedCandidate& plain : judgeAsItIs(dictionary, sample, bytes).candidates)
+                ranking.candidates.push_back(std::move(plain));
+        leaves.push_back({std::move(ranking), std::move(steps), variantLabel(sample, {}),
+                          std::string(refinedSample(bytes)), lossy, std::string(asItIs)});
     }
 
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
@@ -621,6 +631,18 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
     return candidate;
 }
 
+// Whether Windows-1251 text holds Cyrillic letters enough to be read as Russian: eight at
+// least, and twice as many as Latin ones.
+bool mostlyCyrillic(std::string_view text) {
+    int cyrillic = 0, latin = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        cyrillic += byte >= 0xC0 || byte == 0xA8 || byte == 0xB8;
+        latin += (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z';
+    }
+    return cyrillic >= 8 && cyrillic >= 2 * latin;
+}
+
 // How a candidate is ordered among those of all paths: plausible readings first, then by score.
 // The 8-bit ranking of each path has the last word on its own candidates: it may put the text
 // as it is before a recoding that scores a little better, and when its first is implausible
@@ -680,8 +702,31 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
         for (const RefinedCandidate& reading : leaf.candidates)
             leafBest = std::max(leafBest, reading.score);
         bool frontPlausible = leaf.plausible(0); // as judged again below, when it is
-        for (const RefinedCandidate& reading : leaf.candidates) {
+        bool front = true;
+        const std::string plainFolded = foldedCopy(found.bytesLabel);
+        // Below a UTF-8 step the text it gives comes first when it reads as Russian: the step
+        // explains the damage, and no family runs a chain after it.
+        std::vector<const RefinedCandidate*> readings;
+        for (const RefinedCandidate& reading : leaf.candidates)
+            readings.push_back(&reading);
+        const bool decoded = std::any_of(found.steps.begin(), found.steps.end(), [](auto step) {
+            return step.kind == UnicodeStepKind::utf8Decode;
+        });
+        if (decoded && !found.asItIsOnly) {
+            const auto plain = std::find_if(readings.begin(), readings.end(),
+                                            [](auto r) { return r->chain.count == 0; });
+            if (plain != readings.end() &&
+                ((*plain)->plausibility >= kPlausibleFrom || mostlyCyrillic(found.judged)))
+                std::rotate(readings.begin(), plain, plain + 1);
+        }
+        for (const RefinedCandidate* next : readings) {
+            const RefinedCandidate& reading = *next;
             if (found.asItIsOnly && reading.chain.count != 0)
+                continue;
+            // A chain that only turns small letters into capitals or back repairs no damage
+            // that arrives as Unicode ("будет перезапущен" as "БУДЕТ ПЕРЕЗАПУЩЕН").
+            if (reading.chain.count != 0 && reading.label != found.bytesLabel &&
+                foldedCopy(reading.label) == plainFolded)
                 continue;
             UnicodeCandidate candidate;
             candidate.steps.steps = found.steps;
@@ -705,14 +750,23 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
                         judgedThroughWin1251(engine::showThrough(found.judged, source)))
                     candidate.reading.plausibility = plausibility(search.dictionary, *text);
             }
+            // Text that a lossless view turns into UTF-8 of Cyrillic letters was UTF-8 read as
+            // 8-bit text: correct Russian text is no such UTF-8 through any page, so the
+            // decoding is plausible however its words read (lists of capitals, names).
+            if (candidate.steps.chain.count == 0 && !candidate.steps.steps.empty() &&
+                candidate.steps.steps.back().kind == UnicodeStepKind::utf8Decode &&
+                mostlyCyrillic(found.judged))
+                candidate.reading.plausibility =
+                    std::max(candidate.reading.plausibility, kPlausibleFrom);
             const bool plausible = candidate.reading.plausibility >= kPlausibleFrom;
             if (found.asItIsOnly)
                 ranks.push_back({plausible, reading.score});
-            else if (&reading == &leaf.candidates.front()) {
+            else if (front) {
                 ranks.push_back({plausible, leafBest});
                 frontPlausible = plausible;
             } else
                 ranks.push_back({plausible && frontPlausible, reading.score});
+            front = false;
             candidate.action = engine::unicodeActionString(candidate.steps);
             candidate.label = utf8Head(found.asItIsOnly ? found.text
                                        : shows ? engine::showThrough(found.bytesLabel, source)
@@ -742,8 +796,11 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
             engine::UnicodeActionError error{};
             const auto result =
                 engine::applyUnicodeAction(candidate.steps, checked, true, {}, error);
-            if (!result ||
-                betterWhereChanged(search.dictionary, checked, engine::resultAsUtf8(*result)))
+            const bool decodes = candidate.steps.chain.count == 0 &&
+                                 !candidate.steps.steps.empty() &&
+                                 candidate.steps.steps.back().kind == UnicodeStepKind::utf8Decode;
+            if (!result || betterWhereChanged(search.dictionary, checked,
+                                              engine::resultAsUtf8(*result), decodes))
                 break;
         }
         // Implausible as a repair of this text, wherever it is listed.
