@@ -78,6 +78,20 @@ TEST(UnicodeRepair, CharactersOfNoPageSurvive) {
     EXPECT_EQ(repaired(rankUnicode(dictionary(), damaged, kStored), damaged), text);
 }
 
+// What a UTF-8 step gives is the repair, even where its words read poorly and a chain after it
+// that only changes the case of letters scores better.
+TEST(UnicodeRepair, AUtf8DecodingIsTakenAsItIs) {
+    const auto& families = vorlex::test::mojibakeFamilies();
+    for (const std::size_t family : {0, 1, 2, 3, 7})
+        for (const std::string text :
+             {"%3$S будет перезапущен.", "игнорированных сигналов,", "могут каскадироваться"}) {
+            const std::string damaged = families[family].damage(text);
+            const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
+            EXPECT_EQ(ranking.verdict, Verdict::repair) << families[family].name << text;
+            EXPECT_EQ(repaired(ranking, damaged), text) << families[family].name;
+        }
+}
+
 // A damaged quote inside correct text is repaired where it is damaged or left as it is, never
 // made worse.
 TEST(UnicodeRepair, ADamagedQuoteIsNotMadeWorse) {
