@@ -1046,6 +1046,169 @@ private:
 
 namespace {
 
+constexpr bool isAsciiLetter(std::uint8_t byte) {
+    return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z';
+}
+constexpr bool isAsciiDigit(std::uint8_t byte) {
+    return byte >= '0' && byte <= '9';
+}
+constexpr bool isNameByte(std::uint8_t byte) {
+    return isAsciiLetter(byte) || isAsciiDigit(byte) || byte == '_';
+}
+constexpr bool isOneOf(std::uint8_t byte, std::string_view set) {
+    return byte != 0 && set.find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+/// The length of a directive at `t[i]` == '%': C's printf (`%` [n$] [flags] [width] [.prec]
+/// [length] conversion, with Mozilla's %S), Python's %(name)s, Qt's %1 and LibreOffice's
+/// %PRODUCTNAME; 0 for none. A conversion letter right before another ASCII letter or digit is
+/// none ("%of" is no directive).
+std::size_t directiveLength(std::string_view t, std::size_t i) {
+    const auto at = [t](std::size_t j) -> std::uint8_t {
+        return j < t.size() ? static_cast<std::uint8_t>(t[j]) : 0;
+    };
+    std::size_t k = i + 1;
+    if (at(k) >= 'A' && at(k) <= 'Z' && at(k + 1) >= 'A' && at(k + 1) <= 'Z') {
+        while ((at(k) >= 'A' && at(k) <= 'Z') || isAsciiDigit(at(k)) || at(k) == '_')
+            ++k;
+        // Not glued to a word ("%AQКР" is a damaged "%AQ —").
+        return isAsciiLetter(at(k)) || at(k) >= 0x80 ? 0 : k + (at(k) == '%') - i;
+    }
+    if (at(k) == '(') {
+        std::size_t j = k + 1;
+        while (isNameByte(at(j)))
+            ++j;
+        if (j == k + 1 || at(j) != ')')
+            return 0;
+        k = j + 1;
+    } else {
+        std::size_t j = k;
+        while (isAsciiDigit(at(j)))
+            ++j;
+        if (j > k && at(j) == '$')
+            k = j + 1;
+        else if (j > k && !isNameByte(at(j)))
+            return j - i; // %1
+    }
+    while (isOneOf(at(k), "-+#0'"))
+        ++k;
+    for (const bool precision : {false, true}) {
+        if (precision) {
+            if (at(k) != '.')
+                break;
+            ++k;
+        }
+        if (at(k) == '*')
+            ++k;
+        else
+            while (isAsciiDigit(at(k)))
+                ++k;
+    }
+    if ((at(k) == 'h' && at(k + 1) == 'h') || (at(k) == 'l' && at(k + 1) == 'l'))
+        k += 2;
+    else if (isOneOf(at(k), "hlzjtLq"))
+        ++k;
+    if (!isOneOf(at(k), "diouxXeEfFgGaAcspnS") || isNameByte(at(k + 1)))
+        return 0;
+    return k + 1 - i;
+}
+
+/// The length of the markup of a message catalogue at `t[i]`, 0 for none: a single accelerator
+/// mark & or ~ between two bytes from 0x80 up ("Отпра&вленные", "Е~щё"; an accelerator before
+/// the first letter of a word is only a boundary already), a directive, a placeholder such as
+/// {0}, { $name }, $NAME, ${NAME} or $(ARG), or an HTML tag, all of ASCII only.
+std::size_t markupLength(std::string_view t, std::size_t i) {
+    const auto at = [t](std::size_t j) -> std::uint8_t {
+        return j < t.size() ? static_cast<std::uint8_t>(t[j]) : 0;
+    };
+    // Up to the first `close` within a placeholder's reach, over bytes of `inside` only.
+    const auto until = [&](std::size_t from, char close, std::string_view inside) -> std::size_t {
+        for (std::size_t j = from; j < t.size() && j < from + 48; ++j) {
+            if (at(j) == static_cast<std::uint8_t>(close))
+                return j + 1 - i;
+            if (!isNameByte(at(j)) && !isOneOf(at(j), inside))
+                return 0;
+        }
+        return 0;
+    };
+    switch (at(i)) {
+    case '&':
+    case '~':
+        return i > 0 && at(i - 1) >= 0x80 && at(i + 1) >= 0x80 ? 1 : 0;
+    case '%':
+        return directiveLength(t, i);
+    case '{':
+        return until(i + 1, '}', " $-.:,()");
+    case '$':
+        if (at(i + 1) == '{')
+            return until(i + 2, '}', "-.:");
+        if (at(i + 1) == '(')
+            return until(i + 2, ')', " -.,");
+        {
+            std::size_t j = i + 1;
+            while (isNameByte(at(j)))
+                ++j;
+            return j == i + 1 ? 0 : j - i;
+        }
+    case '<': {
+        std::size_t j = i + 1 + (at(i + 1) == '/');
+        if (!isAsciiLetter(at(j)))
+            return 0;
+        while (isNameByte(at(j)))
+            ++j;
+        if (at(j) != ' ' && at(j) != '/' && at(j) != '>')
+            return 0;
+        for (; j < t.size() && j < i + 200; ++j) {
+            if (at(j) == '>')
+                return j + 1 - i;
+            if (at(j) == '<' || at(j) >= 0x80)
+                return 0;
+        }
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+constexpr std::array<bool, 256> buildMarkupStarts() {
+    std::array<bool, 256> starts{};
+    for (const char ch : std::string_view("&~%{$<"))
+        starts[static_cast<std::uint8_t>(ch)] = true;
+    return starts;
+}
+constexpr std::array<bool, 256> kMarkupStart = buildMarkupStarts();
+
+/// `text` as the reader of a message sees it, in `store` (or `text` itself when it holds no
+/// markup): an accelerator mark between letters goes, each directive and placeholder becomes
+/// one '%' (still a placeholder's sign to a lone letter glued to it), each tag one '<'. Only
+/// bytes below 0x80 go, and a byte below 0x80 stays one in every reading, so every reading of a
+/// sample loses the same bytes: the readings of the view are the views of the readings.
+std::string_view withoutMarkup(std::string_view text, std::string& store) {
+    std::size_t i = 0;
+    std::size_t length = 0;
+    for (; i < text.size(); ++i)
+        if (kMarkupStart[static_cast<std::uint8_t>(text[i])] &&
+            (length = markupLength(text, i)) != 0)
+            break;
+    if (i == text.size())
+        return text;
+    store.assign(text.substr(0, i));
+    while (i < text.size()) {
+        if (length != 0) {
+            if (text[i] != '&' && text[i] != '~')
+                store += text[i] == '<' ? '<' : '%';
+            i += length;
+        } else {
+            store += text[i++];
+        }
+        length = i < text.size() && kMarkupStart[static_cast<std::uint8_t>(text[i])]
+                     ? markupLength(text, i)
+                     : 0;
+    }
+    return store;
+}
+
 /// The part of judgeText that comes from how often each byte occurs.
 void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& judgement) {
     for (int a = 0; a < 256; ++a) {
@@ -1265,8 +1428,50 @@ private:
     std::size_t pending_ = 0;
 };
 
+bool letterIn(std::string_view t, std::size_t i) {
+    return isLetterClass(kClassOf[static_cast<std::uint8_t>(t[i])]);
+}
+/// The start and the end of the run of letters around the letter at `t[at]`.
+std::size_t runStart(std::string_view t, std::size_t at) {
+    while (at > 0 && letterIn(t, at - 1))
+        --at;
+    return at;
+}
+std::size_t runEnd(std::string_view t, std::size_t at) {
+    while (at < t.size() && letterIn(t, at))
+        ++at;
+    return at;
+}
+/// A Cyrillic letter (Windows-1251) small, ё as е, as the list of word forms holds it.
+char smallLetter(std::uint8_t byte) {
+    return static_cast<char>(byte == 0xA8 || byte == 0xB8 ? 0xE5
+                             : byte < 0xE0                ? byte + 0x20
+                                                          : byte);
+}
+
+/// Whether the underscore at `t[p]` is an accelerator mark inside one word ("С_охранить",
+/// "Разме_щение") rather than a joint of two words or names ("база_данных", "Имя_файла"): a
+/// single one between two runs of letters that together make a word form. Each reading decides
+/// alone, so the words of a reading stay what judgeWords finds in it.
+bool underscoreJoins(std::string_view t, std::size_t p, WordFormMemo* memo) {
+    if (t[p] != '_' || p == 0 || p + 1 >= t.size() || !letterIn(t, p - 1) || !letterIn(t, p + 1))
+        return false;
+    const std::size_t start = runStart(t, p - 1), end = runEnd(t, p + 1);
+    if ((start > 0 && t[start - 1] == '_') || (end < t.size() && t[end] == '_') ||
+        end - start - 1 > kLongestListedWord)
+        return false;
+    std::array<char, kLongestListedWord> small{};
+    std::size_t length = 0;
+    for (std::size_t i = start; i < end; ++i)
+        if (i != p)
+            small[length++] = smallLetter(static_cast<std::uint8_t>(t[i]));
+    const std::uint64_t key = wordFormKey(std::string_view(small.data(), length));
+    return memo ? memo->listedKey(key) : isListedWordFormKey(key);
+}
+
 /// With `batch`, the words' keys join it (whose sign must be `sign`) and wait there for its
-/// look-up; without, they are looked up before the return.
+/// look-up; without, they are looked up before the return. A word is a run of letters, or two
+/// joined by an accelerator's underscore (underscoreJoins).
 void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t from,
                 std::size_t to, WordFormMemo* memo, TextJudgement& judgement, int sign,
                 WordKeys* batch = nullptr) {
@@ -1283,25 +1488,29 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
         bool tailHasCapital = false;
         std::uint32_t code = 0;
         bool codable = true;
-        while (end < text.size() && isLetterClass(kClassOf[static_cast<std::uint8_t>(text[end])])) {
-            const auto byte = static_cast<std::uint8_t>(text[end]);
-            if (isCapitalClass(kClassOf[byte])) {
-                ++capitals;
-                tailHasCapital = tailHasCapital || end > i;
+        std::size_t length = 0;
+        const auto letters = [&] {
+            while (end < text.size() &&
+                   isLetterClass(kClassOf[static_cast<std::uint8_t>(text[end])])) {
+                const auto byte = static_cast<std::uint8_t>(text[end]);
+                if (isCapitalClass(kClassOf[byte])) {
+                    ++capitals;
+                    tailHasCapital = tailHasCapital || length > 0;
+                }
+                const std::uint8_t letter = capitalLetterCode(foldByte(byte));
+                codable = codable && letter != kNotALetter;
+                code = code << 5 | letter;
+                if (length < small.size())
+                    small[length] = smallLetter(byte);
+                ++length;
+                ++end;
             }
-            const std::uint8_t letter = capitalLetterCode(foldByte(byte));
-            codable = codable && letter != kNotALetter;
-            code = code << 5 | letter;
-            if (end - i < small.size()) {
-                // Small letters, ё as е, as the list holds them.
-                const std::uint8_t folded = byte == 0xA8 || byte == 0xB8 ? 0xE5
-                                            : byte < 0xE0 ? static_cast<std::uint8_t>(byte + 0x20)
-                                                          : byte;
-                small[end - i] = static_cast<char>(folded);
-            }
-            ++end;
+        };
+        letters();
+        if (end < text.size() && text[end] == '_' && underscoreJoins(text, end, memo)) {
+            ++end; // the accelerator inside the word
+            letters();
         }
-        const std::size_t length = end - i;
         const auto isLatin = [](char ch) {
             const auto b = static_cast<std::uint8_t>(ch);
             return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
@@ -1394,17 +1603,31 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
         const int sign = pass.second;
         std::size_t judgedTo = 0; // words before this were judged
         WordKeys keys(&memo, judgement.knownWords, sign);
+        // Whether a run of letters stands across an underscore at `p` from another.
+        const auto underscoreBeside = [&](std::size_t p, std::size_t run) {
+            return p < n && run < n && side[p] == '_' && letterAt(side, run);
+        };
         const auto word = [&](std::size_t at) {
             if (at < judgedTo)
                 return;
-            std::size_t start = at;
-            while (start > 0 && letterAt(side, start - 1))
-                --start;
-            std::size_t end = at + 1;
-            while (end < n && letterAt(side, end))
-                ++end;
+            std::size_t start = runStart(side, at), end = runEnd(side, at);
+            if (start > 1 && side[start - 1] == '_' && underscoreJoins(side, start - 1, &memo))
+                start = runStart(side, start - 2);
+            else if (end < n && side[end] == '_' && underscoreJoins(side, end, &memo))
+                end = runEnd(side, end + 1);
+            // A run across an underscore that does not join it to this word may join it in the
+            // other reading: it is judged again too.
+            if (start > 1 && underscoreBeside(start - 1, start - 2)) {
+                const std::size_t before = runStart(side, start - 2);
+                if (before >= judgedTo)
+                    judgeWords(dictionary, side, before, before + 1, &memo, judgement, sign, &keys);
+            }
             judgeWords(dictionary, side, start, start + 1, &memo, judgement, sign, &keys);
             judgedTo = end;
+            if (underscoreBeside(end, end + 1)) {
+                judgeWords(dictionary, side, end + 1, end + 2, &memo, judgement, sign, &keys);
+                judgedTo = runEnd(side, end + 1);
+            }
         };
         for (const std::size_t d : differ) {
             if (letterAt(side, d)) {
@@ -1413,8 +1636,12 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
             }
             if (d > 0 && letterAt(side, d - 1))
                 word(d - 1);
+            else if (d > 1 && underscoreBeside(d - 1, d - 2))
+                word(d - 2);
             if (d + 1 < n && letterAt(side, d + 1))
                 word(d + 1);
+            else if (underscoreBeside(d + 1, d + 2))
+                word(d + 2);
         }
         keys.lookUp();
     }
@@ -1424,6 +1651,8 @@ TextJudgement judgeTextAgainst(const Dictionary& dictionary, std::string_view te
 } // namespace
 
 TextJudgement judgeText(const Dictionary& dictionary, std::string_view text, WordFormMemo* memo) {
+    std::string view;
+    text = withoutMarkup(text, view);
     TextJudgement judgement = judgeBytes(text);
     judgeWords(dictionary, text, 0, text.size(), memo, judgement, 1);
     return judgement;
@@ -1469,7 +1698,9 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
                              std::string_view document, std::span<const FilterList> storedChains,
                              std::size_t maxCandidates, const ReadingPrior& prior) {
     RefinedRanking ranking;
-    const std::string_view text = refinedSample(document);
+    // Every reading is judged without the markup of message catalogues, as judgeText judges it.
+    std::string view;
+    const std::string_view text = withoutMarkup(refinedSample(document), view);
     const TextShape shape = shapeOf(text);
     if (shape.highCount == 0 || maxCandidates == 0)
         return ranking;

@@ -119,7 +119,9 @@ inline constexpr std::size_t kDocumentCandidates = 4;
 [[nodiscard]] std::optional<engine::FilterList> documentChain(const RefinedRanking& ranking,
                                                               std::string_view document);
 
-/// Scores of the refined stage for one recoded text (Windows-1251), for tests and tuning.
+/// Scores of the refined stage for one recoded text (Windows-1251), for tests and tuning. The
+/// text is judged without the markup of message catalogues (accelerator marks inside words,
+/// printf directives, placeholders, HTML tags), as the reader of a message sees it.
 struct TextJudgement {
     double bigram = 0;        ///< sum of ln P over letter transitions and odd-byte penalties
     int letters = 0;          ///< Cyrillic letters

@@ -7,8 +7,10 @@ Two sets of Russian test texts (scripts/russian_corpus.py):
                   quotations, jokes, verse) and interface messages (the Russian message
                   catalogues of other installed packages): the independent check
   --set dev       the held-out halves of the model genres (manual pages, help pages, interface
-                  messages) and a genre no table has seen (a file manager's help), never in a
-                  table: what the scoring is tuned on
+                  messages), the same interface messages with the markup of message catalogues
+                  added (uimarked: accelerator marks, printf directives, placeholders, option
+                  columns, HTML tags; scripts/catalogue_markup.py) and a genre no table has seen
+                  (a file manager's help), never in a table: what the scoring is tuned on
 Inputs that are no Russian text: random bytes, English manual pages in Windows-1252 and pieces
 of /bin/ls. See bench/refined_eval.cpp for the cases and what counts as right.
 
@@ -32,11 +34,13 @@ import subprocess
 import sys
 import tempfile
 
+import catalogue_markup
 import russian_corpus
 import unicode_families
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
-SETS = {"reserved": ["doc", "prose", "messages"], "dev": ["man", "help", "ui", "fmhelp"]}
+SETS = {"reserved": ["doc", "prose", "messages"],
+        "dev": ["man", "help", "ui", "uimarked", "fmhelp"]}
 MODEL_GENRES = ["man", "help", "ui"]
 PACKAGES = (russian_corpus.EVALUATION_PACKAGES + russian_corpus.MODEL_PACKAGES +
             russian_corpus.DEVELOPMENT_PACKAGES +
@@ -88,7 +92,10 @@ def english_text():
 
 
 def genre_text(genre):
-    """The genre's Russian text; of a model genre only the held-out half."""
+    """The genre's Russian text; of a model genre only the held-out half. uimarked is the
+    held-out interface messages with the markup of message catalogues added."""
+    if genre == "uimarked":
+        return catalogue_markup.decorate(genre_text("ui"))
     held = genre in MODEL_GENRES
     return "\n".join(text for name, text in russian_corpus.documents(genre)
                      if not held or russian_corpus.held_out(name))

@@ -16,7 +16,9 @@ Cyrillic letters (№ or “ standing for a letter) alone and times the evidence
 in capitals, the known share times the share of capitals (lists of function names in capitals
 are real text the word forms do not cover), the share of control bytes (program files) and the
 share of words with a digit right beside them ("Лист1"). A run of no-break spaces counts as one
-(indented help text), and the n of a literal \n in a message is no Latin letter.
+(indented help text), and the n of a literal \n in a message is no Latin letter. The features
+are of the text without the markup of message catalogues (accelerator marks inside words,
+directives, placeholders, HTML tags; see withoutMarkup in detect/refined_ranking.cpp).
 
 Training rows come from `vorlex_refined_eval --features FILE` run on the held-out halves of the
 model genres (the texts scripts/evaluate_ranking.py --set dev uses; scripts/build_bigram_table.py

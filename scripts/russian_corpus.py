@@ -13,6 +13,8 @@ Word forms: aspell-ru (A. I. Lebedev's Russian dictionary, a BSD-style licence; 
 Development only, never in a table (a genre the tables have not seen, for tuning that must
 carry over to other genres):
   fmhelp    doublecmd-help-ru (GPL-2+): the help of a file manager
+  uimarked  the held-out half of ui with the markup of message catalogues added by
+            scripts/catalogue_markup.py (scripts/evaluate_ranking.py makes it)
 
 Evaluation only, never used for a table or its tuning:
   doc       aptitude-doc-ru, debian-faq-ru, maint-guide-ru, developers-reference-ru

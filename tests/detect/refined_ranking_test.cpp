@@ -208,6 +208,26 @@ TEST(RefinedRanking, UnchangedForRealTextBeyondTheWordForms) {
         EXPECT_EQ(rankDocument(text).verdict, Verdict::unchanged) << text.substr(0, 30);
 }
 
+// Messages as catalogues hold them: an accelerator mark inside a word (GTK's _, Qt's &,
+// LibreOffice's ~) and a directive or placeholder are no part of the words, so the message is
+// real text and each damage of it is repaired. An underscore between two words still parts them.
+TEST(RefinedRanking, ReadsMessagesPastTheirMarkup) {
+    for (const char* text : {"Закры_ть вкладку %1$s", "Отпра&вленные: %lu", "Е~щё %d файлов",
+                             "Копироват_ь { $count } местоположения"}) {
+        const std::string win = engine::win1251Literal(text);
+        EXPECT_EQ(rankDocument(win).verdict, Verdict::unchanged) << text;
+        for (const char* damage : {"wk", "wi", "wa", "wm"}) {
+            const std::string damaged = through(engine::parseAction(damage), win);
+            const RefinedRanking repaired = rankDocument(damaged);
+            EXPECT_EQ(repaired.verdict, Verdict::repair) << text << ' ' << damage;
+            EXPECT_EQ(through(repaired.candidates.front().chain, damaged), win) << text;
+        }
+    }
+    const TextJudgement names = judgeText(dictionary(), engine::win1251Literal("база_данных"));
+    EXPECT_EQ(names.words, 2);
+    EXPECT_EQ(names.knownWords, 2);
+}
+
 // Bytes that are no Russian text in any reading: every candidate is implausible.
 TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
     std::string bytes;
