@@ -345,6 +345,7 @@ struct SuspectRun {
     std::vector<std::size_t> offsets;   ///< byte offset of each character, and of its end
     std::size_t lead = 0, trail = 0;    ///< quotes and brackets before and after its core
     bool known = false;                 ///< it reads as known words as it is
+    int letters = 0;                    ///< its Cyrillic letters as it is
     bool opens = false, closes = false; ///< it opens or closes a quote or brackets
 };
 
@@ -440,7 +441,9 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
         ++runs;
         // A short mojibake may spell a known word ("Рё"): such runs are not repaired for
         // themselves, only beside others.
-        run.known = readRun(dictionary, text.substr(start, pos - start)).known;
+        const RunReading reading = readRun(dictionary, text.substr(start, pos - start));
+        run.known = reading.known;
+        run.letters = reading.letters;
         while (run.lead < cps.size() && isEdgeMark(cps[run.lead]))
             ++run.lead;
         while (run.trail < cps.size() - run.lead && isEdgeMark(cps[cps.size() - 1 - run.trail]))
@@ -583,11 +586,13 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
     }
     for (std::size_t i = 0; i < suspects.size(); ++i) {
         // (Steps that change any Cyrillic text change the words around every quote: for them
-        // a run past the mark that closes it, or before the one that opens it, does not count.)
+        // a known word of three letters or more past the mark that closes it, or before the
+        // one that opens it, does not count.)
+        const bool word = suspects[i].known && suspects[i].letters >= 3;
         const bool beside = (i > 0 && taken[i - 1] && neighbours(i - 1, i) &&
-                             (strong || !suspects[i - 1].closes)) ||
+                             (strong || !word || !suspects[i - 1].closes)) ||
                             (i + 1 < suspects.size() && taken[i + 1] && neighbours(i, i + 1) &&
-                             (strong || !suspects[i + 1].opens));
+                             (strong || !word || !suspects[i + 1].opens));
         if (!taken[i] && beside && through(dictionary, text, suspects[i], most->steps, false))
             return std::nullopt;
     }
