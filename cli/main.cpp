@@ -27,7 +27,9 @@ Commands:
       Alt, Iso, Mac, Windows-1252, Latin-1 or CP437 (DOS); wu ku au iu mu eu
       lu du read bytes as the text of that page; 8u reads bytes as UTF-8 and
       u8 writes Unicode text as UTF-8. Such an action takes UTF-8 input
-      (bytes when it starts by reading bytes) and writes UTF-8.
+      (bytes when it starts by reading bytes) and writes UTF-8. Before the
+      steps, "@F+N" limits them to the N characters from the (F+1)th on
+      (several spans in the order of the text); the rest is kept as it is.
       --scheme NAME       use the action of the stored scheme with this exact name
       --w-as-ve           Latin w gives В instead of Щ (lw)
       --no-sj             the Latin pair sj is not read as Щ (lw)

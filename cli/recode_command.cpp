@@ -79,6 +79,9 @@ int runUnicodeAction(const RecodeRequest& request, const engine::UnicodeAction& 
         case engine::UnicodeActionError::outOfMemory:
             error = "not enough memory";
             break;
+        case engine::UnicodeActionError::spanOutside:
+            error = "the action names characters past the end of the text";
+            break;
         default:
             error = "the action's steps do not fit together";
         }
@@ -106,8 +109,9 @@ int runRecode(std::vector<std::string> args) {
         const std::optional<engine::UnicodeAction> action = engine::parseUnicodeAction(actionText);
         if (!action)
             return usageError("the action \"" + actionText +
-                              "\" mixes Unicode steps with codes it cannot run: Unicode steps "
-                              "come first, then at most five filter codes");
+                              "\" mixes Unicode steps with codes it cannot run: spans of "
+                              "characters (@F+N, in the order of the text) come first, then "
+                              "Unicode steps, then at most five filter codes");
         return runUnicodeAction(request, *action, options);
     }
 

@@ -11,6 +11,10 @@
 // give the same bytes once, and bytes that are UTF-8 with multibyte sequences are decoded
 // rather than ranked (Russian 8-bit text is almost never valid UTF-8). Correct Russian text
 // and every family of damage end on one or two rankings.
+//
+// A repair is taken only where it reads better than the text did, so a correct text with a
+// damaged quote is never made worse by a repair of the whole; such a quote may be repaired on
+// its own instead, by an action limited to its characters ("@41+28 uw 8u ").
 #pragma once
 
 #include "detect/dictionary.h"

@@ -69,7 +69,7 @@ std::optional<std::vector<std::string_view>> tokensOf(std::string_view action) {
     while (!action.empty()) {
         const std::size_t space = action.find(' ');
         const std::string_view token = action.substr(0, space);
-        if (token.empty() || tokens.size() > kMaxUnicodeSteps + kMaxFilters)
+        if (token.empty() || tokens.size() > kMaxActionSpans + kMaxUnicodeSteps + kMaxFilters)
             return std::nullopt;
         tokens.push_back(token);
         if (space == std::string_view::npos)
@@ -79,6 +79,44 @@ std::optional<std::vector<std::string_view>> tokensOf(std::string_view action) {
             return std::nullopt;
     }
     return tokens;
+}
+
+// A span token: "@F+N", F and N decimal without leading zeros, N at least 1.
+std::optional<CharSpan> spanOfToken(std::string_view token) {
+    if (token.size() < 4 || token.front() != '@')
+        return std::nullopt;
+    const std::size_t plus = token.find('+');
+    if (plus == std::string_view::npos)
+        return std::nullopt;
+    const auto number = [](std::string_view digits) -> std::optional<std::size_t> {
+        if (digits.empty() || digits.size() > 9 || (digits.size() > 1 && digits.front() == '0'))
+            return std::nullopt;
+        std::size_t value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            value = value * 10 + static_cast<std::size_t>(c - '0');
+        }
+        return value;
+    };
+    const auto first = number(token.substr(1, plus - 1));
+    const auto count = number(token.substr(plus + 1));
+    if (!first || !count || *count == 0)
+        return std::nullopt;
+    return CharSpan{*first, *count};
+}
+
+// The byte offset of the character `index` of UTF-8 text, or nullopt past its end.
+std::optional<std::size_t> offsetOfCharacter(std::string_view utf8, std::size_t index) {
+    std::size_t pos = 0;
+    for (std::size_t n = 0; n < index; ++n) {
+        if (pos >= utf8.size())
+            return std::nullopt;
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(utf8, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return pos;
 }
 
 } // namespace
@@ -92,7 +130,7 @@ std::string_view showCode(DisplayPage page) noexcept {
 }
 
 bool startsOnBytes(const UnicodeAction& action) noexcept {
-    return !action.steps.empty() && readsBytes(action.steps.front().kind);
+    return action.spans.empty() && !action.steps.empty() && readsBytes(action.steps.front().kind);
 }
 
 char32_t pageToUnicode(DisplayPage page, std::uint8_t byte) noexcept {
@@ -171,7 +209,15 @@ std::optional<UnicodeAction> parseUnicodeAction(std::string_view action) {
         return std::nullopt;
     UnicodeAction parsed;
     for (const std::string_view token : *tokens) {
-        if (const auto step = unicodeStepOfCode(token)) {
+        if (const auto span = spanOfToken(token)) {
+            const bool inOrder =
+                parsed.spans.empty() ||
+                parsed.spans.back().first + parsed.spans.back().count <= span->first;
+            if (!parsed.steps.empty() || parsed.chain.count > 0 || !inOrder ||
+                parsed.spans.size() >= kMaxActionSpans)
+                return std::nullopt;
+            parsed.spans.push_back(*span);
+        } else if (const auto step = unicodeStepOfCode(token)) {
             if (parsed.chain.count > 0 || parsed.steps.size() >= kMaxUnicodeSteps)
                 return std::nullopt;
             parsed.steps.push_back(*step);
@@ -182,6 +228,9 @@ std::optional<UnicodeAction> parseUnicodeAction(std::string_view action) {
             return std::nullopt;
         }
     }
+    // Spans are characters of Unicode text: what they run first must read such text.
+    if (!parsed.spans.empty() && (parsed.steps.empty() || readsBytes(parsed.steps.front().kind)))
+        return std::nullopt;
     return parsed;
 }
 
@@ -189,12 +238,15 @@ bool holdsUnicodeStep(std::string_view action) {
     const auto tokens = tokensOf(action);
     if (!tokens)
         return false;
-    return std::any_of(tokens->begin(), tokens->end(),
-                       [](std::string_view token) { return unicodeStepOfCode(token).has_value(); });
+    return std::any_of(tokens->begin(), tokens->end(), [](std::string_view token) {
+        return unicodeStepOfCode(token).has_value() || spanOfToken(token).has_value();
+    });
 }
 
 std::string unicodeActionString(const UnicodeAction& action) {
     std::string text;
+    for (const CharSpan& span : action.spans)
+        text += '@' + std::to_string(span.first) + '+' + std::to_string(span.count) + ' ';
     for (const UnicodeStep& step : action.steps) {
         switch (step.kind) {
         case UnicodeStepKind::view:
@@ -217,6 +269,17 @@ std::string unicodeActionString(const UnicodeAction& action) {
 
 std::string unicodeActionDescription(const UnicodeAction& action, std::string_view separator) {
     std::string text;
+    if (!action.spans.empty()) {
+        std::string where = "Characters ";
+        for (std::size_t i = 0; i < action.spans.size(); ++i) {
+            const CharSpan& span = action.spans[i];
+            where += i == 0 ? "" : ", ";
+            where += std::to_string(span.first + 1) + '-' + std::to_string(span.first + span.count);
+        }
+        UnicodeAction whole = action;
+        whole.spans.clear();
+        return where + ": " + unicodeActionDescription(whole, separator);
+    }
     for (const UnicodeStep& step : action.steps) {
         if (!text.empty())
             text += separator;
@@ -248,6 +311,37 @@ std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& actio
                                                       const LatinOptions& options,
                                                       UnicodeActionError& error) {
     error = UnicodeActionError::none;
+    if (!action.spans.empty()) {
+        if (!inputIsUnicode) {
+            error = UnicodeActionError::notUnicode;
+            return std::nullopt;
+        }
+        if (!isValidUtf8(input)) {
+            error = UnicodeActionError::invalidUtf8;
+            return std::nullopt;
+        }
+        UnicodeAction whole = action;
+        whole.spans.clear();
+        std::string out;
+        std::size_t done = 0; // bytes of the input already out
+        for (const CharSpan& span : action.spans) {
+            const auto start = offsetOfCharacter(input, span.first);
+            const auto end = start ? offsetOfCharacter(input, span.first + span.count) : start;
+            if (!start || !end) {
+                error = UnicodeActionError::spanOutside;
+                return std::nullopt;
+            }
+            const auto piece = applyUnicodeAction(whole, input.substr(*start, *end - *start), true,
+                                                  options, error);
+            if (!piece)
+                return std::nullopt;
+            out += input.substr(done, *start - done);
+            out += resultAsUtf8(*piece);
+            done = *end;
+        }
+        out += input.substr(done);
+        return UnicodeActionResult{std::move(out), true};
+    }
     UnicodeActionResult state{std::string(input), inputIsUnicode};
     if (inputIsUnicode && !isValidUtf8(state.text)) {
         error = UnicodeActionError::invalidUtf8;

@@ -10,9 +10,11 @@
 //   wu ku au iu mu   bytes -> Unicode: the bytes were Win, Koi, Alt, Iso or Mac text
 //   eu lu du         bytes -> Unicode: the bytes were Windows-1252, Latin-1 or CP437 text
 //   u8               Unicode -> its UTF-8 bytes
-// followed by at most five filter codes, which work on bytes. The classic parser ends a list
-// at the first token it does not know, so an action that starts with one of these codes is an
-// empty chain to it.
+// followed by at most five filter codes, which work on bytes. Before them an action may name
+// the characters it works on: "@57+12" (the 12 characters from the 58th on; several spans in
+// the order of the text), for a text of which only those parts are damaged; the rest of the
+// text stays as it is. The classic parser ends a list at the first token it does not know, so
+// an action that starts with one of these codes is an empty chain to it.
 #pragma once
 
 #include "engine/filters.h"
@@ -91,10 +93,22 @@ struct UnicodeStep {
 /// Most Unicode steps an action string may hold.
 inline constexpr std::size_t kMaxUnicodeSteps = 8;
 
-/// Unicode steps first, then an ordinary chain on the bytes they give.
+/// Characters of a Unicode text, counted from 0.
+struct CharSpan {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    friend bool operator==(const CharSpan&, const CharSpan&) = default;
+};
+
+/// Most spans an action string may name.
+inline constexpr std::size_t kMaxActionSpans = 8;
+
+/// Unicode steps first, then an ordinary chain on the bytes they give; with spans, run on each
+/// of those characters alone, the rest of the text kept.
 struct UnicodeAction {
     std::vector<UnicodeStep> steps;
     FilterList chain;
+    std::vector<CharSpan> spans; ///< empty for the whole text
     friend bool operator==(const UnicodeAction&, const UnicodeAction&) = default;
 };
 
@@ -102,12 +116,12 @@ struct UnicodeAction {
 [[nodiscard]] bool startsOnBytes(const UnicodeAction& action) noexcept;
 
 /// Parses a Unicode action string: codes separated by single spaces (one trailing space
-/// allowed), Unicode steps before filter codes. Strict, unlike the classic parser: nullopt for
-/// any token it does not know, more than kMaxUnicodeSteps steps or five filters, or a filter
-/// code before a Unicode step.
+/// allowed), spans before Unicode steps before filter codes. Strict, unlike the classic parser:
+/// nullopt for any token it does not know, more than kMaxUnicodeSteps steps, five filters or
+/// kMaxActionSpans spans, spans out of order, overlapping or empty, or a token out of place.
 [[nodiscard]] std::optional<UnicodeAction> parseUnicodeAction(std::string_view action);
 
-/// Whether the action string holds a Unicode step code.
+/// Whether the action string holds a Unicode step code or a span.
 [[nodiscard]] bool holdsUnicodeStep(std::string_view action);
 
 /// Names of the steps and filters joined by `separator` ("Unicode->Win then UTF-8->Unicode").
@@ -130,11 +144,13 @@ enum class UnicodeActionError {
     lossyView,   ///< the text holds a character the page lacks
     invalidUtf8, ///< 8u met bytes that are no UTF-8
     outOfMemory, ///< the chain could not run
+    spanOutside, ///< a span reaches past the end of the text
 };
 
 /// Runs the action over `input` (Unicode text as UTF-8 when `inputIsUnicode`, bytes
 /// otherwise). A chain runs on bytes; an action with an empty chain that ends on Unicode text
-/// gives Unicode text. nullopt with the reason in `error` when a step cannot run.
+/// gives Unicode text, and so does one with spans (their results read as Windows-1251 text when
+/// they end on bytes). nullopt with the reason in `error` when a step cannot run.
 [[nodiscard]] std::optional<UnicodeActionResult>
 applyUnicodeAction(const UnicodeAction& action, std::string_view input, bool inputIsUnicode,
                    const LatinOptions& options, UnicodeActionError& error);

@@ -122,5 +122,36 @@ TEST(UnicodeViews, ActionsUndoEachFamilyAndCheckTheirState) {
     EXPECT_FALSE(back->unicode);
 }
 
+// An action on spans repairs those characters alone and keeps the rest byte for byte.
+TEST(UnicodeViews, SpansRepairTheirCharactersAlone) {
+    const auto& families = vorlex::test::mojibakeFamilies();
+    const std::string text =
+        "Он сказал «" + families[0].damage("Привет") + "» и " + families[0].damage("ушёл") + " 😀";
+    const auto action = parseUnicodeAction("@11+12 @27+8 uw 8u");
+    ASSERT_TRUE(action);
+    EXPECT_EQ(unicodeActionString(*action), "@11+12 @27+8 uw 8u ");
+    EXPECT_FALSE(startsOnBytes(*action));
+    EXPECT_TRUE(holdsUnicodeStep("@0+1 ue"));
+    EXPECT_EQ(unicodeActionDescription(*action, ", "),
+              "Characters 12-23, 28-35: Unicode->Win, UTF-8->Unicode");
+    UnicodeActionError error{};
+    const auto result = applyUnicodeAction(*action, text, true, {}, error);
+    ASSERT_TRUE(result && result->unicode);
+    EXPECT_EQ(result->text, "Он сказал «Привет» и ушёл 😀");
+    // A span's bytes that end as Windows-1251 are read as its text.
+    const auto bytes =
+        applyUnicodeAction(*parseUnicodeAction("@4+6 ue"),
+                           "Да «" + families[4].damage("привет") + "»", true, {}, error);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->text, "Да «привет»");
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("@30+12 uw 8u"), text, true, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::spanOutside);
+    EXPECT_FALSE(applyUnicodeAction(*action, text, false, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::notUnicode);
+    for (const char* bad : {"@2+1 @1+1 uw", "@1+2 @2+1 uw", "@1+0 uw", "@01+1 uw", "@1+1",
+                            "@1+1 8u", "uw @1+1", "@1 uw", "@+1 uw"})
+        EXPECT_FALSE(parseUnicodeAction(bad)) << bad;
+}
+
 } // namespace
 } // namespace vorlex::engine
