@@ -684,6 +684,11 @@ UnicodeBest bestUnicodeRepair(const UnicodeRanking& ranking, std::string_view ut
             best.utf8 = engine::resultAsUtf8(*result);
             return best;
         }
+        // Not a later candidate in its place: that would be another answer.
+        if (error == engine::UnicodeActionError::outOfMemory) {
+            best.outOfMemory = true;
+            return best;
+        }
     }
     return best;
 }
