@@ -4,6 +4,7 @@
 #include "detect/candidates.h"
 #include "detect/file_decision.h"
 #include "detect/sample.h"
+#include "detect/stored_schemes.h"
 #include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
 #include "engine/filters.h"
@@ -45,9 +46,9 @@ const std::vector<engine::FilterList>& schemeChains() {
     static const std::vector<engine::FilterList> chains = [] {
         std::vector<engine::FilterList> scored;
         for (const store::BuiltInScheme& scheme : store::builtInSchemes()) {
-            const engine::FilterList chain = engine::parseAction(scheme.action);
-            if (detect::isScoredStoredScheme(chain))
-                scored.push_back(chain);
+            if (const std::optional<engine::FilterList> chain =
+                    detect::scoredSchemeChain(scheme.action))
+                scored.push_back(*chain);
         }
         return scored;
     }();
