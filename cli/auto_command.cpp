@@ -3,7 +3,7 @@
 #include "cli/cli_settings.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
-#include "detect/document_repair.h"
+#include "detect/file_decision.h"
 #include "detect/input_need.h"
 #include "detect/pass.h"
 #include "detect/refined_ranking.h"
@@ -164,20 +164,30 @@ std::string plainUnicodeListing(const detect::PassResult& result,
     return text;
 }
 
-// --best for text that arrived as Unicode.
-int writeUnicodeBest(const detect::UnicodeRanking& ranking, std::string_view text,
-                     const engine::LatinOptions& options, OutputSink& sink,
+// --best with the refined ranking: what the whole document decides.
+int writeRefinedBest(const detect::FileDecision& decision, std::vector<std::uint8_t> document,
+                     const engine::LatinOptions& options, bool toUtf8, OutputSink& sink,
                      const std::string& inputName) {
-    const detect::UnicodeBest best = detect::bestUnicodeRepair(ranking, text, options);
-    if (best.candidate)
-        return writeWholeOutput(sink, best.utf8);
-    printError(inputName,
-               best.noPlausibleReading
-                   ? "no reading of the text is plausible Russian (it is no Russian text, or "
-                     "damaged beyond repair): nothing was written"
-                   : "the repair found on the start of the text does not fit the rest of it: "
-                     "nothing was written");
-    return kExitFailure;
+    switch (decision.answer) {
+    case detect::FileAnswer::binary: // not judged here
+    case detect::FileAnswer::noRepair:
+        printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
+                              "text, or damaged beyond repair): nothing was written");
+        return kExitFailure;
+    case detect::FileAnswer::misfit:
+        printError(inputName, "the repair found on the start of the text does not fit the rest "
+                              "of it: nothing was written");
+        return kExitFailure;
+    case detect::FileAnswer::unchanged:
+    case detect::FileAnswer::chain:
+    case detect::FileAnswer::unicodeRepair:
+        break;
+    }
+    // Text that arrived as Unicode goes out as UTF-8, as it is when it reads best so.
+    if (decision.unicode)
+        return writeWholeOutput(sink, decision.utf8);
+    return writeRecodedDocument(std::move(document), decision.chain, options, toUtf8, sink,
+                                inputName);
 }
 
 std::string plainRefinedListing(const detect::PassResult& result,
@@ -339,45 +349,35 @@ int runAuto(std::vector<std::string> args) {
                                           ? detect::runPass(dictionary, std::move(setup))
                                           : detect::PassResult{};
     const std::string_view text(reinterpret_cast<const char*>(document->data()), document->size());
+    if (!classicList) {
+        const engine::LatinOptions options = storedLatinOptions(*settings);
+        const detect::FileDecision decision =
+            detect::decideText(dictionary, unicodeText ? *unicodeText : text,
+                               unicodeText.has_value(), storedChains, shown, options);
+        return writeRefinedBest(decision, std::move(*document), options, request.stream.toUtf8,
+                                sink, inputName);
+    }
     if (unicodeText) {
         const detect::UnicodeRanking unicode =
             detect::rankUnicode(dictionary, *unicodeText, storedChains, shown);
-        if (request.best)
-            return writeUnicodeBest(unicode, *unicodeText, storedLatinOptions(*settings), sink,
-                                    inputName);
         return writeWholeOutput(sink, request.json ? jsonUnicodeListing(result, unicode)
                                                    : plainUnicodeListing(result, unicode));
     }
-    std::optional<detect::DocumentRepair> repair;
-    if (refined)
-        repair = detect::planRepair(dictionary, sample, text, storedChains, shown);
-    const detect::RefinedRanking* ranking = repair ? &repair->ranking : nullptr;
-
-    if (!request.best) {
-        const std::string listing =
-            ranking ? (request.json ? jsonRefinedListing(result, *ranking)
-                                    : plainRefinedListing(result, *ranking))
-                    : (request.json ? jsonListing(result) : plainListing(result));
-        return writeWholeOutput(sink, listing);
+    if (refined) {
+        const detect::RefinedRanking ranking =
+            detect::refineRanking(dictionary, sample, text, storedChains, shown);
+        return writeWholeOutput(sink, request.json ? jsonRefinedListing(result, ranking)
+                                                   : plainRefinedListing(result, ranking));
     }
-
-    std::optional<engine::FilterList> filters;
-    if (repair) {
-        // The chain the whole document decides; the text as it is when that reads best.
-        filters = repair->chain;
-        if (!filters) {
-            printError(inputName, "no reading of the text is plausible Russian (it is no Russian "
-                                  "text, or damaged beyond repair): nothing was written");
-            return kExitFailure;
-        }
-    } else if (!result.variants.empty()) {
-        filters = engine::parseAction(result.variants.front().action);
-    } else {
+    if (!request.best)
+        return writeWholeOutput(sink, request.json ? jsonListing(result) : plainListing(result));
+    if (result.variants.empty()) {
         printError(inputName, "no recoding was found (try a lower --precision)");
         return kExitFailure;
     }
-    return writeRecodedDocument(std::move(*document), *filters, storedLatinOptions(*settings),
-                                request.stream.toUtf8, sink, inputName);
+    return writeRecodedDocument(
+        std::move(*document), engine::parseAction(result.variants.front().action),
+        storedLatinOptions(*settings), request.stream.toUtf8, sink, inputName);
 }
 
 } // namespace vorlex::cli

@@ -77,7 +77,9 @@ Commands:
       and counts as a failure.
       --in-place replaces each repaired file atomically and keeps the
       original as FILE.orig (FILE+SUFFIX with --backup); an existing backup
-      is never replaced: that file fails and stays untouched. -r converts
+      is never replaced: that file fails and stays untouched. In place, a
+      file FILE.orig or FILE+SUFFIX with FILE beside it is a backup and is
+      skipped, whatever the run keeps. -r converts
       the files in the folders named, keeping their tree under DIR
       (symbolic links are not followed). Binary files (a NUL byte in the
       first 8 KiB, or the signature of an executable, image or archive) are

@@ -269,17 +269,24 @@ std::vector<Job> collectJobs(const Request& request) {
         std::move(found.begin(), found.end(), std::back_inserter(jobs));
     }
     if (request.inPlace) {
-        // A rerun over a folder a run left half done: the backups it made are not sources.
-        const std::string suffix =
-            request.noBackup ? std::string() : request.backupSuffix.value_or(".orig");
+        // A rerun over a folder a run left half done, or done with another suffix: the backups
+        // made are not sources. FILE.orig (the default) and FILE+SUFFIX (the one given) are
+        // taken for backups when FILE stands beside them, whatever this run keeps.
+        std::vector<std::string> suffixes{".orig"};
+        if (request.backupSuffix && *request.backupSuffix != suffixes.front())
+            suffixes.push_back(*request.backupSuffix);
         for (Job& job : jobs) {
             job.output = job.source;
-            if (job.refusal.empty() && !suffix.empty() && job.source.ends_with(suffix) &&
-                job.source.size() > suffix.size() &&
-                fs::is_regular_file(job.source.substr(0, job.source.size() - suffix.size()))) {
-                job.refusal =
-                    "a backup of " + job.source.substr(0, job.source.size() - suffix.size());
-                job.skipped = true;
+            for (const std::string& suffix : suffixes) {
+                if (!job.refusal.empty() || !job.source.ends_with(suffix) ||
+                    job.source.size() == suffix.size())
+                    continue;
+                const std::string original =
+                    job.source.substr(0, job.source.size() - suffix.size());
+                if (fs::is_regular_file(original)) {
+                    job.refusal = "a backup of " + original;
+                    job.skipped = true;
+                }
             }
         }
     }

@@ -28,11 +28,8 @@ FileDecision decideUnicode(const Dictionary& dictionary, std::string_view unicod
         decision.answer = best.noPlausibleReading ? FileAnswer::noRepair : FileAnswer::misfit;
         return decision;
     }
-    if (best.candidate->action.empty()) {
-        decision.answer = FileAnswer::unchanged;
-        return decision;
-    }
-    decision.answer = FileAnswer::unicodeRepair;
+    decision.answer =
+        best.candidate->action.empty() ? FileAnswer::unchanged : FileAnswer::unicodeRepair;
     decision.action = best.candidate->action;
     decision.utf8 = std::move(best.utf8);
     return decision;
@@ -50,14 +47,20 @@ FileDecision decideFile(const Dictionary& dictionary, std::string_view document,
     std::string_view unicode = document;
     if (unicode.starts_with("\xEF\xBB\xBF"))
         unicode.remove_prefix(3);
-    if (arrivesAsUnicode(unicode))
-        return decideUnicode(dictionary, unicode, storedChains, maxCandidates, options);
+    const bool asUnicode = arrivesAsUnicode(unicode);
+    return decideText(dictionary, asUnicode ? unicode : document, asUnicode, storedChains,
+                      maxCandidates, options);
+}
 
+FileDecision decideText(const Dictionary& dictionary, std::string_view text, bool unicode,
+                        std::span<const engine::FilterList> storedChains, std::size_t maxCandidates,
+                        const engine::LatinOptions& options) {
+    if (unicode)
+        return decideUnicode(dictionary, text, storedChains, maxCandidates, options);
     // The whole document's chain comes from the first few candidates: the ones after them
     // would be ranked and labelled for nothing.
-    const DocumentRepair repair =
-        planRepair(dictionary, sampleSource(document), document, storedChains,
-                   std::min(maxCandidates, kDocumentCandidates));
+    const DocumentRepair repair = planRepair(dictionary, sampleSource(text), text, storedChains,
+                                             std::min(maxCandidates, kDocumentCandidates));
     FileDecision decision;
     decision.verdict = repair.ranking.verdict;
     decision.ambiguous = repair.ranking.ambiguous;

@@ -39,7 +39,9 @@ struct FileDecision {
     bool unicode = false;     ///< the text arrived as Unicode
     engine::FilterList chain; ///< FileAnswer::chain: the whole document's chain
     std::string action;       ///< FileAnswer::unicodeRepair: its replayable action ("uw 8u ")
-    std::string utf8;         ///< FileAnswer::unicodeRepair: the repaired text, no mark
+    /// FileAnswer::unicodeRepair: the repaired text, no mark (FileAnswer::unchanged for Unicode
+    /// text: the text itself).
+    std::string utf8;
 
     /// Whether a repair or an unchanged answer should rather not be trusted: the verdict is
     /// ambiguous and the confidence below @p minConfidence.
@@ -52,6 +54,16 @@ struct FileDecision {
 /// candidates, keeping at most @p maxCandidates; @p options are the transliteration switches a
 /// Unicode repair is applied with.
 [[nodiscard]] FileDecision decideFile(const Dictionary& dictionary, std::string_view document,
+                                      std::span<const engine::FilterList> storedChains,
+                                      std::size_t maxCandidates,
+                                      const engine::LatinOptions& options);
+
+/// decideFile for text already told apart and not judged for binary content: @p text is
+/// Unicode text as UTF-8 without a mark when @p unicode, otherwise 8-bit bytes. `vorlex-cli
+/// auto --best`, which also reads valid UTF-8 without a character above U+007F as Unicode
+/// when asked to, decides through it.
+[[nodiscard]] FileDecision decideText(const Dictionary& dictionary, std::string_view text,
+                                      bool unicode,
                                       std::span<const engine::FilterList> storedChains,
                                       std::size_t maxCandidates,
                                       const engine::LatinOptions& options);

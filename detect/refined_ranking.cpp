@@ -108,6 +108,19 @@ constexpr std::size_t kFinerSurvivors = 150;
 constexpr double kDocumentMargin = 20.0;
 constexpr double kDocumentMarginShare = 0.002;
 
+constexpr bool isAsciiLetter(std::uint8_t byte) {
+    return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z';
+}
+constexpr bool isAsciiDigit(std::uint8_t byte) {
+    return byte >= '0' && byte <= '9';
+}
+constexpr bool isNameByte(std::uint8_t byte) {
+    return isAsciiLetter(byte) || isAsciiDigit(byte) || byte == '_';
+}
+constexpr bool isOneOf(std::uint8_t byte, std::string_view set) {
+    return byte != 0 && set.find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
 constexpr bool isPunctuation(std::uint8_t byte) {
     switch (byte) {
     // « » „ “ ” – — … № ° and the no-break space, as the model counts them.
@@ -178,8 +191,7 @@ constexpr std::array<std::uint8_t, 256> kMarkSides = buildMarkSides();
 /// placeholder's sign on either side ("З2И", "З{ $name }И", "С%S“"). About one lone letter in
 /// 500 of held-out text has one of these beside it.
 constexpr bool gluesLoneLetter(std::uint8_t byte, bool before) {
-    return (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') ||
-           byte == '%' || byte == '$' || byte == '{' || byte == '}' ||
+    return isAsciiDigit(byte) || isAsciiLetter(byte) || isOneOf(byte, "%${}") ||
            (before ? byte == ')' || byte == ']' : byte == '(' || byte == '[');
 }
 
@@ -191,7 +203,7 @@ constexpr bool gluesWord(const std::uint8_t* bytes, std::size_t i) {
     const std::uint8_t before = bytes[i - 1];
     if (before == ')' || before == ']' || before == '}' || before == '%')
         return true;
-    if ((before | 0x20) >= 'a' && (before | 0x20) <= 'z') {
+    if (isAsciiLetter(before)) {
         // Not the n of an escape such as \n, nor the letter of a placeholder such as %S.
         const std::uint8_t sign = i >= 2 ? bytes[i - 2] : ' ';
         return !(sign == '%' || sign == '$' ||
@@ -1103,19 +1115,6 @@ private:
 
 namespace {
 
-constexpr bool isAsciiLetter(std::uint8_t byte) {
-    return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z';
-}
-constexpr bool isAsciiDigit(std::uint8_t byte) {
-    return byte >= '0' && byte <= '9';
-}
-constexpr bool isNameByte(std::uint8_t byte) {
-    return isAsciiLetter(byte) || isAsciiDigit(byte) || byte == '_';
-}
-constexpr bool isOneOf(std::uint8_t byte, std::string_view set) {
-    return byte != 0 && set.find(static_cast<char>(byte)) != std::string_view::npos;
-}
-
 /// The length of a directive at `t[i]` == '%': C's printf (`%` [n$] [flags] [width] [.prec]
 /// [length] conversion, with Mozilla's %S), Python's %(name)s, Qt's %1 and LibreOffice's
 /// %PRODUCTNAME; 0 for none. A conversion letter right before another ASCII letter or digit is
@@ -1272,7 +1271,7 @@ void countBytes(const std::array<std::uint32_t, 256>& occurs, TextJudgement& jud
         const auto count = static_cast<int>(occurs[static_cast<std::size_t>(a)]);
         const int c = kClassOf[static_cast<std::size_t>(a)];
         judgement.highBytes += a >= 0x80 ? count : 0;
-        judgement.latinLetters += (a | 0x20) >= 'a' && (a | 0x20) <= 'z' ? count : 0;
+        judgement.latinLetters += isAsciiLetter(static_cast<std::uint8_t>(a)) ? count : 0;
         judgement.oddBytes += c == kOddClass ? count : 0;
         judgement.letters += isLetterClass(c) ? count : 0;
         judgement.capitals += isCapitalClass(c) ? count : 0;
@@ -1583,22 +1582,17 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
             ++end; // the accelerator inside the word
             letters();
         }
-        const auto isLatin = [](char ch) {
-            const auto b = static_cast<std::uint8_t>(ch);
-            return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
-        };
-        const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
         // The n of the escape \n (\t, \r) and the letter of a placeholder such as %S or %1$S of
         // a message are no Latin letters of the word after them.
         const bool escape =
             i > 1 && ((text[i - 2] == '\\' &&
                        (text[i - 1] == 'n' || text[i - 1] == 't' || text[i - 1] == 'r')) ||
                       text[i - 2] == '%' || text[i - 2] == '$');
-        const char before = escape ? ' ' : i > 0 ? text[i - 1] : ' ';
-        const char after = end < text.size() ? text[end] : ' ';
-        if (isLatin(before) || isLatin(after))
+        const auto before = static_cast<std::uint8_t>(escape ? ' ' : i > 0 ? text[i - 1] : ' ');
+        const auto after = static_cast<std::uint8_t>(end < text.size() ? text[end] : ' ');
+        if (isAsciiLetter(before) || isAsciiLetter(after))
             judgement.mixedScriptWords += sign;
-        else if (isDigit(before) || isDigit(after))
+        else if (isAsciiDigit(before) || isAsciiDigit(after))
             judgement.numberedWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||
                                 (capitals == 1 && !tailHasCapital);

@@ -5,6 +5,13 @@
 
 namespace vorlex::detect {
 
+std::optional<engine::FilterList> scoredSchemeChain(std::string_view action) {
+    const engine::FilterList chain = engine::parseAction(action);
+    if (!isScoredStoredScheme(chain))
+        return std::nullopt;
+    return chain;
+}
+
 void forEachScoredStoredScheme(const PassSetup& setup,
                                const std::function<void(const engine::FilterList&)>& use,
                                const std::function<bool()>& stopped) {
@@ -17,9 +24,8 @@ void forEachScoredStoredScheme(const PassSetup& setup,
         const std::string action = setup.readAction(items[item]);
         if (action == kMissingValue)
             continue;
-        const engine::FilterList chain = engine::parseAction(action);
-        if (isScoredStoredScheme(chain))
-            use(chain);
+        if (const std::optional<engine::FilterList> chain = scoredSchemeChain(action))
+            use(*chain);
     }
 }
 

@@ -6,9 +6,14 @@
 #include "engine/filters.h"
 
 #include <functional>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace vorlex::detect {
+
+/// The chain of a stored scheme's @p action when a pass scores it (see isScoredStoredScheme).
+[[nodiscard]] std::optional<engine::FilterList> scoredSchemeChain(std::string_view action);
 
 /// Calls `use` with the chain of every stored scheme a pass scores (see isScoredStoredScheme),
 /// in item order: item 0 and items with data kAutoItem are skipped, and so are absent actions.

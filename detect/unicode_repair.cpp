@@ -24,15 +24,26 @@ std::string_view utf8Prefix(std::string_view text, std::size_t most) {
     return text.substr(0, end);
 }
 
-// The first `characters` characters of UTF-8 text.
-std::string utf8Head(std::string_view text, std::size_t characters) {
+// The first kLabelLength characters of UTF-8 text, as the labels of the list are cut.
+std::string utf8Head(std::string_view text) {
     std::size_t end = 0;
-    for (std::size_t n = 0; end < text.size() && n < characters; ++n) {
+    for (std::size_t n = 0; end < text.size() && n < kLabelLength; ++n) {
         ++end;
         while (end < text.size() && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80)
             ++end;
     }
     return std::string(text.substr(0, end));
+}
+
+// The label of Unicode text taken whole rather than through a sample: cut as utf8Head and,
+// as a short sample is, padded with spaces to kLabelLength characters.
+std::string textLabel(std::string_view text) {
+    std::string label = utf8Head(text);
+    std::size_t characters = 0;
+    for (const char c : label)
+        characters += (static_cast<std::uint8_t>(c) & 0xC0) != 0x80;
+    label.append(kLabelLength - characters, ' ');
+    return label;
 }
 
 // Unicode text as Windows-1251 bytes for judging only: a character without a byte there (an
@@ -632,7 +643,7 @@ std::optional<UnicodeCandidate> repairSpans(const Dictionary& dictionary, std::s
     candidate.action = engine::unicodeActionString(candidate.steps);
     candidate.reading.plausibility = readsAsRussian(dictionary, whole);
     candidate.reading.confidence = candidate.reading.plausibility;
-    candidate.label = utf8Head(whole, 199);
+    candidate.label = textLabel(whole);
     return candidate;
 }
 
@@ -682,6 +693,11 @@ UnicodeBest bestUnicodeRepair(const UnicodeRanking& ranking, std::string_view ut
                 engine::applyUnicodeAction(candidate.steps, utf8, true, options, error)) {
             best.candidate = &candidate;
             best.utf8 = engine::resultAsUtf8(*result);
+            return best;
+        }
+        // Not a later candidate in its place: that would be another answer.
+        if (error == engine::UnicodeActionError::outOfMemory) {
+            best.outOfMemory = true;
             return best;
         }
     }
@@ -775,8 +791,7 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
             candidate.action = engine::unicodeActionString(candidate.steps);
             candidate.label = utf8Head(found.asItIsOnly ? found.text
                                        : shows ? engine::showThrough(found.bytesLabel, source)
-                                               : engine::win1251ToUtf8(reading.label),
-                                       199);
+                                               : engine::win1251ToUtf8(reading.label));
             all.push_back(std::move(candidate));
             leafOf.push_back(&leaf);
         }

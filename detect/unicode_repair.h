@@ -61,6 +61,7 @@ struct UnicodeBest {
     /// The candidate used; null when no reading is plausible or none fits the whole text.
     const UnicodeCandidate* candidate = nullptr;
     bool noPlausibleReading = false; ///< the verdict is none
+    bool outOfMemory = false;        ///< a candidate could not be applied for want of memory
     std::string utf8;                ///< the repaired text (the text itself when unchanged)
 };
 

@@ -2,8 +2,9 @@
 #include "vorlex.h"
 
 #include "detect/candidates.h"
-#include "detect/document_repair.h"
+#include "detect/file_decision.h"
 #include "detect/sample.h"
+#include "detect/stored_schemes.h"
 #include "detect/unicode_repair.h"
 #include "engine/cp1251.h"
 #include "engine/filters.h"
@@ -45,9 +46,9 @@ const std::vector<engine::FilterList>& schemeChains() {
     static const std::vector<engine::FilterList> chains = [] {
         std::vector<engine::FilterList> scored;
         for (const store::BuiltInScheme& scheme : store::builtInSchemes()) {
-            const engine::FilterList chain = engine::parseAction(scheme.action);
-            if (detect::isScoredStoredScheme(chain))
-                scored.push_back(chain);
+            if (const std::optional<engine::FilterList> chain =
+                    detect::scoredSchemeChain(scheme.action))
+                scored.push_back(*chain);
         }
         return scored;
     }();
@@ -223,26 +224,18 @@ vorlex_status repairUnicode(std::string_view text, unsigned flags, vorlex_repair
     const detect::UnicodeRanking ranking =
         detect::rankUnicode(dictionary(), text, schemeChains(), detect::kDefaultVariants);
     out.verdict = static_cast<vorlex_verdict>(ranking.verdict);
-    const detect::UnicodeCandidate* chosen =
-        ranking.candidates.empty() ? nullptr : &ranking.candidates.front();
-    std::string repaired(text);
-    if (ranking.verdict != detect::Verdict::none) {
-        chosen = nullptr;
-        for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
-            if (candidate.reading.plausibility < detect::kPlausibleFrom)
-                break;
-            engine::UnicodeActionError error{};
-            if (const auto result = engine::applyUnicodeAction(candidate.steps, text, true,
-                                                               latinOptions(flags), error)) {
-                chosen = &candidate;
-                repaired = engine::resultAsUtf8(*result);
-                break;
-            }
-            if (error == engine::UnicodeActionError::outOfMemory)
-                throw std::bad_alloc();
-        }
-        if (!chosen)
-            return VORLEX_ERROR_UNFIT;
+    detect::UnicodeBest best = detect::bestUnicodeRepair(ranking, text, latinOptions(flags));
+    if (best.outOfMemory)
+        throw std::bad_alloc();
+    const detect::UnicodeCandidate* chosen = best.candidate;
+    std::string repaired = std::move(best.utf8);
+    if (best.noPlausibleReading) {
+        // The text as it is, rated by the first reading.
+        chosen = ranking.candidates.empty() ? nullptr : &ranking.candidates.front();
+        repaired = std::string(text);
+    } else if (!chosen) {
+        return VORLEX_ERROR_UNFIT;
+    } else {
         copyAction(out.action, chosen->action);
     }
     if (chosen) {
@@ -376,20 +369,20 @@ vorlex_status vorlex_repair(const char* data, size_t length, unsigned flags,
             *result = out;
             return VORLEX_OK;
         }
-        const detect::Sample sample = detect::sampleSource(input.text);
-        const detect::DocumentRepair repair =
-            detect::planRepair(dictionary(), sample, input.text, schemeChains());
+        const detect::FileDecision decision =
+            detect::decideText(dictionary(), input.text, false, schemeChains(),
+                               detect::kDefaultVariants, latinOptions(flags));
 
         out = new vorlex_repair_result{};
-        out->verdict = static_cast<vorlex_verdict>(repair.ranking.verdict);
-        out->confidence = repair.confidence();
-        out->plausibility = repair.plausibility();
+        out->verdict = static_cast<vorlex_verdict>(decision.verdict);
+        out->confidence = decision.confidence;
+        out->plausibility = decision.plausibility;
         std::optional<std::vector<std::uint8_t>> recoded;
         std::string_view repaired = input.text;
-        if (repair.chain && repair.chain->count > 0) {
-            copyAction(out->action, engine::chainActionString(*repair.chain));
-            recoded =
-                engine::recodeDocumentCopy(bytesOf(input.text), *repair.chain, latinOptions(flags));
+        if (decision.answer == detect::FileAnswer::chain) {
+            copyAction(out->action, engine::chainActionString(decision.chain));
+            recoded = engine::recodeDocumentCopy(bytesOf(input.text), decision.chain,
+                                                 latinOptions(flags));
             if (!recoded)
                 throw std::bad_alloc();
             repaired = textOf(*recoded);

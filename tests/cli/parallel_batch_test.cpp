@@ -138,6 +138,12 @@ TEST_F(ParallelBatch, InPlaceKeepsTheOriginalAndNeverReplacesABackup) {
         run({"batch", "--auto", "--in-place", "-r", "--report", "-", path("again")});
     EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
     EXPECT_TRUE(rerun.out.contains("a backup of")) << rerun.out.toStdString();
+    // Nor with another suffix (or none) this time: the default backup stays a backup.
+    EXPECT_EQ(
+        run({"batch", "--auto", "--in-place", "-r", "--backup", ".bak", path("again")}).exitCode,
+        0);
+    EXPECT_EQ(run({"batch", "--auto", "--in-place", "-r", "--no-backup", path("again")}).exitCode,
+              0);
     EXPECT_EQ(QDir(path("again")).entryList(QDir::Files), QStringList({"f.txt", "f.txt.orig"}));
     EXPECT_EQ(readFile(path("again/f.txt.orig")), koi);
     // A symbolic link named on the command line: its file is repaired, the backup keeps the

@@ -1,6 +1,7 @@
 #include "detect/unicode_repair.h"
 #include "tests/support/mojibake.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -103,6 +104,15 @@ TEST(UnicodeRepair, ADamagedQuoteIsNotMadeWorse) {
             const std::string result = repaired(ranking, text);
             EXPECT_TRUE(result == text || result == left + "привет, как дела" + right)
                 << family.name << result;
+        }
+        // The repair of the quote alone is labelled as every reading is: 199 characters.
+        for (const UnicodeCandidate& candidate : ranking.candidates) {
+            if (candidate.action.starts_with('@')) {
+                EXPECT_EQ(std::count_if(candidate.label.begin(), candidate.label.end(),
+                                        [](char c) { return (c & 0xC0) != 0x80; }),
+                          199)
+                    << candidate.label;
+            }
         }
     }
     // Texts where a repair of the whole once won: a chain that turns every small letter into a
