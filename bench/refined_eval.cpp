@@ -253,18 +253,19 @@ int evaluateUnicode(const std::string& path, const std::vector<FilterList>& stor
             continue;
         const std::string text = unescaped(std::string_view(line).substr(tab + 1));
         const detect::UnicodeRanking ranking = detect::rankUnicode(dictionary, text, storedChains);
+        // On the verdict none the first candidate that runs is given all the same, so that a
+        // miss tells a right repair judged implausible from a wrong one.
         std::string action = "-", result;
-        if (ranking.verdict != detect::Verdict::none) {
-            for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
-                if (candidate.reading.plausibility < detect::kPlausibleFrom)
-                    break;
-                vorlex::engine::UnicodeActionError error{};
-                if (const auto got = vorlex::engine::applyUnicodeAction(candidate.steps, text, true,
-                                                                        {}, error)) {
-                    action = candidate.action;
-                    result = vorlex::engine::resultAsUtf8(*got);
-                    break;
-                }
+        const bool none = ranking.verdict == detect::Verdict::none;
+        for (const detect::UnicodeCandidate& candidate : ranking.candidates) {
+            if (!none && candidate.reading.plausibility < detect::kPlausibleFrom)
+                break;
+            vorlex::engine::UnicodeActionError error{};
+            if (const auto got =
+                    vorlex::engine::applyUnicodeAction(candidate.steps, text, true, {}, error)) {
+                action = candidate.action;
+                result = vorlex::engine::resultAsUtf8(*got);
+                break;
             }
         }
         std::cout << line.substr(0, tab) << '\t' << detect::verdictName(ranking.verdict) << '\t'

@@ -3,6 +3,7 @@
 #include "detect/list_line.h"
 #include "detect/sample.h"
 #include "engine/cp1251.h"
+#include "engine/recode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -659,6 +660,42 @@ bool mostlyCyrillic(std::string_view text) {
     return cyrillic >= 8 && cyrillic >= 2 * latin;
 }
 
+// What a reading of a path's bytes says as Unicode text: the text of the page a chain of one
+// filter reads them as, otherwise the chain's Windows-1251 bytes; nothing for a chain with a
+// transliteration step.
+std::optional<std::string> readingAsUtf8(std::string_view bytes, const engine::FilterList& chain) {
+    const DisplayPage source = sourcePageOf(chain);
+    if (source != DisplayPage::windows1251)
+        return engine::showThrough(bytes, source);
+    const std::optional<engine::ByteMap> map = engine::composeTables(chain);
+    if (!map)
+        return std::nullopt;
+    std::string out(bytes);
+    const std::span<std::uint8_t> data(reinterpret_cast<std::uint8_t*>(out.data()), out.size());
+    engine::applyByteMap(*map, data, data);
+    return engine::win1251ToUtf8(out);
+}
+
+// Whether `shorter` makes as many letters of known words as `longer` at least over the runs
+// where they differ, and known words hold half of its letters there.
+bool readsMoreWords(const Dictionary& dictionary, std::string_view shorter,
+                    std::string_view longer) {
+    const std::vector<std::string_view> a = runsOf(shorter), b = runsOf(longer);
+    if (a.size() != b.size())
+        return false;
+    int knownShorter = 0, knownLonger = 0, letters = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        const RunReading s = readRun(dictionary, a[i]), l = readRun(dictionary, b[i]);
+        // A lone letter is a known word by chance too often ("я", "с" of a table of letters).
+        knownShorter += s.known && s.letters > 1 ? s.letters : 0;
+        knownLonger += l.known && l.letters > 1 ? l.letters : 0;
+        letters += s.letters;
+    }
+    return knownShorter > 0 && knownShorter >= knownLonger && 2 * knownShorter >= letters;
+}
+
 // How a candidate is ordered among those of all paths: plausible readings first, then by score.
 // The 8-bit ranking of each path has the last word on its own candidates: it may put the text
 // as it is before a recoding that scores a little better, and when its first is implausible
@@ -730,6 +767,27 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
         std::vector<const RefinedCandidate*> readings;
         for (const RefinedCandidate& reading : leaf.candidates)
             readings.push_back(&reading);
+        // Every damage that arrives as Unicode needs at most one filter after its steps (the
+        // reading of another Cyrillic page). A longer chain first by the letter pairs alone gives
+        // way to the best shorter reading of the path where that one makes more letters of known
+        // words: the pairs count a no-break space after a dash against "- список", and a chain
+        // of four that glues a letter to the word in its place ("-Усписок") came first.
+        const auto caseOnly = [&](const RefinedCandidate& r) {
+            return r.chain.count != 0 && r.label != found.bytesLabel &&
+                   foldedCopy(r.label) == plainFolded;
+        };
+        if (!found.asItIsOnly && readings.size() > 1 && readings.front()->chain.count > 1) {
+            const auto shorter = std::find_if(readings.begin() + 1, readings.end(), [&](auto r) {
+                return r->chain.count <= 1 && !caseOnly(*r);
+            });
+            if (shorter != readings.end()) {
+                const auto longText = readingAsUtf8(found.judged, readings.front()->chain);
+                const auto shortText = readingAsUtf8(found.judged, (*shorter)->chain);
+                if (longText && shortText &&
+                    readsMoreWords(search.dictionary, *shortText, *longText))
+                    std::rotate(readings.begin(), shorter, shorter + 1);
+            }
+        }
         const bool decoded = std::any_of(found.steps.begin(), found.steps.end(), [](auto step) {
             return step.kind == UnicodeStepKind::utf8Decode;
         });
@@ -746,8 +804,7 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
                 continue;
             // A chain that only turns small letters into capitals or back repairs no damage
             // that arrives as Unicode ("будет перезапущен" as "БУДЕТ ПЕРЕЗАПУЩЕН").
-            if (reading.chain.count != 0 && reading.label != found.bytesLabel &&
-                foldedCopy(reading.label) == plainFolded)
+            if (caseOnly(reading))
                 continue;
             UnicodeCandidate candidate;
             candidate.steps.steps = found.steps;

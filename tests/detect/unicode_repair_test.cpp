@@ -35,6 +35,9 @@ TEST_P(Family, FirstCandidateGivesTheTextBackAndKeepsTheRest) {
           "Отчёт за 2024 год: see https://example.org/report?id=42, версия 3.1 (draft).",
           // Signs the 8-bit pages have beside the letters, which no table to Win keeps.
           "Часть\u00a0II. Поверните рисунок на 90° и ещё раз на 45°.",
+          // Nor one that glues a letter to the words after the no-break spaces.
+          "Области окна:\n-\u00a0список файлов в левой и правой панелях;\n-\u00a0панель "
+          "текущего каталога (адреса);\n-\u00a0панель функциональных клавиш;\n-\u00a0меню.",
           // A long chain that makes a short word of another ("ОП") must not win.
           "больше при балансировке нагрузке в одном большом наборе ЦП, чем между двумя "
           "маленькими наборами ЦП, каждый"}) {
