@@ -17,6 +17,12 @@ into runs of 40-200 messages, each with its own accelerator mark and placeholder
 
 The same text and seed always give the same result (random.Random(seed)). Lines without a
 Cyrillic letter are left as they are, and a message that has an accelerator gets no other.
+
+help_screens(text, seed) gives the same messages as the `--help` output of command-line
+programs, the longest messages such catalogues hold: a usage line with the program's name
+and its arguments, then an option column with Latin option names before each message
+("  -o, --output-file=FILE   ..."), now and then a paragraph, an environment variable, a path
+or a bug-report address, 3-14 lines a screen.
 """
 import random
 import re
@@ -103,3 +109,57 @@ def decorate(text, seed=20261209):
             line = _tag(line, rng)
         out.append(line)
     return "\n".join(out)
+
+
+PROGRAMS = ["tar", "gzip", "sed", "grep", "apt-get", "dpkg-query", "make", "wget", "rsync",
+            "find", "ls", "cp", "du", "sort", "diff", "patch", "gpg", "ssh-keygen", "xz", "curl"]
+OPTION_WORDS = ["all", "verbose", "output", "file", "directory", "recursive", "force", "quiet",
+                "config", "debug", "ignore", "case", "no", "dereference", "preserve", "target",
+                "format", "time", "style", "color", "list", "keep", "dry", "run", "sort",
+                "width", "block", "size", "exclude", "include", "from", "null", "zero",
+                "terminated", "human", "readable", "max", "depth", "one", "line", "print",
+                "update", "backup", "suffix", "mode", "level", "log", "user", "group"]
+ARGUMENTS = ["ФАЙЛ", "КАТАЛОГ", "ЧИСЛО", "РАЗМЕР", "ШАБЛОН", "ФОРМАТ", "СПИСОК", "КОГДА",
+             "FILE", "DIR", "NUM", "SIZE", "PATTERN", "FORMAT", "N", "LIST"]
+USAGES = ["Использование: {p} [ПАРАМЕТР]… [ФАЙЛ]…", "Использование: {p} [КЛЮЧ]… ИСТОЧНИК НАЗНАЧЕНИЕ",
+          "Использование: {p} [OPTION]… [FILE]…", "Использование: {p} [параметры] команда",
+          "Использование: {p} [-hvV] [-o ФАЙЛ] [ФАЙЛ]…", "или:  {p} [ПАРАМЕТР]… -t КАТАЛОГ ФАЙЛ…"]
+TRAILERS = ["Об ошибках сообщайте по адресу <bug-{p}@example.org>.",
+            "Домашняя страница {p}: <https://www.example.org/software/{p}/>",
+            "Подробную справку смотрите в «info {p}» или «man {p}».",
+            "Переменная окружения {P}_OPTIONS задаёт параметры по умолчанию.",
+            "Файл настройки: /etc/{p}/{p}.conf или ~/.{p}rc",
+            "По команде «{p} --help» можно получить дополнительную информацию."]
+
+
+def _option_name(rng):
+    long_name = "-".join(rng.sample(OPTION_WORDS, rng.choice([1, 1, 2, 2, 3])))
+    if rng.random() < 0.3:
+        long_name += "=" + rng.choice(ARGUMENTS)
+    elif rng.random() < 0.1:
+        long_name += "[=" + rng.choice(ARGUMENTS) + "]"
+    if rng.random() < 0.6:
+        return f"-{rng.choice('abcdefhiklmnopqrstuvxzABCDEFHILNPRSTUVZ')}, --{long_name}"
+    return f"    --{long_name}"
+
+
+def help_screens(text, seed=20261210):
+    rng = random.Random(seed)
+    messages = [m for m in text.split("\n") if CYRILLIC_WORD.search(m)]
+    screens = []
+    k = 0
+    while k < len(messages):
+        program = rng.choice(PROGRAMS)
+        lines = [rng.choice(USAGES).format(p=program)]
+        for message in messages[k:k + rng.randint(3, 14)]:
+            k += 1
+            if rng.random() < 0.15:
+                lines.append(message)
+                continue
+            message = message[:1].lower() + message[1:] if rng.random() < 0.7 else message
+            option = _option_name(rng)
+            lines.append("  " + option + " " * max(2, 30 - len(option) - 2) + message)
+        if rng.random() < 0.5:
+            lines.append(rng.choice(TRAILERS).format(p=program, P=program.upper()))
+        screens.append("\n".join(lines))
+    return "\n".join(screens)

@@ -2,15 +2,18 @@
 """Evaluation of the classic and the refined ranking, with uchardet and enca beside them.
 
 Two sets of Russian test texts (scripts/russian_corpus.py):
-  --set reserved  sources no table was built or tuned on: documentation (aptitude-doc-ru,
-                  debian-faq-ru, maint-guide-ru, developers-reference-ru), prose (fortunes-ru:
+  --set reserved  sources no table was built or tuned on: documentation (debian-faq-ru,
+                  maint-guide-ru, developers-reference-ru), prose (fortunes-ru:
                   quotations, jokes, verse) and interface messages (the Russian message
                   catalogues of other installed packages): the independent check
   --set dev       the held-out halves of the model genres (manual pages, help pages, interface
                   messages), the same interface messages with the markup of message catalogues
                   added (uimarked: accelerator marks, printf directives, placeholders, option
-                  columns, HTML tags; scripts/catalogue_markup.py) and a genre no table has seen
-                  (a file manager's help), never in a table: what the scoring is tuned on
+                  columns, HTML tags; scripts/catalogue_markup.py), the same messages as the
+                  --help output of command-line programs (uihelp: usage lines, Latin option
+                  names; catalogue_markup.help_screens) and two genres no table has seen (a file
+                  manager's help, fmhelp, and a package manager's manual, aptdoc), never in a
+                  table: what the scoring is tuned on
 Inputs that are no Russian text: random bytes, English manual pages in Windows-1252 and pieces
 of /bin/ls. See bench/refined_eval.cpp for the cases and what counts as right.
 
@@ -40,7 +43,7 @@ import unicode_families
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 SETS = {"reserved": ["doc", "prose", "messages"],
-        "dev": ["man", "help", "ui", "uimarked", "fmhelp"]}
+        "dev": ["man", "help", "ui", "uimarked", "uihelp", "fmhelp", "aptdoc"]}
 MODEL_GENRES = ["man", "help", "ui"]
 PACKAGES = (russian_corpus.EVALUATION_PACKAGES + russian_corpus.MODEL_PACKAGES +
             russian_corpus.DEVELOPMENT_PACKAGES +
@@ -93,9 +96,12 @@ def english_text():
 
 def genre_text(genre):
     """The genre's Russian text; of a model genre only the held-out half. uimarked is the
-    held-out interface messages with the markup of message catalogues added."""
+    held-out interface messages with the markup of message catalogues added, uihelp the same
+    messages as the --help output of command-line programs."""
     if genre == "uimarked":
         return catalogue_markup.decorate(genre_text("ui"))
+    if genre == "uihelp":
+        return catalogue_markup.help_screens(genre_text("ui"))
     held = genre in MODEL_GENRES
     return "\n".join(text for name, text in russian_corpus.documents(genre)
                      if not held or russian_corpus.held_out(name))
@@ -161,6 +167,8 @@ def main():
     parser.add_argument("--set", choices=sorted(SETS), default="reserved")
     parser.add_argument("--unicode-only", action="store_true")
     parser.add_argument("--verbose", action="store_true", help="print the misses to stderr")
+    parser.add_argument("--features-out", help="keep the plausibility rows of the cases here "
+                        "(vorlex_refined_eval --features; scripts/fit_plausibility.py reads them)")
     args = parser.parse_args()
     ensure_packages()
     genres = SETS[args.set]
@@ -203,6 +211,8 @@ def main():
                                       os.path.join(REPO, "scripts", "fit_plausibility.py"),
                                       "--reliability", features],
                                      check=True, capture_output=True, text=True).stdout
+        if args.features_out:
+            shutil.copyfile(features, args.features_out)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

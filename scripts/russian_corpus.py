@@ -13,11 +13,13 @@ Word forms: aspell-ru (A. I. Lebedev's Russian dictionary, a BSD-style licence; 
 Development only, never in a table (a genre the tables have not seen, for tuning that must
 carry over to other genres):
   fmhelp    doublecmd-help-ru (GPL-2+): the help of a file manager
+  aptdoc    aptitude-doc-ru (GPL-2+): the manual of a package manager, with its commands,
+            options, paths and package names among the prose
   uimarked  the held-out half of ui with the markup of message catalogues added by
             scripts/catalogue_markup.py (scripts/evaluate_ranking.py makes it)
 
 Evaluation only, never used for a table or its tuning:
-  doc       aptitude-doc-ru, debian-faq-ru, maint-guide-ru, developers-reference-ru
+  doc       debian-faq-ru, maint-guide-ru, developers-reference-ru
   prose     fortunes-ru (quotations, jokes, verse)
   messages  the Russian message catalogues of other installed packages
             (/usr/share/locale/ru/LC_MESSAGES/*.mo)
@@ -34,9 +36,9 @@ import zlib
 MODEL_PACKAGES = ["manpages-ru", "libreoffice-help-ru", "gimp-help-ru", "kicad-doc-ru",
                   "libreoffice-l10n-ru", "firefox-esr-l10n-ru", "thunderbird-l10n-ru",
                   "aspell-ru", "aspell"]
-DEVELOPMENT_PACKAGES = ["doublecmd-help-ru"]
-EVALUATION_PACKAGES = ["aptitude-doc-ru", "debian-faq-ru", "maint-guide-ru",
-                       "developers-reference-ru", "fortunes-ru"]
+DEVELOPMENT_PACKAGES = ["doublecmd-help-ru", "aptitude-doc-ru"]
+EVALUATION_PACKAGES = ["debian-faq-ru", "maint-guide-ru", "developers-reference-ru",
+                       "fortunes-ru"]
 
 
 class TextOnly(html.parser.HTMLParser):
@@ -147,8 +149,11 @@ def documents(genre):
     elif genre == "fmhelp":
         for path in sorted(glob.glob("/usr/share/doublecmd/doc/ru/*.html")):
             yield path, html_text(read_maybe_gzip(path))
+    elif genre == "aptdoc":
+        for path in sorted(glob.glob("/usr/share/doc/aptitude/html/ru/*.html")):
+            yield path, html_text(read_maybe_gzip(path))
     elif genre == "doc":
-        patterns = ["/usr/share/doc/aptitude/html/ru/*.html", "/usr/share/doc/debian/FAQ/ru/*.html",
+        patterns = ["/usr/share/doc/debian/FAQ/ru/*.html",
                     "/usr/share/doc/maint-guide-ru/html/*.html",
                     "/usr/share/developers-reference/ru/**/*.html"]
         for pattern in patterns:
