@@ -6,7 +6,8 @@ sample (detect::plausibilityFeatures): the mean bigram log-probability per score
 of words found in the list of word forms, the shares among the high bytes of odd bytes beside a
 Cyrillic letter and of the other odd bytes (a sign such as © or ’ between spaces or Latin
 letters is real text, inside a word it stands for a letter), the share of mixed-case words, the
-share of Cyrillic letters among the high bytes, the evidence ln(1 + words), the known share and
+share of Cyrillic letters among the high bytes, the evidence ln(1 + words) (up to twenty words:
+kEvidenceWords in detect/refined_ranking.cpp), the known share and
 the bigram mean multiplied by the evidence (so that the same shares count for more in a longer
 text), the share of capitals among the letters, the share of words with a Latin letter right
 beside them, the share of Cyrillic among all letters and its logarithm below a quarter (a

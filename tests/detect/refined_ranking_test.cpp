@@ -234,6 +234,19 @@ TEST(RefinedRanking, ReadsMessagesPastTheirMarkup) {
     EXPECT_EQ(names.knownWords, 2);
 }
 
+// A longer text is judged no more surely implausible than its first twenty words: messages of
+// a program with terms the word forms lack stay as they are however many of them there are.
+TEST(RefinedRanking, LengthAddsNoDoubtToRealText) {
+    const std::string messages = engine::win1251Literal(
+        "Ошибка: симлинк /var/cache указывает в никуда, суперблок раздела sdb1 битый, "
+        "конфиг не распарсен, токен «include» неизвестен, кэш устарел.\n");
+    std::string many;
+    for (int i = 0; i < 8; ++i)
+        many += messages;
+    EXPECT_GT(plausibility(dictionary(), many), plausibility(dictionary(), messages) / 2);
+    EXPECT_EQ(rankDocument(many).verdict, Verdict::unchanged);
+}
+
 // Bytes that are no Russian text in any reading: every candidate is implausible.
 TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
     std::string bytes;
