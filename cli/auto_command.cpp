@@ -315,6 +315,11 @@ int runAuto(std::vector<std::string> args) {
         printError(inputName, error);
         return kExitFailure;
     }
+    // As batch says of an empty file: not a text that reads as no Russian.
+    if (request.best && document->empty()) {
+        printError(inputName, "the text is empty, there is nothing to convert");
+        return kExitFailure;
+    }
 
     const std::unique_ptr<store::SettingsStore> settings = openSettings();
     // The stored schemes as the window's scheme list would show them.

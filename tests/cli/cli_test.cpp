@@ -455,6 +455,9 @@ TEST_F(CliTest, AutoOnTextWithoutWords) {
     const CliRun best = run({"auto", "--best"}, "no words");
     EXPECT_EQ(best.exitCode, 1);
     EXPECT_TRUE(best.out.isEmpty());
+    const CliRun empty = run({"auto", "--best"}, "");
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains("the text is empty")) << empty.err.toStdString();
 
     // A device is refused at once, as the window refuses it.
     const CliRun device = run({"auto", "/dev/zero"});
