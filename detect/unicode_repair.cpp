@@ -205,6 +205,18 @@ struct Leaf {
     std::string text; ///< for such a leaf, the Unicode text it judged (its label)
 };
 
+// UTF-8 read as Windows-1251 by a decoder that shows the page's undefined byte 0x98 as U+FFFD
+// ("Р�" for "И"): the bytes of the view that takes it for that byte, when they are UTF-8 to
+// decode; nullopt otherwise, and for every other page.
+std::optional<std::string> lostUndefinedBytes(std::string_view text, DisplayPage page) {
+    if (page != DisplayPage::windows1251 || text.find("\xEF\xBF\xBD") == std::string_view::npos)
+        return std::nullopt;
+    std::optional<std::string> bytes = engine::viewOfUtf8Through(text, page);
+    if (!bytes || !engine::isMultibyteUtf8(*bytes))
+        return std::nullopt;
+    return bytes;
+}
+
 struct Search {
     const Dictionary& dictionary;
     std::span<const engine::FilterList> storedChains;
@@ -246,10 +258,13 @@ struct Search {
             if (winLossless && page != DisplayPage::windows1251 && engine::isCyrillicPage(page))
                 continue;
             std::optional<std::string> bytes = engine::viewThrough(text, page);
-            if (!bytes)
-                continue;
-            if (page == DisplayPage::windows1251)
+            if (!bytes) {
+                bytes = lostUndefinedBytes(text, page);
+                if (!bytes)
+                    continue;
+            } else if (page == DisplayPage::windows1251) {
                 winLossless = true;
+            }
             if (std::find(seen.begin(), seen.end(), *bytes) != seen.end())
                 continue;
             seen.push_back(*bytes);
@@ -322,10 +337,14 @@ void spanRepairs(std::string_view text, std::vector<UnicodeStep>& steps, int lay
     for (const DisplayPage page : engine::kDisplayPages) {
         if (winLossless && engine::isCyrillicPage(page))
             continue;
-        const std::optional<std::string> bytes = engine::viewThrough(text, page);
-        if (!bytes)
-            continue;
-        winLossless = winLossless || page == DisplayPage::windows1251;
+        std::optional<std::string> bytes = engine::viewThrough(text, page);
+        if (!bytes) {
+            bytes = lostUndefinedBytes(text, page);
+            if (!bytes)
+                continue;
+        } else {
+            winLossless = winLossless || page == DisplayPage::windows1251;
+        }
         steps.push_back({UnicodeStepKind::view, page});
         if (engine::isMultibyteUtf8(*bytes)) {
             if (layers < kMaxUtf8Layers) {

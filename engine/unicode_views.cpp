@@ -159,7 +159,10 @@ std::string showThrough(std::string_view bytes, DisplayPage page) {
     return out;
 }
 
-std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page) {
+namespace {
+
+std::optional<std::string> viewWith(std::string_view utf8, DisplayPage page,
+                                    bool replacementIsUndefined) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
@@ -173,13 +176,25 @@ std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page) 
         const std::size_t length = decodeUtf8(utf8, pos, cp);
         if (length == 0)
             return std::nullopt;
-        const std::optional<std::uint8_t> byte = unicodeToPage(page, cp);
+        std::optional<std::uint8_t> byte = unicodeToPage(page, cp);
+        if (!byte && replacementIsUndefined && cp == 0xFFFD && page == DisplayPage::windows1251)
+            byte = 0x98;
         if (!byte)
             return std::nullopt;
         out += static_cast<char>(*byte);
         pos += length;
     }
     return out;
+}
+
+} // namespace
+
+std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page) {
+    return viewWith(utf8, page, false);
+}
+
+std::optional<std::string> viewOfUtf8Through(std::string_view utf8, DisplayPage page) {
+    return viewWith(utf8, page, true);
 }
 
 bool isValidUtf8(std::string_view bytes) noexcept {
@@ -347,7 +362,8 @@ std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& actio
         error = UnicodeActionError::invalidUtf8;
         return std::nullopt;
     }
-    for (const UnicodeStep& step : action.steps) {
+    for (std::size_t i = 0; i < action.steps.size(); ++i) {
+        const UnicodeStep& step = action.steps[i];
         const bool wantsUnicode = !readsBytes(step.kind);
         if (wantsUnicode != state.unicode) {
             error = state.unicode ? UnicodeActionError::notBytes : UnicodeActionError::notUnicode;
@@ -355,7 +371,11 @@ std::optional<UnicodeActionResult> applyUnicodeAction(const UnicodeAction& actio
         }
         switch (step.kind) {
         case UnicodeStepKind::view: {
-            std::optional<std::string> bytes = viewThrough(state.text, step.page);
+            const bool decodedNext = i + 1 < action.steps.size() &&
+                                     action.steps[i + 1].kind == UnicodeStepKind::utf8Decode;
+            std::optional<std::string> bytes = decodedNext
+                                                   ? viewOfUtf8Through(state.text, step.page)
+                                                   : viewThrough(state.text, step.page);
             if (!bytes) {
                 error = UnicodeActionError::lossyView;
                 return std::nullopt;

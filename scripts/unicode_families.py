@@ -34,6 +34,10 @@ def stored_as(stored, page):
 # name, damage, whether the text is stored through UTF-8 (so that any character survives)
 FAMILIES = [
     ("1 UTF-8 as Win", utf8_as("cp1251"), True),
+    # As Python's errors="replace" (and Java, .NET) read it: the undefined byte 0x98 (in "И",
+    # in "‘" and in emoji) shows as U+FFFD.
+    ("1 UTF-8 as Win, 0x98 as U+FFFD",
+     lambda s: s.encode("utf-8").decode("cp1251", errors="replace"), True),
     ("2 UTF-8 as KOI8-R", utf8_as("koi8_r"), True),
     ("3 UTF-8 as CP866", utf8_as("cp866"), True),
     ("4 UTF-8 as Win-1252", utf8_as("cp1252"), True),

@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Mojibake, Family, ::testing::Range<std::size_t>(0, 10),
 
 TEST(UnicodeRepair, CorrectTextIsLeftAsItIs) {
     for (const std::string text :
-         {"Привет, как дела? Всё хорошо, спасибо.", "Ёлки-палки, «ёжик» — это 100% правда №1."}) {
+         {"Привет, как дела? Всё хорошо, спасибо.", "Ёлки-палки, «ёжик» — это 100% правда №1.",
+          "Имя файла: отчёт \uFFFD не прочитан, Иван."}) {
         const UnicodeRanking ranking = rankUnicode(dictionary(), text, kStored);
         ASSERT_FALSE(ranking.candidates.empty());
         EXPECT_EQ(ranking.verdict, Verdict::unchanged) << text;
@@ -80,6 +81,18 @@ TEST(UnicodeRepair, CharactersOfNoPageSurvive) {
     EXPECT_EQ(asItIs.candidates.front().label, text);
     const std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(text);
     EXPECT_EQ(repaired(rankUnicode(dictionary(), damaged, kStored), damaged), text);
+}
+
+// UTF-8 read as Windows-1251 by a decoder that showed the undefined byte 0x98 as U+FFFD: the
+// "И" of "Р\x98" and the ‘ of "вЂ\x98" come back, the other characters as the family's.
+TEST(UnicodeRepair, ALostUndefinedByteOfWindows1251IsTakenBack) {
+    const std::string text = "Информация: Иван сказал ‘Идите’ и ушёл. Итого 3 файла.";
+    std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(text);
+    for (std::size_t at; (at = damaged.find("\u0098")) != std::string::npos;)
+        damaged.replace(at, 2, "\uFFFD");
+    const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
+    EXPECT_EQ(ranking.verdict, Verdict::repair);
+    EXPECT_EQ(repaired(ranking, damaged), text);
 }
 
 // What a UTF-8 step gives is the repair, even where its words read poorly and a chain after it

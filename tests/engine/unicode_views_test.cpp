@@ -39,6 +39,11 @@ TEST(UnicodeViews, ViewIsLosslessOrFails) {
     EXPECT_FALSE(viewThrough("Ïðèâåò", DisplayPage::windows1251));
     EXPECT_FALSE(viewThrough("Привет \xF0\x9F\x98\x80", DisplayPage::windows1251)); // emoji
     EXPECT_FALSE(viewThrough("\xD0", DisplayPage::latin1));                         // cut UTF-8
+    // A decoder that showed Windows-1251's undefined byte as U+FFFD: only a view for a UTF-8
+    // decoding takes it back, and only on that page.
+    EXPECT_FALSE(viewThrough("Р\uFFFD", DisplayPage::windows1251));
+    EXPECT_EQ(viewOfUtf8Through("Р\uFFFD", DisplayPage::windows1251), "\xD0\x98");
+    EXPECT_FALSE(viewOfUtf8Through("Ð\uFFFD", DisplayPage::windows1252));
     for (const DisplayPage page : kDisplayPages) {
         std::string all;
         for (int b = 0; b < 256; ++b)
@@ -106,6 +111,12 @@ TEST(UnicodeViews, ActionsUndoEachFamilyAndCheckTheirState) {
         EXPECT_EQ(resultAsUtf8(*result), text) << families[i].name;
     }
     UnicodeActionError error{};
+    const auto lost =
+        applyUnicodeAction(*parseUnicodeAction("uw 8u "), "Р\uFFFDР·", true, {}, error);
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(resultAsUtf8(*lost), "Из");
+    EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("uw "), "Р\uFFFD", true, {}, error));
+    EXPECT_EQ(error, UnicodeActionError::lossyView);
     EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("8u "), "x", true, {}, error));
     EXPECT_EQ(error, UnicodeActionError::notBytes);
     EXPECT_FALSE(applyUnicodeAction(*parseUnicodeAction("uw "), "x", false, {}, error));

@@ -26,6 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(engine::isValidUtf8(text) && viewed->size() <= text.size());
         fuzz::check(engine::showThrough(*viewed, page) == text);
     }
+    // The view for a UTF-8 decoding differs only where the plain one fails (U+FFFD on Win).
+    if (const auto forUtf8 = engine::viewOfUtf8Through(text, page)) {
+        fuzz::check(engine::isValidUtf8(text) && forUtf8->size() <= text.size());
+        const auto viewed = engine::viewThrough(text, page);
+        fuzz::check(!viewed || *viewed == *forUtf8);
+        fuzz::check(viewed || page == engine::DisplayPage::windows1251);
+    }
     fuzz::check(engine::isMultibyteUtf8(text) <= engine::isValidUtf8(text));
 
     const auto parsed = engine::parseUnicodeAction(action);
