@@ -205,15 +205,24 @@ struct Leaf {
     std::string text; ///< for such a leaf, the Unicode text it judged (its label)
 };
 
-// UTF-8 read as Windows-1251 by a decoder that shows the page's undefined byte 0x98 as U+FFFD
-// ("Р�" for "И"): the bytes of the view that takes it for that byte, when they are UTF-8 to
-// decode; nullopt otherwise, and for every other page.
-std::optional<std::string> lostUndefinedBytes(std::string_view text, DisplayPage page) {
-    if (page != DisplayPage::windows1251 || text.find("\xEF\xBF\xBD") == std::string_view::npos)
-        return std::nullopt;
-    std::optional<std::string> bytes = engine::viewOfUtf8Through(text, page);
+// UTF-8 read as Windows-1251 by a display that lost the page's undefined byte 0x98 (shown as
+// U+FFFD, or dropped): the bytes of the view that takes it back, when they are UTF-8 to decode.
+std::optional<std::string> lostUndefinedBytes(std::string_view text) {
+    std::optional<std::string> bytes = engine::viewOfUtf8Through(text, DisplayPage::windows1251);
     if (!bytes || !engine::isMultibyteUtf8(*bytes))
         return std::nullopt;
+    return bytes;
+}
+
+// The bytes without a UTF-8 character that their end cuts short.
+std::string_view withoutCutCharacter(std::string_view bytes) {
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, bytes.size()); ++back) {
+        const auto byte = static_cast<std::uint8_t>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? bytes.substr(0, bytes.size() - back) : bytes;
+    }
     return bytes;
 }
 
@@ -223,6 +232,13 @@ struct Search {
     std::size_t maxCandidates;
     UnicodeRanking ranking;
     std::vector<Leaf> leaves;
+    /// The search reads the start of a longer text: the bytes a view gives may end in the
+    /// middle of a UTF-8 character, which the rest of the text completes.
+    bool cut = false;
+
+    std::string_view complete(std::string_view bytes) const {
+        return cut ? withoutCutCharacter(bytes) : bytes;
+    }
 
     void rank(const std::string& bytes, std::vector<UnicodeStep> steps,
               std::string_view asItIs = {}) {
@@ -254,29 +270,43 @@ struct Search {
     void explore(std::string_view text, const std::vector<UnicodeStep>& steps, int layers) {
         std::vector<std::string> seen;
         bool winLossless = false;
+        const auto decode = [&](std::string_view bytes, DisplayPage page) {
+            if (layers >= kMaxUtf8Layers)
+                return;
+            std::vector<UnicodeStep> next = steps;
+            next.push_back({UnicodeStepKind::view, page});
+            next.push_back({UnicodeStepKind::utf8Decode});
+            explore(bytes, next, layers + 1);
+        };
         for (const DisplayPage page : engine::kDisplayPages) {
             if (winLossless && page != DisplayPage::windows1251 && engine::isCyrillicPage(page))
                 continue;
             std::optional<std::string> bytes = engine::viewThrough(text, page);
-            if (!bytes) {
-                bytes = lostUndefinedBytes(text, page);
-                if (!bytes)
-                    continue;
-            } else if (page == DisplayPage::windows1251) {
+            if (bytes && page == DisplayPage::windows1251)
                 winLossless = true;
-            }
+            if (page == DisplayPage::windows1251 &&
+                !(bytes && engine::isMultibyteUtf8(complete(*bytes))))
+                if (std::optional<std::string> restored = lostUndefinedBytes(text)) {
+                    // The byte was shown as U+FFFD: that view is the only one of the page.
+                    // Dropped: the bytes as they are are ranked too, should a lone "Р" of
+                    // correct text have made them UTF-8.
+                    if (!bytes) {
+                        bytes = std::move(restored);
+                    } else {
+                        decode(complete(*restored), page);
+                    }
+                }
+            if (!bytes)
+                continue;
             if (std::find(seen.begin(), seen.end(), *bytes) != seen.end())
                 continue;
             seen.push_back(*bytes);
-            std::vector<UnicodeStep> next = steps;
-            next.push_back({UnicodeStepKind::view, page});
-            if (engine::isMultibyteUtf8(*bytes)) {
-                if (layers < kMaxUtf8Layers) {
-                    next.push_back({UnicodeStepKind::utf8Decode});
-                    explore(*bytes, next, layers + 1);
-                }
+            if (engine::isMultibyteUtf8(complete(*bytes))) {
+                decode(complete(*bytes), page);
                 continue;
             }
+            std::vector<UnicodeStep> next = steps;
+            next.push_back({UnicodeStepKind::view, page});
             rank(*bytes, std::move(next));
         }
         // Correct text, or text a repair has made Unicode again, may hold characters that no
@@ -339,7 +369,9 @@ void spanRepairs(std::string_view text, std::vector<UnicodeStep>& steps, int lay
             continue;
         std::optional<std::string> bytes = engine::viewThrough(text, page);
         if (!bytes) {
-            bytes = lostUndefinedBytes(text, page);
+            // U+FFFD for 0x98 only: a dropped byte is no doubt enough to change a quote.
+            if (page == DisplayPage::windows1251)
+                bytes = lostUndefinedBytes(text);
             if (!bytes)
                 continue;
         } else {
@@ -768,7 +800,9 @@ UnicodeRanking rankUnicode(const Dictionary& dictionary, std::string_view utf8,
                            std::span<const engine::FilterList> storedChains,
                            std::size_t maxCandidates) {
     Search search{dictionary, storedChains, maxCandidates, {}, {}};
-    search.explore(utf8Prefix(utf8, kUnicodeSearchBytes), {}, 0);
+    const std::string_view start = utf8Prefix(utf8, kUnicodeSearchBytes);
+    search.cut = start.size() < utf8.size();
+    search.explore(start, {}, 0);
 
     std::vector<UnicodeCandidate> all;
     std::vector<const RefinedRanking*> leafOf;

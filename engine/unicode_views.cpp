@@ -194,7 +194,24 @@ std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page) 
 }
 
 std::optional<std::string> viewOfUtf8Through(std::string_view utf8, DisplayPage page) {
-    return viewWith(utf8, page, true);
+    std::optional<std::string> bytes = viewWith(utf8, page, true);
+    if (!bytes || page != DisplayPage::windows1251)
+        return bytes;
+    // A display that dropped the byte (a control it could not show) left its lead without it:
+    // D0 ("Р") of "И", E2 80 ("вЂ") of ‘. Nothing else UTF-8 holds is so telling.
+    const auto continues = [&](std::size_t i) {
+        return i < bytes->size() && (static_cast<std::uint8_t>((*bytes)[i]) & 0xC0) == 0x80;
+    };
+    std::string out;
+    out.reserve(bytes->size());
+    for (std::size_t i = 0; i < bytes->size(); ++i) {
+        out += (*bytes)[i];
+        const auto byte = static_cast<std::uint8_t>((*bytes)[i]);
+        const bool quoteLead = byte == 0x80 && i > 0 && (*bytes)[i - 1] == '\xE2';
+        if ((byte == 0xD0 || quoteLead) && !continues(i + 1))
+            out += '\x98';
+    }
+    return out;
 }
 
 bool isValidUtf8(std::string_view bytes) noexcept {

@@ -70,10 +70,11 @@ constexpr bool isCyrillicPage(DisplayPage page) {
 /// valid UTF-8 or holds a character the page lacks (the view would lose it).
 [[nodiscard]] std::optional<std::string> viewThrough(std::string_view utf8, DisplayPage page);
 
-/// viewThrough for bytes that were UTF-8: on Windows-1251 the replacement character U+FFFD is
-/// also taken for byte 0x98, the one byte that page leaves undefined, which many decoders
-/// (Python, Java, .NET) show as U+FFFD: "Р�" is the "И" of UTF-8 read so. Only for a view that
-/// a UTF-8 decoding follows: the decoding tells whether the byte fits.
+/// viewThrough for bytes that were UTF-8. On Windows-1251 it also takes back byte 0x98, the one
+/// byte that page leaves undefined: many decoders (Python, Java, .NET) show it as U+FFFD ("Р�"
+/// for the "И" of UTF-8), and displays that cannot show the control it is drop it ("РРЅС„Рѕ"
+/// for "Инфо"), so a lead byte D0 or E2 80 left without the byte after it gets 0x98 back. Only
+/// for a view that a UTF-8 decoding follows: the decoding tells whether the byte fits.
 [[nodiscard]] std::optional<std::string> viewOfUtf8Through(std::string_view utf8, DisplayPage page);
 
 /// Whether the bytes are valid UTF-8.

@@ -38,6 +38,9 @@ FAMILIES = [
     # in "‘" and in emoji) shows as U+FFFD.
     ("1 UTF-8 as Win, 0x98 as U+FFFD",
      lambda s: s.encode("utf-8").decode("cp1251", errors="replace"), True),
+    # As a display that cannot show the control drops it ("РРЅС„Рѕ" for "Инфо").
+    ("1 UTF-8 as Win, 0x98 dropped",
+     lambda s: s.encode("utf-8").decode("cp1251", errors="ignore"), True),
     ("2 UTF-8 as KOI8-R", utf8_as("koi8_r"), True),
     ("3 UTF-8 as CP866", utf8_as("cp866"), True),
     ("4 UTF-8 as Win-1252", utf8_as("cp1252"), True),

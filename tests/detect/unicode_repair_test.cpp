@@ -83,16 +83,32 @@ TEST(UnicodeRepair, CharactersOfNoPageSurvive) {
     EXPECT_EQ(repaired(rankUnicode(dictionary(), damaged, kStored), damaged), text);
 }
 
-// UTF-8 read as Windows-1251 by a decoder that showed the undefined byte 0x98 as U+FFFD: the
-// "И" of "Р\x98" and the ‘ of "вЂ\x98" come back, the other characters as the family's.
+// UTF-8 read as Windows-1251 by a display that lost the undefined byte 0x98, shown as U+FFFD or
+// dropped: the "И" of "Р\x98" and the ‘ of "вЂ\x98" come back, the other characters as the
+// family's.
 TEST(UnicodeRepair, ALostUndefinedByteOfWindows1251IsTakenBack) {
-    const std::string text = "Информация: Иван сказал ‘Идите’ и ушёл. Итого 3 файла.";
-    std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(text);
-    for (std::size_t at; (at = damaged.find("\u0098")) != std::string::npos;)
-        damaged.replace(at, 2, "\uFFFD");
-    const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
-    EXPECT_EQ(ranking.verdict, Verdict::repair);
-    EXPECT_EQ(repaired(ranking, damaged), text);
+    const std::string text = "Информация: Иван сказал ‘Идите’ и ушёл. ФАЙЛЫ И ПАПКИ";
+    for (const std::string lostAs : {"\uFFFD", ""}) {
+        std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(text);
+        for (std::size_t at; (at = damaged.find("\u0098")) != std::string::npos;)
+            damaged.replace(at, 2, lostAs);
+        const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
+        EXPECT_EQ(ranking.verdict, Verdict::repair) << damaged;
+        EXPECT_EQ(repaired(ranking, damaged), text);
+    }
+}
+
+// The search reads the start of a long text: where it cuts a UTF-8 character of the bytes in
+// two, the repair is still found, and fits the whole text.
+TEST(UnicodeRepair, ALongTextIsRepairedWhereverItsStartIsCut) {
+    std::string text;
+    while (text.size() < kUnicodeSearchBytes)
+        text += "Вечером мы пошли гулять в парк, где растут высокие деревья. ";
+    for (const std::string start : {"", "1 "}) { // both ways of cutting
+        const std::string damaged = vorlex::test::mojibakeFamilies()[0].damage(start + text);
+        const UnicodeRanking ranking = rankUnicode(dictionary(), damaged, kStored);
+        EXPECT_EQ(repaired(ranking, damaged), start + text);
+    }
 }
 
 // What a UTF-8 step gives is the repair, even where its words read poorly and a chain after it
