@@ -225,6 +225,18 @@ std::optional<std::vector<std::uint8_t>> readAutoInput(const std::string& path, 
         return std::nullopt;
     }
     std::vector<std::uint8_t> data;
+    // The whole of a regular file in one allocation: grown by doubling, a vector of a large
+    // file would hold up to twice its size while it moves.
+    if (whole && path != "-" && S_ISREG(info.st_mode) && info.st_size > 0) {
+        try {
+            data.reserve(
+                std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kMostSourceBytes) +
+                1);
+        } catch (const std::bad_alloc&) {
+            error = "not enough memory to read the whole file";
+            return std::nullopt;
+        }
+    }
     bool tooLarge = false, enough = false;
     std::size_t nextCheck = std::size_t{64} << 10; // checked as the data doubles
     bool read = false;

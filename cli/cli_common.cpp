@@ -5,6 +5,7 @@
 #include "engine/unicode_input.h"
 #include "io/input_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <limits>
@@ -225,20 +226,30 @@ int writeWholeOutput(OutputSink& sink, std::string_view text) {
 int writeRecodedDocument(std::vector<std::uint8_t> document, const engine::FilterList& filters,
                          const engine::LatinOptions& options, bool toUtf8, OutputSink& sink,
                          const std::string& inputName) {
-    const std::optional<std::vector<std::uint8_t>> work =
-        engine::recodeDocumentCopy(document, filters, options);
-    if (!work) {
-        printError(inputName, "not enough memory to recode the whole file");
-        return kExitFailure;
+    // A chain of tables maps each byte where it stands: a large file needs no second buffer (a
+    // work buffer is twice the document). A transliteration step changes the length.
+    std::optional<std::vector<std::uint8_t>> work;
+    if (const std::optional<engine::ByteMap> map = engine::composeTables(filters)) {
+        engine::applyByteMap(*map, document, document);
+        work = std::move(document);
+    } else {
+        work = engine::recodeDocumentCopy(document, filters, options);
+        if (!work) {
+            printError(inputName, "not enough memory to recode the whole file");
+            return kExitFailure;
+        }
     }
     document = {}; // the source is no longer needed; free it before writing
 
     const std::span<const std::uint8_t> bytes = *work;
     std::string error;
     bool ok = sink.open(error);
-    if (ok && toUtf8)
-        ok = sink.write(engine::win1251ToUtf8(bytes), error);
-    else if (ok)
+    // UTF-8 a piece at a time: a whole copy would be up to three times the document.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    for (std::size_t at = 0; ok && toUtf8 && at < bytes.size(); at += kPiece)
+        ok = sink.write(
+            engine::win1251ToUtf8(bytes.subspan(at, std::min(kPiece, bytes.size() - at))), error);
+    if (ok && !toUtf8)
         ok = sink.write(bytes, error);
     if (!ok || !sink.commit(error)) {
         sink.abandon();
