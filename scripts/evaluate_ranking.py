@@ -44,7 +44,7 @@ import unicode_families
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 SETS = {"reserved": ["doc", "prose", "messages"],
         "dev": ["man", "help", "ui", "uimarked", "uihelp", "fmhelp", "aptdoc"]}
-MODEL_GENRES = ["man", "help", "ui"]
+MODEL_GENRES = russian_corpus.MODEL_GENRES
 PACKAGES = (russian_corpus.EVALUATION_PACKAGES + russian_corpus.MODEL_PACKAGES +
             russian_corpus.DEVELOPMENT_PACKAGES +
             ["uchardet", "enca"])

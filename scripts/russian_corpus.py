@@ -178,6 +178,26 @@ def held_out(name):
     return zlib.crc32(name.encode()) % 2 == 1
 
 
+MODEL_GENRES = ["man", "help", "ui"]
+
+
+def model_words(min_count=3, min_length=3):
+    """Words of the model genres' table halves (never the held-out ones) seen at least
+    min_count times, small letters, ё as е, split at hyphens: the terms of software and its
+    manuals ("браузер", "сокет", "плагинов") that a general dictionary lacks."""
+    counts = {}
+    for genre in MODEL_GENRES:
+        for name, text in documents(genre):
+            if held_out(name):
+                continue
+            # A run of letters beside an accelerator mark or a Latin letter is a piece of a
+            # word ("С~толбец"), not a word.
+            for word in re.findall(r"(?<![\w~&])[а-яё]+(?![\w~&])", text.lower()):
+                word = word.replace("ё", "е")
+                counts[word] = counts.get(word, 0) + 1
+    return {w for w, n in counts.items() if n >= min_count and len(w) >= min_length}
+
+
 def word_forms():
     """The word forms of aspell-ru, small letters, ё as е."""
     import subprocess
