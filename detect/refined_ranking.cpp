@@ -1045,6 +1045,9 @@ double documentScore(const DocumentPairs& document, const ByteMap& map) {
 /// (about 150 bytes).
 constexpr int kEvidenceWords = 20;
 
+/// From this many Cyrillic letters on, a run glued to a Latin letter counts as a Russian word.
+constexpr std::size_t kGluedRussianRun = 4;
+
 struct PlausibilityModel {
     std::array<double, kPlausibilityFeatures> weights;
     double bias;
@@ -1598,8 +1601,12 @@ void judgeWords(const Dictionary& dictionary, std::string_view text, std::size_t
                       text[i - 2] == '%' || text[i - 2] == '$');
         const auto before = static_cast<std::uint8_t>(escape ? ' ' : i > 0 ? text[i - 1] : ' ');
         const auto after = static_cast<std::uint8_t>(end < text.size() ? text[end] : ' ');
+        // Western text read as Cyrillic glues one or two letters (its accented ones) to Latin
+        // letters, three for a character of UTF-8 (“ as "тон"); a longer run beside a Latin
+        // letter is a Russian word beside a search term or a Latin look-alike ("~Vверсия",
+        // "Cервер").
         if (isAsciiLetter(before) || isAsciiLetter(after))
-            judgement.mixedScriptWords += sign;
+            judgement.mixedScriptWords += length < kGluedRussianRun ? sign : 0;
         else if (isAsciiDigit(before) || isAsciiDigit(after))
             judgement.numberedWords += sign;
         const bool consistent = capitals == 0 || capitals == static_cast<int>(length) ||

@@ -139,7 +139,7 @@ struct TextJudgement {
     /// letter.
     int oddBesideLetters = 0;
     int transitions = 0;      ///< neighbouring pairs with a byte from 0x80 up (scored pairs)
-    int mixedScriptWords = 0; ///< words with a Latin letter right before or after
+    int mixedScriptWords = 0; ///< words of 1-3 letters with a Latin letter right before or after
     int numberedWords = 0;    ///< other words with a digit right before or after ("Лист1")
     int latinLetters = 0;     ///< letters a..z and A..Z
     /// Signs of damage that the letter bigrams cannot see (the score weighs them; the

@@ -9,10 +9,10 @@ letters is real text, inside a word it stands for a letter), the share of mixed-
 share of Cyrillic letters among the high bytes, the evidence ln(1 + words) (up to twenty words:
 kEvidenceWords in detect/refined_ranking.cpp), the known share and
 the bigram mean multiplied by the evidence (so that the same shares count for more in a longer
-text), the share of capitals among the letters, the share of words with a Latin letter right
-beside them, the share of Cyrillic among all letters and its logarithm below a quarter (a
-few Cyrillic letters among Latin text), the share of capitalised words (names, lists of
-languages and places), the share among the high bytes of punctuation marks between two
+text), the share of capitals among the letters, the share of words of one to three Cyrillic
+letters with a Latin letter right beside them, the share of Cyrillic among all letters and its
+logarithm below a quarter (a few Cyrillic letters among Latin text), the share of capitalised
+words (names, lists of languages and places), the share among the high bytes of punctuation marks between two
 Cyrillic letters (№ or “ standing for a letter) alone and times the evidence, the share of words
 in capitals, the known share times the share of capitals (lists of function names in capitals
 are real text the word forms do not cover), the share of control bytes (program files) and the

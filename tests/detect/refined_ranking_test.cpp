@@ -210,7 +210,10 @@ TEST(RefinedRanking, UnchangedForRealTextBeyondTheWordForms) {
                                      "качество может заметно пострадать.\n") +
               indent + engine::win1251Literal("Лучше выбрать другой размер."),
           engine::win1251Literal("Лист1, Лист2 и Лист3 — это листы книги.\\nНе удалось "
-                                 "сохранить файл.\\nПопробуйте ещё раз.")})
+                                 "сохранить файл.\\nПопробуйте ещё раз."),
+          // A search term glued to a word, a Latin look-alike inside one.
+          engine::win1251Literal("~Vверсия\nВыбирает версию"),
+          engine::win1251Literal("Cервер входящей почты")})
         EXPECT_EQ(rankDocument(text).verdict, Verdict::unchanged) << text.substr(0, 30);
 }
 
@@ -254,7 +257,10 @@ TEST(RefinedRanking, NoneForTextThatIsNoRussian) {
         bytes += static_cast<char>((i * 7919 + i / 13) % 256);
     const std::string utf8AsWin(kProse); // UTF-8 bytes read as Windows-1251
     const std::string english = "The \x93quick\x94 fox \x96 it\x92s over the lazy dog again.";
-    for (const std::string& text : {bytes, utf8AsWin, english}) {
+    // Western text: its accented letters, or the bytes of a UTF-8 quote, glued to Latin ones.
+    const std::string french = "Le caf\xE9 \xE9tait tr\xE8s l\xE9ger \xE0 c\xF4t\xE9.";
+    const std::string quoted = "The \xE2\x80\x9Clocal exec\xE2\x80\x9D is the default.";
+    for (const std::string& text : {bytes, utf8AsWin, english, french, quoted}) {
         const RefinedRanking ranking = rankDocument(text);
         EXPECT_EQ(ranking.verdict, Verdict::none) << text.substr(0, 40);
         for (std::size_t i = 0; i < ranking.candidates.size(); ++i)
