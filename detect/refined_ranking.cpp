@@ -1039,15 +1039,12 @@ double documentScore(const DocumentPairs& document, const ByteMap& map) {
     return total;
 }
 
-/// The plausibility model: a logistic function of features of one reading, fitted by
-/// scripts/fit_plausibility.py on held-out text (see that script for the features).
 /// The evidence of a reading's length grows no further than that of a text of this many words
 /// (about 150 bytes).
 constexpr int kEvidenceWords = 20;
 
-/// From this many Cyrillic letters on, a run glued to a Latin letter counts as a Russian word.
-constexpr std::size_t kGluedRussianRun = 4;
-
+/// The plausibility model: a logistic function of features of one reading, fitted by
+/// scripts/fit_plausibility.py on held-out text (see that script for the features).
 struct PlausibilityModel {
     std::array<double, kPlausibilityFeatures> weights;
     double bias;
@@ -1550,6 +1547,9 @@ bool underscoreJoins(std::string_view t, std::size_t p, WordFormMemo* memo) {
     const std::uint64_t key = wordFormKey(std::string_view(small.data(), length));
     return memo ? memo->listedKey(key) : isListedWordFormKey(key);
 }
+
+/// From this many Cyrillic letters on, a run glued to a Latin letter counts as a Russian word.
+constexpr std::size_t kGluedRussianRun = 4;
 
 /// With `batch`, the words' keys join it (whose sign must be `sign`) and wait there for its
 /// look-up; without, they are looked up before the return. A word is a run of letters, or two
