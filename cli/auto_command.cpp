@@ -269,11 +269,8 @@ std::optional<std::vector<std::uint8_t>> readAutoInput(const std::string& path, 
         return std::nullopt;
     if (enough && utf8) {
         // Not a character cut in two at the end of what was read.
-        std::size_t end = data.size();
-        while (end > 0 && end > data.size() - 4 && (data[end - 1] & 0xC0) == 0x80)
-            --end;
-        if (end > 0 && data[end - 1] >= 0xC0)
-            data.resize(end - 1);
+        data.resize(engine::lengthWithoutCutCharacter(
+            {reinterpret_cast<const char*>(data.data()), data.size()}));
     }
     return data;
 }

@@ -214,18 +214,6 @@ std::optional<std::string> lostUndefinedBytes(std::string_view text) {
     return bytes;
 }
 
-// The bytes without a UTF-8 character that their end cuts short.
-std::string_view withoutCutCharacter(std::string_view bytes) {
-    for (std::size_t back = 1; back <= std::min<std::size_t>(3, bytes.size()); ++back) {
-        const auto byte = static_cast<std::uint8_t>(bytes[bytes.size() - back]);
-        if ((byte & 0xC0) == 0x80)
-            continue;
-        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        return length > back ? bytes.substr(0, bytes.size() - back) : bytes;
-    }
-    return bytes;
-}
-
 struct Search {
     const Dictionary& dictionary;
     std::span<const engine::FilterList> storedChains;
@@ -237,7 +225,7 @@ struct Search {
     bool cut = false;
 
     std::string_view complete(std::string_view bytes) const {
-        return cut ? withoutCutCharacter(bytes) : bytes;
+        return cut ? bytes.substr(0, engine::lengthWithoutCutCharacter(bytes)) : bytes;
     }
 
     void rank(const std::string& bytes, std::vector<UnicodeStep> steps,

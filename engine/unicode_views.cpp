@@ -235,6 +235,17 @@ bool isMultibyteUtf8(std::string_view bytes) noexcept {
     return multibyte && isValidUtf8(bytes);
 }
 
+std::size_t lengthWithoutCutCharacter(std::string_view bytes) noexcept {
+    for (std::size_t back = 1; back <= std::min<std::size_t>(4, bytes.size()); ++back) {
+        const auto byte = static_cast<std::uint8_t>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? bytes.size() - back : bytes.size();
+    }
+    return bytes.size();
+}
+
 std::optional<UnicodeAction> parseUnicodeAction(std::string_view action) {
     const auto tokens = tokensOf(action);
     if (!tokens)

@@ -83,6 +83,10 @@ constexpr bool isCyrillicPage(DisplayPage page) {
 /// Whether the bytes are valid UTF-8 holding at least one sequence of two bytes or more.
 [[nodiscard]] bool isMultibyteUtf8(std::string_view bytes) noexcept;
 
+/// The length of the bytes without a UTF-8 character that their end cuts short (the start of
+/// a longer text read in part); a complete last character is kept.
+[[nodiscard]] std::size_t lengthWithoutCutCharacter(std::string_view bytes) noexcept;
+
 /// view: Unicode -> bytes of a page; show: bytes -> Unicode through a page.
 enum class UnicodeStepKind { view, utf8Decode, utf8Encode, show };
 

@@ -55,6 +55,19 @@ TEST(UnicodeViews, ViewIsLosslessOrFails) {
     EXPECT_FALSE(isMultibyteUtf8("\xCF\xF0\xE8\xE2\xE5\xF2"));
 }
 
+TEST(UnicodeViews, ACutLastCharacterIsLeftOutAndACompleteOneKept) {
+    const std::string text = "ok Ж€😀"; // characters of 1, 2, 3 and 4 bytes at the end
+    const std::size_t emojiStart = text.size() - 4;
+    EXPECT_EQ(lengthWithoutCutCharacter(text), text.size());
+    for (std::size_t cut = 1; cut < 4; ++cut)
+        EXPECT_EQ(lengthWithoutCutCharacter(std::string_view(text).substr(0, emojiStart + cut)),
+                  emojiStart);
+    EXPECT_EQ(lengthWithoutCutCharacter(std::string_view(text).substr(0, emojiStart - 1)),
+              emojiStart - 3);
+    EXPECT_EQ(lengthWithoutCutCharacter("ok \xD0\x96"), 5u);
+    EXPECT_EQ(lengthWithoutCutCharacter(""), 0u);
+}
+
 TEST(UnicodeViews, ActionStringsParseStrictlyAndRoundTrip) {
     const auto action = parseUnicodeAction("uw 8u uw kw ");
     ASSERT_TRUE(action);
