@@ -899,6 +899,29 @@ WordChange wordChange(std::string_view before, std::string_view after) {
     return change;
 }
 
+/// Whether a recoding only turns capitals into their small letters, at least half of them
+/// capitals inside a word after two small letters: Mac Cyrillic read as Win shows the я of small
+/// text as Я ("вероЯтно", "изменЯть"), which the word forms cannot decide when the word is rare
+/// or another Я starts a word. (Two small letters before it, not one: "кГц", "МиБ" are units.)
+bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) {
+    std::size_t lowered = 0, inside = 0;
+    for (std::size_t i = 0; i < asIs.size(); ++i) {
+        if (asIs[i] == recoded[i])
+            continue;
+        const int a = kClassOf[static_cast<std::uint8_t>(asIs[i])];
+        const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
+        if (!isCapitalClass(a) || !isLetterClass(b) || b >= kCapital || a % kCapital != b)
+            return false;
+        ++lowered;
+        const auto small = [&asIs](std::size_t at) {
+            const int c = kClassOf[static_cast<std::uint8_t>(asIs[at])];
+            return isLetterClass(c) && c < kCapital;
+        };
+        inside += i >= 2 && small(i - 1) && small(i - 2);
+    }
+    return inside > 0 && 2 * inside >= lowered;
+}
+
 /// Whether the text as it is should be answered rather than the recoding that scored best,
 /// although that recoding reads better letter by letter: of the words the recoding changes no
 /// more letters are in real words after it than before, or most of them are still no real
@@ -924,6 +947,9 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
     const std::size_t asIsKnown = knownLettersIn(asIs, 0, asIs.size());
     if (asIsKnown == 0 && change.longKnownAfter > 0)
         return false;
+    if (recodedSigns <= asIsSigns && change.oddAfter == 0 &&
+        lowersCapitalsInsideWords(asIs, recoded))
+        return false;
     if (asIsPlausibility >= kKeepAsItIsFrom)
         return true;
     // A text that is mostly real words outside those spans, and whose recoding still holds odd
@@ -936,11 +962,14 @@ bool asItIsHolds(std::string_view asIs, std::string_view recoded, double asIsPla
 /// Whether a recoding that reads a little worse than the text as it is repairs it after all:
 /// over the spans of words it changes it makes more letters real words than the text as it is
 /// has there, most of them, no odd byte, and no more signs of damage; and it changes the case
-/// of no letter (a text in capitals turned into small letters is the same words).
+/// of no letter (a text in capitals turned into small letters is the same words), unless it
+/// only lowers capitals inside words.
 bool recodingRepairsWords(std::string_view asIs, std::string_view recoded, int asIsSigns,
                           int recodedSigns) {
     if (recodedSigns > asIsSigns)
         return false;
+    if (lowersCapitalsInsideWords(asIs, recoded))
+        return wordChange(asIs, recoded).oddAfter == 0;
     for (std::size_t i = 0; i < asIs.size(); ++i) {
         const int a = kClassOf[static_cast<std::uint8_t>(asIs[i])];
         const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
