@@ -12,7 +12,8 @@ Two sets of Russian test texts (scripts/russian_corpus.py):
                   columns, HTML tags; scripts/catalogue_markup.py), the same messages as the
                   --help output of command-line programs (uihelp: usage lines, Latin option
                   names; catalogue_markup.help_screens) and two genres no table has seen (a file
-                  manager's help, fmhelp, and a package manager's manual, aptdoc), never in a
+                  manager's help, fmhelp, a package manager's manual, aptdoc, and a thesaurus's
+                  general vocabulary, thesaurus), never in a
                   table: what the scoring is tuned on
 Inputs that are no Russian text: random bytes, English manual pages in Windows-1252 and pieces
 of /bin/ls. See bench/refined_eval.cpp for the cases and what counts as right.
@@ -43,7 +44,7 @@ import unicode_families
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 SETS = {"reserved": ["doc", "prose", "messages"],
-        "dev": ["man", "help", "ui", "uimarked", "uihelp", "fmhelp", "aptdoc"]}
+        "dev": ["man", "help", "ui", "uimarked", "uihelp", "fmhelp", "aptdoc", "thesaurus"]}
 MODEL_GENRES = russian_corpus.MODEL_GENRES
 PACKAGES = (russian_corpus.EVALUATION_PACKAGES + russian_corpus.MODEL_PACKAGES +
             russian_corpus.DEVELOPMENT_PACKAGES +

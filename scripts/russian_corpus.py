@@ -15,6 +15,8 @@ carry over to other genres):
   fmhelp    doublecmd-help-ru (GPL-2+): the help of a file manager
   aptdoc    aptitude-doc-ru (GPL-2+): the manual of a package manager, with its commands,
             options, paths and package names among the prose
+  thesaurus mythes-ru (LGPL-2.1): the entries of a thesaurus as lines of a headword and its
+            synonyms, the general vocabulary (literary, spoken, dated words) of no manual
   uimarked  the held-out half of ui with the markup of message catalogues added by
             scripts/catalogue_markup.py (scripts/evaluate_ranking.py makes it)
 
@@ -36,7 +38,7 @@ import zlib
 MODEL_PACKAGES = ["manpages-ru", "libreoffice-help-ru", "gimp-help-ru", "kicad-doc-ru",
                   "libreoffice-l10n-ru", "firefox-esr-l10n-ru", "thunderbird-l10n-ru",
                   "aspell-ru", "aspell"]
-DEVELOPMENT_PACKAGES = ["doublecmd-help-ru", "aptitude-doc-ru"]
+DEVELOPMENT_PACKAGES = ["doublecmd-help-ru", "aptitude-doc-ru", "mythes-ru"]
 EVALUATION_PACKAGES = ["debian-faq-ru", "maint-guide-ru", "developers-reference-ru",
                        "fortunes-ru"]
 
@@ -127,6 +129,23 @@ def langpack_messages(path):
     return out
 
 
+def thesaurus_text(raw):
+    """MyThes entries ("word|2", then a line per sense: "(синоним)|a|b") as lines of text:
+    "word: a, b; c"."""
+    lines, head, senses = [], None, []
+    for line in raw.splitlines()[1:]:  # the first line names the encoding
+        fields = line.split("|")
+        if len(fields) == 2 and fields[1].isdigit():
+            if head and senses:
+                lines.append(head + ": " + "; ".join(senses))
+            head, senses = fields[0], []
+        elif head and len(fields) > 1:
+            senses.append(", ".join(f for f in fields[1:] if f))
+    if head and senses:
+        lines.append(head + ": " + "; ".join(senses))
+    return "\n".join(lines)
+
+
 def documents(genre):
     """(name, text) pairs of one genre."""
     if genre == "man":
@@ -152,6 +171,9 @@ def documents(genre):
     elif genre == "aptdoc":
         for path in sorted(glob.glob("/usr/share/doc/aptitude/html/ru/*.html")):
             yield path, html_text(read_maybe_gzip(path))
+    elif genre == "thesaurus":
+        for path in sorted(glob.glob("/usr/share/mythes/th_ru_RU*.dat")):
+            yield path, thesaurus_text(read_maybe_gzip(path))
     elif genre == "doc":
         patterns = ["/usr/share/doc/debian/FAQ/ru/*.html",
                     "/usr/share/doc/maint-guide-ru/html/*.html",
