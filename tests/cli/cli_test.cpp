@@ -289,13 +289,17 @@ const char* const kProse =
     "Это был тихий вечер: на улице шел снег, а в доме было тепло и светло. Мама дала нам чай, "
     "хлеб и мед, и мы долго говорили о том, что будет завтра и где мы все будем жить летом.";
 
-QByteArray koiProse(const char* prose = kProse) {
+QByteArray winThrough(int table, const char* prose) {
     const std::string winText = win1251Literal(prose);
-    QByteArray koi;
+    QByteArray out;
     for (char c : winText)
-        koi.append(static_cast<char>(vorlex::engine::applyTable(
-            vorlex::engine::kCodeTables[vorlex::engine::kWinToKoi], static_cast<std::uint8_t>(c))));
-    return koi;
+        out.append(static_cast<char>(vorlex::engine::applyTable(vorlex::engine::kCodeTables[table],
+                                                                static_cast<std::uint8_t>(c))));
+    return out;
+}
+
+QByteArray koiProse(const char* prose = kProse) {
+    return winThrough(vorlex::engine::kWinToKoi, prose);
 }
 
 TEST_F(CliTest, AutoFindsTheRepairFirst) {
@@ -383,6 +387,16 @@ TEST_F(CliTest, AutoBestAnswersWhereTheClassicRankingFindsNothing) {
         run({"auto", "--precision", "9", "--best", "--classic", path("koi.txt")});
     EXPECT_EQ(classic.exitCode, 1);
     EXPECT_TRUE(classic.out.isEmpty());
+}
+
+// Mac Cyrillic read as Win changes small text only where it holds я, shown as Я, here inside
+// words the word forms lack and at the start of a word.
+TEST_F(CliTest, AutoBestRepairsSmallTextWhereOnlyItsYaIsACapital) {
+    const char* const text = "по всем вероятиям, возможно, верно, может быть, яро";
+    writeFile(path("mac.txt"), winThrough(vorlex::engine::kWinToMac, text));
+    const CliRun best = run({"auto", "--best", path("mac.txt"), "-o", path("fixed.txt")});
+    ASSERT_EQ(best.exitCode, 0) << best.err.toStdString();
+    EXPECT_EQ(readFile(path("fixed.txt")), win(text));
 }
 
 // --best writes text that needs no repair as it is, and nothing for bytes that are no Russian
