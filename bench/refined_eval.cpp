@@ -17,7 +17,8 @@
 // --dump-singles writes every single-damage and correct piece to DIR (with DIR/index.tsv: file,
 // genre, bucket, kind) so that other detectors can be run on them. --features writes, for the
 // first candidates of every case, the plausibility features and whether the candidate is the
-// real text (for scripts/fit_plausibility.py). Prints one JSON object per genre, bucket and kind.
+// real text (for scripts/fit_plausibility.py), and the share of the real text's letters a wrong
+// recoding changes. Prints one JSON object per genre, bucket and kind.
 //
 // With --unicode CASES.tsv it repairs text that arrived as Unicode instead, one case a line
 // (see evaluateUnicode); scripts/evaluate_ranking.py builds the cases and judges the answers.
@@ -414,6 +415,7 @@ int main(int argc, char** argv) {
                         continue;
                     const std::string reading = recode(candidate.chain, sample);
                     int label = 0;
+                    double differingShare = -1; // -1: no real text, or the text as it is
                     if (isRussianKind(kind) && kind != Kind::utf8) {
                         const std::string want(
                             detect::refinedSample(original).substr(0, reading.size()));
@@ -423,6 +425,10 @@ int main(int argc, char** argv) {
                             label = 1;
                         else if (differing <= std::max(1, cyrillicLetters(want) / 30))
                             continue; // nearly the real text: neither answer is wrong
+                        // The text as it is of a damaged case is the damage: never near.
+                        if (candidate.chain.count != 0)
+                            differingShare =
+                                static_cast<double>(differing) / std::max(1, cyrillicLetters(want));
                     }
                     features << genre << '\t' << bucket.name << '\t' << kKindNames[int(kind)]
                              << '\t' << label;
@@ -433,8 +439,8 @@ int main(int argc, char** argv) {
                     std::string shown = vorlex::engine::win1251ToUtf8(reading);
                     for (char& ch : shown)
                         ch = ch == '\n' || ch == '\t' || ch == '\r' ? '|' : ch;
-                    features << '\t' << candidate.plausibility << '\t' << c << '\t' << shown
-                             << '\n';
+                    features << '\t' << candidate.plausibility << '\t' << c << '\t' << shown << '\t'
+                             << differingShare << '\n';
                 }
             }
             if (!right && verbose) {

@@ -219,6 +219,20 @@ TEST(RefinedRanking, UnchangedForRealTextBeyondTheWordForms) {
         EXPECT_EQ(rankDocument(text).verdict, Verdict::unchanged) << text.substr(0, 30);
 }
 
+// Words of the general vocabulary that the word forms and the manuals lack are still Russian
+// text: left as they are, and their damage repaired rather than answered none.
+TEST(RefinedRanking, RareWordsAreStillRussianText) {
+    for (const char* text : {"отчихвостить, отдуть, отшелушить на обе корки;",
+                             "облапошить, облимонить, облукавить, объегорить"}) {
+        const std::string win = engine::win1251Literal(text);
+        EXPECT_EQ(rankDocument(win).verdict, Verdict::unchanged) << text;
+        const std::string damaged = through(engine::parseAction("wk"), win);
+        const RefinedRanking repaired = rankDocument(damaged);
+        EXPECT_EQ(repaired.verdict, Verdict::repair) << text;
+        EXPECT_EQ(through(repaired.candidates.front().chain, damaged), win) << text;
+    }
+}
+
 // Messages as catalogues hold them: an accelerator mark inside a word (GTK's _, Qt's &,
 // LibreOffice's ~) and a directive or placeholder are no part of the words, so the message is
 // real text and each damage of it is repaired. An underscore between two words still parts them.
