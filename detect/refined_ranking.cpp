@@ -901,16 +901,21 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 
 /// Whether a recoding only turns capitals into their small letters, at least half of them
 /// capitals inside a word after two small letters: Mac Cyrillic read as Win shows the я of small
-/// text as Я ("вероЯтно", "изменЯть"), which the word forms cannot decide when the word is rare
-/// or another Я starts a word. (Two small letters before it, not one: "кГц", "МиБ" are units.)
+/// text as Я and its ё as Ю ("вероЯтно", "изменЯть", "курьЮзный"), which the word forms cannot
+/// decide when the word is rare or another Я starts a word. (Two small letters before it, not
+/// one: "кГц", "МиБ" are units.)
 bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) {
+    constexpr char kCapitalYu = '\xDE', kSmallYo = '\xB8'; // Mac's ё is Win's Ю
     std::size_t lowered = 0, inside = 0;
     for (std::size_t i = 0; i < asIs.size(); ++i) {
         if (asIs[i] == recoded[i])
             continue;
         const int a = kClassOf[static_cast<std::uint8_t>(asIs[i])];
         const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
-        if (!isCapitalClass(a) || !isLetterClass(b) || b >= kCapital || a % kCapital != b)
+        const bool lowers =
+            isCapitalClass(a) && isLetterClass(b) && b < kCapital &&
+            (a % kCapital == b || (asIs[i] == kCapitalYu && recoded[i] == kSmallYo));
+        if (!lowers)
             return false;
         ++lowered;
         const auto small = [&asIs](std::size_t at) {
