@@ -906,6 +906,10 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 /// one: "кГц", "МиБ" are units.)
 bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) {
     constexpr char kCapitalYu = '\xDE', kSmallYo = '\xB8'; // Mac's ё is Win's Ю
+    const auto small = [&asIs](std::size_t at) {
+        const int c = kClassOf[static_cast<std::uint8_t>(asIs[at])];
+        return isLetterClass(c) && c < kCapital;
+    };
     std::size_t lowered = 0, inside = 0;
     for (std::size_t i = 0; i < asIs.size(); ++i) {
         if (asIs[i] == recoded[i])
@@ -918,10 +922,6 @@ bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) 
         if (!lowers)
             return false;
         ++lowered;
-        const auto small = [&asIs](std::size_t at) {
-            const int c = kClassOf[static_cast<std::uint8_t>(asIs[at])];
-            return isLetterClass(c) && c < kCapital;
-        };
         inside += i >= 2 && small(i - 1) && small(i - 2);
     }
     return inside > 0 && 2 * inside >= lowered;

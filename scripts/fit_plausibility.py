@@ -31,8 +31,9 @@ a quarter of its letters (NEAR): the plausibility tells Russian text from what i
 with those near readings among the "no" rows it had learnt that a text is Russian only when
 nearly all its words are listed, so that real text of rarer words (a thesaurus, literature)
 was judged none. The text as it is of a damaged case always stays, however few letters the
-damage changed (Mac Cyrillic read as Win changes only capitals). The committed model is fitted on two
-draws of cases other than the one the evaluation reports (seed 8):
+damage changed (Mac Cyrillic read as Win changes only capitals). Inputs that are no Russian
+text weigh GARBAGE_WEIGHT times. The committed model is fitted on two draws of cases other than
+the one the evaluation reports (seed 8):
 
     vorlex_refined_eval man=DIR/man.txt help=DIR/help.txt ui=DIR/ui.txt --per-cell 200 \
         --seed 11 --features t11.tsv --english ENGLISH.txt --binary /bin/ls   (and --seed 12)
