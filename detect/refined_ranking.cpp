@@ -638,6 +638,68 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
         order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
 }
 
+/// Whether two readings make the same of every byte of the sample, odd bytes counted alike: an
+/// odd byte is judged by its class alone, so such readings are alike to every judgement.
+bool judgedAlike(const TextShape& shape, const HighMap& mapA, const HighMap& mapB) {
+    for (std::size_t i = 0; i < shape.highCount; ++i) {
+        const std::uint8_t a = mappedHigh(shape, mapA, i), b = mappedHigh(shape, mapB, i);
+        if (a != b && (kClassOf[a] != kOddClass || kClassOf[b] != kOddClass))
+            return false;
+    }
+    return true;
+}
+
+/// A hash of what judgedAlike compares.
+std::uint64_t judgedAlikeHash(const TextShape& shape, const HighMap& map) {
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (std::size_t i = 0; i < shape.highCount; ++i) {
+        const std::uint8_t b = mappedHigh(shape, map, i);
+        hash = (hash ^ (kClassOf[b] == kOddClass ? 0x100u : b)) * 0x100000001B3u;
+    }
+    return hash;
+}
+
+/// keepBest that gives a place to only the first of readings judged alike. Chains that turn
+/// one rare byte into each of a score of odd bytes make as many readings alike to every
+/// judgement, and these would crowd out a reading that makes a letter of it (Mac text read as
+/// Win, whose only sign is an я shown as Я). Readings judged alike score alike, so they
+/// follow one another in the order of the best.
+void keepBestDistinct(std::vector<std::size_t>& order, const std::vector<float>& score,
+                      std::size_t keep, const TextShape& shape, const SampleReadings& readings) {
+    std::vector<std::uint64_t> keys(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        keys[i] = rankKey(score[order[i]], order[i]);
+    std::vector<std::size_t> kept;
+    kept.reserve(keep);
+    // The kept readings of the score being walked, with their hashes.
+    std::vector<std::pair<std::uint64_t, std::size_t>> sameScore;
+    std::size_t sorted = 0;
+    for (std::size_t wanted = keep; kept.size() < keep && sorted < keys.size(); wanted *= 2) {
+        const auto from = keys.begin() + static_cast<std::ptrdiff_t>(sorted);
+        const auto to = keys.begin() + static_cast<std::ptrdiff_t>(
+                                           std::min(keys.size(), sorted + wanted - kept.size()));
+        if (to != keys.end())
+            std::nth_element(from, to, keys.end());
+        std::sort(from, to);
+        for (auto k = from; k != to && kept.size() < keep; ++k) {
+            const auto reading = static_cast<std::size_t>(*k & 0xFFFFFFFFu);
+            if (!kept.empty() && score[kept.back()] != score[reading])
+                sameScore.clear();
+            const std::uint64_t hash = judgedAlikeHash(shape, readings.map(reading));
+            const bool twin = std::any_of(sameScore.begin(), sameScore.end(), [&](const auto& s) {
+                return s.first == hash &&
+                       judgedAlike(shape, readings.map(s.second), readings.map(reading));
+            });
+            if (twin)
+                continue;
+            kept.push_back(reading);
+            sameScore.emplace_back(hash, reading);
+        }
+        sorted = static_cast<std::size_t>(to - keys.begin());
+    }
+    order.swap(kept);
+}
+
 constexpr bool noCostAboveZero() {
     for (int a = 0; a < kClasses; ++a) {
         if (unigramCost(a) > 0)
@@ -1829,10 +1891,9 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     // Pre-rank every distinct text by the bigram score of its most frequent byte pairs, then
     // the best of those by the whole bigram score; judge the best few of them in full. The
     // text as it is always reaches the final judgement.
-    auto best = [](std::vector<std::size_t>& order, const std::vector<float>& score,
-                   std::size_t keep) {
-        keep = std::min(keep, order.size());
-        keepBest(order, score, keep);
+    auto best = [&shape, &keys](std::vector<std::size_t>& order, const std::vector<float>& score,
+                                std::size_t keep) {
+        keepBestDistinct(order, score, keep, shape, keys);
         if (std::find(order.begin(), order.end(), std::size_t{0}) == order.end())
             order.back() = 0;
     };
