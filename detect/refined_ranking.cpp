@@ -962,31 +962,48 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 }
 
 /// Whether a recoding only turns capitals into their small letters, at least half of them
-/// capitals inside a word after two small letters: Mac Cyrillic read as Win shows the я of small
-/// text as Я and its ё as Ю ("вероЯтно", "изменЯть", "курьЮзный"), which the word forms cannot
-/// decide when the word is rare or another Я starts a word. (Two small letters before it, not
-/// one: "кГц", "МиБ" are units.)
+/// capitals inside a word: Mac Cyrillic read as Win shows the я of small text as Я and its ё as
+/// Ю ("вероЯтно", "изменЯть", "еЮ"), which the word forms cannot decide when the word is rare
+/// or another Я starts a word. Inside a word is after two small letters ("кГц", "МиБ" are
+/// units), or after one for Я and Ю, which no unit holds. In a list (after ", " or "; ") a
+/// word-initial Я or Ю counts as well, in text that holds no other capital: real text gives a
+/// name there only among other capitals. The same damage shows Mac's capitals as marks or
+/// foreign letters and its marks as capitals ("…сть" for "Есть", "экранКР" for "экран –"): the
+/// recoding may also turn such a byte into a capital that starts a word, and a capital into a
+/// mark.
 bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) {
-    constexpr char kCapitalYu = '\xDE', kSmallYo = '\xB8'; // Mac's ё is Win's Ю
-    const auto small = [&asIs](std::size_t at) {
-        const int c = kClassOf[static_cast<std::uint8_t>(asIs[at])];
+    constexpr char kCapitalYa = '\xDF', kCapitalYu = '\xDE', kSmallYo = '\xB8'; // Mac's я, ё
+    const auto small = [](std::string_view text, std::size_t at) {
+        if (at >= text.size())
+            return false;
+        const int c = kClassOf[static_cast<std::uint8_t>(text[at])];
         return isLetterClass(c) && c < kCapital;
     };
-    std::size_t lowered = 0, inside = 0;
+    std::size_t lowered = 0, inside = 0, listed = 0, marks = 0;
     for (std::size_t i = 0; i < asIs.size(); ++i) {
         if (asIs[i] == recoded[i])
             continue;
         const int a = kClassOf[static_cast<std::uint8_t>(asIs[i])];
         const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
-        const bool lowers =
-            isCapitalClass(a) && isLetterClass(b) && b < kCapital &&
-            (a % kCapital == b || (asIs[i] == kCapitalYu && recoded[i] == kSmallYo));
-        if (!lowers)
+        if (isCapitalClass(a) && isLetterClass(b) && b < kCapital &&
+            (a % kCapital == b || (asIs[i] == kCapitalYu && recoded[i] == kSmallYo))) {
+            ++lowered;
+            const bool yaOrYu = asIs[i] == kCapitalYa || asIs[i] == kCapitalYu;
+            if (i >= 1 && small(asIs, i - 1) && (yaOrYu || (i >= 2 && small(asIs, i - 2))))
+                ++inside;
+            else if (yaOrYu && i >= 2 && asIs[i - 1] == ' ' &&
+                     (asIs[i - 2] == ',' || asIs[i - 2] == ';'))
+                ++listed;
+            continue;
+        }
+        const bool capitalOfMark = !isLetterClass(a) && isCapitalClass(b) && small(recoded, i + 1);
+        const bool markOfCapital = isCapitalClass(a) && b == kPunctuationClass;
+        if (!capitalOfMark && !markOfCapital)
             return false;
-        ++lowered;
-        inside += i >= 2 && small(i - 1) && small(i - 2);
+        marks += markOfCapital;
     }
-    return inside > 0 && 2 * inside >= lowered;
+    const std::size_t decided = inside + (marks == 0 ? listed : 0);
+    return decided > 0 && 2 * decided >= lowered;
 }
 
 /// Whether the text as it is should be answered rather than the recoding that scored best,
@@ -2031,13 +2048,16 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
     } else if (prior.asItIsIsInput && judged.size() > 1) {
         // The text as it is first, by its head start over any recoding: a close recoding that
         // makes real words of the words it changes, with no more signs of damage, is the
-        // repair (Mac Cyrillic read as Win shows У, Д as “ „: "“казать" for "Указать").
+        // repair (Mac Cyrillic read as Win shows У, Д as “ „: "“казать" for "Указать"). So is
+        // one a little further that only lowers capitals inside words, which the letter pairs
+        // score little better than the text as it is ("Ярый, Яростный" against "ярый, яростный").
         const double closeFrom = judged.front().total + kTemperature * std::log(kAmbiguityRatio);
         const auto last =
             judged.begin() +
             static_cast<std::ptrdiff_t>(std::min<std::size_t>(kCloseRecodings + 1, judged.size()));
-        for (auto r = judged.begin() + 1; r != last && r->total >= closeFrom; ++r)
-            if (recodingRepairsWords(text, readings[r->finalist],
+        for (auto r = judged.begin() + 1; r != last; ++r)
+            if ((r->total >= closeFrom || lowersCapitalsInsideWords(text, readings[r->finalist])) &&
+                recodingRepairsWords(text, readings[r->finalist],
                                      damageSigns(judged.front().judgement),
                                      damageSigns(r->judgement))) {
                 std::rotate(judged.begin(), r, r + 1);

@@ -390,11 +390,13 @@ TEST_F(CliTest, AutoBestAnswersWhereTheClassicRankingFindsNothing) {
 }
 
 // Mac Cyrillic read as Win changes small text only where it holds я or ё, shown as Я and Ю,
-// here inside words the word forms lack and at the start of a word, and where the chains that
-// make each an odd byte instead are many.
+// here inside words the word forms lack, at the start of a word and of words in a list, where
+// the chains that make each an odd byte instead are many, and beside Mac's capitals and marks.
 TEST_F(CliTest, AutoBestRepairsSmallTextWhereOnlyItsYaIsACapital) {
-    for (const char* text : {"по всем вероятиям, возможно, верно, может быть, яро",
-                             "задаёт шаблон совпадающих имён", "маньяк; безумный, глупый"}) {
+    for (const char* text :
+         {"по всем вероятиям, возможно, верно, может быть, яро", "задаёт шаблон совпадающих имён",
+          "маньяк; безумный, глупый", "исступленный, ярый, яростный, остервенелый,",
+          "каталоги\n2.6. Персонализация новой записи в избранных каталогах\n2.7. Установка"}) {
         writeFile(path("mac.txt"), winThrough(vorlex::engine::kWinToMac, text));
         const CliRun best = run({"auto", "--best", path("mac.txt"), "-o", path("fixed.txt")});
         ASSERT_EQ(best.exitCode, 0) << best.err.toStdString();
