@@ -970,8 +970,9 @@ WordChange wordChange(std::string_view before, std::string_view after) {
 /// name there only among other capitals. The same damage shows Mac's capitals as marks or
 /// foreign letters and its marks as capitals ("…сть" for "Есть", "экранКР" for "экран –"): the
 /// recoding may also turn such a byte into a capital that starts a word, and a capital into a
-/// mark.
-bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) {
+/// mark. With `onlyYaAndYu` the capitals it lowers are Я and Ю alone, as that damage has them.
+bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded,
+                               bool onlyYaAndYu = false) {
     constexpr char kCapitalYa = '\xDF', kCapitalYu = '\xDE', kSmallYo = '\xB8'; // Mac's я, ё
     const auto small = [](std::string_view text, std::size_t at) {
         if (at >= text.size())
@@ -987,8 +988,10 @@ bool lowersCapitalsInsideWords(std::string_view asIs, std::string_view recoded) 
         const int b = kClassOf[static_cast<std::uint8_t>(recoded[i])];
         if (isCapitalClass(a) && isLetterClass(b) && b < kCapital &&
             (a % kCapital == b || (asIs[i] == kCapitalYu && recoded[i] == kSmallYo))) {
-            ++lowered;
             const bool yaOrYu = asIs[i] == kCapitalYa || asIs[i] == kCapitalYu;
+            if (onlyYaAndYu && !yaOrYu)
+                return false;
+            ++lowered;
             if (i >= 1 && small(asIs, i - 1) && (yaOrYu || (i >= 2 && small(asIs, i - 2))))
                 ++inside;
             else if (yaOrYu && i >= 2 && asIs[i - 1] == ' ' &&
@@ -2049,14 +2052,16 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         // The text as it is first, by its head start over any recoding: a close recoding that
         // makes real words of the words it changes, with no more signs of damage, is the
         // repair (Mac Cyrillic read as Win shows У, Д as “ „: "“казать" for "Указать"). So is
-        // one a little further that only lowers capitals inside words, which the letter pairs
-        // score little better than the text as it is ("Ярый, Яростный" against "ярый, яростный").
+        // one a little further that only lowers Я and Ю inside words or in a list, which the
+        // letter pairs score little better than the text as it is ("Ярый, Яростный" against
+        // "ярый, яростный").
         const double closeFrom = judged.front().total + kTemperature * std::log(kAmbiguityRatio);
         const auto last =
             judged.begin() +
             static_cast<std::ptrdiff_t>(std::min<std::size_t>(kCloseRecodings + 1, judged.size()));
         for (auto r = judged.begin() + 1; r != last; ++r)
-            if ((r->total >= closeFrom || lowersCapitalsInsideWords(text, readings[r->finalist])) &&
+            if ((r->total >= closeFrom ||
+                 lowersCapitalsInsideWords(text, readings[r->finalist], true)) &&
                 recodingRepairsWords(text, readings[r->finalist],
                                      damageSigns(judged.front().judgement),
                                      damageSigns(r->judgement))) {
