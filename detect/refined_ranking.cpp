@@ -94,6 +94,10 @@ constexpr double kKeepAsItIsFrom = 0.5;
 constexpr int kOdditiesOfGarbage = 2;
 /// How many of the first recodings the text as it is is weighed against by words.
 constexpr std::size_t kCloseRecodings = 3;
+/// A reading is as plausible as the same letters in the other case from this many letters on,
+/// and where the other case is at least this plausible.
+constexpr int kOtherCaseLetters = 8;
+constexpr double kOtherCasePlausibleFrom = 0.25;
 /// Candidates judged in full after the bigram pre-ranking.
 constexpr std::size_t kFinalists = 24;
 /// The rough pre-ranking: how many of the most frequent byte pairs, and how many candidates it
@@ -1066,6 +1070,19 @@ bool recodingRepairsWords(std::string_view asIs, std::string_view recoded, int a
     const WordChange change = wordChange(asIs, recoded);
     return change.oddAfter == 0 && change.knownAfter > change.knownBefore &&
            2 * change.knownAfter >= change.spanLetters;
+}
+
+/// Whether two readings differ only in the case of letters.
+bool sameLettersInOtherCase(std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        const int x = kClassOf[static_cast<std::uint8_t>(a[i])];
+        const int y = kClassOf[static_cast<std::uint8_t>(b[i])];
+        if (!isLetterClass(x) || !isLetterClass(y) || x % kCapital != y % kCapital)
+            return false;
+    }
+    return true;
 }
 
 /// Whether two readings differ only where both hold a Cyrillic letter: the same words, spelt
@@ -2116,6 +2133,27 @@ RefinedRanking refineRanking(const Dictionary& dictionary, const Sample& sample,
         candidate.plausibility = plausibilityOf(j.judgement);
         candidate.sameSampleChains = keys.members(j.index, kMaxSameSampleChains);
         ranking.candidates.push_back(std::move(candidate));
+    }
+    // A reading and the same letters in the other case are the same words, but the model, which
+    // learnt that lists of names in capitals are real text the word forms lack, may find rare
+    // words plausible in capitals only ("ПОВЕРСТНО" against "поверстно"): a reading of a few
+    // words at least is as plausible as its words in either case, where that is clearly
+    // plausible. (Garbage of two or three letters, or of pseudo-syllables, is plausible now and
+    // then in capitals too, but less.)
+    std::vector<double> plausibilities;
+    for (std::size_t n = 0; n < ranking.candidates.size(); ++n) {
+        RefinedCandidate& candidate = ranking.candidates[n];
+        if (candidate.plausibility >= kPlausibleFrom ||
+            judged[n].judgement.letters < kOtherCaseLetters)
+            continue;
+        if (plausibilities.empty())
+            for (const Judged& j : judged)
+                plausibilities.push_back(plausibilityOf(j.judgement));
+        for (std::size_t m = 0; m < judged.size(); ++m)
+            if (plausibilities[m] >= kOtherCasePlausibleFrom &&
+                plausibilities[m] > candidate.plausibility &&
+                sameLettersInOtherCase(readings[judged[n].finalist], readings[judged[m].finalist]))
+                candidate.plausibility = plausibilities[m];
     }
     ranking.ambiguous =
         !decidedByWords && judged.size() > 1 &&

@@ -223,13 +223,16 @@ TEST(RefinedRanking, UnchangedForRealTextBeyondTheWordForms) {
 // text: left as they are, and their damage repaired rather than answered none.
 TEST(RefinedRanking, RareWordsAreStillRussianText) {
     for (const char* text : {"отчихвостить, отдуть, отшелушить на обе корки;",
-                             "облапошить, облимонить, облукавить, объегорить"}) {
+                             "облапошить, облимонить, облукавить, объегорить",
+                             "поверстно, повизитно,", "гомзиха, жидомор, гарпагон, кащей,"}) {
         const std::string win = engine::win1251Literal(text);
         EXPECT_EQ(rankDocument(win).verdict, Verdict::unchanged) << text;
-        const std::string damaged = through(engine::parseAction("wk"), win);
-        const RefinedRanking repaired = rankDocument(damaged);
-        EXPECT_EQ(repaired.verdict, Verdict::repair) << text;
-        EXPECT_EQ(through(repaired.candidates.front().chain, damaged), win) << text;
+        for (const char* damage : {"wk", "wi", "wa"}) {
+            const std::string damaged = through(engine::parseAction(damage), win);
+            const RefinedRanking repaired = rankDocument(damaged);
+            EXPECT_EQ(repaired.verdict, Verdict::repair) << text << ' ' << damage;
+            EXPECT_EQ(through(repaired.candidates.front().chain, damaged), win) << text;
+        }
     }
 }
 
