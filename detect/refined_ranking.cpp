@@ -675,8 +675,13 @@ void keepBestDistinct(std::vector<std::size_t>& order, const std::vector<float>&
         keys[i] = rankKey(score[order[i]], order[i]);
     std::vector<std::size_t> kept;
     kept.reserve(keep);
-    // The kept readings of the score being walked, with their hashes.
+    // The kept readings of the score being walked, with their hashes (worked out only once a
+    // second reading has that score: most scores are a single reading's).
+    constexpr std::uint64_t kNoHash = 0;
     std::vector<std::pair<std::uint64_t, std::size_t>> sameScore;
+    const auto hashOf = [&](std::size_t reading) {
+        return judgedAlikeHash(shape, readings.map(reading)) | 1u;
+    };
     std::size_t sorted = 0;
     for (std::size_t wanted = keep; kept.size() < keep && sorted < keys.size(); wanted *= 2) {
         const auto from = keys.begin() + static_cast<std::ptrdiff_t>(sorted);
@@ -689,13 +694,22 @@ void keepBestDistinct(std::vector<std::size_t>& order, const std::vector<float>&
             const auto reading = static_cast<std::size_t>(*k & 0xFFFFFFFFu);
             if (!kept.empty() && score[kept.back()] != score[reading])
                 sameScore.clear();
-            const std::uint64_t hash = judgedAlikeHash(shape, readings.map(reading));
-            const bool twin = std::any_of(sameScore.begin(), sameScore.end(), [&](const auto& s) {
-                return s.first == hash &&
-                       judgedAlike(shape, readings.map(s.second), readings.map(reading));
-            });
-            if (twin)
-                continue;
+            std::uint64_t hash = kNoHash;
+            if (!sameScore.empty()) {
+                hash = hashOf(reading);
+                bool twin = false;
+                for (auto& [otherHash, other] : sameScore) {
+                    if (otherHash == kNoHash)
+                        otherHash = hashOf(other);
+                    if (otherHash == hash &&
+                        judgedAlike(shape, readings.map(other), readings.map(reading))) {
+                        twin = true;
+                        break;
+                    }
+                }
+                if (twin)
+                    continue;
+            }
             kept.push_back(reading);
             sameScore.emplace_back(hash, reading);
         }
