@@ -198,13 +198,26 @@ std::optional<std::string> viewOfUtf8Through(std::string_view utf8, DisplayPage 
     if (!bytes || page != DisplayPage::windows1251)
         return bytes;
     // A display that dropped the byte (a control it could not show) left its lead without it:
-    // D0 ("Р") of "И", E2 80 ("вЂ") of ‘. Nothing else UTF-8 holds is so telling.
+    // D0 ("Р") of "И", E2 80 ("вЂ") of ‘. Nothing else UTF-8 holds is so telling. An emoji
+    // F0 9F ("рџ") left with one byte after it, or none, lost the 98 of the smileys (U+1F600 to
+    // U+1F63F, the most used of them, "😀" F0 9F 98 80, "😘" F0 9F 98 98): the text around it
+    // is repaired whatever emoji it was.
     const auto continues = [&](std::size_t i) {
         return i < bytes->size() && (static_cast<std::uint8_t>((*bytes)[i]) & 0xC0) == 0x80;
     };
     std::string out;
     out.reserve(bytes->size());
     for (std::size_t i = 0; i < bytes->size(); ++i) {
+        // (Only before another character: the end of a cut sample is no sign.)
+        const std::size_t after = continues(i + 2) ? i + 3 : i + 2;
+        if ((*bytes)[i] == '\xF0' && i + 1 < bytes->size() && (*bytes)[i + 1] == '\x9F' &&
+            !continues(after) && after < bytes->size()) {
+            out += "\xF0\x9F\x98";
+            i += 1;
+            if (!continues(i + 1))
+                out += '\x98';
+            continue;
+        }
         out += (*bytes)[i];
         const auto byte = static_cast<std::uint8_t>((*bytes)[i]);
         const bool quoteLead = byte == 0x80 && i > 0 && (*bytes)[i - 1] == '\xE2';

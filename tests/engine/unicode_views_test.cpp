@@ -44,6 +44,10 @@ TEST(UnicodeViews, ViewIsLosslessOrFails) {
     EXPECT_FALSE(viewThrough("Р\uFFFD", DisplayPage::windows1251));
     EXPECT_EQ(viewOfUtf8Through("Р\uFFFD", DisplayPage::windows1251), "\xD0\x98");
     EXPECT_FALSE(viewOfUtf8Through("Ð\uFFFD", DisplayPage::windows1252));
+    // Dropped from a smiley: "рџЂ" is F0 9F 80, "рџ" F0 9F; not at the end of a cut sample.
+    EXPECT_EQ(viewOfUtf8Through("рџЂ и рџ.", DisplayPage::windows1251),
+              "\xF0\x9F\x98\x80 \xE8 \xF0\x9F\x98\x98.");
+    EXPECT_EQ(viewOfUtf8Through("и рџ", DisplayPage::windows1251), "\xE8 \xF0\x9F");
     for (const DisplayPage page : kDisplayPages) {
         std::string all;
         for (int b = 0; b < 256; ++b)
