@@ -627,12 +627,19 @@ std::uint64_t rankKey(float score, std::size_t index) {
     return static_cast<std::uint64_t>(~ascending) << 32 | static_cast<std::uint32_t>(index);
 }
 
-/// Keeps the first `keep` of `order` by descending score, equal scores by ascending index, in
-/// that order (what a partial sort gives). The comparison runs on one integer per index.
-void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, std::size_t keep) {
+/// The rank key of each of `order`.
+std::vector<std::uint64_t> rankKeys(const std::vector<std::size_t>& order,
+                                    const std::vector<float>& score) {
     std::vector<std::uint64_t> keys(order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         keys[i] = rankKey(score[order[i]], order[i]);
+    return keys;
+}
+
+/// Keeps the first `keep` of `order` by descending score, equal scores by ascending index, in
+/// that order (what a partial sort gives). The comparison runs on one integer per index.
+void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, std::size_t keep) {
+    std::vector<std::uint64_t> keys = rankKeys(order, score);
     const auto end = keys.begin() + static_cast<std::ptrdiff_t>(keep);
     if (keep < keys.size())
         std::nth_element(keys.begin(), end, keys.end());
@@ -642,24 +649,26 @@ void keepBest(std::vector<std::size_t>& order, const std::vector<float>& score, 
         order[i] = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
 }
 
-/// Whether two readings make the same of every byte of the sample, odd bytes counted alike: an
-/// odd byte is judged by its class alone, so such readings are alike to every judgement.
+/// What a reading makes of a byte as every judgement sees it: an odd byte is judged by its class
+/// alone, so all odd bytes are one.
+unsigned judgedByte(std::uint8_t mapped) {
+    return kClassOf[mapped] == kOddClass ? 0x100u : mapped;
+}
+
+/// Whether two readings make the same of every byte of the sample as the judgements see it:
+/// such readings are alike to every judgement.
 bool judgedAlike(const TextShape& shape, const HighMap& mapA, const HighMap& mapB) {
-    for (std::size_t i = 0; i < shape.highCount; ++i) {
-        const std::uint8_t a = mappedHigh(shape, mapA, i), b = mappedHigh(shape, mapB, i);
-        if (a != b && (kClassOf[a] != kOddClass || kClassOf[b] != kOddClass))
+    for (std::size_t i = 0; i < shape.highCount; ++i)
+        if (judgedByte(mappedHigh(shape, mapA, i)) != judgedByte(mappedHigh(shape, mapB, i)))
             return false;
-    }
     return true;
 }
 
 /// A hash of what judgedAlike compares.
 std::uint64_t judgedAlikeHash(const TextShape& shape, const HighMap& map) {
     std::uint64_t hash = 0xCBF29CE484222325u;
-    for (std::size_t i = 0; i < shape.highCount; ++i) {
-        const std::uint8_t b = mappedHigh(shape, map, i);
-        hash = (hash ^ (kClassOf[b] == kOddClass ? 0x100u : b)) * 0x100000001B3u;
-    }
+    for (std::size_t i = 0; i < shape.highCount; ++i)
+        hash = (hash ^ judgedByte(mappedHigh(shape, map, i))) * 0x100000001B3u;
     return hash;
 }
 
@@ -670,9 +679,7 @@ std::uint64_t judgedAlikeHash(const TextShape& shape, const HighMap& map) {
 /// follow one another in the order of the best.
 void keepBestDistinct(std::vector<std::size_t>& order, const std::vector<float>& score,
                       std::size_t keep, const TextShape& shape, const SampleReadings& readings) {
-    std::vector<std::uint64_t> keys(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        keys[i] = rankKey(score[order[i]], order[i]);
+    std::vector<std::uint64_t> keys = rankKeys(order, score);
     std::vector<std::size_t> kept;
     kept.reserve(keep);
     // The kept readings of the score being walked, with their hashes (worked out only once a

@@ -208,15 +208,16 @@ std::optional<std::string> viewOfUtf8Through(std::string_view utf8, DisplayPage 
     std::string out;
     out.reserve(bytes->size());
     for (std::size_t i = 0; i < bytes->size(); ++i) {
-        // (Only before another character: the end of a cut sample is no sign.)
-        const std::size_t after = continues(i + 2) ? i + 3 : i + 2;
-        if ((*bytes)[i] == '\xF0' && i + 1 < bytes->size() && (*bytes)[i + 1] == '\x9F' &&
-            !continues(after) && after < bytes->size()) {
-            out += "\xF0\x9F\x98";
-            i += 1;
-            if (!continues(i + 1))
-                out += '\x98';
-            continue;
+        if ((*bytes)[i] == '\xF0' && i + 1 < bytes->size() && (*bytes)[i + 1] == '\x9F') {
+            // (Only before another character: the end of a cut sample is no sign.)
+            const std::size_t after = continues(i + 2) ? i + 3 : i + 2;
+            if (!continues(after) && after < bytes->size()) {
+                out += "\xF0\x9F\x98";
+                i += 1;
+                if (!continues(i + 1))
+                    out += '\x98';
+                continue;
+            }
         }
         out += (*bytes)[i];
         const auto byte = static_cast<std::uint8_t>((*bytes)[i]);
